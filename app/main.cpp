@@ -1,0 +1,28 @@
+// Orvel 3: the program's entry. Start-up (foundation) does the work; here it is wired to the main window.
+
+#include "foundation/modMain.h"
+#include "mainwindow/frmMain.h"
+#include "platform/shell/Shell.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvel3"));
+    QApplication::setOrganizationName(QStringLiteral("Tarnwel"));
+
+    // A log-out or SIGTERM ends the program as closing its window does: windows unload, settings are written.
+    platform::setTerminationHandler([] {
+        QApplication::closeAllWindows();
+        QApplication::quit();
+    });
+
+    StartupHooks hooks;
+    hooks.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
+    int rc = 0;
+    if (Main(hooks) == StartupResult::Running)
+        rc = app.exec();
+    EndProgram();
+    return rc;
+}
