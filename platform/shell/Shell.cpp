@@ -1,0 +1,236 @@
+#include "platform/shell/Shell.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <optional>
+
+namespace platform {
+
+namespace {
+QString g_programFolder;
+std::optional<QLocale> g_userLocale;
+OpenHandler g_openHandler = nullptr;
+HelpHandler g_helpHandler = nullptr;
+
+QString withoutTrailingSeparator(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+} // namespace
+
+QString specialFolder(int csidl)
+{
+    switch (csidl) {
+    case CSIDL_PERSONAL:
+        return withoutTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    case CSIDL_LOCAL_APPDATA:
+        return withoutTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    case CSIDL_PROGRAM_FILES:
+        return QStringLiteral("/usr/local/lib");
+    default:
+        return QString();
+    }
+}
+
+QString programFolder()
+{
+    if (!g_programFolder.isEmpty())
+        return g_programFolder;
+    if (QCoreApplication::instance())
+        return withoutTrailingSeparator(QCoreApplication::applicationDirPath());
+    return withoutTrailingSeparator(QDir::currentPath());
+}
+
+void setProgramFolder(const QString &folder)
+{
+    g_programFolder = withoutTrailingSeparator(folder);
+}
+
+QString programPath()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return programFolder() + QStringLiteral("/Orvel3");
+}
+
+QLocale userLocale()
+{
+    return g_userLocale ? *g_userLocale : QLocale::system();
+}
+
+void setUserLocale(const QLocale &locale)
+{
+    g_userLocale = locale;
+}
+
+QString windowsLanguageId(const QLocale &locale)
+{
+    // Primary language id in the low ten bits, sub-language above: the ids the language choice compares.
+    struct Entry { QLocale::Language language; QLocale::Territory territory; const char *id; };
+    static const Entry table[] = {
+        {QLocale::Italian, QLocale::Italy, "0410"},
+        {QLocale::Italian, QLocale::Switzerland, "0810"},
+        {QLocale::French, QLocale::France, "040c"},
+        {QLocale::French, QLocale::Belgium, "080c"},
+        {QLocale::French, QLocale::Canada, "0c0c"},
+        {QLocale::French, QLocale::Switzerland, "100c"},
+        {QLocale::French, QLocale::Luxembourg, "140c"},
+        {QLocale::French, QLocale::Monaco, "180c"},
+        {QLocale::French, QLocale::Reunion, "200c"},
+        {QLocale::French, QLocale::CongoKinshasa, "240c"},
+        {QLocale::French, QLocale::Senegal, "280c"},
+        {QLocale::French, QLocale::Cameroon, "2c0c"},
+        {QLocale::French, QLocale::IvoryCoast, "300c"},
+        {QLocale::French, QLocale::Mali, "340c"},
+        {QLocale::French, QLocale::Morocco, "380c"},
+        {QLocale::French, QLocale::Haiti, "3c0c"},
+        {QLocale::Spanish, QLocale::Spain, "0c0a"},
+        {QLocale::Spanish, QLocale::Mexico, "080a"},
+        {QLocale::Spanish, QLocale::Guatemala, "100a"},
+        {QLocale::Spanish, QLocale::CostaRica, "140a"},
+        {QLocale::Spanish, QLocale::Panama, "180a"},
+        {QLocale::Spanish, QLocale::DominicanRepublic, "1c0a"},
+        {QLocale::Spanish, QLocale::Venezuela, "200a"},
+        {QLocale::Spanish, QLocale::Colombia, "240a"},
+        {QLocale::Spanish, QLocale::Peru, "280a"},
+        {QLocale::Spanish, QLocale::Argentina, "2c0a"},
+        {QLocale::Spanish, QLocale::Ecuador, "300a"},
+        {QLocale::Spanish, QLocale::Chile, "340a"},
+        {QLocale::Spanish, QLocale::Uruguay, "380a"},
+        {QLocale::Spanish, QLocale::Paraguay, "3c0a"},
+        {QLocale::Spanish, QLocale::Bolivia, "400a"},
+        {QLocale::Spanish, QLocale::ElSalvador, "440a"},
+        {QLocale::Spanish, QLocale::Honduras, "480a"},
+        {QLocale::Spanish, QLocale::Nicaragua, "4c0a"},
+        {QLocale::Spanish, QLocale::PuertoRico, "500a"},
+        {QLocale::Spanish, QLocale::UnitedStates, "540a"},
+        {QLocale::German, QLocale::Germany, "0407"},
+        {QLocale::German, QLocale::Switzerland, "0807"},
+        {QLocale::German, QLocale::Austria, "0c07"},
+        {QLocale::German, QLocale::Luxembourg, "1007"},
+        {QLocale::German, QLocale::Liechtenstein, "1407"},
+        {QLocale::English, QLocale::UnitedStates, "0409"},
+        {QLocale::English, QLocale::UnitedKingdom, "0809"},
+        {QLocale::Portuguese, QLocale::Portugal, "0816"},
+        {QLocale::Portuguese, QLocale::Brazil, "0416"},
+    };
+    for (const Entry &e : table)
+        if (e.language == locale.language() && e.territory == locale.territory())
+            return QString::fromLatin1(e.id);
+    // A territory not listed: the language's main id.
+    for (const Entry &e : table)
+        if (e.language == locale.language())
+            return QString::fromLatin1(e.id);
+    return QString();
+}
+
+QString localeString(int /*localeId*/, int item)
+{
+    const QLocale locale = userLocale();
+    switch (item) {
+    case LOCALE_ILANGUAGE:
+        return windowsLanguageId(locale);
+    case LOCALE_SDECIMAL:
+        return locale.decimalPoint();
+    case LOCALE_IMEASURE:
+        return locale.measurementSystem() == QLocale::MetricSystem ? QStringLiteral("0") : QStringLiteral("1");
+    case LOCALE_IFIRSTDAYOFWEEK:
+        // Qt numbers Monday 1 .. Sunday 7; the item numbers Monday 0 .. Sunday 6.
+        return QString::number(int(locale.firstDayOfWeek()) - 1);
+    default:
+        return QString();
+    }
+}
+
+bool openWithDefaultApplication(const QString &pathOrUrl)
+{
+    if (g_openHandler)
+        return g_openHandler(pathOrUrl);
+    const QUrl url = QFileInfo(pathOrUrl).isAbsolute() || QFileInfo::exists(pathOrUrl)
+                         ? QUrl::fromLocalFile(pathOrUrl)
+                         : QUrl::fromUserInput(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
+
+void setOpenHandler(OpenHandler handler)
+{
+    g_openHandler = handler;
+}
+
+void sleepMs(int ms)
+{
+    if (ms > 0)
+        QThread::msleep(ulong(ms));
+}
+
+void doEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+struct SingleInstance::Impl {
+    QLockFile lock;
+    bool held = false;
+    explicit Impl(const QString &path) : lock(path) {}
+};
+
+SingleInstance::SingleInstance(const QString &name)
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    m = new Impl(dir + QLatin1Char('/') + name + QStringLiteral(".lock"));
+    // A lock is stale only when its process is gone; QLockFile checks the process id itself.
+    m->lock.setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance()
+{
+    release();
+    delete m;
+}
+
+bool SingleInstance::acquire()
+{
+    if (m->held)
+        return true;
+    // tryLock takes over a lock whose process is gone (QLockFile checks the recorded process id).
+    m->held = m->lock.tryLock(0);
+    return m->held;
+}
+
+void SingleInstance::release()
+{
+    if (m->held) {
+        m->lock.unlock();
+        m->held = false;
+    }
+}
+
+void setHelpHandler(HelpHandler handler)
+{
+    g_helpHandler = handler;
+}
+
+void showHelp(const QString &file, int context)
+{
+    if (g_helpHandler) {
+        g_helpHandler(file, context);
+        return;
+    }
+    QUrl url = QUrl::fromLocalFile(file);
+    url.setFragment(QStringLiteral("context-%1").arg(context));
+    QDesktopServices::openUrl(url);
+}
+
+} // namespace platform

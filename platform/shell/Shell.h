@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+namespace platform {
+
+// Shell folder ids the system asks for.
+enum SpecialFolder : int {
+    CSIDL_PERSONAL = 5,          // the user's documents
+    CSIDL_LOCAL_APPDATA = 28,    // per-user application data
+    CSIDL_PROGRAM_FILES = 38,
+};
+
+// The file-system path of a special folder, no trailing separator; "" when it has none.
+QString specialFolder(int csidl);
+
+// The folder that holds the running program, its template database and help pages. Tests set another.
+QString programFolder();
+void setProgramFolder(const QString &folder);
+// The running program's full path.
+QString programPath();
+
+// The one user locale every locale lookup uses: QLocale::system() unless a test sets one.
+QLocale userLocale();
+void setUserLocale(const QLocale &locale);
+
+// Locale items, numbered as the system asks for them.
+enum LocaleItem : int {
+    LOCALE_ILANGUAGE = 0x0001,        // language id, four lowercase hex digits ("0410")
+    LOCALE_SDECIMAL = 0x000E,         // decimal separator
+    LOCALE_IMEASURE = 0x000D,         // "0" metric, "1" U.S.
+    LOCALE_IFIRSTDAYOFWEEK = 0x100C,  // "0" Monday .. "6" Sunday
+};
+// The item's text for the user locale (the locale id is accepted for the callers' sake; every id names
+// the one user locale). "" for an item not known.
+QString localeString(int localeId, int item);
+// The Windows-style language id of a locale ("0410" Italian, "100c" French (Switzerland), ...); "" unknown.
+QString windowsLanguageId(const QLocale &locale);
+
+// Opens a file or link with the desktop's default application; false when nothing could open it.
+// Tests install an opener that records the request instead.
+bool openWithDefaultApplication(const QString &pathOrUrl);
+using OpenHandler = bool (*)(const QString &);
+void setOpenHandler(OpenHandler handler);
+
+// Sleeps on the calling thread (the UI does not repaint meanwhile, as intended for the database pause).
+void sleepMs(int ms);
+// Lets pending window events run.
+void doEvents();
+
+// One running instance per user: acquire() is true for the first process; a lock left by a process that
+// has ended does not count.
+class SingleInstance
+{
+public:
+    explicit SingleInstance(const QString &name);
+    ~SingleInstance();
+    bool acquire();
+    void release();
+
+private:
+    struct Impl;
+    Impl *m;
+};
+
+// Opens the help page of a language at an anchor (the help context number). Tests install a viewer that
+// records the request.
+using HelpHandler = void (*)(const QString &file, int context);
+void setHelpHandler(HelpHandler handler);
+void showHelp(const QString &file, int context);
+
+} // namespace platform
+
+namespace platform {
+// Runs `handler` on the UI thread when the process receives SIGTERM, SIGINT or SIGHUP (the desktop
+// session ending, a log-out), so the program can end normally and write its settings.
+void setTerminationHandler(void (*handler)());
+}
