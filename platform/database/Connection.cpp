@@ -1,0 +1,379 @@
+#include "platform/database/Connection.h"
+
+#include "platform/RuntimeError.h"
+#include "platform/database/ConnectionImpl.h"
+#include "platform/database/LockFile.h"
+#include "platform/database/SqlFunctions.h"
+#include "platform/database/SqliteSupport.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <filesystem>
+
+namespace platform {
+
+namespace {
+
+int g_releasePauseMs = 600;
+
+constexpr int BusyTimeoutMs = 2000;
+
+// One dialect (schema and translation cache) per distinct schema, shared by every connection to a file
+// of that schema, so that the cache outlives the short connections the windows open.
+std::shared_ptr<JetDialect> dialectFor(sqlite3 *db)
+{
+    static QHash<QByteArray, std::shared_ptr<JetDialect>> dialects;
+    const QByteArray signature = Schema::signature(db);
+    if (auto it = dialects.constFind(signature); it != dialects.constEnd())
+        return *it;
+    if (dialects.size() >= 16)
+        dialects.clear();
+    auto dialect = std::make_shared<JetDialect>(Schema::read(db));
+    dialects.insert(signature, dialect);
+    return dialect;
+}
+
+bool onlyBlanksAndSemicolons(const char *p)
+{
+    for (; p && *p; ++p)
+        if (*p != ';' && !QChar::isSpace(uchar(*p)))
+            return false;
+    return true;
+}
+
+} // namespace
+
+// ---- Impl ----------------------------------------------------------------------------------------------
+
+void StmtFinalizer::operator()(sqlite3_stmt *st) const
+{
+    sqlite3_finalize(st);
+}
+
+Connection::Impl::~Impl()
+{
+    close();
+}
+
+void Connection::Impl::open(const QString &cs)
+{
+    const QString source = dataSourceOf(cs);
+    if (source.isEmpty())
+        raiseDatabaseError(QStringLiteral("The connection string names no data source: %1").arg(cs));
+    const QFileInfo fi(source);
+    if (!fi.exists() || !fi.isFile())
+        raiseDatabaseError(QStringLiteral("Could not find file '%1'.").arg(source), errors::DbFileNotFound);
+    const QString notADatabase = QStringLiteral("Unrecognized database format '%1'.").arg(source);
+    if (fi.size() == 0)
+        raiseDatabaseError(notADatabase);
+
+    sqlite3 *handle = nullptr;
+    // Read-write only: opening never creates a file.
+    const int rc = sqlite3_open_v2(QFile::encodeName(fi.absoluteFilePath()).constData(), &handle,
+                                   SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
+        sqlite3_close_v2(handle);
+        raiseDatabaseError(QStringLiteral("Could not open '%1': %2").arg(source, message));
+    }
+    sqlite3_extended_result_codes(handle, 1);
+    sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    std::shared_ptr<JetDialect> d;
+    try {
+        registerSqlFunctions(handle);
+        d = dialectFor(handle);          // reads the schema: a file that is no database fails here
+    } catch (const RuntimeError &) {
+        const int code = sqlite3_errcode(handle) & 0xff;
+        sqlite3_close_v2(handle);
+        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+            raiseDatabaseError(notADatabase);
+        throw;
+    }
+    try {
+        acquireDatabaseLock(fi.absoluteFilePath());
+    } catch (...) {
+        sqlite3_close_v2(handle);
+        throw;
+    }
+    db = handle;
+    connectionString = cs;
+    file = fi.absoluteFilePath();
+    dialect = std::move(d);
+    inTransaction = false;
+    lastInsertId = 0;
+}
+
+void Connection::Impl::close()
+{
+    if (!db)
+        return;
+    if (inTransaction && !sqlite3_get_autocommit(db))
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    inTransaction = false;
+    sqlite3_close_v2(db);
+    db = nullptr;
+    releaseDatabaseLock(file);
+}
+
+void Connection::Impl::requireOpen() const
+{
+    if (!db)
+        raiseDatabaseError(QStringLiteral("Operation is not allowed when the object is closed."),
+                           errors::DbOperationNotAllowed);
+}
+
+void Connection::Impl::raise(int rc, const QString &what) const
+{
+    QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        message = QStringLiteral("The database is locked by another user or program (%1).").arg(message);
+    else if ((rc & 0xff) == SQLITE_READONLY)
+        message = QStringLiteral("The database cannot be written: it is read-only (%1).").arg(message);
+    else if ((rc & 0xff) == SQLITE_FULL)
+        message = QStringLiteral("The disk is full: nothing was written (%1).").arg(message);
+    if (!what.isEmpty())
+        message += QStringLiteral(" in: ") + what;
+    raiseDatabaseError(message);
+}
+
+StmtPtr Connection::Impl::prepare(const QString &jetSql, std::shared_ptr<const Translation> *translation)
+{
+    requireOpen();
+    auto t = dialect->translate(jetSql);
+    sqlite3_stmt *st = nullptr;
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, t->sql.constData(), int(t->sql.size()), &st, &tail);
+    if (rc != SQLITE_OK)
+        raise(rc, jetSql);
+    StmtPtr stmt(st);
+    if (!st)
+        raiseDatabaseError(QStringLiteral("The statement is empty."));
+    if (!onlyBlanksAndSemicolons(tail))
+        raiseDatabaseError(QStringLiteral("Characters found after end of SQL statement in: %1").arg(jetSql));
+    if (translation)
+        *translation = std::move(t);
+    return stmt;
+}
+
+StmtPtr Connection::Impl::prepareNative(const QByteArray &sql)
+{
+    requireOpen();
+    sqlite3_stmt *st = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr);
+    if (rc != SQLITE_OK)
+        raise(rc, QString::fromUtf8(sql));
+    return StmtPtr(st);
+}
+
+void Connection::Impl::runToEnd(sqlite3_stmt *st, const QString &what)
+{
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        raise(rc, what);
+}
+
+// ---- Connection ----------------------------------------------------------------------------------------
+
+Connection::Connection()
+    : m_impl(std::make_shared<Impl>())
+{
+}
+
+Connection::~Connection()
+{
+    m_impl->close();
+}
+
+void Connection::Open(const QString &connectionString)
+{
+    if (m_impl->db)
+        raiseDatabaseError(QStringLiteral("Operation is not allowed when the object is open."),
+                           errors::DbOperationNotAllowed);
+    // Recordsets of an earlier opening keep the old state; this opening gets its own.
+    if (m_impl.use_count() > 1)
+        m_impl = std::make_shared<Impl>();
+    m_impl->open(connectionString);
+}
+
+void Connection::Close()
+{
+    m_impl->close();
+}
+
+bool Connection::isOpen() const
+{
+    return m_impl->db != nullptr;
+}
+
+QString Connection::connectionString() const
+{
+    return m_impl->connectionString;
+}
+
+QString Connection::databaseFile() const
+{
+    return m_impl->file;
+}
+
+long Connection::Execute(const QString &jetSql)
+{
+    StmtPtr st = m_impl->prepare(jetSql);
+    m_impl->runToEnd(st.get(), jetSql);
+    if (sqlite3_stmt_readonly(st.get()))
+        return 0;
+    m_impl->lastInsertId = sqlite3_last_insert_rowid(m_impl->db);
+    return long(sqlite3_changes(m_impl->db));
+}
+
+void Connection::BeginTrans()
+{
+    m_impl->requireOpen();
+    if (m_impl->inTransaction)
+        raiseDatabaseError(QStringLiteral("A transaction is already open on this connection."),
+                           errors::DbOperationNotAllowed);
+    const int rc = sqlite3_exec(m_impl->db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        m_impl->raise(rc, QStringLiteral("BeginTrans"));
+    m_impl->inTransaction = true;
+}
+
+void Connection::CommitTrans()
+{
+    m_impl->requireOpen();
+    if (!m_impl->inTransaction)
+        raiseDatabaseError(QStringLiteral("You tried to commit or roll back without first beginning a transaction."),
+                           errors::DbOperationNotAllowed);
+    if (sqlite3_get_autocommit(m_impl->db)) {
+        // The engine already undid the transaction after an error inside it: nothing is saved.
+        m_impl->inTransaction = false;
+        raiseDatabaseError(QStringLiteral("The transaction was rolled back after an error; no change was saved."));
+    }
+    const int rc = sqlite3_exec(m_impl->db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        m_impl->raise(rc, QStringLiteral("CommitTrans"));       // still open: the caller rolls back
+    m_impl->inTransaction = false;
+}
+
+void Connection::RollbackTrans()
+{
+    m_impl->requireOpen();
+    if (!m_impl->inTransaction)
+        raiseDatabaseError(QStringLiteral("You tried to commit or roll back without first beginning a transaction."),
+                           errors::DbOperationNotAllowed);
+    m_impl->inTransaction = false;
+    if (!sqlite3_get_autocommit(m_impl->db)) {
+        const int rc = sqlite3_exec(m_impl->db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            m_impl->raise(rc, QStringLiteral("RollbackTrans"));
+    }
+}
+
+bool Connection::inTransaction() const
+{
+    return m_impl->inTransaction;
+}
+
+qint64 Connection::lastInsertId() const
+{
+    return m_impl->lastInsertId;
+}
+
+// ---- free functions ------------------------------------------------------------------------------------
+
+QString dataSourceOf(const QString &connectionString)
+{
+    // key=value pairs separated by ';'; a value may be quoted to hold a ';'.
+    const QString &s = connectionString;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        const qsizetype eq = s.indexOf(QLatin1Char('='), i);
+        if (eq < 0)
+            break;
+        const QString key = s.mid(i, eq - i).trimmed();
+        qsizetype j = eq + 1;
+        while (j < s.size() && s[j].isSpace())
+            ++j;
+        QString value;
+        if (j < s.size() && (s[j] == QLatin1Char('"') || s[j] == QLatin1Char('\''))) {
+            const QChar quote = s[j];
+            const qsizetype close = s.indexOf(quote, j + 1);
+            value = s.mid(j + 1, (close < 0 ? s.size() : close) - j - 1);
+            j = close < 0 ? s.size() : close + 1;
+            const qsizetype semi = s.indexOf(QLatin1Char(';'), j);
+            j = semi < 0 ? s.size() : semi + 1;
+        } else {
+            const qsizetype semi = s.indexOf(QLatin1Char(';'), j);
+            value = s.mid(j, (semi < 0 ? s.size() : semi) - j).trimmed();
+            j = semi < 0 ? s.size() : semi + 1;
+        }
+        if (key.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0)
+            return value;
+        i = j;
+    }
+    return QString();
+}
+
+void createDatabase(const QString &file, const QString &schemaSql)
+{
+    const QFileInfo fi(file);
+    if (!fi.absoluteDir().exists())
+        raiseDatabaseError(QStringLiteral("The folder of '%1' does not exist.").arg(file));
+    // Built under a temporary name and renamed into place: a failure never leaves half a database.
+    const QString temp = fi.absolutePath() + QStringLiteral("/.") + fi.fileName()
+                         + QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid());
+    QFile::remove(temp);
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(temp).constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    auto fail = [&](const QString &message) {
+        sqlite3_close_v2(db);
+        QFile::remove(temp);
+        raiseDatabaseError(QStringLiteral("Cannot create the database '%1': %2").arg(file, message));
+    };
+    if (rc != SQLITE_OK)
+        fail(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    try {
+        registerSqlFunctions(db);
+    } catch (const RuntimeError &e) {
+        fail(e.description());
+    }
+    char *error = nullptr;
+    const QByteArray sql = schemaSql.toUtf8();
+    rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
+        sqlite3_free(error);
+        fail(message);
+    }
+    rc = sqlite3_close(db);
+    db = nullptr;
+    if (rc != SQLITE_OK)
+        fail(QString::fromUtf8(sqlite3_errstr(rc)));
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(temp).toStdString(), QFile::encodeName(fi.absoluteFilePath()).toStdString(), ec);
+    if (ec) {
+        QFile::remove(temp);
+        raiseDatabaseError(QStringLiteral("Cannot create the database '%1': %2")
+                               .arg(file, QString::fromLocal8Bit(ec.message().c_str())));
+    }
+}
+
+int dbReleasePauseMs()
+{
+    return g_releasePauseMs;
+}
+
+void setDbReleasePauseMs(int ms)
+{
+    g_releasePauseMs = qMax(0, ms);
+}
+
+} // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+
+namespace platform {
+
+class Recordset;
+
+// A connection to one database file, named by a connection string "...;Data Source=<file>;...".
+// Statements are written in the Jet dialect the windows use and translated once (JetDialect.h).
+// Opening never creates a file. While any connection of the process to a file is open, the lock file
+// (<name>.ldb beside <name>.mdb) exists; the last close removes it.
+// Every failure raises RuntimeError.
+class Connection
+{
+public:
+    Connection();
+    ~Connection();                        // closes; a transaction still open is rolled back
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    void Open(const QString &connectionString);
+    void Close();
+    bool isOpen() const;
+    QString connectionString() const;
+    QString databaseFile() const;
+
+    // Runs one statement; returns the number of rows it changed.
+    long Execute(const QString &jetSql);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool inTransaction() const;
+
+    // The AutoNumber given to the last row inserted through this connection.
+    qint64 lastInsertId() const;
+
+    struct Impl;
+    std::shared_ptr<Impl> impl() const { return m_impl; }   // shared with the recordsets opened on it
+
+private:
+    std::shared_ptr<Impl> m_impl;
+};
+
+// The file named by "Data Source=" in a connection string ("" when there is none).
+QString dataSourceOf(const QString &connectionString);
+
+// Makes a new database file from schema text (build tool and tests only; the program copies master.gen).
+void createDatabase(const QString &file, const QString &schemaSql);
+
+// The pause after a connection is closed, so that the engine has let go of the file. 600 ms by default;
+// tests set it to zero.
+int dbReleasePauseMs();
+void setDbReleasePauseMs(int ms);
+
+} // namespace platform

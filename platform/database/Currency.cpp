@@ -1,0 +1,140 @@
+#include "platform/database/Currency.h"
+
+#include <cmath>
+#include <limits>
+
+namespace platform {
+
+Currency Currency::fromDouble(double value)
+{
+    const double scaled = value * Scale;
+    return fromRaw(qint64(scaled < 0 ? std::ceil(scaled - 0.5) : std::floor(scaled + 0.5)));
+}
+
+namespace {
+
+// Digits, one optional separator and up to four decimals; sign already taken off.
+std::optional<qint64> parseMagnitude(const QString &digits, QChar decimalPoint)
+{
+    qint64 units = 0;
+    qint64 fraction = 0;
+    int fractionDigits = 0;
+    bool inFraction = false;
+    bool anyDigit = false;
+    for (QChar ch : digits) {
+        if (ch == decimalPoint && !inFraction) {
+            inFraction = true;
+            continue;
+        }
+        if (!ch.isDigit() || ch.unicode() > '9')
+            return std::nullopt;
+        anyDigit = true;
+        const int d = ch.unicode() - '0';
+        if (inFraction) {
+            if (++fractionDigits > 4)
+                return std::nullopt;
+            fraction = fraction * 10 + d;
+        } else {
+            if (units > (std::numeric_limits<qint64>::max() / Currency::Scale - d) / 10)
+                return std::nullopt;
+            units = units * 10 + d;
+        }
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    while (fractionDigits++ < 4)
+        fraction *= 10;
+    return units * Currency::Scale + fraction;
+}
+
+std::optional<Currency> parseSigned(QString text, QChar decimalPoint)
+{
+    text = text.trimmed();
+    bool negative = false;
+    if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'))) {
+        negative = text.startsWith(QLatin1Char('-'));
+        text = text.mid(1).trimmed();
+    }
+    const auto magnitude = parseMagnitude(text, decimalPoint);
+    if (!magnitude)
+        return std::nullopt;
+    return Currency::fromRaw(negative ? -*magnitude : *magnitude);
+}
+
+} // namespace
+
+std::optional<Currency> Currency::parse(const QString &text)
+{
+    return parseSigned(text, QLatin1Char('.'));
+}
+
+std::optional<Currency> Currency::parseLocale(const QString &text, const QLocale &locale)
+{
+    const QString decimal = locale.decimalPoint();
+    const QString group = locale.groupSeparator();
+    QString s = text.trimmed();
+    if (s.isEmpty())
+        return std::nullopt;
+    // Group separators are accepted only between groups of three digits of the whole part.
+    if (!group.isEmpty() && group != decimal && s.contains(group)) {
+        const qsizetype dp = s.indexOf(decimal);
+        QString whole = dp >= 0 ? s.left(dp) : s;
+        const QString rest = dp >= 0 ? s.mid(dp) : QString();
+        QString sign;
+        if (whole.startsWith(QLatin1Char('-')) || whole.startsWith(QLatin1Char('+'))) {
+            sign = whole.left(1);
+            whole = whole.mid(1);
+        }
+        const QStringList parts = whole.split(group);
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const qsizetype len = parts[i].size();
+            if ((i == 0 && (len < 1 || len > 3)) || (i > 0 && len != 3))
+                return std::nullopt;
+        }
+        s = sign + parts.join(QString()) + rest;
+    }
+    if (decimal.size() != 1)
+        return std::nullopt;
+    return parseSigned(s, decimal.at(0));
+}
+
+QString Currency::toString() const
+{
+    const bool negative = m_raw < 0;
+    // Work on the unsigned magnitude so that the smallest value does not overflow.
+    const quint64 mag = negative ? quint64(0) - quint64(m_raw) : quint64(m_raw);
+    QString s = QString::number(mag / Scale);
+    quint64 frac = mag % Scale;
+    if (frac) {
+        QString f = QString::number(frac).rightJustified(4, QLatin1Char('0'));
+        while (f.endsWith(QLatin1Char('0')))
+            f.chop(1);
+        s += QLatin1Char('.') + f;
+    }
+    return negative ? QLatin1Char('-') + s : s;
+}
+
+QString Currency::toLocaleString(const QLocale &locale, int decimals) const
+{
+    decimals = qBound(0, decimals, 4);
+    qint64 divisor = 1;
+    for (int i = decimals; i < 4; ++i)
+        divisor *= 10;
+    // Round half away from zero to the shown decimals, then format the exact integer parts.
+    qint64 r = m_raw;
+    const qint64 half = divisor / 2;
+    if (divisor > 1)
+        r = (r >= 0 ? (r + half) : (r - half)) / divisor;
+    const bool negative = r < 0;
+    const quint64 mag = negative ? quint64(0) - quint64(r) : quint64(r);
+    qint64 unitsDivisor = 1;
+    for (int i = 0; i < decimals; ++i)
+        unitsDivisor *= 10;
+    QString s = locale.toString(qulonglong(mag / unitsDivisor));
+    if (decimals > 0)
+        s += locale.decimalPoint()
+             + QString::number(mag % unitsDivisor).rightJustified(decimals, QLatin1Char('0'));
+    return negative ? locale.negativeSign() + s : s;
+}
+
+} // namespace platform

@@ -1,0 +1,135 @@
+#include "platform/database/JetPattern.h"
+
+#include "platform/database/TextFold.h"
+
+namespace platform {
+
+void JetPattern::addLiteral(QStringView text)
+{
+    for (QChar c : foldText(text))
+        m_elements.append(literal(c.unicode()));
+}
+
+std::optional<JetPattern> JetPattern::fromJet(QStringView pattern)
+{
+    JetPattern p;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c == QLatin1Char('*')) {
+            if (p.m_elements.isEmpty() || p.m_elements.last().kind != Kind::AnyRun)
+                p.m_elements.append(element(Kind::AnyRun));
+        } else if (c == QLatin1Char('?')) {
+            p.m_elements.append(element(Kind::AnyOne));
+        } else if (c == QLatin1Char('#')) {
+            p.m_elements.append(element(Kind::Digit));
+        } else if (c == QLatin1Char('[')) {
+            const qsizetype close = pattern.indexOf(QLatin1Char(']'), i + 1);
+            if (close < 0)
+                return std::nullopt;
+            QStringView body = pattern.mid(i + 1, close - i - 1);
+            Element e = element(Kind::Set);
+            if (body.startsWith(QLatin1Char('!')) && body.size() > 1) {
+                e.negated = true;
+                body = body.mid(1);
+            }
+            for (qsizetype k = 0; k < body.size(); ++k) {
+                const QString from = foldText(body.mid(k, 1));
+                if (from.isEmpty())
+                    continue;
+                if (k + 2 < body.size() && body[k + 1] == QLatin1Char('-')) {
+                    const QString to = foldText(body.mid(k + 2, 1));
+                    if (!to.isEmpty() && from[0] <= to[0])
+                        e.ranges.append(Range{from[0].unicode(), to[0].unicode()});
+                    else if (!to.isEmpty())
+                        return std::nullopt;       // a descending range is malformed
+                    k += 2;
+                } else {
+                    e.ranges.append(Range{from[0].unicode(), from[0].unicode()});
+                }
+            }
+            if (e.ranges.isEmpty() && !e.negated) {
+                // "[]" matches an empty run: nothing to add.
+            } else {
+                p.m_elements.append(e);
+            }
+            i = close;
+        } else {
+            p.addLiteral(pattern.mid(i, 1));
+        }
+    }
+    return p;
+}
+
+JetPattern JetPattern::fromFilter(QStringView pattern)
+{
+    auto isWild = [](QChar c) { return c == QLatin1Char('*') || c == QLatin1Char('%'); };
+    qsizetype begin = 0, end = pattern.size();
+    bool leading = false, trailing = false;
+    while (begin < end && isWild(pattern[begin])) {
+        ++begin;
+        leading = true;
+    }
+    while (end > begin && isWild(pattern[end - 1])) {
+        --end;
+        trailing = true;
+    }
+    JetPattern p;
+    if (leading)
+        p.m_elements.append(element(Kind::AnyRun));
+    p.addLiteral(pattern.mid(begin, end - begin));
+    if (trailing && (p.m_elements.isEmpty() || p.m_elements.last().kind != Kind::AnyRun))
+        p.m_elements.append(element(Kind::AnyRun));
+    return p;
+}
+
+bool JetPattern::elementMatches(const Element &e, char16_t c) const
+{
+    switch (e.kind) {
+    case Kind::Literal: return e.ch == c;
+    case Kind::AnyOne: return true;
+    case Kind::Digit: return c >= u'0' && c <= u'9';
+    case Kind::Set: {
+        bool in = false;
+        for (const Range &r : e.ranges)
+            if (c >= r.from && c <= r.to) {
+                in = true;
+                break;
+            }
+        return in != e.negated;
+    }
+    case Kind::AnyRun: break;
+    }
+    return false;
+}
+
+bool JetPattern::matches(QStringView text) const
+{
+    return matchesFolded(foldText(text));
+}
+
+bool JetPattern::matchesFolded(QStringView t) const
+{
+    // Each element other than a run matches exactly one character, so remembering only the last run
+    // and retrying from one character further is enough.
+    const qsizetype np = m_elements.size(), nt = t.size();
+    qsizetype pi = 0, ti = 0, starP = -1, starT = 0;
+    while (ti < nt) {
+        if (pi < np && m_elements[pi].kind == Kind::AnyRun) {
+            starP = pi++;
+            starT = ti;
+        } else if (pi < np && elementMatches(m_elements[pi], t[ti].unicode())) {
+            ++pi;
+            ++ti;
+        } else if (starP >= 0) {
+            pi = starP + 1;
+            ti = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (pi < np && m_elements[pi].kind == Kind::AnyRun)
+        ++pi;
+    return pi == np;
+}
+
+} // namespace platform

@@ -1,0 +1,78 @@
+#include "platform/database/SqliteSupport.h"
+
+#include "platform/RuntimeError.h"
+
+#include <sqlite3.h>
+
+namespace platform {
+
+QString databaseErrorSource()
+{
+    return QStringLiteral("Orvel3.Database");
+}
+
+void raiseDatabaseError(const QString &description, qint64 number)
+{
+    throw RuntimeError(number ? number : errors::DbGeneric, databaseErrorSource(), description);
+}
+
+void raiseSqlite(sqlite3 *db, int rc, const QString &doing)
+{
+    QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        message = QStringLiteral("The database is locked by another user or program (%1).").arg(message);
+    if (!doing.isEmpty())
+        message += QStringLiteral(" (") + doing + QLatin1Char(')');
+    raiseDatabaseError(message);
+}
+
+Stmt::Stmt(sqlite3 *db, const char *sql)
+    : Stmt(db, QByteArray(sql))
+{
+}
+
+Stmt::Stmt(sqlite3 *db, const QByteArray &sql)
+    : m_db(db)
+{
+    const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &m_stmt, nullptr);
+    if (rc != SQLITE_OK)
+        raiseSqlite(db, rc);
+}
+
+Stmt::~Stmt()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+bool Stmt::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    raiseSqlite(m_db, rc);
+}
+
+void Stmt::reset()
+{
+    sqlite3_reset(m_stmt);
+}
+
+void Stmt::bindText(int index, const QByteArray &utf8)
+{
+    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+void Stmt::bindInt(int index, qint64 value)
+{
+    sqlite3_bind_int64(m_stmt, index, value);
+}
+
+QByteArray Stmt::textBytes(int column) const
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return p ? QByteArray(p, sqlite3_column_bytes(m_stmt, column)) : QByteArray();
+}
+
+} // namespace platform
