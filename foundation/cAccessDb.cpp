@@ -1,0 +1,138 @@
+#include "foundation/cAccessDb.h"
+
+#include "foundation/cLang.h"
+#include "foundation/comRegistry.h"
+#include "foundation/modShared.h"
+#include "foundation/SettingsKeys.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/Recordset.h"
+#include "platform/shell/Shell.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+const QString DbFileName = QStringLiteral("orvel3.mdb");
+constexpr int ExpectedColumns = 25;
+
+[[noreturn]] void raiseCopyFailed(const QString &folder)
+{
+    throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("Orvel3.cAccessDb"),
+                                 LRSV(1941, QDir::toNativeSeparators(folder)));
+}
+} // namespace
+
+cAccessDb::cAccessDb()
+{
+    const QString folder = EnsureDefaultDbFolder();
+    QString stored = RegRead(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), folder).toString();
+    // A value that is present but empty names no folder: it means the default one, never the root.
+    if (stored.trimmed().isEmpty())
+        stored = folder;
+    m_dbPath = stored;
+    m_attachedPath = attachedPathFor(m_dbPath);
+}
+
+QString cAccessDb::defaultFolder()
+{
+    return GetSpecialFolder(platform::CSIDL_PERSONAL) + QStringLiteral("/Orvel3DB");
+}
+
+QString cAccessDb::databaseFileIn(const QString &folder)
+{
+    return folder + QLatin1Char('/') + DbFileName;
+}
+
+QString cAccessDb::attachedPathFor(const QString &folder)
+{
+    return folder + QStringLiteral("/attached/");
+}
+
+QString cAccessDb::connectionStringFor(const QString &folder)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + databaseFileIn(folder)
+           + QStringLiteral(";Persist Security Info=False");
+}
+
+QString cAccessDb::EnsureDefaultDbFolder()
+{
+    const QString folder = defaultFolder();
+    m_dbPath = folder;
+    if (!QFileInfo(folder).isDir()) {
+        if (!QDir().mkdir(folder))
+            throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("Orvel3.cAccessDb"),
+                                         LRSV(1942, QDir::toNativeSeparators(folder)));
+        platform::doEvents();
+        CopyTemplate(folder);
+    }
+    return folder;
+}
+
+void cAccessDb::CopyTemplate(const QString &folder)
+{
+    const QString source = platform::programFolder() + QStringLiteral("/master.gen");
+    const QString target = databaseFileIn(folder);
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        raiseCopyFailed(folder);
+    // Journal files of an earlier session must not be rolled into the fresh copy.
+    for (const char *suffix : {"-journal", "-wal", "-shm"}) {
+        const QString stale = target + QLatin1String(suffix);
+        if (QFileInfo::exists(stale) && !QFile::remove(stale))
+            raiseCopyFailed(folder);
+    }
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        raiseCopyFailed(folder);
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 16);
+        if (chunk.isEmpty() && in.error() != QFile::NoError) {
+            out.cancelWriting();
+            raiseCopyFailed(folder);
+        }
+        if (out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            raiseCopyFailed(folder);
+        }
+    }
+    if (!out.commit())
+        raiseCopyFailed(folder);
+}
+
+int cAccessDb::TestDb(const QString &folder) const
+{
+    try {
+        const QFileInfo file(databaseFileIn(folder));
+        if (!file.exists() || !file.isFile())
+            return NoDatabaseFile;
+        const QString cs = connectionStringFor(folder);
+        int columns = 0;
+        for (const char *table : {"Transactions", "Accounts", "Counts", "Dbs"}) {
+            // The columns of the table without reading its rows (a large sheet stays quick to test).
+            platform::Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM %1 WHERE False").arg(QLatin1String(table)), cs,
+                    platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+                    platform::Recordset::adCmdText);
+            columns += rs.fieldCount();
+            rs.Close();
+        }
+        return columns == ExpectedColumns ? Usable : WrongStructure;
+    } catch (...) {
+        return Unreadable;
+    }
+}
+
+bool cAccessDb::NewDbFileIfNotExist(const QString &folder)
+{
+    if (QFileInfo::exists(databaseFileIn(folder)))
+        return false;
+    CopyTemplate(folder);
+    return true;
+}
+
+void cAccessDb::StoreDbPath()
+{
+    RegWrite(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), m_dbPath);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+// The language of the user interface: picks the text block from the stored choice (or the user's locale),
+// looks texts up by their number and fills the "xxx" placeholder.
+class cLang
+{
+public:
+    // Reads AppLanguageId (0 = automatic) and picks the block.
+    cLang();
+    // Writes AppLanguageId back.
+    ~cLang();
+    cLang(const cLang &) = delete;
+    cLang &operator=(const cLang &) = delete;
+
+    int AppLanguageId() const { return m_appLanguageId; }
+    void setAppLanguageId(int id) { m_appLanguageId = id; }
+    // Recomputes the block offset and the help file from AppLanguageId.
+    bool LanguageUpdate();
+
+    // The text `id` (a number, or text holding a number, trailing blanks allowed) in the current language;
+    // defstring when there is none.
+    QString LRS(const QVariant &id, const QString &defstring = QString()) const;
+    // The same with every "xxx" replaced by val.
+    QString LRSV(const QVariant &id, const QVariant &val, const QString &defstring = QString()) const;
+
+    int blockOffset() const { return m_offset; }
+    QString helpFile() const { return m_helpFile; }
+
+    // The block offset for an AppLanguageId, and for the automatic choice, for a Windows language id.
+    static int offsetForLanguageId(int appLanguageId, const QString &windowsLanguageId);
+
+private:
+    int m_appLanguageId = 0;
+    int m_offset = 3000;
+    QString m_helpFile;
+};
+
+// Shortcuts to the program's language object (the texts of the current language).
+QString LRS(const QVariant &id, const QString &defstring = QString());
+QString LRSV(const QVariant &id, const QVariant &val, const QString &defstring = QString());
+
+// The text table, loaded once from the program's resources: id (block offset + number) -> text.
+const QHash<int, QString> &textTable();

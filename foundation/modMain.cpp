@@ -1,0 +1,202 @@
+#include "foundation/modMain.h"
+
+#include "foundation/Globals.h"
+#include "foundation/RowRules.h"
+#include "foundation/SettingsKeys.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cEnvironment.h"
+#include "foundation/cLang.h"
+#include "foundation/cSheet.h"
+#include "foundation/frmForFolders.h"
+#include "foundation/frmSysTray.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/Recordset.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/shell/Shell.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<platform::SingleInstance> g_instanceLock;
+QPointer<QWidget> g_mainWindow;
+StartupHooks g_hooks;
+
+// Message boxes without a title of their own carry the program title.
+void say(const QString &text, int style = platform::vbOKOnly)
+{
+    platform::MsgBox(text, style, QLatin1String(ProductTitle));
+}
+
+// Tests the database folder until it is usable; false when the program must end.
+bool EnsureUsableDatabase()
+{
+    QString copiedInto;   // the folder the template was last copied to in this loop
+    for (;;) {
+        const QString folder = Adb->dbPath();
+        const int r = Adb->TestDb(folder);
+        if (r == cAccessDb::Usable)
+            return true;
+        if (r == cAccessDb::NoDatabaseFile) {
+            // A copy that left no database behind would make this loop endless: it ends with the message.
+            if (copiedInto == folder) {
+                say(LRSV(1941, QDir::toNativeSeparators(folder)), platform::vbCritical);
+                return false;
+            }
+            if (!QFileInfo(folder).isDir() && !QDir().mkdir(folder)) {
+                say(LRSV(1942, QDir::toNativeSeparators(folder)), platform::vbCritical);
+                return false;
+            }
+            try {
+                cAccessDb::CopyTemplate(folder);
+            } catch (const platform::RuntimeError &e) {
+                say(e.description(), platform::vbCritical);
+                return false;
+            }
+            copiedInto = folder;
+            continue;
+        }
+        const QString question = r == cAccessDb::Unreadable
+                                     ? LRS(1370)
+                                     : LRS(1371) + QStringLiteral("\n") + LRS(1372);
+        if (platform::MsgBox(question, platform::vbYesNo, QLatin1String(ProductTitle)) != platform::vbYes)
+            return false;
+        const QString chosen = frmForFolders::Apri();
+        if (chosen.isEmpty())
+            return false;
+        // The chosen folder holds for this run only: DbPath keeps its stored text. Attachments of this run
+        // go beside the database in use.
+        Adb->setDbPath(chosen);
+        Adb->setAttachedPath(cAccessDb::attachedPathFor(chosen));
+        say(LRS(1402));
+    }
+}
+
+QWidget *loadMain()
+{
+    if (!g_mainWindow && g_hooks.loadMainWindow)
+        g_mainWindow = g_hooks.loadMainWindow();
+    return g_mainWindow;
+}
+
+void StartInTray()
+{
+    // In the tray, closing the main window does not end the program; the tray menu does.
+    qApp->setQuitOnLastWindowClosed(false);
+    frmSysTray::setMainWindowHooks(
+        [](QWidget *) {
+            if (QWidget *w = loadMain()) {
+                w->show();
+                w->raise();
+                w->activateWindow();
+            }
+        },
+        [] {
+            if (g_mainWindow)
+                g_mainWindow->close();
+            qApp->quit();
+        });
+    frmSysTray *tray = frmSysTray::Load();
+    try {
+        const int n = CountDueDeadlines(Adb->dcs(), Sheet->Id());
+        const QString text = DueBalloonText(n);
+        if (!text.isEmpty())
+            tray->ShowBaloonTip(Env->AppTitle, text);
+    } catch (const platform::RuntimeError &e) {
+        // The icon is up and the main window can be opened from it: the program stays usable.
+        say(e.description(), platform::vbExclamation);
+    }
+}
+
+} // namespace
+
+QString AlertSqlFor(int sheetId)
+{
+    return QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDone=False And ") + RowRules::dueCondition()
+           + QStringLiteral(" And TrDbId=") + QString::number(sheetId);
+}
+
+int CountDueDeadlines(const QString &connectionString, int sheetId)
+{
+    platform::Recordset rs;
+    rs.Open(AlertSqlFor(sheetId), connectionString, platform::Recordset::adOpenStatic,
+            platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+    const int n = rs.RecordCount();
+    rs.Close();
+    return n;
+}
+
+QString DueBalloonText(int count)
+{
+    if (count == 1)
+        return LRS(1219);
+    if (count >= 2)
+        return LRSV(1220, count);
+    return QString();
+}
+
+StartupResult Main(const StartupHooks &hooks)
+{
+    g_hooks = hooks;
+    platform::setDefaultTitle(QLatin1String(ProductTitle));
+
+    // 1. The language first, so every later message is in the user's language.
+    Lang = new cLang();
+
+    // 2. One instance only.
+    g_instanceLock = std::make_unique<platform::SingleInstance>(QStringLiteral("Orvel3"));
+    if (!g_instanceLock->acquire()) {
+        g_instanceLock.reset();
+        say(LRS(1366));
+        return StartupResult::Ended;
+    }
+
+    try {
+        // 3. The database object (the default folder, with a database when it is new).
+        Adb = new cAccessDb();
+
+        // 4. A usable database, or the end.
+        if (!EnsureUsableDatabase())
+            return StartupResult::Ended;
+
+        // 5. The current data sheet and the preferences.
+        Sheet = new cSheet();
+        Env = new cEnvironment();
+
+        // 6. The attachments folder.
+        const QString attached = Adb->attachedPath();
+        if (!QFileInfo(attached).isDir() && !QDir().mkdir(attached)) {
+            say(LRSV(1942, QDir::toNativeSeparators(attached)), platform::vbCritical);
+            return StartupResult::Ended;
+        }
+    } catch (const platform::RuntimeError &e) {
+        say(e.description(), platform::vbCritical);
+        return StartupResult::Ended;
+    }
+
+    // 7. The main window, loaded hidden.
+    if (!loadMain())
+        return StartupResult::Ended;
+
+    // 8. Shown, unless the program starts with the system: then 9. it lives in the tray.
+    if (!Env->StartOnWindows()) {
+        g_mainWindow->show();
+        return StartupResult::Running;
+    }
+    StartInTray();
+    return StartupResult::Running;
+}
+
+void EndProgram()
+{
+    if (frmSysTray::isLoaded())
+        frmSysTray::Unload();
+    delete g_mainWindow.data();
+    ReleaseGlobals();
+    g_instanceLock.reset();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Start-up of the program: creates the language, database, data sheet and settings objects, refuses a second
+// instance, makes sure a usable database exists, then shows the main window or starts in the tray.
+struct StartupHooks {
+    // Loads the main window without showing it (its load builds the list from the database).
+    std::function<QWidget *()> loadMainWindow;
+};
+
+enum class StartupResult {
+    Running,          // the main window or the tray icon is up: run the event loop
+    Ended,            // the user or a failure ended the program before any window
+};
+
+StartupResult Main(const StartupHooks &hooks);
+
+// After the event loop: the main window is gone; the settings, the data sheet and the language write
+// themselves back.
+void EndProgram();
+
+// The tray-mode count: open deadlines of the sheet whose date lies no more than their own alert days
+// ahead, overdue ones included.
+QString AlertSqlFor(int sheetId);
+int CountDueDeadlines(const QString &connectionString, int sheetId);
+// The balloon text for a count: "" for none, text 1219 for one, text 1220 with the count for more.
+QString DueBalloonText(int count);

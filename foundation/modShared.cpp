@@ -1,0 +1,152 @@
+#include "foundation/modShared.h"
+
+#include "foundation/Globals.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cLang.h"
+#include "platform/Clock.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/Connection.h"
+#include "platform/database/Currency.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/shell/Shell.h"
+
+#include <QWidget>
+
+int FilterDecimalKey(int keyAscii)
+{
+    if ((keyAscii >= '0' && keyAscii <= '9') || keyAscii == 8 || keyAscii == 9 || keyAscii == ',')
+        return keyAscii;
+    if (keyAscii == '.') {
+        const QString sep = GetLocaleString(1024, platform::LOCALE_SDECIMAL);
+        return sep.isEmpty() ? '.' : sep.at(0).unicode();
+    }
+    return 0;
+}
+
+int FilterIntegerKey(int keyAscii)
+{
+    if ((keyAscii >= '0' && keyAscii <= '9') || keyAscii == 8 || keyAscii == 9)
+        return keyAscii;
+    return 0;
+}
+
+QString NullToString(const QVariant &value, const QString &defaultValue)
+{
+    if (value.isNull() || !value.isValid())
+        return defaultValue;
+    if (value.typeId() == QMetaType::QString)
+        return value.toString();
+    return defaultValue;
+}
+
+double NullToDouble(const QVariant &value, double defaultValue)
+{
+    if (value.isNull() || !value.isValid())
+        return defaultValue;
+    if (value.canConvert<platform::Currency>() && value.typeId() == qMetaTypeId<platform::Currency>())
+        return value.value<platform::Currency>().toDouble();
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        bool ok = false;
+        double d = platform::userLocale().toDouble(text, &ok);
+        if (!ok)
+            d = QLocale::c().toDouble(text, &ok);
+        return ok ? d : defaultValue;
+    }
+    bool ok = false;
+    const double d = value.toDouble(&ok);
+    return ok ? d : defaultValue;
+}
+
+void PauseForDbRelease()
+{
+    platform::sleepMs(platform::dbReleasePauseMs());
+}
+
+void DisableCloseButton(QWidget *window)
+{
+    if (!window)
+        return;
+    window->setWindowFlag(Qt::CustomizeWindowHint, true);
+    window->setWindowFlag(Qt::WindowCloseButtonHint, false);
+}
+
+QString GetLocaleString(int localeId, int item)
+{
+    return platform::localeString(localeId, item);
+}
+
+QString GetSpecialFolder(int csidl)
+{
+    return platform::specialFolder(csidl);
+}
+
+QString BrowseForFolder(QWidget *owner, const QString &title)
+{
+    return platform::browseForFolder(owner, title);
+}
+
+QString NewAttachmentName(const QString &extension)
+{
+    const QDateTime t = platform::now();
+    const int hundredths = (t.time().msec() / 10) % 100;
+    return t.toString(QStringLiteral("yyyyMMddHHmmss")) + QString::number(hundredths).rightJustified(2, QLatin1Char('0'))
+           + extension;
+}
+
+void OpenAttachment(const QString &stored)
+{
+    const QString text = stored.trimmed();
+    if (text.isEmpty())
+        return;
+    if (!text.startsWith(QLatin1Char('2')))
+        platform::openWithDefaultApplication(text);
+    else
+        platform::openWithDefaultApplication((Adb ? Adb->attachedPath() : QString()) + text);
+}
+
+QString SqlQuote(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return out;
+}
+
+QString SqlDate(const QDate &date, bool iso)
+{
+    if (iso)
+        return QLatin1Char('\'') + date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('\'');
+    return QLatin1Char('#') + date.toString(QStringLiteral("MM/dd/yyyy")) + QLatin1Char('#');
+}
+
+QString SqlDateShort(const QDate &date)
+{
+    return QLatin1Char('#') + date.toString(QStringLiteral("MM/dd/yy")) + QLatin1Char('#');
+}
+
+int DaysInMonth(const QDate &date)
+{
+    const QDate next = date.addMonths(1);
+    return QDate(next.year(), next.month(), 1).addDays(-1).day();
+}
+
+int FourMonthPeriod(const QDate &date)
+{
+    return (date.month() - 1) / 4 + 1;
+}
+
+QString AppErrorText(const std::exception &error, const QString &window, const QString &procedure, int line)
+{
+    QString description;
+    if (const auto *re = dynamic_cast<const platform::RuntimeError *>(&error))
+        description = re->description();
+    else
+        description = QString::fromUtf8(error.what());
+    return description + QLatin1Char('\n') + LRSV(1944, window + QLatin1Char('.') + procedure)
+           + LRS(1945) + QString::number(line);
+}
+
+void ShowAppError(const std::exception &error, const QString &window, const QString &procedure, int line)
+{
+    platform::MsgBox(AppErrorText(error, window, procedure, line), platform::vbExclamation, LRS(1943));
+}

@@ -1,0 +1,176 @@
+#include "mainwindow/MainListRules.h"
+
+#include "foundation/RowRules.h"
+#include "foundation/modShared.h"
+
+#include <cmath>
+
+namespace MainListRules {
+
+QString BuildGridSql(const QString &tail)
+{
+    return QStringLiteral("SELECT TrRowId,TrDbId,TrType,TrDone,TrDate,TrDescription,TrAcId,TrValue,TrBalance,TrGrpType,"
+                          "TrGrpRow,TrGrpMDay,TrNotes,TrGrpId,Accounts.*,Trim(TrDescription & ' ' & Accounts.AcName & ' ' "
+                          "& TrNotes & ' ' & Accounts.AcNotes) AS SearchField,TrAlertDays,CnName,TrAttached ")
+           + RowRules::rowJoin() + tail;
+}
+
+void BuildFilterConditions(FilterTableT &table, bool debitCreditToPN, const QDate &today)
+{
+    const QString d = RowRules::viewMembership(RowRules::Deadlines, debitCreditToPN);
+    auto &dl = table[RowRules::Deadlines];
+    dl[6] = d;
+    dl[7] = d + QStringLiteral(" AND (TrDone=False And ") + RowRules::dueCondition() + QLatin1Char(')');
+    dl[8] = d + QStringLiteral(" AND TrDone=False");
+    dl[9] = d + QStringLiteral(" AND TrDone=False And TrType<>-2");
+    dl[10] = d + QStringLiteral(" AND TrDone=False And TrType=-2");
+    dl[11] = d + QStringLiteral(" AND TrDone=True");
+
+    const QString b = RowRules::cashBookMembership(debitCreditToPN);
+    auto &cb = table[RowRules::CashBook];
+    cb[6] = b;
+    cb[7] = b + QStringLiteral(" And Month(Date())=Month(TrDate) And Year(Date())=Year(TrDate)");
+    // The month before the current one, December of the year before included when the current month is January.
+    cb[8] = b + QStringLiteral(" And ((Month(Date())=Month(TrDate)+1 And Year(Date())=Year(TrDate))"
+                               " Or (Month(Date())=1 And Month(TrDate)=12 And Year(Date())=Year(TrDate)+1))");
+    cb[9] = b + QStringLiteral(" And Year(Date())=Year(TrDate)");
+    cb[10] = b + QStringLiteral(" And Year(Date())=Year(TrDate)+1");
+    // Four-digit years: two-digit ones would read as 19xx from 2030 on.
+    cb[11] = b + QStringLiteral(" And TrDate Between ") + SqlDate(today.addDays(-365)) + QStringLiteral(" And ")
+             + SqlDate(today);
+}
+
+QString GridTail(int sheetId, const QString &condition)
+{
+    return QStringLiteral("Where TrDbId=") + QString::number(sheetId) + QStringLiteral(" AND (") + condition
+           + QLatin1Char(')');
+}
+
+int validView(int view)
+{
+    return view == 0 || view == 1 ? view : 0;
+}
+
+int validFilter(int filter)
+{
+    return filter >= 0 && filter < FilterCount ? filter : 0;
+}
+
+int validGrouping(int grouping)
+{
+    return grouping >= 0 && grouping < GroupingCount ? grouping : 0;
+}
+
+int validSortDirection(int direction, int defaultDirection)
+{
+    return direction == 1 || direction == -1 ? direction : defaultDirection;
+}
+
+QString groupColumnKey(int grouping)
+{
+    switch (grouping) {
+    case 1:
+    case 2: return QStringLiteral("gexDateGroup");
+    case 3: return QStringLiteral("AcName");
+    case 4: return QStringLiteral("CnName");
+    default: return QString();
+    }
+}
+
+int dateGroup(const QDate &trDate, int grouping, const QDate &today)
+{
+    if (grouping == 1) {
+        if (trDate <= today)
+            return 0;
+        const QDate endOfMonth = QDate(today.year(), today.month(), 1).addMonths(1).addDays(-1);
+        return trDate <= endOfMonth ? 1 : 2;
+    }
+    if (grouping == 2)
+        return trDate.year() * 100 + trDate.month();
+    return 0;
+}
+
+QString describedRow(const QString &description, int grpId, int grpRow, int grpMDay, bool showCounters,
+                     const QString &separator)
+{
+    if (grpId > 0 && showCounters)
+        return description + QLatin1Char(' ') + QString::number(grpRow) + separator + QString::number(grpMDay);
+    return description;
+}
+
+platform::Currency totalOf(int view, int filterIndex, bool done, platform::Currency balance)
+{
+    if (view == RowRules::Deadlines && filterIndex != 5 && done)
+        return platform::Currency();
+    return balance;
+}
+
+int typeIcon(int trType, bool done, int curFilterIndex)
+{
+    const bool closed = done && curFilterIndex == 0;
+    switch (trType) {
+    case -2: return closed ? AppointmentClosed : AppointmentOpen;
+    case -1: return closed ? DebitClosed : DebitOpen;
+    case 1: return closed ? CreditClosed : CreditOpen;
+    default: return NoIcon;
+    }
+}
+
+int descriptionIcon(int grpId, bool done, int curFilterIndex)
+{
+    if (grpId <= 0)
+        return NoIcon;
+    return done && curFilterIndex == 0 ? SeriesClosed : SeriesOpen;
+}
+
+int attachmentIcon(const QString &attached)
+{
+    return attached.isEmpty() ? NoIcon : Attachment;
+}
+
+RowStyle recordStyle(int view, int filterIndex, bool done, const QDate &trDate, int alertDays, const QDate &today)
+{
+    if (view != RowRules::Deadlines || filterIndex == 5)
+        return NormalStyle;
+    if (done)
+        return Barrato;
+    return RowRules::isDue(trDate, alertDays, today) ? Expired : NormalStyle;
+}
+
+bool hidesAmount(int view, int filterIndex, int trType)
+{
+    return view == RowRules::Deadlines && filterIndex != 5 && trType == -2;
+}
+
+SharedWidths sharedColumnWidths(int view, double gridWidth, bool showId, double scrollBarWidth, int columnCount,
+                                double dateWidth, double valueWidth, double incomesWidth)
+{
+    const double idWidth = showId ? 800 : 0;
+    SharedWidths w;
+    if (view != RowRules::CashBook) {
+        const double r = gridWidth - idWidth - 2 * scrollBarWidth - 10.0 * columnCount - dateWidth - valueWidth - 990 + 100;
+        w.description = std::nearbyint(r * 0.6);
+        w.account = std::nearbyint(r * 0.4);
+    } else {
+        const double r = gridWidth - idWidth - 2 * scrollBarWidth - 8.0 * columnCount - dateWidth - 2 * incomesWidth - 660 + 100;
+        w.description = std::nearbyint(r * 0.4);
+        w.account = std::nearbyint(r * 0.3);
+        w.count = std::nearbyint(r * 0.3);
+    }
+    return w;
+}
+
+int calendarColumns(double windowWidthTwips, bool variableColumns)
+{
+    if (!variableColumns)
+        return 1;
+    if (windowWidthTwips > 28000)
+        return 4;
+    if (windowWidthTwips > 24000)
+        return 3;
+    if (windowWidthTwips > 20000)
+        return 2;
+    return 1;
+}
+
+} // namespace MainListRules

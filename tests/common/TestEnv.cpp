@@ -1,0 +1,135 @@
+#include "TestEnv.h"
+
+#include "platform/Clock.h"
+#include "platform/database/Connection.h"
+#include "platform/registry/RegistryStore.h"
+#include "platform/shell/Shell.h"
+
+#include <QDir>
+#include <QFile>
+#include <QQueue>
+#include <QTest>
+
+namespace testenv {
+
+struct Sandbox::Impl {
+    QTemporaryDir dir;
+    QQueue<platform::DialogAnswer> answers;
+    QList<platform::DialogRequest> requests;
+    QByteArray oldHome, oldConfig, oldData, oldRuntime, oldCache;
+};
+
+namespace {
+void copyFileTo(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        qFatal("cannot copy %s to %s", qPrintable(from), qPrintable(to));
+    QFile(to).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+}
+
+Sandbox::Sandbox(const QDate &today, const QLocale &locale)
+    : m(std::make_unique<Impl>())
+{
+    if (!m->dir.isValid())
+        qFatal("no temporary folder");
+    m->oldHome = qgetenv("HOME");
+    m->oldConfig = qgetenv("XDG_CONFIG_HOME");
+    m->oldData = qgetenv("XDG_DATA_HOME");
+    m->oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    m->oldCache = qgetenv("XDG_CACHE_HOME");
+    const QString r = m->dir.path();
+    for (const char *sub : {"home", "home/Documents", "home/.config", "home/.local/share", "runtime", "home/.cache", "program"})
+        QDir().mkpath(r + QLatin1Char('/') + QLatin1String(sub));
+    QFile(r + QStringLiteral("/runtime")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("HOME", QFile::encodeName(home()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home() + QStringLiteral("/.config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home() + QStringLiteral("/.local/share")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home() + QStringLiteral("/.cache")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(r + QStringLiteral("/runtime")));
+    // Documents: QStandardPaths reads user-dirs.dirs; without one it falls back to $HOME/Documents.
+    platform::registry::setFolder(registryFolder());
+    platform::setProgramFolder(programFolder());
+    const QString bin = QStringLiteral(ORVEL_BIN_DIR);
+    if (QFile::exists(masterGen()))
+        copyFileTo(masterGen(), programFolder() + QStringLiteral("/master.gen"));
+    for (const QString &help : QDir(bin).entryList({QStringLiteral("*.html")}, QDir::Files))
+        copyFileTo(bin + QLatin1Char('/') + help, programFolder() + QLatin1Char('/') + help);
+    platform::setToday(today);
+    platform::setNow(QDateTime());
+    platform::setUserLocale(locale);
+    platform::setDbReleasePauseMs(0);
+    platform::setOpenHandler([](const QString &) { return true; });
+    platform::setHelpHandler([](const QString &, int) {});
+    platform::setDialogResponder([this](const platform::DialogRequest &req) {
+        m->requests.append(req);
+        if (!m->answers.isEmpty())
+            return m->answers.dequeue();
+        platform::DialogAnswer a;
+        switch (req.kind) {
+        case platform::DialogKind::Message: {
+            const int buttons = req.style & 7;
+            a.button = (buttons == platform::vbYesNo || buttons == platform::vbYesNoCancel) ? platform::vbYes : platform::vbOK;
+            break;
+        }
+        default:
+            a.accepted = false;
+            break;
+        }
+        return a;
+    });
+}
+
+Sandbox::~Sandbox()
+{
+    platform::setDialogResponder({});
+    platform::setToday(QDate());
+    platform::setNow(QDateTime());
+    platform::registry::setFolder(QString());
+    platform::setProgramFolder(QString());
+    qputenv("HOME", m->oldHome);
+    qputenv("XDG_CONFIG_HOME", m->oldConfig);
+    qputenv("XDG_DATA_HOME", m->oldData);
+    qputenv("XDG_RUNTIME_DIR", m->oldRuntime);
+    qputenv("XDG_CACHE_HOME", m->oldCache);
+}
+
+QString Sandbox::root() const { return m->dir.path(); }
+QString Sandbox::home() const { return root() + QStringLiteral("/home"); }
+QString Sandbox::documents() const { return home() + QStringLiteral("/Documents"); }
+QString Sandbox::programFolder() const { return root() + QStringLiteral("/program"); }
+QString Sandbox::registryFolder() const { return home() + QStringLiteral("/.config/Tarnwel"); }
+
+QString Sandbox::masterGen()
+{
+    return QStringLiteral(ORVEL_BIN_DIR "/master.gen");
+}
+
+QString Sandbox::makeDatabase(const QString &folder) const
+{
+    QDir().mkpath(folder);
+    const QString file = folder + QStringLiteral("/orvel3.mdb");
+    copyFileTo(masterGen(), file);
+    return file;
+}
+
+void Sandbox::answer(const platform::DialogAnswer &a) { m->answers.enqueue(a); }
+void Sandbox::answerButton(int button) { platform::DialogAnswer a; a.button = button; answer(a); }
+void Sandbox::answerText(const QString &text)
+{
+    platform::DialogAnswer a;
+    a.text = text;
+    a.accepted = !text.isEmpty();
+    answer(a);
+}
+const QList<platform::DialogRequest> &Sandbox::requests() const { return m->requests; }
+void Sandbox::clearRequests() { m->requests.clear(); }
+
+QString connectionString(const QString &file)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file
+           + QStringLiteral(";Persist Security Info=False");
+}
+
+} // namespace testenv

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "platform/dialogs/Dialogs.h"
+
+namespace testenv {
+
+// A sandbox for one test: its own HOME and XDG folders, registry folder, program folder (with master.gen
+// and the help pages copied from the build), a fixed "today", a fixed user locale, no database pause and a
+// dialog responder that records every request and answers from a queue (default: OK / Yes / cancel).
+class Sandbox
+{
+public:
+    explicit Sandbox(const QDate &today = QDate(2025, 3, 15), const QLocale &locale = QLocale(QLocale::English, QLocale::UnitedStates));
+    ~Sandbox();
+
+    QString root() const;            // the temporary folder holding everything below
+    QString home() const;
+    QString documents() const;       // $HOME/Documents
+    QString programFolder() const;
+    QString registryFolder() const;
+
+    // A copy of master.gen at folder/orvel3.mdb (folder created); returns the file path.
+    QString makeDatabase(const QString &folder) const;
+    static QString masterGen();      // the built template
+
+    // Dialog answers, taken in order; when the queue is empty a message gets OK (or Yes), an input or
+    // a folder or file dialog gets "cancel".
+    void answer(const platform::DialogAnswer &answer);
+    void answerButton(int button);
+    void answerText(const QString &text);
+    const QList<platform::DialogRequest> &requests() const;
+    void clearRequests();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m;
+};
+
+// The connection string for a database file.
+QString connectionString(const QString &file);
+
+} // namespace testenv

@@ -1,0 +1,330 @@
+// Start-up: the first start on a clean home, the database loop with its questions, the folder chosen for
+// one run, a failing template copy, the second instance, the tray count.
+
+#include "TestEnv.h"
+
+#include "foundation/Globals.h"
+#include "foundation/SettingsKeys.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cEnvironment.h"
+#include "foundation/cLang.h"
+#include "foundation/cSheet.h"
+#include "foundation/comRegistry.h"
+#include "foundation/frmSysTray.h"
+#include "foundation/clsSysTray.h"
+#include "foundation/modMain.h"
+#include "platform/database/Connection.h"
+#include "platform/shell/Shell.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QWidget>
+
+using platform::DialogKind;
+
+namespace {
+
+QWidget *g_loaded = nullptr;
+
+StartupHooks hooks()
+{
+    StartupHooks h;
+    h.loadMainWindow = [] {
+        g_loaded = new QWidget();
+        g_loaded->setObjectName(QStringLiteral("frmMain"));
+        return g_loaded;
+    };
+    return h;
+}
+
+void setDbPath(const QString &path)
+{
+    RegWrite(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), path);
+}
+
+void exec(const QString &dbFile, const QString &sql)
+{
+    platform::Connection cn;
+    cn.Open(testenv::connectionString(dbFile));
+    cn.Execute(sql);
+    cn.Close();
+}
+
+} // namespace
+
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        g_loaded = nullptr;
+        m_box = std::make_unique<testenv::Sandbox>();
+    }
+    void cleanup()
+    {
+        EndProgram();   // before the sandbox goes, so the instance lock is released inside it
+        m_box.reset();
+    }
+
+    void firstStartOnCleanHome()
+    {
+        testenv::Sandbox &box = *m_box;
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        const QString folder = box.documents() + QStringLiteral("/Orvel3DB");
+        QVERIFY(QFile::exists(folder + QStringLiteral("/orvel3.mdb")));
+        QVERIFY(QFileInfo(folder + QStringLiteral("/attached")).isDir());
+        QCOMPARE(Adb->dbPath(), folder);
+        QCOMPARE(Adb->attachedPath(), folder + QStringLiteral("/attached/"));
+        QCOMPARE(Adb->TestDb(folder), 0);
+        QCOMPARE(Sheet->Id(), 1);
+        QVERIFY(g_loaded && g_loaded->isVisible());
+        QVERIFY(box.requests().isEmpty());
+        // DbPath is read with the default, never written by start-up.
+        QVERIFY(RegRead(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), QStringLiteral("none")).toString()
+                == QStringLiteral("none"));
+    }
+
+    void storedFolderWithoutDatabaseGetsTheTemplate_data()
+    {
+        QTest::addColumn<bool>("folderExists");
+        QTest::newRow("existing empty folder") << true;
+        QTest::newRow("missing folder, parent exists") << false;
+    }
+    void storedFolderWithoutDatabaseGetsTheTemplate()
+    {
+        QFETCH(bool, folderExists);
+        testenv::Sandbox &box = *m_box;
+        const QString folder = box.root() + QStringLiteral("/data");
+        if (folderExists)
+            QDir().mkpath(folder);
+        setDbPath(folder);
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Adb->dbPath(), folder);
+        QVERIFY(QFile::exists(folder + QStringLiteral("/orvel3.mdb")));
+        QVERIFY(box.requests().isEmpty());   // silently
+        // The default folder is made all the same.
+        QVERIFY(QFile::exists(box.documents() + QStringLiteral("/Orvel3DB/orvel3.mdb")));
+    }
+
+    void emptyDbPathMeansTheDefaultFolder()
+    {
+        testenv::Sandbox &box = *m_box;
+        setDbPath(QString());
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Adb->dbPath(), box.documents() + QStringLiteral("/Orvel3DB"));
+    }
+
+    void unusableDatabaseAsks_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("not a database") << "garbage" << "The network path is not currently active. Choose a new network location?";
+        QTest::newRow("a column missing") << "structure" << "The format of the database is invalid.\nSelect a new database?";
+    }
+    void unusableDatabaseAsks()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, question);
+        testenv::Sandbox &box = *m_box;
+        const QString bad = box.root() + QStringLiteral("/bad");
+        QDir().mkpath(bad);
+        if (kind == QLatin1String("garbage")) {
+            QFile f(bad + QStringLiteral("/orvel3.mdb"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("this is not a database at all, just some text that is long enough");
+        } else {
+            const QString file = box.makeDatabase(bad);
+            exec(file, QStringLiteral("ALTER TABLE Counts ADD COLUMN Extra INTEGER"));
+        }
+        setDbPath(bad);
+
+        // No: the program ends, nothing changed.
+        box.answerButton(platform::vbNo);
+        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(box.requests().size(), 1);
+        QCOMPARE(box.requests()[0].text, question);
+        QCOMPARE(box.requests()[0].title, QStringLiteral("Orvel 3"));
+        QCOMPARE(box.requests()[0].style & 7, int(platform::vbYesNo));
+        QVERIFY(!g_loaded);
+        EndProgram();
+
+        // Yes, then a chosen folder: it holds for this run only; attachments go beside it.
+        box.clearRequests();
+        const QString chosen = box.root() + QStringLiteral("/chosen");
+        QDir().mkpath(chosen);
+        box.answerButton(platform::vbYes);
+        box.answerText(chosen);
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(box.requests().size(), 3);
+        QCOMPARE(box.requests()[1].kind, DialogKind::Folder);
+        QCOMPARE(box.requests()[1].title, QStringLiteral("Database folder not available or disconnetted. Select another folder."));
+        QCOMPARE(box.requests()[2].text, QStringLiteral("Folder selected. "));
+        QCOMPARE(Adb->dbPath(), chosen);
+        QCOMPARE(Adb->attachedPath(), chosen + QStringLiteral("/attached/"));
+        QVERIFY(QFile::exists(chosen + QStringLiteral("/orvel3.mdb")));
+        QVERIFY(QFileInfo(chosen + QStringLiteral("/attached")).isDir());
+        EndProgram();
+        QCOMPARE(RegRead(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey)).toString(), bad);
+    }
+
+    void cancelledFolderBrowserEnds()
+    {
+        testenv::Sandbox &box = *m_box;
+        const QString bad = box.root() + QStringLiteral("/bad");
+        const QString file = box.makeDatabase(bad);
+        exec(file, QStringLiteral("DROP TABLE Dbs"));
+        setDbPath(bad);
+        box.answerButton(platform::vbYes);   // then the folder browser is cancelled
+        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QVERIFY(!g_loaded);
+    }
+
+    void failingTemplateCopyEndsWithAMessage_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("template missing") << "template";
+        QTest::newRow("folder not writable") << "readonly";
+    }
+    void failingTemplateCopyEndsWithAMessage()
+    {
+        QFETCH(QString, cause);
+        if (cause == QLatin1String("readonly") && ::geteuid() == 0)
+            QSKIP("the superuser writes into read-only folders");
+        testenv::Sandbox &box = *m_box;
+        QDir().mkpath(box.documents() + QStringLiteral("/Orvel3DB"));   // the default folder exists already
+        box.makeDatabase(box.documents() + QStringLiteral("/Orvel3DB"));
+        const QString folder = box.root() + QStringLiteral("/target");
+        QDir().mkpath(folder);
+        setDbPath(folder);
+        if (cause == QLatin1String("template"))
+            QFile::remove(box.programFolder() + QStringLiteral("/master.gen"));
+        else
+            QFile(folder).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(box.requests().size(), 1);
+        QVERIFY(box.requests()[0].text.contains(QDir::toNativeSeparators(folder)));
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/orvel3.mdb")));
+        QFile(folder).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void staleJournalIsRemovedBeforeTheCopy()
+    {
+        testenv::Sandbox &box = *m_box;
+        const QString folder = box.root() + QStringLiteral("/j");
+        QDir().mkpath(folder);
+        QFile journal(folder + QStringLiteral("/orvel3.mdb-journal"));
+        QVERIFY(journal.open(QIODevice::WriteOnly));
+        journal.write(QByteArray(4096, 'x'));
+        journal.close();
+        cAccessDb::CopyTemplate(folder);
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/orvel3.mdb-journal")));
+        Lang = new cLang();
+        Adb = new cAccessDb();
+        QCOMPARE(Adb->TestDb(folder), 0);
+    }
+
+    void secondInstanceIsRefused()
+    {
+        testenv::Sandbox &box = *m_box;
+        platform::SingleInstance other(QStringLiteral("Orvel3"));
+        QVERIFY(other.acquire());
+        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(box.requests().size(), 1);
+        QCOMPARE(box.requests()[0].text,
+                 QStringLiteral("Orvel has already been started: click on the icon in the application bar (bottom right)."));
+        QCOMPARE(box.requests()[0].style & 7, int(platform::vbOKOnly));
+        QVERIFY(!Adb);
+        QVERIFY(!g_loaded);
+        other.release();
+        EndProgram();
+        // Released: the next start goes on.
+        box.clearRequests();
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+    }
+
+    void lockOfAProcessThatEndedDoesNotBlock()
+    {
+        testenv::Sandbox &box = *m_box;
+        // A child process takes the lock and dies without releasing it.
+        const QString lockPath = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/Orvel3.lock");
+        QFile f(lockPath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QProcess child;
+        child.start(QStringLiteral("/bin/true"));
+        QVERIFY(child.waitForFinished());
+        // QLockFile's format: pid, application name, host name.
+        f.write(QByteArray::number(child.processId() ? child.processId() : 999999) + "\nOrvel3\n"
+                + QSysInfo::machineHostName().toUtf8() + "\n");
+        f.close();
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+    }
+
+    void trayCountAndBalloon_data()
+    {
+        QTest::addColumn<int>("dueRows");
+        QTest::addColumn<QString>("balloon");
+        QTest::newRow("none") << 0 << QString();
+        QTest::newRow("one") << 1 << QStringLiteral("There is a Deadline in evidence");
+        QTest::newRow("three") << 3 << QStringLiteral("There are 3 Deadlines in evidence");
+    }
+    void trayCountAndBalloon()
+    {
+        QFETCH(int, dueRows);
+        QFETCH(QString, balloon);
+        testenv::Sandbox &box = *m_box;   // today 2025-03-15
+        const QString folder = box.documents() + QStringLiteral("/Orvel3DB");
+        const QString file = box.makeDatabase(folder);
+        const QString head = QStringLiteral(
+            "INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, TrBalance, "
+            "TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) SELECT ");
+        // Due: overdue, today, at the alert boundary. Not due: closed, one day past the boundary, other sheet.
+        const QStringList due = {
+            QStringLiteral("1, 1, #03/01/2025#, 'overdue', '', 0, 10, 10, 'n', 0, 2, 0, False, NULL"),
+            QStringLiteral("1, -2, #03/15/2025#, 'today', '', 0, 0, 0, 'n', 0, 0, 0, False, NULL"),
+            QStringLiteral("1, -1, #03/20/2025#, 'boundary', '', 0, 5, -5, 'n', 0, 5, 0, False, NULL")};
+        for (int i = 0; i < dueRows; ++i)
+            exec(file, head + due[i]);
+        exec(file, head + QStringLiteral("1, 1, #03/01/2025#, 'closed', '', 0, 10, 10, 'n', 0, 2, 0, True, NULL"));
+        exec(file, head + QStringLiteral("1, 1, #03/21/2025#, 'later', '', 0, 10, 10, 'n', 0, 5, 0, False, NULL"));
+        exec(file, head + QStringLiteral("2, 1, #03/01/2025#, 'other sheet', '', 0, 10, 10, 'n', 0, 2, 0, False, NULL"));
+        QCOMPARE(CountDueDeadlines(testenv::connectionString(file), 1), dueRows);
+
+        // In tray mode the main window stays hidden and the balloon tells the count.
+        RegWrite(1, QStringLiteral("Orvel 3"), QLatin1String(RunKey), QStringLiteral("/usr/bin/Orvel3"));
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QVERIFY(Env->StartOnWindows());
+        QVERIFY(Env->IsMinimized());
+        QVERIFY(g_loaded && !g_loaded->isVisible());
+        QCOMPARE(frmSysTray::instance()->SysTray()->lastBalloonText(), balloon);
+        if (!balloon.isEmpty()) {
+            QCOMPARE(frmSysTray::instance()->SysTray()->lastBalloonTitle(), QStringLiteral("Orvel 3"));
+            QCOMPARE(frmSysTray::instance()->SysTray()->lastBalloonTimeout(), 30000);
+        }
+        // A click on the icon shows the main window.
+        frmSysTray::instance()->SysTray()->MouseMove(0, 0x202);
+        QVERIFY(g_loaded->isVisible());
+    }
+
+    void settingsAreWrittenAtTheEnd()
+    {
+        testenv::Sandbox &box = *m_box;
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        Env->AlertDefaultDays = 9;
+        Lang->setAppLanguageId(6);
+        Sheet->setId(1);
+        EndProgram();
+        QCOMPARE(RegRead(4, QStringLiteral("AlertDefaultDays"), QLatin1String(SettingsKey)).toInt(), 9);
+        QCOMPARE(RegRead(4, QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey)).toInt(), 6);
+        QCOMPARE(RegRead(4, QStringLiteral("Id"), QLatin1String(SettingsKey)).toInt(), 1);
+    }
+
+private:
+    std::unique_ptr<testenv::Sandbox> m_box;
+};
+
+QTEST_MAIN(tst_Startup)
+#include "tst_startup.moc"
