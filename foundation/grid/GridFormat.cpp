@@ -1,0 +1,124 @@
+#include "foundation/grid/GridFormat.h"
+
+#include "platform/database/Currency.h"
+#include "platform/shell/Shell.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+using platform::Currency;
+
+namespace {
+
+const QString kShortDate = QStringLiteral("short date");
+const QString kCurrency = QStringLiteral("currency");
+
+// The Currency a numeric value stands for; nullopt when the value is not a number.
+std::optional<Currency> asCurrency(const QVariant &value)
+{
+    if (value.metaType() == QMetaType::fromType<Currency>())
+        return value.value<Currency>();
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+        return Currency::fromUnits(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return Currency::fromDouble(value.toDouble());
+    case QMetaType::QString:
+        return Currency::parse(value.toString());
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QDate> asDate(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::QDate:
+        return value.toDate();
+    case QMetaType::QDateTime:
+        return value.toDateTime().date();
+    case QMetaType::QString: {
+        const QDate d = QDate::fromString(value.toString().left(10), Qt::ISODate);
+        if (d.isValid())
+            return d;
+        return std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// The locale's currency text for an exact amount: the locale's own pattern around our exact digits.
+QString currencyText(Currency amount, const QLocale &locale)
+{
+    const bool negative = amount.raw() < 0;
+    const QString digits = (negative ? -amount : amount).toLocaleString(locale, 2);
+    // The pattern of the locale: symbol place, sign place and blanks, as it writes one unit.
+    const QString unit = locale.toString(1.0, 'f', 2);
+    QString pattern = locale.toCurrencyString(negative ? -1.0 : 1.0, QString(), 2);
+    const qsizetype at = pattern.indexOf(unit);
+    if (at < 0)
+        return (negative ? QStringLiteral("-") : QString()) + digits;
+    pattern.replace(at, unit.size(), digits);
+    return pattern;
+}
+
+} // namespace
+
+QString shortDatePattern(const QLocale &locale)
+{
+    QString pattern = locale.dateFormat(QLocale::ShortFormat);
+    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    pattern.replace(twoDigitYear, QStringLiteral("yyyy"));
+    return pattern;
+}
+
+QString formatNamed(const QVariant &value, const QString &format)
+{
+    return formatNamed(value, format, platform::userLocale());
+}
+
+QString formatNamed(const QVariant &value, const QString &format, const QLocale &locale)
+{
+    if (!value.isValid() || value.isNull())
+        return QString();
+    const QString name = format.trimmed().toLower();
+    if (name == kCurrency) {
+        if (const auto amount = asCurrency(value))
+            return currencyText(*amount, locale);
+        return value.toString();
+    }
+    if (name == kShortDate) {
+        if (const auto date = asDate(value))
+            return locale.toString(*date, shortDatePattern(locale));
+        return value.toString();
+    }
+    switch (value.metaType().id()) {
+    case QMetaType::QDate:
+    case QMetaType::QDateTime:
+        return locale.toString(*asDate(value), shortDatePattern(locale));
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        QLocale plain = locale;
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+        return plain.toString(value.toDouble(), 'g', 15);
+    }
+    case QMetaType::QString:
+        return value.toString();
+    default:
+        break;
+    }
+    if (value.metaType() == QMetaType::fromType<Currency>()) {
+        const Currency c = value.value<Currency>();
+        // Only the decimals the amount needs, with the locale's decimal separator.
+        QString text = c.toString();
+        return text.replace(QLatin1Char('.'), locale.decimalPoint());
+    }
+    return value.toString();
+}

@@ -1,0 +1,988 @@
+#include "foundation/grid/GridModel.h"
+
+#include "foundation/grid/GridFormat.h"
+#include "foundation/grid/GridRowFormat.h"
+#include "foundation/grid/ListGrid.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/Currency.h"
+#include "platform/database/TextFold.h"
+
+#include <QDateTime>
+#include <QFont>
+#include <algorithm>
+#include <numeric>
+
+using platform::Currency;
+
+namespace {
+
+// A value as sorting, grouping and find see it: Null, a number (dates as day numbers), or text.
+struct Classified {
+    enum Kind : quint8 { Null = 0, Number = 1, Text = 2 };
+    Kind kind = Null;
+    double number = 0;
+    QString text;
+};
+
+double dayNumber(const QDateTime &dt)
+{
+    return double(dt.date().toJulianDay()) + dt.time().msecsSinceStartOfDay() / 86400000.0;
+}
+
+bool numberOf(const QVariant &v, double &out)
+{
+    if (v.metaType() == QMetaType::fromType<Currency>()) {
+        out = v.value<Currency>().toDouble();
+        return true;
+    }
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        out = v.toDouble();
+        return true;
+    case QMetaType::Bool:
+        out = v.toBool() ? 1 : 0;
+        return true;
+    case QMetaType::QDate:
+        out = double(v.toDate().toJulianDay());
+        return true;
+    case QMetaType::QDateTime:
+        out = dayNumber(v.toDateTime());
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString textOf(const QVariant &v)
+{
+    if (v.metaType() == QMetaType::fromType<Currency>())
+        return v.value<Currency>().toString();
+    if (v.metaType().id() == QMetaType::QDate)
+        return v.toDate().toString(Qt::ISODate);
+    return v.toString();
+}
+
+Classified classify(const QVariant &v, GridColumn::SortType type)
+{
+    Classified c;
+    if (!v.isValid() || v.isNull())
+        return c;
+    double n = 0;
+    switch (type) {
+    case GridColumn::SortText:
+        c.kind = Classified::Text;
+        c.text = textOf(v);
+        return c;
+    case GridColumn::SortNumeric:
+        if (numberOf(v, n)) {
+            c.kind = Classified::Number;
+            c.number = n;
+            return c;
+        }
+        if (v.metaType().id() == QMetaType::QString) {
+            bool ok = false;
+            n = v.toString().trimmed().toDouble(&ok);
+            if (ok) {
+                c.kind = Classified::Number;
+                c.number = n;
+                return c;
+            }
+        }
+        break;
+    case GridColumn::SortDate:
+        if (v.metaType().id() == QMetaType::QString) {
+            const QString s = v.toString().trimmed();
+            const QDateTime dt = QDateTime::fromString(s, Qt::ISODate);
+            const QDate d = dt.isValid() ? dt.date() : QDate::fromString(s.left(10), Qt::ISODate);
+            if (d.isValid()) {
+                c.kind = Classified::Number;
+                c.number = dt.isValid() ? dayNumber(dt) : double(d.toJulianDay());
+                return c;
+            }
+        }
+        break;
+    case GridColumn::SortAuto:
+        break;
+    }
+    if (numberOf(v, n)) {
+        c.kind = Classified::Number;
+        c.number = n;
+        return c;
+    }
+    c.kind = Classified::Text;
+    c.text = textOf(v);
+    return c;
+}
+
+bool sameValue(const Classified &a, const Classified &b)
+{
+    if (a.kind == b.kind) {
+        if (a.kind == Classified::Number)
+            return a.number == b.number;
+        if (a.kind == Classified::Text)
+            return platform::compareFolded(a.text, b.text) == 0;
+        return true;
+    }
+    // A number given as text (or the other way round) still matches its number.
+    if (a.kind != Classified::Null && b.kind != Classified::Null) {
+        const Classified &t = a.kind == Classified::Text ? a : b;
+        const Classified &n = a.kind == Classified::Number ? a : b;
+        bool ok = false;
+        const double d = t.text.trimmed().toDouble(&ok);
+        return ok && d == n.number;
+    }
+    return false;
+}
+
+// Sort key of one record for one column: the kind first, then the number (text: its rank among the
+// column's texts in the database's text order).
+struct Key {
+    quint8 kind;
+    double value;
+};
+
+inline int compareKeys(const Key &a, const Key &b)
+{
+    if (a.kind != b.kind)
+        return a.kind < b.kind ? -1 : 1;
+    if (a.value < b.value)
+        return -1;
+    if (a.value > b.value)
+        return 1;
+    return 0;
+}
+
+} // namespace
+
+GridModel::GridModel(ListGrid *grid)
+    : QAbstractTableModel(grid), m_grid(grid)
+{
+}
+
+GridModel::~GridModel() = default;
+
+// ---------------------------------------------------------------------------------------------------
+// Columns
+
+GridColumn *GridModel::gridColumn(int index) const
+{
+    if (index < 1 || index > int(m_columns.size()))
+        return nullptr;
+    return m_columns[size_t(index - 1)].get();
+}
+
+GridColumn *GridModel::gridColumn(const QString &key) const
+{
+    for (const auto &c : m_columns)
+        if (c->key().compare(key, Qt::CaseInsensitive) == 0)
+            return c.get();
+    return nullptr;
+}
+
+GridColumn *GridModel::appendColumn(const QString &key, bool computed)
+{
+    const int n = int(m_columns.size());
+    beginInsertColumns(QModelIndex(), n, n);
+    m_columns.emplace_back(new GridColumn(m_grid, key, computed, n + 1));
+    GridColumn *c = m_columns.back().get();
+    c->m_caption = key;
+    if (m_rs && m_rs->isOpen())
+        c->m_field = m_rs->fieldIndex(key);
+    m_displayOrder.push_back(n + 1);
+    m_computed.resize(m_columns.size());
+    m_icons.resize(m_columns.size());
+    endInsertColumns();
+    return c;
+}
+
+void GridModel::clearColumns()
+{
+    beginResetModel();
+    m_columns.clear();
+    m_displayOrder.clear();
+    m_groupColumns.clear();
+    m_sortKeys.clear();
+    m_computed.clear();
+    m_icons.clear();
+    m_visible.clear();
+    m_groups.clear();
+    indexRows();
+    endResetModel();
+}
+
+void GridModel::createColumnsFromFields()
+{
+    beginResetModel();
+    m_columns.clear();
+    m_displayOrder.clear();
+    m_groupColumns.clear();
+    m_sortKeys.clear();
+    m_visible.clear();
+    m_groups.clear();
+    const int fields = (m_rs && m_rs->isOpen()) ? m_rs->fieldCount() : 0;
+    for (int i = 0; i < fields; ++i) {
+        const QString name = m_rs->fieldName(i);
+        m_columns.emplace_back(new GridColumn(m_grid, name, false, i + 1));
+        GridColumn *c = m_columns.back().get();
+        c->m_caption = name;
+        c->m_field = i;
+        switch (m_rs->fieldType(i)) {
+        case platform::FieldType::SmallInt:
+        case platform::FieldType::Integer:
+        case platform::FieldType::BigInt:
+        case platform::FieldType::Double:
+        case platform::FieldType::Currency:
+            c->m_alignment = Qt::AlignRight | Qt::AlignVCenter;
+            break;
+        default:
+            break;
+        }
+        m_displayOrder.push_back(i + 1);
+    }
+    m_computed.assign(m_columns.size(), Cached());
+    m_icons.assign(m_columns.size(), {});
+    indexRows();
+    endResetModel();
+}
+
+int GridModel::positionOf(const GridColumn *column) const
+{
+    const auto it = std::find(m_displayOrder.begin(), m_displayOrder.end(), column->index());
+    return it == m_displayOrder.end() ? 0 : int(it - m_displayOrder.begin()) + 1;
+}
+
+void GridModel::moveColumn(GridColumn *column, int position)
+{
+    auto it = std::find(m_displayOrder.begin(), m_displayOrder.end(), column->index());
+    if (it == m_displayOrder.end())
+        return;
+    m_displayOrder.erase(it);
+    const int at = qBound(0, position - 1, int(m_displayOrder.size()));
+    m_displayOrder.insert(m_displayOrder.begin() + at, column->index());
+}
+
+void GridModel::columnLookChanged(GridColumn *column)
+{
+    const int c = column->index() - 1;
+    emit headerDataChanged(Qt::Horizontal, c, c);
+    if (!m_visible.empty())
+        emit dataChanged(index(0, c), index(int(m_visible.size()) - 1, c));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Data
+
+void GridModel::setRecordset(std::shared_ptr<platform::Recordset> rs, bool keepColumns)
+{
+    beginResetModel();
+    m_rs = std::move(rs);
+    m_bookmarks.clear();
+    m_ordinalOfBookmark.clear();
+    m_order.clear();
+    m_positionOf.clear();
+    m_groups.clear();
+    m_leafGroup.clear();
+    m_visible.clear();
+    indexRows();
+    forgetAnswers();
+    endResetModel();
+    if (!keepColumns || m_columns.empty())
+        createColumnsFromFields();
+    else
+        resolveFields();
+}
+
+void GridModel::resolveFields()
+{
+    for (auto &c : m_columns)
+        c->m_field = (m_rs && m_rs->isOpen()) ? m_rs->fieldIndex(c->m_key) : -1;
+}
+
+void GridModel::forgetAnswers()
+{
+    for (Cached &c : m_computed) {
+        c.values.clear();
+        c.known.clear();
+    }
+    forgetIcons();
+    m_recordFormat.clear();
+    m_groupFormat.clear();
+    m_formats.clear();
+    m_sums.clear();
+}
+
+void GridModel::forgetIcons()
+{
+    for (auto &icons : m_icons)
+        icons.clear();
+}
+
+void GridModel::rebuild(bool keepComputed)
+{
+    beginResetModel();
+    try {
+        // Computed values belong to records, not to places: carry them over by bookmark.
+        std::vector<Cached> oldComputed;
+        std::vector<Bookmark> oldBookmarks;
+        QHash<Bookmark, int> oldOrdinals;
+        if (keepComputed) {
+            oldComputed.swap(m_computed);
+            oldBookmarks.swap(m_bookmarks);
+            oldOrdinals.swap(m_ordinalOfBookmark);
+        }
+        forgetAnswers();
+        m_computed.assign(m_columns.size(), Cached());
+        m_icons.assign(m_columns.size(), {});
+
+        m_bookmarks.clear();
+        if (m_rs && m_rs->isOpen()) {
+            const QVector<Bookmark> &rows = m_rs->visibleRows();
+            m_bookmarks.assign(rows.begin(), rows.end());
+        }
+        const int n = int(m_bookmarks.size());
+        m_ordinalOfBookmark.clear();
+        m_ordinalOfBookmark.reserve(n);
+        for (int r = 0; r < n; ++r)
+            m_ordinalOfBookmark.insert(m_bookmarks[size_t(r)], r);
+
+        if (keepComputed) {
+            for (size_t c = 0; c < oldComputed.size() && c < m_computed.size(); ++c) {
+                const Cached &old = oldComputed[c];
+                if (old.known.empty())
+                    continue;
+                Cached &now = m_computed[c];
+                now.values.assign(size_t(n), QVariant());
+                now.known.assign(size_t(n), 0);
+                for (int r = 0; r < n; ++r) {
+                    const int o = oldOrdinals.value(m_bookmarks[size_t(r)], -1);
+                    if (o >= 0 && old.known[size_t(o)]) {
+                        now.values[size_t(r)] = old.values[size_t(o)];
+                        now.known[size_t(r)] = 1;
+                    }
+                }
+            }
+        }
+
+        // Keys: group columns first (always ascending), then the sort keys.
+        QList<GridColumn *> keyColumns = m_groupColumns;
+        std::vector<int> directions(size_t(m_groupColumns.size()), 1);
+        for (const SortKey &k : m_sortKeys) {
+            keyColumns.append(k.column);
+            directions.push_back(k.direction < 0 ? -1 : 1);
+        }
+        const int k = int(keyColumns.size());
+        std::vector<Key> keys(size_t(n) * size_t(k));
+        for (int j = 0; j < k; ++j) {
+            GridColumn *col = keyColumns[j];
+            QHash<QString, int> textIndex;
+            std::vector<QString> texts;
+            std::vector<int> textOfRecord;
+            for (int r = 0; r < n; ++r) {
+                Classified c = classify(recordValue(r, col->index(), 0), col->sortType());
+                Key &key = keys[size_t(r) * k + j];
+                key.kind = c.kind;
+                key.value = c.number;
+                if (c.kind == Classified::Text) {
+                    if (textOfRecord.empty())
+                        textOfRecord.assign(size_t(n), -1);
+                    auto it = textIndex.constFind(c.text);
+                    if (it == textIndex.constEnd()) {
+                        it = textIndex.insert(c.text, int(texts.size()));
+                        texts.push_back(c.text);
+                    }
+                    textOfRecord[size_t(r)] = it.value();
+                }
+            }
+            if (texts.empty())
+                continue;
+            // Ranks in the database's text order; texts that compare equal share a rank.
+            std::vector<QString> folded(texts.size());
+            for (size_t t = 0; t < texts.size(); ++t)
+                folded[t] = platform::foldText(texts[t]);
+            std::vector<int> byText(texts.size());
+            std::iota(byText.begin(), byText.end(), 0);
+            std::sort(byText.begin(), byText.end(), [&](int a, int b) {
+                return QStringView(folded[size_t(a)]).compare(QStringView(folded[size_t(b)])) < 0;
+            });
+            std::vector<double> rank(texts.size());
+            int current = 0;
+            for (size_t t = 0; t < byText.size(); ++t) {
+                if (t > 0 && folded[size_t(byText[t])] != folded[size_t(byText[t - 1])])
+                    ++current;
+                rank[size_t(byText[t])] = current;
+            }
+            for (int r = 0; r < n; ++r)
+                if (textOfRecord[size_t(r)] >= 0)
+                    keys[size_t(r) * k + j].value = rank[size_t(textOfRecord[size_t(r)])];
+        }
+
+        m_order.resize(size_t(n));
+        std::iota(m_order.begin(), m_order.end(), 0);
+        if (k > 0) {
+            const Key *base = keys.data();
+            std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+                const Key *ka = base + size_t(a) * k;
+                const Key *kb = base + size_t(b) * k;
+                for (int j = 0; j < k; ++j) {
+                    const int c = compareKeys(ka[j], kb[j]);
+                    if (c != 0)
+                        return c * directions[size_t(j)] < 0;
+                }
+                return false;
+            });
+        }
+        m_positionOf.assign(size_t(n), 0);
+        for (int p = 0; p < n; ++p)
+            m_positionOf[size_t(m_order[size_t(p)])] = p;
+
+        // Groups: a new group starts wherever a group column's key changes (or one above it does).
+        m_groups.clear();
+        const int levels = int(m_groupColumns.size());
+        m_leafGroup.assign(size_t(n), -1);
+        if (levels > 0 && n > 0) {
+            std::vector<int> open(size_t(levels), -1);
+            auto close = [&](int level, int end) {
+                Group &g = m_groups[size_t(open[size_t(level)])];
+                g.end = end;
+                g.subtreeEnd = int(m_groups.size());
+            };
+            for (int p = 0; p < n; ++p) {
+                int from = 0;
+                if (p > 0) {
+                    const Key *ka = keys.data() + size_t(m_order[size_t(p - 1)]) * k;
+                    const Key *kb = keys.data() + size_t(m_order[size_t(p)]) * k;
+                    from = levels;
+                    for (int j = 0; j < levels; ++j) {
+                        if (compareKeys(ka[j], kb[j]) != 0) {
+                            from = j;
+                            break;
+                        }
+                    }
+                    for (int level = levels - 1; level >= from; --level)
+                        close(level, p);
+                }
+                for (int level = from; level < levels; ++level) {
+                    Group g;
+                    g.level = level;
+                    g.parent = level > 0 ? open[size_t(level - 1)] : -1;
+                    g.first = p;
+                    g.end = p;
+                    g.subtreeEnd = 0;
+                    open[size_t(level)] = int(m_groups.size());
+                    m_groups.push_back(g);
+                }
+                m_leafGroup[size_t(p)] = open[size_t(levels - 1)];
+            }
+            for (int level = levels - 1; level >= 0; --level)
+                close(level, n);
+        }
+        flattenAll();
+    } catch (const platform::RuntimeError &e) {
+        m_order.clear();
+        m_groups.clear();
+        m_visible.clear();
+        indexRows();
+        m_grid->reportError(e.number(), e.description());
+    } catch (const std::exception &e) {
+        m_order.clear();
+        m_groups.clear();
+        m_visible.clear();
+        indexRows();
+        m_grid->reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(e.what()));
+    }
+    endResetModel();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Visible rows
+
+void GridModel::flattenInto(std::vector<RowRef> &out, int group) const
+{
+    const Group &g = m_groups[size_t(group)];
+    if (g.level == int(m_groupColumns.size()) - 1) {
+        for (int p = g.first; p < g.end; ++p)
+            out.push_back(p);
+        return;
+    }
+    for (int c = group + 1; c < g.subtreeEnd; c = m_groups[size_t(c)].subtreeEnd) {
+        out.push_back(refOfGroup(c));
+        if (m_groups[size_t(c)].expanded)
+            flattenInto(out, c);
+    }
+}
+
+void GridModel::flattenAll()
+{
+    m_visible.clear();
+    if (m_groups.empty()) {
+        m_visible.resize(m_order.size());
+        std::iota(m_visible.begin(), m_visible.end(), 0);
+    } else {
+        m_visible.reserve(m_order.size() + m_groups.size());
+        for (int g = 0; g < int(m_groups.size()); g = m_groups[size_t(g)].subtreeEnd) {
+            m_visible.push_back(refOfGroup(g));
+            if (m_groups[size_t(g)].expanded)
+                flattenInto(m_visible, g);
+        }
+    }
+    indexRows();
+}
+
+void GridModel::indexRows()
+{
+    m_rowOfPosition.assign(m_order.size(), -1);
+    m_rowOfGroup.assign(m_groups.size(), -1);
+    for (int row = 0; row < int(m_visible.size()); ++row) {
+        const RowRef ref = m_visible[size_t(row)];
+        if (isGroupRef(ref))
+            m_rowOfGroup[size_t(groupOfRef(ref))] = row;
+        else
+            m_rowOfPosition[size_t(ref)] = row;
+    }
+}
+
+int GridModel::rowOfRef(RowRef ref) const
+{
+    if (ref == NoRef)
+        return -1;
+    if (isGroupRef(ref)) {
+        const int g = groupOfRef(ref);
+        return g < int(m_rowOfGroup.size()) ? m_rowOfGroup[size_t(g)] : -1;
+    }
+    return ref < int(m_rowOfPosition.size()) ? m_rowOfPosition[size_t(ref)] : -1;
+}
+
+int GridModel::groupOfRecord(int position) const
+{
+    return position >= 0 && position < int(m_leafGroup.size()) ? m_leafGroup[size_t(position)] : -1;
+}
+
+int GridModel::visibleRowFor(RowRef ref) const
+{
+    int row = rowOfRef(ref);
+    if (row >= 0 || ref == NoRef)
+        return row;
+    int g = isGroupRef(ref) ? m_groups[size_t(groupOfRef(ref))].parent : groupOfRecord(ref);
+    while (g >= 0) {
+        row = m_rowOfGroup[size_t(g)];
+        if (row >= 0)
+            return row;
+        g = m_groups[size_t(g)].parent;
+    }
+    return -1;
+}
+
+GridModel::RowRef GridModel::refOfBookmark(Bookmark bm) const
+{
+    const int ordinal = m_ordinalOfBookmark.value(bm, -1);
+    if (ordinal < 0 || ordinal >= int(m_positionOf.size()))
+        return NoRef;
+    return m_positionOf[size_t(ordinal)];
+}
+
+void GridModel::setExpanded(int group, bool expanded)
+{
+    Group &g = m_groups[size_t(group)];
+    if (g.expanded == expanded)
+        return;
+    const int row = m_rowOfGroup[size_t(group)];
+    if (row < 0) {
+        g.expanded = expanded;
+        return;
+    }
+    if (expanded) {
+        g.expanded = true;
+        std::vector<RowRef> rows;
+        flattenInto(rows, group);
+        if (rows.empty())
+            return;
+        beginInsertRows(QModelIndex(), row + 1, row + int(rows.size()));
+        m_visible.insert(m_visible.begin() + row + 1, rows.begin(), rows.end());
+        indexRows();
+        endInsertRows();
+    } else {
+        int last = row;
+        while (last + 1 < int(m_visible.size())) {
+            const RowRef ref = m_visible[size_t(last + 1)];
+            const bool below = isGroupRef(ref)
+                ? (groupOfRef(ref) > group && groupOfRef(ref) < g.subtreeEnd)
+                : (ref >= g.first && ref < g.end);
+            if (!below)
+                break;
+            ++last;
+        }
+        g.expanded = false;
+        if (last == row)
+            return;
+        beginRemoveRows(QModelIndex(), row + 1, last);
+        m_visible.erase(m_visible.begin() + row + 1, m_visible.begin() + last + 1);
+        indexRows();
+        endRemoveRows();
+    }
+}
+
+void GridModel::setAllExpanded(bool expanded)
+{
+    beginResetModel();
+    for (Group &g : m_groups)
+        g.expanded = expanded;
+    flattenAll();
+    endResetModel();
+}
+
+void GridModel::reveal(RowRef record)
+{
+    if (isGroupRef(record) || record == NoRef || rowOfRef(record) >= 0)
+        return;
+    beginResetModel();
+    for (int g = groupOfRecord(record); g >= 0; g = m_groups[size_t(g)].parent)
+        m_groups[size_t(g)].expanded = true;
+    flattenAll();
+    endResetModel();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Values
+
+int GridModel::ordinalOf(RowRef ref) const
+{
+    if (ref == NoRef)
+        return -1;
+    if (isGroupRef(ref)) {
+        const int g = groupOfRef(ref);
+        if (g >= int(m_groups.size()))
+            return -1;
+        return m_order[size_t(m_groups[size_t(g)].first)];
+    }
+    return ref < int(m_order.size()) ? m_order[size_t(ref)] : -1;
+}
+
+GridModel::Bookmark GridModel::bookmarkOf(RowRef ref) const
+{
+    const int ordinal = ordinalOf(ref);
+    return ordinal < 0 ? Bookmark(-1) : m_bookmarks[size_t(ordinal)];
+}
+
+QVariant GridModel::computedValue(int ordinal, int column, int row) const
+{
+    Cached &cache = m_computed[size_t(column - 1)];
+    if (cache.known.empty()) {
+        cache.values.assign(m_bookmarks.size(), QVariant());
+        cache.known.assign(m_bookmarks.size(), 0);
+    }
+    if (cache.known[size_t(ordinal)])
+        return cache.values[size_t(ordinal)];
+    // Asked once per record and build: a failing answer leaves the cell empty.
+    cache.known[size_t(ordinal)] = 1;
+    QVariant value;
+    const Bookmark bm = m_bookmarks[size_t(ordinal)];
+    m_grid->guarded([&] { emit m_grid->UnboundColumnFetch(row, column, bm, value); });
+    // Looked up again: the owner's answer may have changed the grid meanwhile.
+    if (column - 1 < int(m_computed.size())) {
+        Cached &now = m_computed[size_t(column - 1)];
+        if (ordinal < int(now.values.size()))
+            now.values[size_t(ordinal)] = value;
+    }
+    return value;
+}
+
+QVariant GridModel::recordValue(int ordinal, int column, int row) const
+{
+    if (ordinal < 0 || ordinal >= int(m_bookmarks.size()) || column < 1 || column > int(m_columns.size()))
+        return QVariant();
+    const GridColumn *c = m_columns[size_t(column - 1)].get();
+    if (c->m_computed)
+        return computedValue(ordinal, column, row);
+    if (c->m_field < 0 || !m_rs)
+        return QVariant();
+    return m_rs->valueAt(m_bookmarks[size_t(ordinal)], c->m_field);
+}
+
+QVariant GridModel::value(RowRef ref, int column) const
+{
+    const int row = rowOfRef(ref);
+    return recordValue(ordinalOf(ref), column, row + 1);
+}
+
+QString GridModel::cellText(RowRef ref, int column) const
+{
+    const GridColumn *c = gridColumn(column);
+    if (!c)
+        return QString();
+    const RowFormat &f = rowFormat(ref);
+    for (const auto &cell : f.cellTexts)
+        if (cell.first == column)
+            return cell.second;
+    QVariant v;
+    try {
+        v = value(ref, column);
+    } catch (const platform::RuntimeError &e) {
+        m_grid->reportError(e.number(), e.description());
+    }
+    return formatNamed(v, c->m_format);
+}
+
+int GridModel::iconOf(RowRef ref, int column) const
+{
+    const GridColumn *c = gridColumn(column);
+    if (!c || c->m_content == GridColumn::TextOnly || isGroupRef(ref))
+        return 0;
+    const int ordinal = ordinalOf(ref);
+    if (ordinal < 0)
+        return 0;
+    std::vector<int> &cache = m_icons[size_t(column - 1)];
+    if (cache.empty())
+        cache.assign(m_bookmarks.size(), -1);
+    if (cache[size_t(ordinal)] >= 0)
+        return cache[size_t(ordinal)];
+    int icon = c->m_iconIndex;
+    cache[size_t(ordinal)] = icon;
+    const Bookmark bm = m_bookmarks[size_t(ordinal)];
+    const int row = rowOfRef(ref) + 1;
+    m_grid->guarded([&] { emit m_grid->FetchIcon(row, column, bm, icon); });
+    icon = qMax(0, icon);
+    if (column - 1 < int(m_icons.size())) {
+        std::vector<int> &now = m_icons[size_t(column - 1)];
+        if (ordinal < int(now.size()))
+            now[size_t(ordinal)] = icon;
+    }
+    return icon;
+}
+
+const GridModel::RowFormat &GridModel::rowFormat(RowRef ref) const
+{
+    static const RowFormat none;
+    std::vector<int> *formatSlots = nullptr;
+    size_t at = 0;
+    if (isGroupRef(ref)) {
+        if (ref == NoRef || groupOfRef(ref) >= int(m_groups.size()))
+            return none;
+        formatSlots = &m_groupFormat;
+        at = size_t(groupOfRef(ref));
+        if (formatSlots->empty())
+            formatSlots->assign(m_groups.size(), -1);
+    } else {
+        const int ordinal = ordinalOf(ref);
+        if (ordinal < 0)
+            return none;
+        formatSlots = &m_recordFormat;
+        at = size_t(ordinal);
+        if (formatSlots->empty())
+            formatSlots->assign(m_bookmarks.size(), -1);
+    }
+    if ((*formatSlots)[at] >= 0)
+        return m_formats[size_t((*formatSlots)[at])];
+    // The slot is taken before the owner is asked, so that an answer reading this row again sees it.
+    (*formatSlots)[at] = int(m_formats.size());
+    m_formats.emplace_back();
+    RowFormat &f = m_formats.back();
+    if (isGroupRef(ref))
+        f.caption = defaultGroupCaption(groupOfRef(ref));
+    emitFormatRow(ref, f);
+    return f;
+}
+
+void GridModel::emitFormatRow(RowRef ref, RowFormat &format) const
+{
+    const int row = rowOfRef(ref) + 1;
+    GridRowFormat buffer(this, ref, row, isGroupRef(ref) ? GridRowData::GroupHeader : GridRowData::Record, &format);
+    m_grid->guarded([&] { emit m_grid->FormatRow(buffer); });
+}
+
+QVariant GridModel::groupValue(int group) const
+{
+    const Group &g = m_groups[size_t(group)];
+    const GridColumn *c = m_groupColumns.value(g.level);
+    if (!c)
+        return QVariant();
+    return recordValue(m_order[size_t(g.first)], c->index(), 0);
+}
+
+QString GridModel::defaultGroupCaption(int group) const
+{
+    const GridColumn *c = m_groupColumns.value(m_groups[size_t(group)].level);
+    if (!c)
+        return QString();
+    QString text;
+    try {
+        text = formatNamed(groupValue(group), c->m_format);
+    } catch (const platform::RuntimeError &e) {
+        m_grid->reportError(e.number(), e.description());
+    }
+    return c->m_caption.isEmpty() ? text : c->m_caption + QStringLiteral(": ") + text;
+}
+
+QVariant GridModel::groupSum(int group, int column) const
+{
+    if (group < 0 || group >= int(m_groups.size()) || !gridColumn(column))
+        return QVariant();
+    const quint64 key = (quint64(quint32(group)) << 32) | quint32(column);
+    const auto it = m_sums.constFind(key);
+    if (it != m_sums.constEnd())
+        return it.value();
+    const Group &g = m_groups[size_t(group)];
+    qint64 whole = 0;       // whole numbers
+    qint64 money = 0;       // Currency, in ten-thousandths
+    double real = 0;
+    bool anyMoney = false, anyReal = false, anyWhole = false;
+    for (int p = g.first; p < g.end; ++p) {
+        const QVariant v = recordValue(m_order[size_t(p)], column, 0);
+        if (!v.isValid() || v.isNull())
+            continue;
+        if (v.metaType() == QMetaType::fromType<Currency>()) {
+            money += v.value<Currency>().raw();
+            anyMoney = true;
+            continue;
+        }
+        switch (v.metaType().id()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+            whole += v.toLongLong();
+            anyWhole = true;
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            real += v.toDouble();
+            anyReal = true;
+            break;
+        default:
+            break;
+        }
+    }
+    QVariant sum;
+    if (anyReal)
+        sum = real + whole + Currency::fromRaw(money).toDouble();
+    else if (anyMoney)
+        sum = QVariant::fromValue(Currency::fromRaw(money) + Currency::fromUnits(whole));
+    else
+        sum = anyWhole ? QVariant(whole) : QVariant(0);
+    m_sums.insert(key, sum);
+    return sum;
+}
+
+GridModel::RowRef GridModel::findRecord(int column, const QVariant &value) const
+{
+    const GridColumn *c = gridColumn(column);
+    if (!c)
+        return NoRef;
+    const Classified wanted = classify(value, c->m_sortType);
+    if (wanted.kind == Classified::Null)
+        return NoRef;
+    for (int p = 0; p < int(m_order.size()); ++p) {
+        if (sameValue(classify(recordValue(m_order[size_t(p)], column, 0), c->m_sortType), wanted))
+            return p;
+    }
+    return NoRef;
+}
+
+QIcon GridModel::image(int number) const
+{
+    if (number < 1 || number > m_images.size())
+        return QIcon();
+    return m_images.at(number - 1);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// QAbstractItemModel
+
+int GridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_visible.size());
+}
+
+int GridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= int(m_visible.size()) || index.column() >= int(m_columns.size()))
+        return QVariant();
+    const RowRef ref = m_visible[size_t(index.row())];
+    const int column = index.column() + 1;
+    const GridColumn *c = m_columns[size_t(index.column())].get();
+    const bool group = isGroupRef(ref);
+
+    switch (role) {
+    case RowKindRole:
+        return group ? 1 : 0;
+    case GroupLevelRole:
+        return group ? m_groups[size_t(groupOfRef(ref))].level : -1;
+    case ExpandedRole:
+        return group ? m_groups[size_t(groupOfRef(ref))].expanded : false;
+    case StyleRole:
+        return rowFormat(ref).style;
+    case Qt::DisplayRole:
+        if (group)
+            return index.column() == 0 ? rowFormat(ref).caption : QString();
+        if (c->m_content == GridColumn::IconOnly)
+            return QVariant();
+        return cellText(ref, column);
+    case Qt::DecorationRole:
+        if (group || c->m_content == GridColumn::TextOnly)
+            return QVariant();
+        return image(iconOf(ref, column));
+    case Qt::TextAlignmentRole:
+        return int(c->m_alignment);
+    case Qt::FontRole:
+    case Qt::ForegroundRole:
+    case Qt::BackgroundRole: {
+        const QString name = rowFormat(ref).style;
+        if (name.isEmpty())
+            return QVariant();
+        const auto it = m_styles.constFind(name);
+        if (it == m_styles.constEnd())
+            return QVariant();
+        if (role == Qt::FontRole) {
+            QFont font;   // only the attributes set here are merged into the grid's font
+            if (it->bold)
+                font.setBold(true);
+            if (it->italic)
+                font.setItalic(true);
+            if (it->strikeOut)
+                font.setStrikeOut(true);
+            return font;
+        }
+        const QColor color = role == Qt::ForegroundRole ? it->foreColor : it->backColor;
+        return color.isValid() ? QVariant(color) : QVariant();
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= int(m_columns.size()))
+        return QVariant();
+    const GridColumn *c = m_columns[size_t(section)].get();
+    switch (role) {
+    case Qt::DisplayRole:
+        return c->m_caption;
+    case Qt::TextAlignmentRole:
+        return int((c->m_alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+    default:
+        return QVariant();
+    }
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

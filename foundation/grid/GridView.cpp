@@ -1,0 +1,356 @@
+#include "foundation/grid/GridView.h"
+
+#include "foundation/Twips.h"
+#include "foundation/grid/GridModel.h"
+#include "foundation/grid/ListGrid.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int kIndent = 16;      // pixels per group level
+constexpr int kBox = 9;          // the expand box
+const QColor kGridLine(192, 192, 192);
+
+// A header whose height the grid sets (in place of the style's).
+class GridHeader : public QHeaderView
+{
+public:
+    explicit GridHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
+    void setHeight(int pixels)
+    {
+        m_height = pixels;
+        updateGeometry();
+    }
+    QSize sizeHint() const override
+    {
+        QSize s = QHeaderView::sizeHint();
+        if (m_height > 0)
+            s.setHeight(m_height);
+        return s;
+    }
+
+private:
+    int m_height = 0;
+};
+
+// Cells of record rows: the grid's row height; icon-only cells draw their icon centred.
+class GridDelegate : public QStyledItemDelegate
+{
+public:
+    GridDelegate(GridView *view, ListGrid *grid) : QStyledItemDelegate(view), m_view(view), m_grid(grid) {}
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        s.setHeight(m_view->rowHeightPixels());
+        return s;
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const GridColumn *c = m_grid->column(index.column() + 1);
+        if (c->content() != GridColumn::IconOnly) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QIcon icon = opt.icon;
+        opt.icon = QIcon();
+        opt.text.clear();
+        opt.features &= ~(QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay);
+        const QWidget *w = opt.widget;
+        QStyle *style = w ? w->style() : nullptr;
+        if (style)
+            style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, w);
+        if (!icon.isNull()) {
+            const QSize size = m_view->iconSize();
+            QRect r(QPoint(0, 0), size);
+            r.moveCenter(opt.rect.center());
+            icon.paint(painter, r, Qt::AlignCenter,
+                       (opt.state & QStyle::State_Selected) ? QIcon::Selected : QIcon::Normal);
+        }
+    }
+
+private:
+    GridView *m_view;
+    ListGrid *m_grid;
+};
+
+} // namespace
+
+GridView::GridView(ListGrid *grid)
+    : QTreeView(grid), m_grid(grid)
+{
+    setHeader(new GridHeader(this));
+    setModel(grid->model());
+    setItemDelegate(new GridDelegate(this, grid));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setIndentation(0);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setSortingEnabled(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setIconSize(QSize(16, 16));
+    setTextElideMode(Qt::ElideRight);
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(false);
+    header()->setHighlightSections(false);
+    header()->setMinimumSectionSize(0);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+GridModel *GridView::gridModel() const
+{
+    return m_grid->model();
+}
+
+int GridView::rowHeightPixels() const
+{
+    return qMax(1, TwipsToPixels(m_grid->rowHeight()));
+}
+
+void GridView::applyColumns()
+{
+    m_applying = true;
+    GridModel *m = gridModel();
+    QHeaderView *h = header();
+    const int n = m->gridColumnCount();
+    for (int i = 1; i <= n && i <= h->count(); ++i) {
+        const GridColumn *c = m->gridColumn(i);
+        h->resizeSection(i - 1, TwipsToPixels(c->width()));
+        h->setSectionHidden(i - 1, !c->isVisible());
+    }
+    const std::vector<int> &order = m->displayOrder();
+    for (int pos = 0; pos < int(order.size()) && pos < h->count(); ++pos) {
+        const int from = h->visualIndex(order[size_t(pos)] - 1);
+        if (from != pos && from >= 0)
+            h->moveSection(from, pos);
+    }
+    const QList<GridModel::SortKey> keys = m->sortKeys();
+    if (keys.isEmpty() || keys.first().column->index() > h->count()) {
+        h->setSortIndicatorShown(false);
+    } else {
+        h->setSortIndicatorShown(true);
+        h->setSortIndicator(keys.first().column->index() - 1,
+                            keys.first().direction < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
+    }
+    m_applying = false;
+}
+
+void GridView::applyRowHeight()
+{
+    // Uniform rows: the height is taken from the first row at the next layout.
+    doItemsLayout();
+    viewport()->update();
+}
+
+void GridView::setHeaderHeightPixels(int pixels)
+{
+    static_cast<GridHeader *>(header())->setHeight(pixels);
+    updateGeometries();
+}
+
+QRect GridView::expanderRect(const QRect &rowRect, int level) const
+{
+    const int x = -header()->offset() + level * kIndent + 4;
+    return QRect(x, rowRect.top() + (rowRect.height() - kBox) / 2, kBox, kBox);
+}
+
+void GridView::drawGridLines(QPainter *painter, const QRect &rowRect, bool cells) const
+{
+    if (!m_grid->gridLines())
+        return;
+    painter->save();
+    painter->setPen(kGridLine);
+    const QHeaderView *h = header();
+    int right = 0;
+    for (int v = 0; v < h->count(); ++v) {
+        const int logical = h->logicalIndex(v);
+        if (h->isSectionHidden(logical))
+            continue;
+        const int x = h->sectionViewportPosition(logical) + h->sectionSize(logical) - 1;
+        right = qMax(right, x);
+        if (cells)
+            painter->drawLine(x, rowRect.top(), x, rowRect.bottom());
+    }
+    painter->drawLine(rowRect.left(), rowRect.bottom(), cells ? right : rowRect.right(), rowRect.bottom());
+    painter->restore();
+}
+
+void GridView::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const QModelIndex first = gridModel()->index(index.row(), 0);
+    if (first.data(GridModel::RowKindRole).toInt() != 1) {
+        QTreeView::drawRow(painter, option, index);
+        drawGridLines(painter, option.rect, true);
+        return;
+    }
+    // A group row: one caption across the row.
+    const QRect row(0, option.rect.top(), viewport()->width(), option.rect.height());
+    GridRowStyle look = m_grid->groupRowStyle();
+    const QString styleName = first.data(GridModel::StyleRole).toString();
+    if (!styleName.isEmpty() && m_grid->hasRowStyle(styleName)) {
+        const GridRowStyle named = m_grid->rowStyle(styleName);
+        look.bold = named.bold || look.bold;
+        look.italic = named.italic;
+        look.strikeOut = named.strikeOut;
+        if (named.foreColor.isValid())
+            look.foreColor = named.foreColor;
+        if (named.backColor.isValid())
+            look.backColor = named.backColor;
+    }
+    const bool selected = selectionModel() && selectionModel()->isRowSelected(index.row(), QModelIndex());
+    QColor back = look.backColor.isValid() ? look.backColor : palette().color(QPalette::Base);
+    QColor fore = look.foreColor.isValid() ? look.foreColor : palette().color(QPalette::Text);
+    if (selected) {
+        back = palette().color(QPalette::Highlight);
+        fore = palette().color(QPalette::HighlightedText);
+    }
+    painter->save();
+    painter->fillRect(row, back);
+    const int level = first.data(GridModel::GroupLevelRole).toInt();
+    const bool expanded = first.data(GridModel::ExpandedRole).toBool();
+    const QRect box = expanderRect(row, level);
+    painter->setPen(fore);
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(box.adjusted(0, 0, -1, -1));
+    const int mid = box.top() + box.height() / 2;
+    painter->drawLine(box.left() + 2, mid, box.right() - 2, mid);
+    if (!expanded) {
+        const int c = box.left() + box.width() / 2;
+        painter->drawLine(c, box.top() + 2, c, box.bottom() - 2);
+    }
+    QFont f = font();
+    f.setBold(look.bold);
+    f.setItalic(look.italic);
+    f.setStrikeOut(look.strikeOut);
+    painter->setFont(f);
+    const QRect text(box.right() + 6, row.top(), qMax(0, row.right() - box.right() - 8), row.height());
+    const QString caption = first.data(Qt::DisplayRole).toString();
+    painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                      QFontMetrics(f).elidedText(caption, Qt::ElideRight, text.width()));
+    painter->restore();
+    drawGridLines(painter, row, false);
+}
+
+void GridView::paintEvent(QPaintEvent *event)
+{
+    // Settings made since the last build are put together before anything is drawn.
+    if (m_grid->m_dirty) {
+        m_grid->ensureBuilt();
+        viewport()->update();
+        return;
+    }
+    QTreeView::paintEvent(event);
+    // Empty rows under the last one keep the grid's lines down to the bottom.
+    if (!m_grid->gridLines() || model()->columnCount() == 0)
+        return;
+    const int rows = model()->rowCount();
+    int top = 0;
+    if (rows > 0) {
+        const QRect last = visualRect(model()->index(rows - 1, 0));
+        if (!last.isValid() || last.bottom() >= viewport()->height())
+            return;
+        top = last.bottom() + 1;
+    }
+    QPainter painter(viewport());
+    const int height = rowHeightPixels();
+    for (int y = top; y < viewport()->height(); y += height)
+        drawGridLines(&painter, QRect(0, y, viewport()->width(), height), true);
+}
+
+bool GridView::toggleGroupAt(const QPoint &pos, bool anywhere)
+{
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid())
+        return false;
+    const QModelIndex first = gridModel()->index(index.row(), 0);
+    if (first.data(GridModel::RowKindRole).toInt() != 1)
+        return false;
+    if (!anywhere) {
+        const QRect r = visualRect(index);
+        const QRect box = expanderRect(QRect(0, r.top(), viewport()->width(), r.height()),
+                                       first.data(GridModel::GroupLevelRole).toInt());
+        if (!box.adjusted(-3, -3, 3, 3).contains(pos))
+            return false;
+    }
+    const int row = index.row() + 1;
+    if (first.data(GridModel::ExpandedRole).toBool())
+        m_grid->collapseRow(row);
+    else
+        m_grid->expandRow(row);
+    return true;
+}
+
+void GridView::keyPressEvent(QKeyEvent *event)
+{
+    QPointer<GridView> alive(this);
+    int key = event->key();
+    m_grid->guarded([&] { emit m_grid->KeyDown(key, event->modifiers()); });
+    if (!alive)
+        return;
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    // On a group row the arrows and + / - open and close it.
+    const int row = m_grid->row();
+    const GridRowData data = m_grid->rowData(row);
+    if (data.isGroupHeader()) {
+        if ((key == Qt::Key_Left || key == Qt::Key_Minus) && data.isExpanded()) {
+            m_grid->collapseRow(row);
+            event->accept();
+            return;
+        }
+        if ((key == Qt::Key_Right || key == Qt::Key_Plus) && !data.isExpanded()) {
+            m_grid->expandRow(row);
+            event->accept();
+            return;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void GridView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && toggleGroupAt(event->position().toPoint(), false)) {
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void GridView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QPointer<GridView> alive(this);
+    QTreeView::mouseReleaseEvent(event);
+    const QPoint pos = viewport()->mapTo(m_grid, event->position().toPoint());
+    const Qt::MouseButton button = event->button();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    m_grid->guarded([&] { emit m_grid->MouseUp(button, modifiers, pos); });
+    if (alive && button == Qt::LeftButton)
+        m_grid->guarded([&] { emit m_grid->Click(); });
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && !toggleGroupAt(event->position().toPoint(), true))
+        QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_grid->guarded([&] { emit m_grid->DblClick(); });
+}
