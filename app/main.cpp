@@ -1,5 +1,6 @@
 // Orvel 3: the program's entry. Start-up (foundation) does the work; here it is wired to the main window.
 
+#include "foundation/Icons.h"
 #include "foundation/modMain.h"
 #include "mainwindow/frmMain.h"
 #include "platform/shell/Shell.h"
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvel3"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwel"));
+    QApplication::setWindowIcon(Icons::program());
 
     // A log-out or SIGTERM ends the program as closing its window does: windows unload, settings are written.
     platform::setTerminationHandler([] {
