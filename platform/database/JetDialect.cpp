@@ -536,8 +536,8 @@ bool isAmpersand(const Seq &s, size_t i)
     return i < s.size() && !s[i].group && s[i].tok.isSymbol(QLatin1String("&"));
 }
 
-// a & b & c: text concatenation where Null counts as empty. With a literal among the operands the result
-// is never Null and plain || with IFNULL does; otherwise jet_concat gives Null when all are Null.
+// a & b & c: text concatenation where Null counts as empty, Null when every part is Null (jet_concat;
+// one call is also cheaper than a chain of IFNULL and ||).
 void rewriteConcatenation(Seq &s, const Context &ctx)
 {
     for (size_t i = 0; i < s.size(); ++i) {
@@ -548,57 +548,20 @@ void rewriteConcatenation(Seq &s, const Context &ctx)
             i = e - 1;
             continue;
         }
-        std::vector<Seq> operands;
-        operands.emplace_back(s.begin() + qsizetype(i), s.begin() + qsizetype(e));
+        Seq args(s.begin() + qsizetype(i), s.begin() + qsizetype(e));
+        args.front().tok.spaceBefore = false;
         size_t k = e;
         while (isAmpersand(s, k)) {
             const size_t oe = operandEnd(s, k + 1);
             if (oe == k + 1)
                 syntaxError(QStringLiteral("missing operand after &"), ctx.sql);
-            operands.emplace_back(s.begin() + qsizetype(k + 1), s.begin() + qsizetype(oe));
+            args.push_back(symbolNode(QStringLiteral(",")));
+            args.insert(args.end(), s.begin() + qsizetype(k + 1), s.begin() + qsizetype(oe));
             k = oe;
         }
-        bool anyLiteral = false;
-        for (const Seq &op : operands)
-            if (op.size() == 1 && !op[0].group
-                && (op[0].tok.kind == JetToken::String || op[0].tok.kind == JetToken::Number))
-                anyLiteral = true;
-        Seq out;
-        if (anyLiteral) {
-            for (size_t n = 0; n < operands.size(); ++n) {
-                if (n > 0)
-                    out.push_back(symbolNode(QStringLiteral("||"), true));
-                Seq &op = operands[n];
-                op.front().tok.spaceBefore = false;
-                if (op.size() == 1 && !op[0].group
-                    && (op[0].tok.kind == JetToken::String || op[0].tok.kind == JetToken::Number)) {
-                    op[0].tok.spaceBefore = true;
-                    out.push_back(std::move(op[0]));
-                } else {
-                    Seq args = std::move(op);
-                    args.push_back(symbolNode(QStringLiteral(",")));
-                    Node empty;
-                    empty.tok.kind = JetToken::String;
-                    args.push_back(std::move(empty));
-                    out.push_back(wordNode(QStringLiteral("IFNULL"), n > 0));
-                    out.push_back(groupNode(std::move(args)));
-                }
-            }
-        } else {
-            Seq args;
-            for (size_t n = 0; n < operands.size(); ++n) {
-                if (n > 0)
-                    args.push_back(symbolNode(QStringLiteral(",")));
-                operands[n].front().tok.spaceBefore = n > 0;
-                for (Node &node : operands[n])
-                    args.push_back(std::move(node));
-            }
-            out.push_back(wordNode(QStringLiteral("jet_concat"), false));
-            out.push_back(groupNode(std::move(args)));
-        }
-        const bool space = s[i].tok.spaceBefore;
+        Seq call{wordNode(QStringLiteral("jet_concat"), s[i].tok.spaceBefore), groupNode(std::move(args))};
         s.erase(s.begin() + qsizetype(i), s.begin() + qsizetype(k));
-        s.insert(s.begin() + qsizetype(i), groupNode(std::move(out), space));
+        s.insert(s.begin() + qsizetype(i), std::make_move_iterator(call.begin()), std::make_move_iterator(call.end()));
     }
 }
 

@@ -26,7 +26,7 @@ struct Translation {
 //   #mm/dd/yyyy#, #mm/dd/yy#            'yyyy-mm-dd' (two-digit years: 00-29 -> 20xx, 30-99 -> 19xx)
 //   "text"                              'text' (Jet takes double quotes as text too)
 //   [name]                              "name"
-//   a & b & c                           concatenation where Null counts as empty text (all Null: Null)
+//   a & b & c                           jet_concat(a, b, c): Null counts as empty text (all Null: Null)
 //   DELETE * FROM t                     DELETE FROM t
 //   UPDATE t SET t.c = ...              UPDATE t SET c = ...
 //   DISTINCTROW                         dropped: on one table Jet returns every row anyway

@@ -18,7 +18,7 @@ namespace platform {
 
 namespace {
 
-// Open connections of this process per database file (by absolute path).
+// Open connections of this process per database file.
 QHash<QString, int> &openCounts()
 {
     static QHash<QString, int> counts;
@@ -75,6 +75,14 @@ bool writePids(const QString &ldbPath, const QList<qint64> &pids)
     return f.commit();
 }
 
+// One key per file however it was named (links, relative paths).
+QString fileKey(const QString &databaseFile)
+{
+    const QFileInfo fi(databaseFile);
+    const QString canonical = fi.canonicalFilePath();
+    return canonical.isEmpty() ? fi.absoluteFilePath() : canonical;
+}
+
 } // namespace
 
 QString lockFilePathFor(const QString &databaseFile)
@@ -95,7 +103,7 @@ bool lockFileIsLive(const QString &ldbPath)
 
 void acquireDatabaseLock(const QString &databaseFile)
 {
-    const QString key = QFileInfo(databaseFile).absoluteFilePath();
+    const QString key = fileKey(databaseFile);
     int &count = openCounts()[key];
     if (count == 0) {
         const QString ldb = lockFilePathFor(key);
@@ -116,7 +124,7 @@ void acquireDatabaseLock(const QString &databaseFile)
 
 void releaseDatabaseLock(const QString &databaseFile)
 {
-    const QString key = QFileInfo(databaseFile).absoluteFilePath();
+    const QString key = fileKey(databaseFile);
     auto it = openCounts().find(key);
     if (it == openCounts().end())
         return;

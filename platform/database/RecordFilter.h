@@ -9,7 +9,7 @@
 
 namespace platform {
 
-// A recordset filter in ADO's syntax, compiled against the recordset's fields and evaluated on the loaded
+// A recordset filter in the original data-access layer's syntax, compiled against the recordset's fields and evaluated on the loaded
 // rows: clauses "Field op Value" joined by AND and OR, with parentheses. op is = <> < > <= >= or LIKE;
 // a value is 'text', #date#, a number, True/False or Null. Text compares case- and accent-insensitively;
 // a Date field takes 'yyyy-mm-dd' or a date literal; LIKE takes * or % at either end.

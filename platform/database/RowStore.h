@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QtGlobal>
+#include <memory>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -21,7 +22,7 @@ struct StoredValue {
     static StoredValue utf8(QByteArray v) { StoredValue s; s.cls = Text; s.text = std::move(v); return s; }
 };
 
-// A read-only view of one stored cell.
+// A read-only view of one stored cell (texts point into the store and stay valid while it lives).
 struct CellView {
     StoredValue::Class cls = StoredValue::Null;
     qint64 i = 0;
@@ -51,14 +52,17 @@ public:
     bool isDeleted(int row) const { return m_deleted[size_t(row)]; }
 
 private:
-    quint64 appendText(const char *p, int n);
+    const char *appendText(const char *p, int n);
 
     int m_columns = 0;
     int m_rows = 0;
-    std::vector<quint64> m_slots;      // int, real bits, or arena offset of a text
+    std::vector<quint64> m_slots;      // int, real bits, or the address of a text in the arena
     std::vector<quint8> m_classes;
     std::vector<bool> m_deleted;
-    std::vector<char> m_arena;         // texts: 4-byte length then the bytes
+    // Texts, each a 4-byte length then the bytes, in blocks that never move once filled.
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    size_t m_blockUsed = 0;
+    size_t m_blockSize = 0;
 };
 
 } // namespace platform

@@ -55,7 +55,7 @@ const ColumnInfo *TableInfo::column(QStringView name) const
 QByteArray Schema::signature(sqlite3 *db)
 {
     QByteArray sig;
-    Stmt st(db, "SELECT type, name, sql FROM sqlite_master ORDER BY type, name");
+    Stmt st(db, "SELECT type, name, sql FROM sqlite_master WHERE substr(name, 1, 7) <> 'sqlite_' ORDER BY type, name");
     while (st.step()) {
         sig += st.textBytes(0);
         sig += '\x1f';
@@ -72,7 +72,9 @@ Schema Schema::read(sqlite3 *db)
     Schema s;
     QStringList names;
     {
-        Stmt st(db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name");
+        // The engine's own tables (sqlite_...) are not the program's. No LIKE here: on our connections it
+        // follows Jet's wildcards.
+        Stmt st(db, "SELECT name FROM sqlite_master WHERE type='table' AND substr(name, 1, 7) <> 'sqlite_' ORDER BY name");
         while (st.step())
             names << QString::fromUtf8(st.textBytes(0));
     }

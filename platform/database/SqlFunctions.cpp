@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace platform {
 
@@ -158,19 +159,34 @@ void jetDatePart(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 
 void jetConcat(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
-    QByteArray out;
+    // Two passes over the parts and one allocation: this runs for every row of the main list.
+    sqlite3_uint64 total = 0;
     bool any = false;
     for (int i = 0; i < argc; ++i) {
         if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
             continue;
         any = true;
-        const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(argv[i]));
-        out.append(p, sqlite3_value_bytes(argv[i]));
+        sqlite3_value_text(argv[i]);
+        total += sqlite3_value_bytes(argv[i]);
     }
-    if (!any)
+    if (!any) {
         sqlite3_result_null(ctx);
-    else
-        sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    char *out = static_cast<char *>(sqlite3_malloc64(total + 1));
+    if (!out) {
+        sqlite3_result_error_nomem(ctx);
+        return;
+    }
+    char *at = out;
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
+            continue;
+        const int n = sqlite3_value_bytes(argv[i]);
+        std::memcpy(at, sqlite3_value_text(argv[i]), size_t(n));
+        at += n;
+    }
+    sqlite3_result_text64(ctx, out, total, sqlite3_free, SQLITE_UTF8);
 }
 
 void jetNz(sqlite3_context *ctx, int argc, sqlite3_value **argv)
@@ -215,6 +231,13 @@ void jetLike(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_int(ctx, pattern->matches(valueText(argv[1])) ? 1 : 0);
 }
 
+// LIKE ... ESCAPE: Jet has no such clause. Without this the engine's own three-argument like() with its
+// % and _ wildcards would answer.
+void likeWithEscape(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    resultError(ctx, QStringLiteral("LIKE ... ESCAPE is not supported: use [*], [?] or [#] for the special characters"));
+}
+
 struct FunctionDef {
     const char *name;
     int args;
@@ -243,7 +266,7 @@ void registerSqlFunctions(sqlite3 *db)
         {"jet_nz", 1, true, jetNz},
         {"jet_nz", 2, true, jetNz},
         {"like", 2, true, jetLike},
-        {"like", 3, true, jetLike},
+        {"like", 3, true, likeWithEscape},
     };
     for (const FunctionDef &d : defs) {
         const int flags = SQLITE_UTF8 | (d.deterministic ? SQLITE_DETERMINISTIC : 0);

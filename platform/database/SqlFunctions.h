@@ -6,7 +6,8 @@ namespace platform {
 
 // Registers on a connection what the translated Jet dialect calls on (JetDialect.h):
 //   collation JETTEXT              case- and accent-insensitive text order (TextFold.h)
-//   like(pattern, text[, esc])     LIKE with Jet wildcards * ? # [..] [!..], case- and accent-insensitive
+//   like(pattern, text)            LIKE with Jet wildcards * ? # [..] [!..], case- and accent-insensitive
+//                                  (Jet has no ESCAPE clause; LIKE ... ESCAPE is refused)
 //   jet_date()  jet_now()          today (platform::today()) as 'yyyy-mm-dd'; now with the time
 //   jet_datediff(interval, d1, d2[, firstDayOfWeek])   "yyyy" "q" "m" "y" "d" "w" "ww" "h" "n" "s"
 //   jet_year(d) jet_month(d) jet_day(d) jet_weekday(d[, firstDayOfWeek])

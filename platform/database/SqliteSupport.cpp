@@ -16,13 +16,25 @@ void raiseDatabaseError(const QString &description, qint64 number)
     throw RuntimeError(number ? number : errors::DbGeneric, databaseErrorSource(), description);
 }
 
-void raiseSqlite(sqlite3 *db, int rc, const QString &doing)
+void raiseSqlite(sqlite3 *db, int rc, const QString &statement)
 {
-    QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+    QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
         message = QStringLiteral("The database is locked by another user or program (%1).").arg(message);
-    if (!doing.isEmpty())
-        message += QStringLiteral(" (") + doing + QLatin1Char(')');
+        break;
+    case SQLITE_READONLY:
+        message = QStringLiteral("The database cannot be written: it is read-only (%1).").arg(message);
+        break;
+    case SQLITE_FULL:
+        message = QStringLiteral("The disk is full: nothing was written (%1).").arg(message);
+        break;
+    default:
+        break;
+    }
+    if (!statement.isEmpty())
+        message += QStringLiteral(" in: ") + statement;
     raiseDatabaseError(message);
 }
 
@@ -54,19 +66,9 @@ bool Stmt::step()
     raiseSqlite(m_db, rc);
 }
 
-void Stmt::reset()
-{
-    sqlite3_reset(m_stmt);
-}
-
 void Stmt::bindText(int index, const QByteArray &utf8)
 {
     sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
-
-void Stmt::bindInt(int index, qint64 value)
-{
-    sqlite3_bind_int64(m_stmt, index, value);
 }
 
 QByteArray Stmt::textBytes(int column) const

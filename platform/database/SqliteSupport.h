@@ -11,8 +11,9 @@ namespace platform {
 // The source named in the database layer's run-time errors.
 QString databaseErrorSource();
 
-// Raises RuntimeError with the engine's message for rc (and what was being done).
-[[noreturn]] void raiseSqlite(sqlite3 *db, int rc, const QString &doing = QString());
+// Raises RuntimeError with the engine's message for rc, in the user's terms for a locked, read-only or
+// full database, followed by the statement (or what was being done) when given.
+[[noreturn]] void raiseSqlite(sqlite3 *db, int rc, const QString &statement = QString());
 // Raises RuntimeError with a message of our own.
 [[noreturn]] void raiseDatabaseError(const QString &description, qint64 number = 0);
 
@@ -27,9 +28,7 @@ public:
     Stmt &operator=(const Stmt &) = delete;
 
     bool step();                         // true: a row is ready; false: done
-    void reset();
     void bindText(int index, const QByteArray &utf8);
-    void bindInt(int index, qint64 value);
     QByteArray textBytes(int column) const;
     sqlite3_stmt *get() const { return m_stmt; }
 

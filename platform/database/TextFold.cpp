@@ -35,8 +35,6 @@ void appendFoldedChar(QChar ch, QString &out)
     out += ch.toCaseFolded();
 }
 
-} // namespace
-
 void appendFolded(QStringView text, QString &out)
 {
     for (QChar ch : text) {
@@ -47,6 +45,8 @@ void appendFolded(QStringView text, QString &out)
             appendFoldedChar(ch, out);
     }
 }
+
+} // namespace
 
 QString foldText(QStringView text)
 {

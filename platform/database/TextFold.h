@@ -10,8 +10,6 @@ namespace platform {
 
 // The comparison key of a text: lower case, accents dropped, a few ligatures spelled out.
 QString foldText(QStringView text);
-// Appends the folded form of text to out (no allocation when out has room).
-void appendFolded(QStringView text, QString &out);
 
 // Compares two UTF-8 texts by their folded forms; <0, 0 or >0. Plain ASCII is compared without
 // decoding.

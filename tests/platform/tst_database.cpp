@@ -1,0 +1,826 @@
+// The database layer on real statements: a copy of master.gen, the statements the windows run, recordsets,
+// filters, transactions, the lock file and the failures around opening.
+
+#include "tests/common/TestEnv.h"
+
+#include "platform/Clock.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/Connection.h"
+#include "platform/database/Currency.h"
+#include "platform/database/LockFile.h"
+#include "platform/database/Recordset.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace platform;
+
+namespace {
+
+// The main list query, exactly as the main window builds it, followed by its tail.
+QString buildGridSql(const QString &tail)
+{
+    return QStringLiteral(
+               "SELECT TrRowId,TrDbId,TrType,TrDone,TrDate,TrDescription,TrAcId,TrValue,TrBalance,TrGrpType,"
+               "TrGrpRow,TrGrpMDay,TrNotes,TrGrpId,Accounts.*,Trim(TrDescription & ' ' & Accounts.AcName & ' ' & "
+               "TrNotes & ' ' & Accounts.AcNotes) AS SearchField,TrAlertDays,CnName,TrAttached FROM (Transactions "
+               "LEFT JOIN Accounts ON Transactions.TrAcId = Accounts.AcId) LEFT JOIN Counts ON Transactions.TrCountId "
+               "= Counts.CnId ")
+           + tail;
+}
+
+const QString kCashMembership = QStringLiteral("(IsPN=True OR (TrDone=True AND TrType<>-2))");
+
+// The first word of every description, sorted: the rows are named r1, r2, ... by their descriptions.
+QStringList names(Recordset &rs)
+{
+    QStringList out;
+    for (rs.MoveFirst(); !rs.EOF(); rs.MoveNext())
+        out << rs.value(QStringLiteral("TrDescription")).toString().section(QLatin1Char(' '), 0, 0);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+QStringList namesOf(const QString &connectionString, const QString &sql)
+{
+    Recordset rs;
+    rs.Open(sql, connectionString);
+    return names(rs);
+}
+
+QVariant scalar(const QString &connectionString, const QString &sql)
+{
+    Recordset rs;
+    rs.Open(sql, connectionString);
+    return rs.EOF() ? QVariant() : rs.value(0);
+}
+
+} // namespace
+
+class tst_Database : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void templateHasTheTables();
+    void trayCountFollowsToday();
+    void sqlFunctions_data();
+    void sqlFunctions();
+    void mainListFilters_data();
+    void mainListFilters();
+    void mainListFields();
+    void sheetLookups();
+    void toggleDone();
+    void deleteStar();
+    void insertDefaultCount();
+    void distinctRowAndDayFilter();
+    void searchFilterOnLoadedRows();
+    void filterRefusedKeepsPrevious();
+    void textCompareFoldsCaseAndAccents();
+    void amountsAreExact();
+    void textTooLongIsRefused();
+    void idsAreNeverReused();
+    void failedChangeRollsBackWhole();
+    void openMissingFileCreatesNothing();
+    void openNonDatabase_data();
+    void openNonDatabase();
+    void lockFileLivesWithConnections();
+    void staleLockIsNotLive();
+    void addNewReturnsAutoNumber();
+    void editAndDeleteThroughRecordset();
+    void readOnlyRecordsetRefusesEdits();
+    void cursorMovesOverFilteredRows();
+    void recordsetOutlivesItsConnection();
+    void fieldTypesAndSizes();
+
+private:
+    std::unique_ptr<testenv::Sandbox> m_sandbox;
+    QString m_file;
+    QString m_cs;
+    QMap<QString, qint64> m_ids;        // row name -> TrRowId
+
+    void exec(const QString &sql)
+    {
+        Connection c;
+        c.Open(m_cs);
+        c.Execute(sql);
+    }
+    qint64 addRow(const QString &name, int sheet, int type, const QString &jetDate, bool done, bool cash,
+                  int alertDays, int account = 0, const QString &amount = QStringLiteral(" 10"));
+    Connection *m_seed = nullptr;       // the connection of init()'s rows, one transaction for all
+};
+
+qint64 tst_Database::addRow(const QString &name, int sheet, int type, const QString &jetDate, bool done, bool cash,
+                            int alertDays, int account, const QString &amount)
+{
+    Connection own;
+    if (!m_seed)
+        own.Open(m_cs);
+    Connection &c = m_seed ? *m_seed : own;
+    c.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, "
+                             "TrValue, TrBalance, TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached, IsPN ) "
+                             "SELECT %1, %2, %3, '%4', '', %5, %6, %6, 'n', 0, %7, 0, %8, NULL, %9")
+                  .arg(sheet).arg(type).arg(jetDate, name).arg(account).arg(amount).arg(alertDays)
+                  .arg(done ? QStringLiteral("-1") : QStringLiteral("0"), cash ? QStringLiteral("True") : QStringLiteral("False")));
+    m_ids.insert(name.section(QLatin1Char(' '), 0, 0), c.lastInsertId());
+    return c.lastInsertId();
+}
+
+void tst_Database::init()
+{
+    m_sandbox = std::make_unique<testenv::Sandbox>();      // today is 15 March 2025
+    m_file = m_sandbox->makeDatabase(m_sandbox->documents() + QStringLiteral("/Orvel3DB"));
+    m_cs = testenv::connectionString(m_file);
+    m_ids.clear();
+
+    Connection seed;
+    seed.Open(m_cs);
+    seed.BeginTrans();
+    m_seed = &seed;
+    seed.Execute(QStringLiteral("INSERT INTO Accounts (AcName, AcNotes) SELECT 'O''Brien Srl', NULL"));
+    // Sheet 1: deadlines r1, r2, r3, r8; cash-book movements r4 to r7. Sheet 2: r9.
+    addRow(QStringLiteral("r1"), 1, 1, QStringLiteral("#03/18/2025#"), false, false, 5);
+    addRow(QStringLiteral("r2"), 1, -2, QStringLiteral("#04/30/2025#"), false, false, 5, 1);
+    addRow(QStringLiteral("r3"), 1, -1, QStringLiteral("#03/01/2025#"), true, false, 5);
+    addRow(QStringLiteral("r4"), 1, 1, QStringLiteral("#03/10/2025#"), true, true, 0);
+    addRow(QStringLiteral("r5"), 1, -1, QStringLiteral("#02/20/2025#"), true, true, 0);
+    addRow(QStringLiteral("r6"), 1, 1, QStringLiteral("#06/01/2024#"), true, true, 0);
+    addRow(QStringLiteral("r7"), 1, 1, QStringLiteral("#01/10/2024#"), true, true, 0);
+    addRow(QStringLiteral("r8 vendor o''bryan"), 1, -1, QStringLiteral("#01/01/2025#"), false, false, 0);
+    addRow(QStringLiteral("r9"), 2, 1, QStringLiteral("#03/16/2025#"), false, false, 5);
+    seed.CommitTrans();
+    m_seed = nullptr;
+}
+
+void tst_Database::cleanup()
+{
+    m_sandbox.reset();
+}
+
+void tst_Database::templateHasTheTables()
+{
+    // The database test of the start-up: each table opened by name, 25 columns in all.
+    int columns = 0;
+    for (const char *table : {"Transactions", "Accounts", "Counts", "Dbs"}) {
+        Recordset rs;
+        rs.Open(QString::fromLatin1(table), m_cs, Recordset::adOpenForwardOnly, Recordset::adLockReadOnly);
+        columns += rs.fieldCount();
+    }
+    QCOMPARE(columns, 25);
+}
+
+void tst_Database::trayCountFollowsToday()
+{
+    const QString alertSql = QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDone=False And "
+                                            "DateDiff('d',Date(),TrDate)<=TrAlertDays And TrDbId=1");
+    Recordset rs;
+    rs.Open(alertSql, m_cs);
+    QList<qint64> ids;
+    for (; !rs.EOF(); rs.MoveNext())
+        ids << rs.value(QStringLiteral("TrRowId")).toLongLong();
+    std::sort(ids.begin(), ids.end());
+    QCOMPARE(ids, (QList<qint64>{m_ids.value(QStringLiteral("r1")), m_ids.value(QStringLiteral("r8"))}));
+    rs.Close();
+
+    rs.Open(alertSql, m_cs);
+    QCOMPARE(rs.RecordCount(), 2);
+    rs.Close();
+
+    // 28 April: r2 (30 April, 5 alert days) is due too; the same statement text gives the new answer.
+    setToday(QDate(2025, 4, 28));
+    rs.Open(alertSql, m_cs);
+    QCOMPARE(rs.RecordCount(), 3);
+}
+
+void tst_Database::sqlFunctions_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QVariant>("expected");     // an invalid QVariant: Null
+    QTest::newRow("days ahead") << "DateDiff('d', Date(), #03/20/2025#)" << QVariant(5);
+    QTest::newRow("days overdue") << "DateDiff('d', #03/15/2025#, #01/01/2025#)" << QVariant(-73);
+    QTest::newRow("days over a leap day") << "DateDiff('d', #02/28/2024#, #03/01/2024#)" << QVariant(2);
+    QTest::newRow("month boundary") << "DateDiff('m', #01/31/2025#, #02/01/2025#)" << QVariant(1);
+    QTest::newRow("year boundary") << "DateDiff('yyyy', #12/31/2024#, #01/01/2025#)" << QVariant(1);
+    QTest::newRow("quarter boundary") << "DateDiff('q', #03/31/2025#, #04/01/2025#)" << QVariant(1);
+    QTest::newRow("weeks by Sundays") << "DateDiff('ww', #03/15/2025#, #03/16/2025#)" << QVariant(1);
+    QTest::newRow("whole weeks") << "DateDiff('w', #03/15/2025#, #03/21/2025#)" << QVariant(0);
+    QTest::newRow("hours") << "DateDiff('h', #03/15/2025 23:59:00#, #03/16/2025 00:01:00#)" << QVariant(1);
+    QTest::newRow("diff of Null") << "DateDiff('d', Date(), Null)" << QVariant();
+    QTest::newRow("month of Null") << "Month(Null)" << QVariant();
+    QTest::newRow("year") << "Year(#02/29/2024#)" << QVariant(2024);
+    QTest::newRow("month of today") << "Month(Date())" << QVariant(3);
+    QTest::newRow("day") << "Day(#02/29/2024#)" << QVariant(29);
+    QTest::newRow("weekday Sunday") << "Weekday(#03/16/2025#)" << QVariant(1);
+    QTest::newRow("today") << "Date()" << QVariant(QStringLiteral("2025-03-15"));
+    QTest::newRow("trim") << "Trim('  a b  ')" << QVariant(QStringLiteral("a b"));
+    QTest::newRow("Null & Null") << "Null & Null" << QVariant();
+    QTest::newRow("Null & text") << "Null & 'x' & Null" << QVariant(QStringLiteral("x"));
+    QTest::newRow("number & text") << "'a' & 5" << QVariant(QStringLiteral("a5"));
+    QTest::newRow("len") << "Len('abc')" << QVariant(3);
+    QTest::newRow("nz") << "Nz(Null, 'd')" << QVariant(QStringLiteral("d"));
+    QTest::newRow("iif") << "IIf(1 > 2, 'y', 'n')" << QVariant(QStringLiteral("n"));
+    QTest::newRow("like accent") << "IIf('Élan' LIKE 'el*', 'y', 'n')" << QVariant(QStringLiteral("y"));
+}
+
+void tst_Database::sqlFunctions()
+{
+    QFETCH(QString, expression);
+    QFETCH(QVariant, expected);
+    const QVariant v = scalar(m_cs, QStringLiteral("SELECT ") + expression + QStringLiteral(" AS X"));
+    QCOMPARE(v.isNull(), !expected.isValid());
+    if (expected.isValid())
+        QCOMPARE(v.toString(), expected.toString());
+}
+
+void tst_Database::mainListFilters_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("all deadlines") << "IsPN=False" << QStringList{"r1", "r2", "r3", "r8"};
+    QTest::newRow("highlighted") << "IsPN=False AND (TrDone=False And DateDiff('d',Date(),TrDate)<=TrAlertDays)"
+                                 << QStringList{"r1", "r8"};
+    QTest::newRow("open") << "IsPN=False AND TrDone=False" << QStringList{"r1", "r2", "r8"};
+    QTest::newRow("open credits/debits") << "IsPN=False AND TrDone=False And TrType<>-2" << QStringList{"r1", "r8"};
+    QTest::newRow("open appointments") << "IsPN=False AND TrDone=False And TrType=-2" << QStringList{"r2"};
+    QTest::newRow("closed") << "IsPN=False AND TrDone=True" << QStringList{"r3"};
+
+    const QString b = kCashMembership;
+    QTest::newRow("cash all") << b << QStringList{"r3", "r4", "r5", "r6", "r7"};
+    QTest::newRow("cash current month") << b + " And Month(Date())=Month(TrDate) And Year(Date())=Year(TrDate)"
+                                        << QStringList{"r3", "r4"};
+    QTest::newRow("cash previous month") << b + " And Month(Date())=Month(TrDate)+1 And Year(Date())=Year(TrDate)"
+                                         << QStringList{"r5"};
+    QTest::newRow("cash current year") << b + " And Year(Date())=Year(TrDate)" << QStringList{"r3", "r4", "r5"};
+    QTest::newRow("cash previous year") << b + " And Year(Date())=Year(TrDate)+1" << QStringList{"r6", "r7"};
+    QTest::newRow("cash 12 months, yy") << b + " And TrDate Between #03/15/24# And #03/15/25#"
+                                        << QStringList{"r3", "r4", "r5", "r6"};
+    QTest::newRow("cash 12 months, yyyy") << b + " And TrDate Between #03/15/2024# And #03/15/2025#"
+                                          << QStringList{"r3", "r4", "r5", "r6"};
+    QTest::newRow("cash only movements") << "IsPN=True" << QStringList{"r4", "r5", "r6", "r7"};
+}
+
+void tst_Database::mainListFilters()
+{
+    QFETCH(QString, condition);
+    QFETCH(QStringList, expected);
+    const QString sql = buildGridSql(QStringLiteral("Where TrDbId=1 AND (") + condition + QLatin1Char(')'));
+    QCOMPARE(namesOf(m_cs, sql), expected);
+}
+
+void tst_Database::mainListFields()
+{
+    Recordset rs;
+    rs.Open(buildGridSql(QStringLiteral("Where TrDbId=1 AND (IsPN=False)")), m_cs);
+    const QStringList expected = {"TrRowId", "TrDbId", "TrType", "TrDone", "TrDate", "TrDescription", "TrAcId",
+                                  "TrValue", "TrBalance", "TrGrpType", "TrGrpRow", "TrGrpMDay", "TrNotes", "TrGrpId",
+                                  "AcId", "AcName", "AcNotes", "SearchField", "TrAlertDays", "CnName", "TrAttached"};
+    QStringList fields;
+    for (int i = 0; i < rs.fieldCount(); ++i)
+        fields << rs.fieldName(i);
+    QCOMPARE(fields, expected);
+
+    // Null account fields count as empty text in the search field; the ends are trimmed.
+    rs.setFilter(QStringLiteral("TrDescription = 'r2'"));
+    QCOMPARE(rs.value(QStringLiteral("SearchField")).toString(), QStringLiteral("r2 O'Brien Srl"));
+    rs.setFilter(QStringLiteral("TrDescription = 'r1'"));
+    QCOMPARE(rs.value(QStringLiteral("SearchField")).toString(), QStringLiteral("r1"));
+    QVERIFY(rs.value(QStringLiteral("AcName")).isNull());
+    QCOMPARE(rs.value(QStringLiteral("TrDate")).toDate(), QDate(2025, 3, 18));
+    QCOMPARE(rs.value(QStringLiteral("TrDone")).typeId(), QMetaType::Bool);
+    QCOMPARE(rs.value(QStringLiteral("TrValue")).value<Currency>(), Currency::fromUnits(10));
+
+    // Rows of another sheet never come, whatever the filter.
+    QVERIFY(!namesOf(m_cs, buildGridSql(QStringLiteral("Where TrDbId=1 AND (IsPN=False OR IsPN=True)"))).contains("r9"));
+}
+
+void tst_Database::sheetLookups()
+{
+    exec(QStringLiteral("INSERT INTO Dbs ( DbId, DbName ) SELECT 5, 'Fifth'"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM Dbs WHERE DbId=5"), m_cs);
+    QVERIFY(!rs.EOF());
+    QCOMPARE(rs.Fields(QStringLiteral("DBName")).Value().toString(), QStringLiteral("Fifth"));
+    rs.Close();
+
+    rs.Open(QStringLiteral("SELECT * FROM Dbs WHERE DbId=7"), m_cs);
+    QVERIFY(rs.EOF());
+    QVERIFY(rs.BOF());
+    rs.Close();
+
+    rs.Open(QStringLiteral("SELECT * FROM Dbs ORDER BY DbId"), m_cs, Recordset::adOpenForwardOnly);
+    QCOMPARE(rs.value(QStringLiteral("DbId")).toInt(), 1);
+    rs.MoveNext();
+    QCOMPARE(rs.value(QStringLiteral("DbId")).toInt(), 5);
+    rs.MoveNext();
+    QVERIFY(rs.EOF());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.value(0));
+
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Max(Dbs.DbId) AS MaxDiDbId FROM Dbs")).toInt(), 5);
+}
+
+void tst_Database::toggleDone()
+{
+    const qint64 id = m_ids.value(QStringLiteral("r1"));
+    Connection c;
+    c.Open(m_cs);
+    // Close on 5 March 2024, as the close command writes it, then reopen without a date.
+    QCOMPARE(c.Execute(QStringLiteral("UPDATE Transactions SET Transactions.TrDone = Not TrDone ,Transactions.TrDate=#03/05/2024# WHERE Transactions.TrRowId=%1").arg(id)), 1L);
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=%1").arg(id), c);
+    QCOMPARE(rs.value(QStringLiteral("TrDone")).toBool(), true);
+    QCOMPARE(rs.value(QStringLiteral("TrDate")).toDate(), QDate(2024, 3, 5));
+    rs.Close();
+
+    QCOMPARE(c.Execute(QStringLiteral("UPDATE Transactions SET Transactions.TrDone = Not TrDone  WHERE Transactions.TrRowId=%1").arg(id)), 1L);
+    rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=%1").arg(id), c);
+    QCOMPARE(rs.value(QStringLiteral("TrDone")).toBool(), false);
+    QCOMPARE(rs.value(QStringLiteral("TrDate")).toDate(), QDate(2024, 3, 5));
+}
+
+void tst_Database::deleteStar()
+{
+    Connection c;
+    c.Open(m_cs);
+    c.BeginTrans();
+    QCOMPARE(c.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=2")), 1L);
+    QCOMPARE(c.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=2")), 0L);
+    c.CommitTrans();
+    QCOMPARE(c.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDate<=#03/01/2025# AND TrDone=True AND TrDbId=1")), 4L);
+    QCOMPARE(namesOf(m_cs, QStringLiteral("SELECT TrDescription FROM Transactions")),
+             (QStringList{"r1", "r2", "r4", "r8"}));
+
+    // One statement at a time: a second one after a semicolon is refused and nothing runs.
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=9; DELETE * FROM Transactions")));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("SELECT * FROM Dbs WHERE DbName='x' OR 'a' LIKE 'a' ESCAPE '!'")));
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Transactions")).toInt(), 4);
+    QCOMPARE(c.Execute(QStringLiteral("SELECT * FROM Dbs")), 0L);
+}
+
+void tst_Database::insertDefaultCount()
+{
+    Recordset counts;
+    counts.Open(QStringLiteral("Counts"), m_cs, Recordset::adOpenStatic, Recordset::adLockReadOnly, Recordset::adCmdTable);
+    QCOMPARE(counts.RecordCount(), 0);
+    Connection c;
+    c.Open(m_cs);
+    QCOMPARE(c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Bank'")), 1L);
+    QCOMPARE(c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Cash'")), 1L);
+    const qint64 cash = c.lastInsertId();
+    counts.Requery();
+    QCOMPARE(counts.RecordCount(), 2);
+    counts.MoveLast();
+    QCOMPARE(counts.value(QStringLiteral("CnId")).toLongLong(), cash);
+    QCOMPARE(counts.value(QStringLiteral("CnName")).toString(), QStringLiteral("Cash"));
+}
+
+void tst_Database::distinctRowAndDayFilter()
+{
+    addRow(QStringLiteral("d1"), 3, 1, QStringLiteral("#03/05/2024#"), false, false, 0);
+    addRow(QStringLiteral("d2"), 3, 1, QStringLiteral("#03/05/2024#"), false, false, 0);
+    addRow(QStringLiteral("d3"), 3, 1, QStringLiteral("#03/07/2024#"), true, false, 0);
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT DISTINCTROW TrDate FROM Transactions WHERE IsPN=False AND TrDbId=3"), m_cs);
+    QCOMPARE(rs.RecordCount(), 3);      // one row per row of the table, as on one table Jet gives them
+
+    // The calendar asks day by day with filters on the loaded rows.
+    const auto rowsOn = [&](const QString &iso) {
+        rs.setFilter(QStringLiteral("TrDate=") + iso);
+        return rs.RecordCount();
+    };
+    QCOMPARE(rowsOn(QStringLiteral("'2024-03-05'")), 2);
+    QCOMPARE(rowsOn(QStringLiteral("'2024-03-06'")), 0);
+    QVERIFY(rs.EOF());
+    QCOMPARE(rowsOn(QStringLiteral("'2024-03-07'")), 1);
+    QCOMPARE(rowsOn(QStringLiteral("#03/07/2024#")), 1);
+    rs.setFilter(QString());
+    QCOMPARE(rs.RecordCount(), 3);
+}
+
+void tst_Database::searchFilterOnLoadedRows()
+{
+    Recordset rs;
+    rs.Open(buildGridSql(QStringLiteral("Where TrDbId=1 AND (IsPN=False)")), m_cs);
+    rs.setFilter(QStringLiteral("TrDescription = 'r8 vendor o''bryan'"));
+    const Recordset::Bookmark r8 = rs.bookmark();
+
+    // A row added after the opening is not seen: the filter works on the rows loaded at Open.
+    exec(QStringLiteral("INSERT INTO Transactions (TrDbId, TrDescription, IsPN) SELECT 1, 'r10 o''bar', False"));
+
+    rs.setFilter(QStringLiteral("TrDescription LIKE '*o''b*' OR AcName LIKE '*o''b*'"));
+    QCOMPARE(names(rs), (QStringList{"r2", "r8"}));
+    rs.setFilter(QStringLiteral("TrDescription LIKE '*O''B*'"));
+    QCOMPARE(names(rs), (QStringList{"r8"}));
+    rs.setFilter(QStringLiteral("TrDescription = 'R1' OR (TrAlertDays > 4 AND TrType = -2)"));
+    QCOMPARE(names(rs), (QStringList{"r1", "r2"}));
+    rs.setFilter(QStringLiteral("TrValue >= 10 AND TrDate < '2025-03-18' AND TrDone = False"));
+    QCOMPARE(names(rs), (QStringList{"r8"}));
+    rs.setFilter(QStringLiteral("AcName = Null"));
+    QCOMPARE(rs.RecordCount(), 3);
+
+    // Bookmarks name the same row whatever the filter.
+    rs.setFilter(QStringLiteral("TrDescription LIKE '*o''b*'"));
+    rs.setBookmark(r8);
+    QCOMPARE(rs.value(QStringLiteral("TrRowId")).toLongLong(), m_ids.value(QStringLiteral("r8")));
+    rs.setFilter(QString());
+    QCOMPARE(rs.RecordCount(), 4);
+    rs.setBookmark(r8);
+    QCOMPARE(rs.value(QStringLiteral("TrRowId")).toLongLong(), m_ids.value(QStringLiteral("r8")));
+    QCOMPARE(rs.valueAt(r8, rs.fieldIndex(QStringLiteral("TrDescription"))).toString(), QStringLiteral("r8 vendor o'bryan"));
+
+    // A search text holding the filter's wildcards in the middle does not fail.
+    rs.setFilter(QStringLiteral("TrDescription LIKE '*50%off*'"));
+    QCOMPARE(rs.RecordCount(), 0);
+}
+
+void tst_Database::filterRefusedKeepsPrevious()
+{
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrDbId=1"), m_cs);
+    rs.setFilter(QStringLiteral("IsPN = True"));
+    QCOMPARE(rs.RecordCount(), 4);
+    for (const char *bad : {"NoSuchField = 1", "TrDescription LIKE", "(IsPN = True", "TrDate = 'soon'",
+                            "TrValue = 'abc'", "TrDescription = 'open"}) {
+        try {
+            rs.setFilter(QString::fromLatin1(bad));
+            QFAIL(bad);
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), errors::DbFilterInvalid);
+        }
+        QCOMPARE(rs.Filter(), QStringLiteral("IsPN = True"));
+        QCOMPARE(rs.RecordCount(), 4);
+    }
+}
+
+void tst_Database::textCompareFoldsCaseAndAccents()
+{
+    for (const char *name : {"élan", "Elan", "b", "B", "a", "C"})
+        exec(QStringLiteral("INSERT INTO Accounts (AcName) SELECT '%1'").arg(QString::fromUtf8(name)));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT AcId, AcName FROM Accounts WHERE AcName<>'O''BRIEN SRL' ORDER BY AcName"), m_cs);
+    QStringList order;
+    for (; !rs.EOF(); rs.MoveNext())
+        order << rs.value(QStringLiteral("AcName")).toString().toLower().replace(QStringLiteral("é"), QStringLiteral("e"));
+    QCOMPARE(order, (QStringList{"a", "b", "b", "c", "elan", "elan"}));
+
+    QCOMPARE(namesOf(m_cs, QStringLiteral("SELECT AcName AS TrDescription FROM Accounts WHERE AcName='ELAN'")).size(), 2);
+    QCOMPARE(namesOf(m_cs, QStringLiteral("SELECT AcName AS TrDescription FROM Accounts WHERE AcName LIKE 'EL*'")).size(), 2);
+    QCOMPARE(namesOf(m_cs, QStringLiteral("SELECT AcName AS TrDescription FROM Accounts WHERE AcName < 'C'")).size(), 3);
+    rs.Close();
+    rs.Open(QStringLiteral("Accounts"), m_cs);
+    rs.setFilter(QStringLiteral("AcName = 'ÉLAN'"));
+    QCOMPARE(rs.RecordCount(), 2);
+}
+
+void tst_Database::amountsAreExact()
+{
+    Connection c;
+    c.Open(m_cs);
+    c.BeginTrans();
+    for (int i = 0; i < 10; ++i)
+        c.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, "
+                                 "TrValue, TrBalance, TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) "
+                                 "SELECT 4, 1, #03/05/2024#, 'ten cents', '', 0,  0.1,  0.1, 'n', 0, 0, 0, 0, NULL"));
+    c.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, "
+                             "TrValue, TrBalance, TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) "
+                             "SELECT 5, -1, #03/05/2024#, 'x', '', 0,  33.33, -33.33, 'n', 0, 5, 0, -1, NULL"));
+    c.CommitTrans();
+
+    Recordset sum;
+    sum.Open(QStringLiteral("SELECT Sum(TrBalance) AS S, Count(TrRowId) AS N FROM Transactions WHERE TrDbId=4"), c);
+    QCOMPARE(sum.fieldType(0), FieldType::Currency);
+    QCOMPARE(sum.value(QStringLiteral("S")).value<Currency>(), Currency::fromUnits(1));
+    QCOMPARE(sum.value(QStringLiteral("N")).toInt(), 10);
+
+    Recordset rows;
+    rows.Open(QStringLiteral("SELECT TrValue FROM Transactions WHERE TrDbId=4"), c);
+    Currency total;
+    for (; !rows.EOF(); rows.MoveNext())
+        total += rows.value(0).value<Currency>();
+    QCOMPARE(total, Currency::fromUnits(1));
+
+    Recordset one;
+    one.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrDbId=5 AND TrValue=33.33 AND TrBalance < 0"), c);
+    QCOMPARE(one.RecordCount(), 1);
+    QCOMPARE(one.value(QStringLiteral("TrBalance")).value<Currency>(), *Currency::parse(QStringLiteral("-33.33")));
+    QCOMPARE(one.value(QStringLiteral("TrDone")).toBool(), true);      // written as -1, read as True
+}
+
+void tst_Database::textTooLongIsRefused()
+{
+    Connection c;
+    c.Open(m_cs);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '%1'").arg(QString(51, QLatin1Char('x')))));
+    QCOMPARE(c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '%1'").arg(QString(50, QLatin1Char('x')))), 1L);
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Counts")).toInt(), 1);
+}
+
+void tst_Database::idsAreNeverReused()
+{
+    Connection c;
+    c.Open(m_cs);
+    c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'A'"));
+    c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'B'"));
+    const qint64 last = c.lastInsertId();
+    QCOMPARE(c.Execute(QStringLiteral("DELETE * FROM Counts WHERE CnId=%1").arg(last)), 1L);
+    c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'C'"));
+    QCOMPARE(c.lastInsertId(), last + 1);
+}
+
+void tst_Database::failedChangeRollsBackWhole()
+{
+    const int before = scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts")).toInt();
+    {
+        // Several statements: the caller rolls back after the failure.
+        Connection c;
+        c.Open(m_cs);
+        c.BeginTrans();
+        c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT 'first'"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT NULL")));
+        QVERIFY(c.inTransaction());
+        c.RollbackTrans();
+    }
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts")).toInt(), before);
+    {
+        // One statement over several rows that fails on one of them changes none.
+        exec(QStringLiteral("INSERT INTO Transactions (TrDbId, TrDescription) SELECT 6, NULL"));
+        Connection c;
+        c.Open(m_cs);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT TrDescription FROM Transactions")));
+    }
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts")).toInt(), before);
+    {
+        // A connection that goes away with its transaction open never commits it.
+        Connection c;
+        c.Open(m_cs);
+        c.BeginTrans();
+        c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT 'never'"));
+    }
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts")).toInt(), before);
+
+    Connection c;
+    c.Open(m_cs);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.CommitTrans());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.RollbackTrans());
+}
+
+void tst_Database::openMissingFileCreatesNothing()
+{
+    const QString missing = m_sandbox->root() + QStringLiteral("/nowhere/orvel3.mdb");
+    const QString missingHere = m_sandbox->root() + QStringLiteral("/orvel3.mdb");
+    for (const QString &file : {missing, missingHere}) {
+        Connection c;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Open(testenv::connectionString(file)));
+        QVERIFY(!c.isOpen());
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(!QFile::exists(lockFilePathFor(file)));
+        Recordset rs;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Open(QStringLiteral("Dbs"), testenv::connectionString(file)));
+        QVERIFY(!QFile::exists(file));
+    }
+}
+
+void tst_Database::openNonDatabase_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("text") << QByteArray("this is not a database\n");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray(4096, '\x5a');
+}
+
+void tst_Database::openNonDatabase()
+{
+    QFETCH(QByteArray, content);
+    const QString file = m_sandbox->root() + QStringLiteral("/other/orvel3.mdb");
+    QDir().mkpath(m_sandbox->root() + QStringLiteral("/other"));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    Connection c;
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Open(testenv::connectionString(file)));
+    QVERIFY(!QFile::exists(lockFilePathFor(file)));
+    QFile check(file);
+    QVERIFY(check.open(QIODevice::ReadOnly));
+    QCOMPARE(check.readAll(), content);     // left as it was
+}
+
+void tst_Database::lockFileLivesWithConnections()
+{
+    const QString ldb = QFileInfo(m_file).absolutePath() + QStringLiteral("/orvel3.ldb");
+    QCOMPARE(lockFilePathFor(m_file), ldb);
+    QVERIFY(!QFile::exists(ldb));
+    {
+        Connection a, b;
+        a.Open(m_cs);
+        QVERIFY(QFile::exists(ldb));
+        QVERIFY(lockFileIsLive(ldb));
+        b.Open(m_cs);
+        a.Close();
+        QVERIFY(QFile::exists(ldb));
+        QFile f(ldb);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().trimmed().toLongLong(), QCoreApplication::applicationPid());
+    }
+    QVERIFY(!QFile::exists(ldb));
+
+    // A recordset with a connection of its own keeps the lock until it closes.
+    Recordset rs;
+    rs.Open(QStringLiteral("Dbs"), m_cs);
+    QVERIFY(QFile::exists(ldb));
+    rs.Close();
+    QVERIFY(!QFile::exists(ldb));
+}
+
+void tst_Database::staleLockIsNotLive()
+{
+    QProcess p;
+    p.start(QStringLiteral("/bin/true"), {});
+    QVERIFY(p.waitForFinished());
+    const qint64 deadPid = p.processId() ? p.processId() : 999999;
+    const QString ldb = lockFilePathFor(m_file);
+
+    QVERIFY(!lockFileIsLive(ldb));
+    QFile f(ldb);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray::number(deadPid) + '\n');
+    f.close();
+    QVERIFY(!lockFileIsLive(ldb));
+
+    // Our own connection takes over the stale file and removes it at the end.
+    {
+        Connection c;
+        c.Open(m_cs);
+        QVERIFY(lockFileIsLive(ldb));
+    }
+    QVERIFY(!QFile::exists(ldb));
+}
+
+void tst_Database::addNewReturnsAutoNumber()
+{
+    Connection c;
+    c.Open(m_cs);
+    Recordset counts;
+    counts.Open(QStringLiteral("Counts"), c, Recordset::adOpenStatic, Recordset::adLockOptimistic, Recordset::adCmdTable);
+    counts.AddNew();
+    counts.setValue(QStringLiteral("CnName"), QStringLiteral("Cassa"));
+    const qint64 id = counts.Update();
+    QVERIFY(id > 0);
+    QCOMPARE(counts.value(QStringLiteral("CnId")).toLongLong(), id);
+    QCOMPARE(c.lastInsertId(), id);
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT CnName FROM Counts WHERE CnId=%1").arg(id)).toString(), QStringLiteral("Cassa"));
+
+    // A new movement: the columns not written take the table's defaults, read back into the row.
+    Recordset tr;
+    tr.Open(QStringLiteral("Transactions"), c, Recordset::adOpenStatic, Recordset::adLockOptimistic, Recordset::adCmdTable);
+    const int before = tr.RecordCount();
+    tr.AddNew();
+    QVERIFY(tr.editing());
+    tr.Fields(QStringLiteral("TrDbId")).setValue(1);
+    tr.setValue(QStringLiteral("TrType"), 1);
+    tr.setValue(QStringLiteral("TrDone"), true);
+    tr.setValue(QStringLiteral("TrDate"), QDate(2025, 3, 15));
+    tr.setValue(QStringLiteral("TrDescription"), QStringLiteral("nuovo"));
+    tr.setValue(QStringLiteral("TrValue"), QVariant::fromValue(*Currency::parse(QStringLiteral("12.5"))));
+    const qint64 rowId = tr.Update();
+    QCOMPARE(rowId, m_ids.value(QStringLiteral("r9")) + 1);
+    QCOMPARE(tr.RecordCount(), before + 1);
+    QCOMPARE(tr.value(QStringLiteral("TrRowId")).toLongLong(), rowId);
+    QCOMPARE(tr.value(QStringLiteral("TrGrpType")).toString(), QStringLiteral("n"));
+    QCOMPARE(tr.value(QStringLiteral("IsPN")).toBool(), false);
+    QCOMPARE(tr.value(QStringLiteral("TrValue")).value<Currency>(), Currency::fromRaw(125000));
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrValue=12.5 AND TrDate=#03/15/2025#")).toLongLong(), rowId);
+}
+
+void tst_Database::editAndDeleteThroughRecordset()
+{
+    const qint64 r1 = m_ids.value(QStringLiteral("r1"));
+    Connection c;
+    c.Open(m_cs);
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrGrpId=0 AND TrDbId=1 ORDER BY TrDate"), c,
+            Recordset::adOpenStatic, Recordset::adLockBatchOptimistic, Recordset::adCmdText);
+    rs.setFilter(QStringLiteral("TrRowId = %1").arg(r1));
+    rs.setValue(QStringLiteral("TrNotes"), QStringLiteral("changed"));
+    rs.setValue(QStringLiteral("TrValue"), QStringLiteral("7.25"));
+    QCOMPARE(rs.value(QStringLiteral("TrValue")).value<Currency>(), Currency::fromRaw(72500));
+    QCOMPARE(rs.Update(), r1);
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT TrNotes FROM Transactions WHERE TrValue=7.25")).toString(), QStringLiteral("changed"));
+
+    // A value the field cannot hold is refused and nothing is written.
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.setValue(QStringLiteral("TrDate"), QStringLiteral("someday")));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.setValue(QStringLiteral("TrAlertDays"), 70000));
+    rs.CancelUpdate();
+    QVERIFY(!rs.editing());
+
+    rs.setFilter(QString());
+    const int count = rs.RecordCount();
+    rs.setFilter(QStringLiteral("TrRowId = %1").arg(r1));
+    rs.Delete();
+    rs.setFilter(QString());
+    QCOMPARE(rs.RecordCount(), count - 1);
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Transactions WHERE TrRowId=%1").arg(r1)).toInt(), 0);
+}
+
+void tst_Database::readOnlyRecordsetRefusesEdits()
+{
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM Transactions"), m_cs);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.setValue(QStringLiteral("TrNotes"), QStringLiteral("x")));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.AddNew());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Delete());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Fields(QStringLiteral("NoSuchField")));
+}
+
+void tst_Database::cursorMovesOverFilteredRows()
+{
+    Connection c;
+    c.Open(m_cs);
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT TrRowId, TrDescription FROM Transactions WHERE TrDbId=1 ORDER BY TrRowId"), c,
+            Recordset::adOpenStatic, Recordset::adLockOptimistic);
+    rs.setFilter(QStringLiteral("TrDescription LIKE 'r*' AND TrRowId > 1"));
+    QCOMPARE(rs.RecordCount(), 7);
+    QCOMPARE(rs.AbsolutePosition(), 1);
+    rs.MoveLast();
+    QCOMPARE(rs.AbsolutePosition(), 7);
+    rs.MoveNext();
+    QVERIFY(rs.EOF());
+    QCOMPARE(rs.AbsolutePosition(), 0);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.MoveNext());
+    rs.setAbsolutePosition(2);
+    QCOMPARE(rs.value(0).toLongLong(), m_ids.value(QStringLiteral("r3")));
+
+    // Deleting the current row: the next MoveNext lands on the row that followed it.
+    rs.Delete();
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.value(0));
+    rs.MoveNext();
+    QCOMPARE(rs.value(0).toLongLong(), m_ids.value(QStringLiteral("r4")));
+    QCOMPARE(rs.RecordCount(), 6);
+    rs.MovePrevious();
+    QCOMPARE(rs.value(0).toLongLong(), m_ids.value(QStringLiteral("r2")));
+    rs.MoveFirst();
+    rs.MovePrevious();
+    QVERIFY(rs.BOF());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.setAbsolutePosition(7));
+
+    // Requery reads the rows again and drops the filter.
+    rs.Requery();
+    QCOMPARE(rs.Filter(), QString());
+    QCOMPARE(rs.RecordCount(), 7);
+}
+
+void tst_Database::recordsetOutlivesItsConnection()
+{
+    Recordset rs;
+    {
+        Connection c;
+        c.Open(m_cs);
+        rs.Open(QStringLiteral("SELECT * FROM Counts"), c, Recordset::adOpenStatic, Recordset::adLockOptimistic);
+        rs.Close();
+        rs.Open(QStringLiteral("SELECT * FROM Dbs"), c, Recordset::adOpenStatic, Recordset::adLockOptimistic);
+    }
+    // The rows stay readable; writing needs the connection, which is gone.
+    QCOMPARE(rs.value(QStringLiteral("DbName")).toString(), QStringLiteral("Orvel"));
+    rs.setValue(QStringLiteral("DbName"), QStringLiteral("Renamed"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Update());
+    rs.CancelUpdate();
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT DbName FROM Dbs WHERE DbId=1")).toString(), QStringLiteral("Orvel"));
+    QVERIFY(!QFile::exists(lockFilePathFor(m_file)));
+}
+
+void tst_Database::fieldTypesAndSizes()
+{
+    Recordset counts;
+    counts.Open(QStringLiteral("Counts"), m_cs);
+    const Field name = counts.Fields(QStringLiteral("CnName"));
+    QCOMPARE(int(name.Type()), 202);
+    QCOMPARE(name.DefinedSize(), 50);
+    counts.Close();
+
+    Recordset tr;
+    tr.Open(QStringLiteral("SELECT * FROM Transactions"), m_cs);
+    QCOMPARE(int(tr.Fields(QStringLiteral("TrNotes")).Type()), 203);
+    QCOMPARE(tr.Fields(QStringLiteral("TrNotes")).DefinedSize(), 0);
+    QCOMPARE(tr.Fields(QStringLiteral("TrValue")).Type(), FieldType::Currency);
+    QCOMPARE(tr.Fields(QStringLiteral("TrDate")).Type(), FieldType::Date);
+    QCOMPARE(tr.Fields(QStringLiteral("TrDone")).Type(), FieldType::Boolean);
+    QCOMPARE(tr.Fields(QStringLiteral("TrRowId")).Type(), FieldType::Integer);
+    QCOMPARE(tr.Fields(QStringLiteral("TrType")).Type(), FieldType::SmallInt);
+
+    Recordset range;
+    range.Open(QStringLiteral("SELECT Min(Transactions.TrDate) AS Date1, Max(Transactions.TrDate) AS Date2 FROM Transactions"), m_cs);
+    QCOMPARE(range.value(QStringLiteral("Date1")).toDate(), QDate(2024, 1, 10));
+    QCOMPARE(range.value(QStringLiteral("Date2")).toDate(), QDate(2025, 4, 30));
+}
+
+QTEST_GUILESS_MAIN(tst_Database)
+#include "tst_database.moc"
