@@ -1,18 +1,100 @@
 #include "mainwindow/frmMain.h"
 
 #include "foundation/Globals.h"
+#include "foundation/Icons.h"
+#include "foundation/RowRules.h"
+#include "foundation/SettingsKeys.h"
+#include "foundation/Twips.h"
+#include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
+#include "foundation/cLang.h"
+#include "foundation/cSheet.h"
+#include "foundation/comRegistry.h"
+#include "foundation/grid/GridColumn.h"
+#include "foundation/grid/GridFormat.h"
+#include "foundation/grid/GridRowFormat.h"
+#include "foundation/grid/ListGrid.h"
+#include "foundation/modShared.h"
+#include "platform/Clock.h"
+#include "platform/controls/MonthView.h"
+#include "platform/database/Connection.h"
+#include "platform/database/Currency.h"
+#include "platform/shell/Shell.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using MainListRules::FilterCount;
+using MainListRules::GroupingCount;
+using platform::Currency;
 
 namespace {
+
 frmMain *g_instance = nullptr;
+
+const QString Key = QLatin1String(SettingsKey);
+
+// The text id a menu item, toolbar button or grid column carries (its "Tag").
+constexpr const char *TagProperty = "textId";
+
+QAction *taggedAction(QObject *parent, int textId)
+{
+    auto *a = new QAction(QString::number(textId), parent);
+    a->setProperty(TagProperty, QString::number(textId));
+    return a;
 }
+
+QString tagOf(const QObject *o)
+{
+    return o->property(TagProperty).toString();
+}
+
+// The window's fixed layout values, in twips.
+constexpr int MinOuterHeight = 10920;
+constexpr int MinOuterWidth = 15570;
+constexpr int ToolbarGap = 90;
+
+// The stored view state: registry value names with their defaults.
+struct ViewStateValue {
+    const char *name;
+    int frmMain::*field;
+    int defaultValue;
+};
+const ViewStateValue ViewState[] = {
+    {"viewKey", &frmMain::curView, 0},
+    {"curFilterIndexKey", &frmMain::curFilterIndex, 0},
+    {"curFilterPnIndexKey", &frmMain::curFilterPnIndex, 0},
+    {"curGroupIndexKey", &frmMain::curGroupIndex, 0},
+    {"curGroupPnIndexKey", &frmMain::curGroupPnIndex, 0},
+    {"curDateSortingKey", &frmMain::curDateSorting, 1},
+    {"curDatePnSortingKey", &frmMain::curDatePnSorting, -1},
+};
+
+// The languages of the Languages submenu after "Automatic": their names are never translated. The
+// position of an item is the language id it chooses.
+const char *const LanguageNames[] = {"Deutch", "English", "Español", "Français", "Italiano"};
+
+} // namespace
 
 frmMain *frmMain::Load()
 {
-    if (!g_instance)
+    if (!g_instance) {
         g_instance = new frmMain();
+        g_instance->Form_Load();
+    }
     return g_instance;
 }
 
@@ -26,16 +108,1134 @@ frmMain::frmMain()
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Env ? Env->AppTitle : QString());
-    resize(1000, 700);
+    setWindowIcon(Icons::program());
+    BuildControls();
+    BuildMenus();
+    BuildToolbars();
 }
 
 frmMain::~frmMain()
 {
+    if (!m_unloaded)
+        Form_Unload();
     if (g_instance == this)
         g_instance = nullptr;
 }
 
+// ---------------------------------------------------------------------------------------------------
+// Controls
+
+void frmMain::BuildControls()
+{
+    auto *central = new QWidget(this);
+    auto *outer = new QVBoxLayout(central);
+    outer->setContentsMargins(TwipsToPixels(30), TwipsToPixels(30), TwipsToPixels(60), 0);
+    outer->setSpacing(TwipsToPixels(60));
+
+    // Title strip: the data sheet's name (a click opens the data sheets) and the view buttons.
+    auto *titleRow = new QHBoxLayout();
+    lblTitle = new QLabel(central);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    QFont titleFont = lblTitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    lblTitle->setStyleSheet(QStringLiteral("color: rgb(37,75,108);"));
+    lblTitle->setCursor(Qt::PointingHandCursor);
+    titleRow->addWidget(lblTitle);
+    titleRow->addSpacing(TwipsToPixels(330));
+    tbView = new QToolBar(central);
+    tbView->setObjectName(QStringLiteral("tbView"));
+    tbView->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tbView->setIconSize(QSize(24, 24));
+    titleRow->addWidget(tbView);
+    titleRow->addStretch(1);
+    outer->addLayout(titleRow);
+
+    // Command toolbars, one button each, laid out by Localize.
+    auto *commandRow = new QWidget(central);
+    commandRow->setObjectName(QStringLiteral("picToolbars"));
+    commandRow->setMinimumHeight(TwipsToPixels(700));
+    outer->addWidget(commandRow);
+    for (int i = 0; i < 9; ++i) {
+        auto *bar = new QToolBar(commandRow);
+        bar->setObjectName(QStringLiteral("tb%1").arg(i));
+        bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        bar->setIconSize(QSize(20, 20));
+        tb.append(bar);
+    }
+
+    auto *body = new QHBoxLayout();
+    body->setSpacing(TwipsToPixels(60));
+    outer->addLayout(body, 1);
+
+    // Left: list controls, grid, notes.
+    auto *left = new QVBoxLayout();
+    left->setSpacing(TwipsToPixels(30));
+    auto *listBar = new QHBoxLayout();
+    cmbFilter = new QComboBox(central);
+    cmbFilter->setObjectName(QStringLiteral("cmbFilter"));
+    cmbFilter->setMinimumContentsLength(28);
+    cmbGroup = new QComboBox(central);
+    cmbGroup->setObjectName(QStringLiteral("cmbGroup"));
+    cmbGroup->setMinimumContentsLength(26);
+    listBar->addWidget(cmbFilter);
+    listBar->addWidget(cmbGroup);
+    listBar->addStretch(1);
+    tbGroup = new QToolBar(central);
+    tbGroup->setObjectName(QStringLiteral("tbGroup"));
+    tbGroup->setIconSize(QSize(16, 16));
+    listBar->addWidget(tbGroup);
+    listBar->addSpacing(TwipsToPixels(30));
+    auto *searchPane = new QFrame(central);
+    searchPane->setObjectName(QStringLiteral("picSearchText"));
+    searchPane->setFrameShape(QFrame::StyledPanel);
+    auto *searchLayout = new QHBoxLayout(searchPane);
+    searchLayout->setContentsMargins(2, 0, 2, 0);
+    searchLayout->setSpacing(2);
+    imgSearch = new QToolButton(searchPane);
+    imgSearch->setObjectName(QStringLiteral("imgSearch"));
+    imgSearch->setAutoRaise(true);
+    imgSearch->setIcon(Icons::searchImageList().value(0));
+    txtFind = new QLineEdit(searchPane);
+    txtFind->setObjectName(QStringLiteral("txtFind"));
+    txtFind->setFrame(false);
+    txtFind->setMinimumWidth(TwipsToPixels(2600));
+    txtFind->installEventFilter(this);
+    searchLayout->addWidget(imgSearch);
+    searchLayout->addWidget(txtFind);
+    listBar->addWidget(searchPane);
+    left->addLayout(listBar);
+
+    gex = new ListGrid(central);
+    gex->setObjectName(QStringLiteral("gex"));
+    gex->setGroupRowWhenEmpty(true);
+    left->addWidget(gex, 1);
+    txtNoRecs = new QLabel(gex);
+    txtNoRecs->setObjectName(QStringLiteral("txtNoRecs"));
+    txtNoRecs->setAlignment(Qt::AlignCenter);
+    txtNoRecs->setWordWrap(true);
+    txtNoRecs->setStyleSheet(QStringLiteral("color: rgb(110,110,120); background: transparent;"));
+    QFont noRecsFont = txtNoRecs->font();
+    noRecsFont.setPointSizeF(noRecsFont.pointSizeF() * 1.2);
+    txtNoRecs->setFont(noRecsFont);
+    txtNoRecs->setAttribute(Qt::WA_TransparentForMouseEvents);
+    txtNoRecs->hide();
+
+    auto *notes = new QFrame(central);
+    notes->setObjectName(QStringLiteral("picNotes"));
+    notes->setFrameShape(QFrame::StyledPanel);
+    auto *notesLayout = new QVBoxLayout(notes);
+    notesLayout->setContentsMargins(6, 3, 6, 3);
+    notesLayout->setSpacing(2);
+    lblDeadlineNotes = new QLabel(notes);
+    lblDeadlineNotes->setObjectName(QStringLiteral("lblDeadlineNotes"));
+    lblAccNotes = new QLabel(notes);
+    lblAccNotes->setObjectName(QStringLiteral("lblAccNotes"));
+    lblAccNotes->setStyleSheet(QStringLiteral("color: rgb(37,75,108);"));
+    for (QLabel *l : {lblDeadlineNotes, lblAccNotes}) {
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        l->setMinimumHeight(l->fontMetrics().height());
+        notesLayout->addWidget(l);
+    }
+    left->addWidget(notes);
+    body->addLayout(left, 1);
+
+    // Right: the calendar pane with its title, the calendar, the two links and the side list.
+    m_calendarPane = new QFrame(central);
+    m_calendarPane->setObjectName(QStringLiteral("picCalendar"));
+    auto *pane = new QVBoxLayout(m_calendarPane);
+    pane->setContentsMargins(0, 0, 0, TwipsToPixels(135));
+    pane->setSpacing(TwipsToPixels(60));
+    auto *calTitle = new QFrame(m_calendarPane);
+    calTitle->setObjectName(QStringLiteral("picCalTitle"));
+    calTitle->setStyleSheet(QStringLiteral("QFrame#picCalTitle { background: rgb(37,75,108); }"));
+    auto *calTitleLayout = new QHBoxLayout(calTitle);
+    calTitleLayout->setContentsMargins(6, 3, 6, 3);
+    lblCalTitle = new QLabel(calTitle);
+    lblCalTitle->setObjectName(QStringLiteral("lblCalTitle"));
+    lblCalTitle->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+    calTitleLayout->addWidget(lblCalTitle);
+    pane->addWidget(calTitle);
+    mv = new platform::MonthView(m_calendarPane);
+    mv->setObjectName(QStringLiteral("mv"));
+    pane->addWidget(mv, 0, Qt::AlignHCenter);
+    auto *links = new QHBoxLayout();
+    links->setSpacing(4);
+    imgOggi = new QToolButton(m_calendarPane);
+    imgOggi->setObjectName(QStringLiteral("imgOggi"));
+    imgOggi->setAutoRaise(true);
+    imgOggi->setIcon(Icons::today());
+    lblOggi = new QLabel(m_calendarPane);
+    lblOggi->setObjectName(QStringLiteral("lblOggi"));
+    imgMese = new QToolButton(m_calendarPane);
+    imgMese->setObjectName(QStringLiteral("imgMese"));
+    imgMese->setAutoRaise(true);
+    imgMese->setIcon(Icons::currentMonth());
+    lblMese = new QLabel(m_calendarPane);
+    lblMese->setObjectName(QStringLiteral("lblMese"));
+    for (QLabel *l : {lblOggi, lblMese}) {
+        l->setCursor(Qt::PointingHandCursor);
+        l->setStyleSheet(QStringLiteral("color: rgb(37,75,108); text-decoration: underline;"));
+        l->installEventFilter(this);
+    }
+    links->addWidget(imgOggi);
+    links->addWidget(lblOggi);
+    links->addSpacing(TwipsToPixels(480));
+    links->addWidget(imgMese);
+    links->addWidget(lblMese);
+    links->addStretch(1);
+    pane->addLayout(links);
+    gextasks = new ListGrid(m_calendarPane);
+    gextasks->setObjectName(QStringLiteral("gextasks"));
+    gextasks->setColumnHeaders(false);
+    gextasks->setGridLines(false);
+    gextasks->setBorder(false);
+    gextasks->setNavigatorVisible(false);
+    gextasks->setImageList(Icons::sideListPictures());
+    pane->addWidget(gextasks, 1);
+    body->addWidget(m_calendarPane);
+
+    setCentralWidget(central);
+
+    auto *bar = statusBar();
+    sbPanel1 = new QLabel(bar);
+    sbPanel1->setObjectName(QStringLiteral("sbPanel1"));
+    sbPanel2 = new QLabel(bar);
+    sbPanel2->setObjectName(QStringLiteral("sbPanel2"));
+    bar->addWidget(sbPanel1, 1);
+    bar->addPermanentWidget(sbPanel2, 2);
+
+    // The main grid's look and its answers.
+    QList<QIcon> images = Icons::rowImageList();
+    gex->setImageList(images);
+    GridRowStyle expired;
+    expired.name = QStringLiteral("Expired");
+    expired.bold = true;
+    gex->setRowStyle(expired);
+    GridRowStyle barrato;
+    barrato.name = QStringLiteral("barrato");
+    barrato.strikeOut = true;
+    barrato.foreColor = QColor(192, 192, 192);
+    gex->setRowStyle(barrato);
+    gex->setHeaderHeight(315);
+
+    connect(gex, &ListGrid::UnboundColumnFetch, this, &frmMain::gex_UnboundColumnFetch);
+    connect(gex, &ListGrid::FetchIcon, this, &frmMain::gex_FetchIcon);
+    connect(gex, &ListGrid::FormatRow, this, &frmMain::gex_FormatRow);
+    connect(gex, &ListGrid::ColumnHeaderClick, this, &frmMain::gex_ColumnHeaderClick);
+    connect(gex, &ListGrid::KeyDown, this, &frmMain::gex_KeyDown);
+    connect(gex, &ListGrid::RowColChange, this, &frmMain::gex_RowColChange);
+    connect(gex, &ListGrid::MouseUp, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers, const QPoint &pos) { gex_MouseUp(b, pos); });
+    // The grid's own messages are not shown: its failures surface through the window's procedures.
+    connect(gex, &ListGrid::Error, this, [](qint64, const QString &, bool &show) { show = false; });
+    connect(gextasks, &ListGrid::UnboundColumnFetch, this, &frmMain::gextasks_UnboundColumnFetch);
+    connect(gextasks, &ListGrid::Click, this, &frmMain::gextasks_Click);
+    connect(gextasks, &ListGrid::Error, this, [](qint64, const QString &, bool &show) { show = false; });
+
+    connect(mv, &platform::MonthView::getDayBold, this, &frmMain::mv_GetDayBold);
+    connect(mv, &platform::MonthView::selChange, this, &frmMain::mv_SelChange);
+    connect(imgOggi, &QToolButton::clicked, this, &frmMain::imgOggi_Click);
+    connect(imgMese, &QToolButton::clicked, this, &frmMain::imgMese_Click);
+    connect(imgSearch, &QToolButton::clicked, this, &frmMain::imgSearch_Click);
+    connect(txtFind, &QLineEdit::textChanged, this, &frmMain::txtFind_Change);
+    connect(cmbFilter, qOverload<int>(&QComboBox::activated), this, [this](int) { cmbFilter_Click(); });
+    connect(cmbGroup, qOverload<int>(&QComboBox::activated), this, [this](int) { cmbGroup_Click(); });
+    lblTitle->installEventFilter(this);
+}
+
+void frmMain::BuildMenus()
+{
+    auto makeMenu = [this](int textId, const QString &name, QVector<QAction *> &items, const QList<int> &ids) {
+        auto *menu = new QMenu(this);
+        menu->setObjectName(name);
+        QAction *top = menuBar()->addMenu(menu);
+        top->setText(QString::number(textId));
+        top->setProperty(TagProperty, QString::number(textId));
+        for (int id : ids) {
+            QAction *a = nullptr;
+            if (id < 0) {
+                a = menu->addSeparator();
+                a->setText(QStringLiteral("-"));
+            } else {
+                a = taggedAction(menu, id);
+                menu->addAction(a);
+            }
+            items.append(a);
+        }
+        return top;
+    };
+    mnuFileGrp = makeMenu(201, QStringLiteral("mnuFile"), mnuFile, {203, -1, 205, 207, -1, 209});
+    mnuRecordGrp = makeMenu(301, QStringLiteral("mnuRecord"), mnuRecord, {303, 304, 306, -1, 307, -1, 308, 309});
+    mnuViewGrp = makeMenu(401, QStringLiteral("mnuView"), mnuView, {1672, 1673, -1, 403, -1, 419});
+    mnuToolsGrp = makeMenu(501, QStringLiteral("mnuTools"), mnuTools, {504, -1, 503, -1, 506});
+    mnuHelpGrp = makeMenu(601, QStringLiteral("mnuHelp"), mnuHelp, {603, -1, 607});
+
+    mnuFile[0]->setShortcut(QKeySequence(Qt::Key_F12));
+    mnuFile[2]->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12));
+    mnuRecord[0]->setShortcut(QKeySequence(Qt::Key_F5));
+    mnuRecord[2]->setShortcut(QKeySequence(Qt::Key_Delete));
+    mnuRecord[2]->setShortcutContext(Qt::WidgetShortcut);   // the grid handles Delete itself
+    mnuRecord[4]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuView[0]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
+    mnuView[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F2));
+    mnuView[3]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F5));
+    mnuView[0]->setCheckable(true);
+    mnuView[1]->setCheckable(true);
+
+    // Languages submenu under Tools item 0: "Automatic" (translated), a separator, the fixed names.
+    auto *langs = new QMenu(this);
+    langs->setObjectName(QStringLiteral("mnuLangs"));
+    mnuTools[0]->setMenu(langs);
+    QAction *automatic = taggedAction(langs, 505);
+    langs->addAction(automatic);
+    mnuLangs.append(automatic);
+    QAction *sep = langs->addSeparator();
+    sep->setText(QStringLiteral("-"));
+    mnuLangs.append(sep);
+    for (const char *name : LanguageNames)
+        mnuLangs.append(langs->addAction(QString::fromUtf8(name)));
+    for (int i = 0; i < mnuLangs.size(); ++i) {
+        if (i == 1)
+            continue;
+        mnuLangs[i]->setCheckable(true);
+        connect(mnuLangs[i], &QAction::triggered, this, [this, i] { mnuLangs_Click(i); });
+    }
+
+    // The row popup.
+    PopUp1 = new QMenu(this);
+    PopUp1->setObjectName(QStringLiteral("PopUp1"));
+    for (int id : {700, 701, -1, 702, 703, 704, -1, 705}) {
+        QAction *a = nullptr;
+        if (id < 0) {
+            a = PopUp1->addSeparator();
+            a->setText(QStringLiteral("-"));
+        } else {
+            a = taggedAction(PopUp1, id);
+            PopUp1->addAction(a);
+        }
+        mnuPopup.append(a);
+    }
+
+    connect(mnuFile[5], &QAction::triggered, this, &QWidget::close);
+    connect(mnuView[0], &QAction::triggered, this, [this] { SwitchView(0); });
+    connect(mnuView[1], &QAction::triggered, this, [this] { SwitchView(1); });
+    connect(mnuRecord[4], &QAction::triggered, this, [this] { txtFind->setFocus(); });
+    connect(mnuRecord[6], &QAction::triggered, this, [this] { gex->setRow(1); gex->setFocus(); });
+    connect(mnuRecord[7], &QAction::triggered, this, [this] { gex->setRow(gex->rowCount()); gex->setFocus(); });
+    connect(mnuHelp[0], &QAction::triggered, this, &frmMain::ShowHelp);
+}
+
+void frmMain::BuildToolbars()
+{
+    const QList<QIcon> commandImages = Icons::commandImageList();
+    const int ids[9] = {700, 702, 704, 917, 905, 907, 909, 911, 918};
+    for (int i = 0; i < 9; ++i) {
+        QAction *a = taggedAction(tb[i], ids[i]);
+        a->setIcon(commandImages.value(i));
+        tb[i]->addAction(a);
+    }
+    connect(tb[3]->actions().first(), &QAction::triggered, this, &frmMain::RefreshList);
+    connect(tb[8]->actions().first(), &QAction::triggered, this, &frmMain::ShowHelp);
+
+    const QList<QIcon> plain = Icons::viewImageList(false);
+    const QList<QIcon> coloured = Icons::viewImageList(true);
+    m_viewDeadlines = taggedAction(tbView, 1672);
+    m_viewDeadlines->setObjectName(QStringLiteral("scadenzario"));
+    m_viewCashBook = taggedAction(tbView, 1673);
+    m_viewCashBook->setObjectName(QStringLiteral("quilvaro"));
+    for (QAction *a : {m_viewDeadlines, m_viewCashBook}) {
+        a->setCheckable(true);
+        tbView->addAction(a);
+    }
+    // The pressed button shows its picture in colour, the other in grey.
+    QIcon deadlines, cash;
+    deadlines.addPixmap(plain[0].pixmap(24), QIcon::Normal, QIcon::Off);
+    deadlines.addPixmap(coloured[0].pixmap(24), QIcon::Normal, QIcon::On);
+    cash.addPixmap(plain[1].pixmap(24), QIcon::Normal, QIcon::Off);
+    cash.addPixmap(coloured[1].pixmap(24), QIcon::Normal, QIcon::On);
+    m_viewDeadlines->setIcon(deadlines);
+    m_viewCashBook->setIcon(cash);
+    connect(m_viewDeadlines, &QAction::triggered, this, [this] { SwitchView(0); });
+    connect(m_viewCashBook, &QAction::triggered, this, [this] { SwitchView(1); });
+
+    m_expandAll = taggedAction(tbGroup, 913);
+    m_expandAll->setObjectName(QStringLiteral("expandall"));
+    m_expandAll->setIcon(Icons::expandAll());
+    m_collapseAll = taggedAction(tbGroup, 915);
+    m_collapseAll->setObjectName(QStringLiteral("collapseall"));
+    m_collapseAll->setIcon(Icons::collapseAll());
+    tbGroup->addAction(m_expandAll);
+    tbGroup->addAction(m_collapseAll);
+    connect(m_expandAll, &QAction::triggered, this, [this] { tbGroup_ButtonClick(QStringLiteral("expandall")); });
+    connect(m_collapseAll, &QAction::triggered, this, [this] { tbGroup_ButtonClick(QStringLiteral("collapseall")); });
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Load and unload
+
+void frmMain::Form_Load()
+{
+    m_helpContext = 1;
+    for (const ViewStateValue &v : ViewState)
+        this->*(v.field) = RegRead(4, QLatin1String(v.name), Key, v.defaultValue).toInt();
+    // Values edited by hand outside their ranges fall back to the defaults.
+    curView = MainListRules::validView(curView);
+    curFilterIndex = MainListRules::validFilter(curFilterIndex);
+    curFilterPnIndex = MainListRules::validFilter(curFilterPnIndex);
+    curGroupIndex = MainListRules::validGrouping(curGroupIndex);
+    curGroupPnIndex = MainListRules::validGrouping(curGroupPnIndex);
+    curDateSorting = MainListRules::validSortDirection(curDateSorting, 1);
+    curDatePnSorting = MainListRules::validSortDirection(curDatePnSorting, -1);
+
+    EnsureDefaultCounts();
+    InitEnvironment();
+    Localize();
+    SetInterfaceOnCurrentView();
+    gexUpdate();
+    tasksUpdate(mv->selStart(), mv->selEnd());
+    resize(TwipsToPixels(MinOuterWidth), TwipsToPixels(MinOuterHeight));
+}
+
+void frmMain::EnsureDefaultCounts()
+{
+    platform::Connection cn;
+    cn.Open(Adb->dcs());
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("Counts"), cn, platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
+            platform::Recordset::adCmdTable);
+    if (rs.RecordCount() == 0) {
+        for (int i = 0; i <= 1; ++i)
+            cn.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '") + SqlQuote(LRS(1368 + i))
+                       + QLatin1Char('\''));
+    }
+    rs.Close();
+    cn.Close();
+}
+
+void frmMain::Form_Unload()
+{
+    m_unloaded = true;
+    for (const ViewStateValue &v : ViewState) {
+        try {
+            RegWrite(4, QLatin1String(v.name), Key, this->*(v.field));
+        } catch (const std::exception &) {
+            // The unload is never refused; a registry that cannot be written keeps the previous view.
+        }
+    }
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (!m_unloaded)
+        Form_Unload();
     event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The list
+
+void frmMain::InitEnvironment()
+{
+    inUpdate = true;
+    m_today = platform::today();
+    lblTitle->setText(Sheet->Name());
+    mv->setLocale(platform::userLocale());
+    mv->setValue(m_today);
+    mv->setStartOfWeek(Env->StartOfWeek());
+    gextasks->setRowHeight(Sheet->RowHeight());
+
+    gex->setConnectionString(Adb->dcs());
+    gex->setRecordSource(MainListRules::BuildGridSql(QStringLiteral("Where TrDbId=0")));
+    gex->rebind(false);
+    rsGrid = gex->recordset();
+
+    struct Col {
+        const char *key;
+        int width;
+        const char *format;
+        Qt::Alignment align;
+        GridColumn::SortType sort;
+        GridColumn::Content content;
+    };
+    const Qt::Alignment centre = Qt::AlignCenter;
+    const Qt::Alignment leftAlign = Qt::AlignLeft | Qt::AlignVCenter;
+    const Qt::Alignment rightAlign = Qt::AlignRight | Qt::AlignVCenter;
+    const Col cols[] = {
+        {"TrRowId", 800, "", centre, GridColumn::SortNumeric, GridColumn::TextOnly},
+        {"TrDbId", 330, "", centre, GridColumn::SortNumeric, GridColumn::TextOnly},
+        {"TrType", 330, "", centre, GridColumn::SortNumeric, GridColumn::IconOnly},
+        {"TrDate", 1460, "Short Date", centre, GridColumn::SortDate, GridColumn::TextOnly},
+        {"TrDescription", 3000, "", leftAlign, GridColumn::SortText, GridColumn::IconAndText},
+        {"TrValue", 1660, "Currency", rightAlign, GridColumn::SortNumeric, GridColumn::TextOnly},
+        {"AcName", 2000, "", leftAlign, GridColumn::SortText, GridColumn::TextOnly},
+        {"CnName", 2000, "", leftAlign, GridColumn::SortText, GridColumn::TextOnly},
+        {"TrAttached", 330, "", centre, GridColumn::SortText, GridColumn::IconOnly},
+    };
+    for (const Col &c : cols) {
+        GridColumn *col = gex->column(QLatin1String(c.key));
+        col->setWidth(c.width);
+        col->setFormat(QLatin1String(c.format));
+        col->setAlignment(c.align);
+        col->setSortType(c.sort);
+        col->setContent(c.content);
+    }
+    // The description shows the series counter: its value is the window's.
+    gex->column(QStringLiteral("TrDescription"))->setComputed(true);
+
+    GridColumn *dateGroup = gex->addComputedColumn(QStringLiteral("gexDateGroup"));
+    dateGroup->setSortType(GridColumn::SortNumeric);
+    GridColumn *totals = gex->addComputedColumn(QStringLiteral("gexTotals"));
+    totals->setSortType(GridColumn::SortNumeric);
+    for (const char *key : {"gexIncomes", "gexExpenses"}) {
+        GridColumn *c = gex->addComputedColumn(QLatin1String(key));
+        c->setFormat(QStringLiteral("Currency"));
+        c->setAlignment(rightAlign);
+        c->setSortType(GridColumn::SortNumeric);
+        c->setWidth(1360);
+    }
+    for (int i = 1; i <= gex->columnCount(); ++i) {
+        gex->column(i)->setCaption(QString());
+        gex->column(i)->setTag(QString());
+    }
+    const std::pair<const char *, int> tags[] = {{"TrRowId", 1000}, {"TrDate", 1004}, {"TrDescription", 1005},
+                                                 {"TrValue", 1007}, {"AcName", 1015}, {"CnName", 1019},
+                                                 {"gexIncomes", 1023}, {"gexExpenses", 1024}};
+    for (const auto &[key, id] : tags)
+        gex->column(QLatin1String(key))->setTag(QString::number(id));
+
+    // Display order; the view decides which of them are visible.
+    const char *order[] = {"TrRowId", "TrType", "TrDate", "TrDescription", "AcName", "CnName",
+                           "TrValue", "gexIncomes", "gexExpenses", "TrAttached"};
+    int position = 1;
+    for (const char *key : order)
+        gex->column(QLatin1String(key))->setPosition(position++);
+    for (int i = 1; i <= gex->columnCount(); ++i) {
+        GridColumn *c = gex->column(i);
+        if (c->position() > int(std::size(order)))
+            c->setVisible(false);
+    }
+
+    gex->setRowHeight(Sheet->RowHeight());
+    gex->column(QStringLiteral("TrDate"))->setWidth(1460);
+    gex->column(QStringLiteral("TrValue"))->setWidth(1660);
+    gex->column(QStringLiteral("gexIncomes"))->setWidth(1360);
+    gex->column(QStringLiteral("gexExpenses"))->setWidth(1360);
+
+    MainListRules::BuildFilterConditions(FilterTable, Env->DebitCreditToPN, m_today);
+    inUpdate = false;
+}
+
+void frmMain::ResolveFields()
+{
+    const platform::Recordset *rs = rsGrid.get();
+    auto at = [rs](const char *name) { return rs ? rs->fieldIndex(QLatin1String(name)) : -1; };
+    m_f.TrRowId = at("TrRowId");
+    m_f.TrType = at("TrType");
+    m_f.TrDone = at("TrDone");
+    m_f.TrDate = at("TrDate");
+    m_f.TrDescription = at("TrDescription");
+    m_f.TrValue = at("TrValue");
+    m_f.TrBalance = at("TrBalance");
+    m_f.TrGrpRow = at("TrGrpRow");
+    m_f.TrGrpMDay = at("TrGrpMDay");
+    m_f.TrNotes = at("TrNotes");
+    m_f.TrGrpId = at("TrGrpId");
+    m_f.AcName = at("AcName");
+    m_f.AcNotes = at("AcNotes");
+    m_f.TrAlertDays = at("TrAlertDays");
+    m_f.CnName = at("CnName");
+    m_f.TrAttached = at("TrAttached");
+}
+
+QVariant frmMain::field(qint64 bookmark, int index) const
+{
+    if (!rsGrid || index < 0 || bookmark < 0)
+        return QVariant();
+    return rsGrid->valueAt(bookmark, index);
+}
+
+void frmMain::gexUpdate()
+{
+    const int sheetId = Sheet->Id();
+    const int view = MainListRules::validView(curView);
+    const QString tail = MainListRules::GridTail(sheetId, FilterTable[size_t(view)][size_t(currentFilterIndex() + 6)]);
+    inUpdate = true;
+    gex->setUpdatesEnabled(false);
+    gex->setRecordSource(MainListRules::BuildGridSql(tail));
+    gex->rebind(true);
+    rsGrid = gex->recordset();
+    ResolveFields();
+    // Emptying the search box ends any search of the previous list.
+    txtFind->clear();
+    SetGridSortKeys(curView == 1 ? curDatePnSorting : curDateSorting);
+    gex->clearGroups();
+    gex->addGroup(QStringLiteral("TrDbId"));
+    SetGroupColumn();
+    ApplyColumnVisibility();
+    interfaceUpdate();
+    gex->setUpdatesEnabled(true);
+    inUpdate = false;
+}
+
+void frmMain::SetGroupColumn()
+{
+    const QString key = MainListRules::groupColumnKey(currentGroupIndex());
+    if (!key.isEmpty())
+        gex->addGroup(key);
+}
+
+void frmMain::ApplyColumnVisibility()
+{
+    const bool cash = curView == 1;
+    gex->column(QStringLiteral("TrRowId"))->setVisible(Env->DeadlinesShowId);
+    gex->column(QStringLiteral("CnName"))->setVisible(cash);
+    gex->column(QStringLiteral("gexIncomes"))->setVisible(cash);
+    gex->column(QStringLiteral("gexExpenses"))->setVisible(cash);
+    gex->column(QStringLiteral("TrValue"))->setVisible(!cash);
+    gex->column(QStringLiteral("TrType"))->setVisible(!cash);
+    gex->column(QStringLiteral("TrDescription"))->setContent(cash ? GridColumn::TextOnly : GridColumn::IconAndText);
+}
+
+void frmMain::SetGridSortKeys(int direction)
+{
+    gex->clearSortKeys();
+    gex->addSortKey(QStringLiteral("TrDate"), direction);
+    gex->addSortKey(QStringLiteral("TrRowId"), direction);
+}
+
+void frmMain::gexFind(int Id)
+{
+    gex->find(QStringLiteral("TrRowId"), Id);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The main grid's answers
+
+void frmMain::gex_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVariant &value)
+{
+    const QString key = gex->column(colIndex)->key();
+    if (key == QLatin1String("gexDateGroup")) {
+        value = MainListRules::dateGroup(field(bookmark, m_f.TrDate).toDate(), currentGroupIndex(), m_today);
+    } else if (key == QLatin1String("TrDescription")) {
+        value = MainListRules::describedRow(field(bookmark, m_f.TrDescription).toString(),
+                                            field(bookmark, m_f.TrGrpId).toInt(), field(bookmark, m_f.TrGrpRow).toInt(),
+                                            field(bookmark, m_f.TrGrpMDay).toInt(), Env->DeadlinesShowRecurringCounters,
+                                            LRS(1050));
+    } else if (key == QLatin1String("gexTotals")) {
+        value = QVariant::fromValue(MainListRules::totalOf(curView, currentFilterIndex(),
+                                                           field(bookmark, m_f.TrDone).toBool(),
+                                                           field(bookmark, m_f.TrBalance).value<Currency>()));
+    } else if (key == QLatin1String("gexIncomes") || key == QLatin1String("gexExpenses")) {
+        const int wanted = key == QLatin1String("gexIncomes") ? 1 : -1;
+        value = field(bookmark, m_f.TrType).toInt() == wanted ? field(bookmark, m_f.TrValue) : QVariant();
+    }
+}
+
+void frmMain::gex_FetchIcon(int, int colIndex, qint64 bookmark, int &icon)
+{
+    const QString key = gex->column(colIndex)->key();
+    const bool done = field(bookmark, m_f.TrDone).toBool();
+    if (key == QLatin1String("TrDescription"))
+        icon = MainListRules::descriptionIcon(field(bookmark, m_f.TrGrpId).toInt(), done, curFilterIndex);
+    else if (key == QLatin1String("TrType"))
+        icon = MainListRules::typeIcon(field(bookmark, m_f.TrType).toInt(), done, curFilterIndex);
+    else if (key == QLatin1String("TrAttached"))
+        icon = MainListRules::attachmentIcon(field(bookmark, m_f.TrAttached).toString());
+}
+
+void frmMain::gex_FormatRow(GridRowFormat &row)
+{
+    if (row.isGroupHeader()) {
+        const QString groupKey = row.groupColumn() ? row.groupColumn()->key() : QString();
+        QString caption;
+        if (groupKey == QLatin1String("TrDbId")) {
+            caption = QLatin1Char(' ') + LRS(curView == 1 ? 1673 : 1672) + QLatin1Char(' ') + QChar(0x2022)
+                      + cmbFilter->currentText();
+        } else if (groupKey == QLatin1String("AcName") || groupKey == QLatin1String("CnName")) {
+            const QString name = row.groupValue().toString();
+            caption = QLatin1Char(' ') + (name.isEmpty() ? LRS(1054) : name);
+        } else if (groupKey == QLatin1String("gexDateGroup")) {
+            if (currentGroupIndex() == 1)
+                caption = QLatin1Char(' ') + LRS(1060 + row.groupValue().toInt());
+            else
+                caption = QLatin1Char(' ')
+                          + platform::userLocale().toString(row.value(QStringLiteral("TrDate")).toDate(),
+                                                            QStringLiteral("MMMM yyyy"));
+        } else {
+            caption = row.groupCaption();
+        }
+        if (Env->DeadlinesShowGroupTotals) {
+            const QVariant sum = row.groupSum(QStringLiteral("gexTotals"));
+            const QVariant money = sum.metaType() == QMetaType::fromType<Currency>() ? sum
+                                                                                     : QVariant::fromValue(Currency());
+            caption += QStringLiteral(" [") + formatNamed(money, QStringLiteral("Currency")) + QLatin1Char(']');
+        }
+        row.setCaption(caption);
+        return;
+    }
+    if (!row.isRecord())
+        return;
+    if (NullToString(row.value(QStringLiteral("AcName"))).isEmpty())
+        row.setCellText(QStringLiteral("AcName"), LRS(1054));
+    const int filter = currentFilterIndex();
+    if (MainListRules::hidesAmount(curView, filter, row.value(QStringLiteral("TrType")).toInt()))
+        row.setCellText(QStringLiteral("TrValue"), QString());
+    const auto style = MainListRules::recordStyle(curView, filter, row.value(QStringLiteral("TrDone")).toBool(),
+                                                  row.value(QStringLiteral("TrDate")).toDate(),
+                                                  row.value(QStringLiteral("TrAlertDays")).toInt(), m_today);
+    if (style == MainListRules::Expired)
+        row.setStyle(QStringLiteral("Expired"));
+    else if (style == MainListRules::Barrato)
+        row.setStyle(QStringLiteral("barrato"));
+}
+
+void frmMain::gex_ColumnHeaderClick(GridColumn *column)
+{
+    if (!column || column->key() != QLatin1String("TrDate"))
+        return;
+    const int direction = column->sortOrder() == 1 ? -1 : 1;
+    SetGridSortKeys(direction);
+    if (curView == 1)
+        curDatePnSorting = direction;
+    else
+        curDateSorting = direction;
+}
+
+void frmMain::gex_KeyDown(int &keyCode, Qt::KeyboardModifiers)
+{
+    if (gex->row() < 1 || !gex->rowData(gex->row()).isRecord())
+        return;
+    switch (keyCode) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Delete:
+        // Enter opens the row's editor and Delete deletes it: both are the record commands' keys.
+        keyCode = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::gex_RowColChange(int lastRow, int)
+{
+    if (gex->row() != lastRow)
+        ShowNotesOfCurrentRow();
+}
+
+void frmMain::ShowNotesOfCurrentRow()
+{
+    const GridRowData data = gex->rowData(gex->row());
+    lblDeadlineNotes->setText(NullToString(data.value(QStringLiteral("TrNotes"))));
+    lblAccNotes->setText(NullToString(data.value(QStringLiteral("AcNotes"))));
+}
+
+void frmMain::gex_MouseUp(Qt::MouseButton button, const QPoint &pos)
+{
+    const bool any = gex->recordCount() > 0;
+    for (int i = 1; i < mnuPopup.size(); ++i)
+        mnuPopup[i]->setEnabled(any);
+    mnuPopup[0]->setEnabled(true);
+    if (button != Qt::RightButton)
+        return;
+    const GridRowData data = gex->rowData(gex->row());
+    if (!data.isRecord())
+        return;
+    const bool done = data.value(QStringLiteral("TrDone")).toBool();
+    mnuPopup[4]->setText(LRS(done ? 709 : 703));
+    mnuPopup[4]->setEnabled(curView == 0 && any);
+    mnuPopup[7]->setEnabled(!data.value(QStringLiteral("TrAttached")).isNull());
+    PopUp1->popup(gex->mapToGlobal(pos));
+}
+
+void frmMain::ResizeGridColumns()
+{
+    if (!gex->hasColumn(QStringLiteral("TrDate")))
+        return;
+    const auto w = MainListRules::sharedColumnWidths(
+        curView, PixelsToTwips(gex->width()), Env->DeadlinesShowId, Sheet->sysVerticalBarWidth(), gex->columnCount(),
+        gex->column(QStringLiteral("TrDate"))->width(), gex->column(QStringLiteral("TrValue"))->width(),
+        gex->column(QStringLiteral("gexIncomes"))->width());
+    auto setWidth = [this](const char *key, double twips) {
+        gex->column(QLatin1String(key))->setWidth(qMax(300, int(twips)));
+    };
+    setWidth("TrDescription", w.description);
+    setWidth("AcName", w.account);
+    if (curView == 1)
+        setWidth("CnName", w.count);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Command state and search
+
+void frmMain::interfaceUpdate()
+{
+    const bool empty = !rsGrid || rsGrid->RecordCount() == 0;
+    txtNoRecs->setVisible(empty);
+    if (empty) {
+        platform::Recordset rs;
+        rs.Open(QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDbId=") + QString::number(Sheet->Id()),
+                Adb->dcs(), platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+                platform::Recordset::adCmdText);
+        txtNoRecs->setText(LRS(rs.EOF() ? 990 : 991));
+        rs.Close();
+        txtNoRecs->setGeometry(gex->rect().adjusted(0, gex->height() / 3, 0, -gex->height() / 3));
+        txtNoRecs->raise();
+    }
+    for (QAction *a : {tb[1]->actions().value(0), tb[2]->actions().value(0), mnuRecord[1], mnuRecord[2], m_expandAll})
+        if (a)
+            a->setEnabled(!empty);
+    m_collapseAll->setEnabled(m_expandAll->isEnabled());
+    ShowNotesOfCurrentRow();
+    imgSearch->setIcon(Icons::searchImageList().value(txtFind->text().isEmpty() ? 0 : 1));
+    sbPanel2->setText(QDir::toNativeSeparators(Adb->dbPath()));
+}
+
+void frmMain::txtFind_Change()
+{
+    if (!rsGrid)
+        return;
+    const QString s = txtFind->text().trimmed();
+    if (s.size() < 2) {
+        rsGrid->setFilter(QString());
+    } else {
+        const QString q = SqlQuote(s);
+        rsGrid->setFilter(QStringLiteral("TrDescription LIKE '*") + q + QStringLiteral("*' OR AcName LIKE '*") + q
+                          + QStringLiteral("*'"));
+    }
+    gex->refetch();
+    interfaceUpdate();
+}
+
+void frmMain::imgSearch_Click()
+{
+    if (txtFind->text().isEmpty())
+        txtFind->setFocus();
+    else
+        txtFind->clear();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtFind && event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down || key == Qt::Key_Tab)
+            gex->setFocus();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == lblOggi)
+            imgOggi_Click();
+        else if (watched == lblMese)
+            imgMese_Click();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Calendar and side list
+
+void frmMain::mv_GetDayBold(const QDate &startDate, int count, QVector<bool> &state)
+{
+    if (inUpdate || !Sheet || !Adb)
+        return;
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT DISTINCTROW TrDate FROM Transactions WHERE ")
+                + RowRules::calendarCondition(curView, Env->DebitCreditToPN) + QStringLiteral(" AND TrDbId=")
+                + QString::number(Sheet->Id()),
+            Adb->dcs(), platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
+            platform::Recordset::adCmdText);
+    for (int i = 0; i < count; ++i) {
+        rs.setFilter(QStringLiteral("TrDate=") + SqlDate(startDate.addDays(i), true));
+        state[i] = !rs.EOF();
+    }
+    rs.Close();
+}
+
+void frmMain::mvUpdate()
+{
+    const QString c = RowRules::calendarCondition(curView, Env->DebitCreditToPN);
+    const QDate first = mv->visibleDay(1);
+    const QDate last = mv->visibleEnd();
+    for (QDate d = first; d <= last; d = d.addDays(1))
+        mv->setDayBold(d, false);
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT Count(TrRowId) AS CTR, TrDate FROM Transactions WHERE (TrDate Between ")
+                + SqlDate(first) + QStringLiteral(" And ") + SqlDate(last) + QStringLiteral(") AND ") + c
+                + QStringLiteral(" AND TrDbId=") + QString::number(Sheet->Id()) + QStringLiteral(" GROUP BY TrDate"),
+            Adb->dcs(), platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+            platform::Recordset::adCmdText);
+    for (; !rs.EOF(); rs.MoveNext()) {
+        const QDate d = rs.value(QStringLiteral("TrDate")).toDate();
+        if (d >= first && d <= last)
+            mv->setDayBold(d, true);
+    }
+    rs.Close();
+}
+
+void frmMain::tasksUpdate(const QDate &d1, const QDate &d2)
+{
+    const QString c = RowRules::calendarCondition(curView, Env->DebitCreditToPN);
+    gextasks->setUpdatesEnabled(false);
+    gextasks->setConnectionString(Adb->dcs());
+    gextasks->setRecordSource(
+        QStringLiteral("SELECT TrDescription, TrGrpType, TrGrpRow, TrGrpMDay, TrRowId FROM Transactions Where (TrDate Between ")
+        + SqlDate(d1) + QStringLiteral(" And ") + SqlDate(d2) + QStringLiteral(") AND ") + c
+        + QStringLiteral(" AND TrDbId=") + QString::number(Sheet->Id()) + QStringLiteral(" ORDER BY TrDate DESC"));
+    gextasks->rebind(false);
+    GridColumn *text = gextasks->column(1);
+    text->setComputed(true);
+    text->setContent(GridColumn::IconAndText);
+    text->setIconIndex(curView == 1 ? 2 : 1);
+    text->setWidth(int(PixelsToTwips(gextasks->width())));
+    for (int i = 2; i <= gextasks->columnCount(); ++i)
+        gextasks->column(i)->setVisible(false);
+    gextasks->setRow(0);
+    gextasks->setUpdatesEnabled(true);
+}
+
+void frmMain::gextasks_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVariant &value)
+{
+    if (colIndex != 1)
+        return;
+    const auto rs = gextasks->recordset();
+    if (!rs)
+        return;
+    const QString description = rs->valueAt(bookmark, 0).toString();
+    const QString grpType = rs->valueAt(bookmark, 1).toString();
+    if (grpType != QLatin1String("n") && Env->DeadlinesShowRecurringCounters)
+        value = description + QLatin1Char(' ') + QString::number(rs->valueAt(bookmark, 2).toInt()) + QLatin1Char('/')
+                + QString::number(rs->valueAt(bookmark, 3).toInt());
+    else
+        value = description;
+}
+
+void frmMain::gextasks_Click()
+{
+    if (gextasks->rowCount() > 0 && gextasks->row() > 0) {
+        const QVariant id = gextasks->rowData(gextasks->row()).value(5);
+        gex->find(1, id);
+    }
+    gex->setFocus();
+}
+
+void frmMain::mv_SelChange(const QDate &startDate, const QDate &endDate)
+{
+    tasksUpdate(startDate, endDate);
+}
+
+void frmMain::imgOggi_Click()
+{
+    const QDate t = platform::today();
+    mv->setValue(t);
+    mv->setSelection(t, t);
+    tasksUpdate(mv->selStart(), mv->selEnd());
+}
+
+void frmMain::imgMese_Click()
+{
+    const QDate t = platform::today();
+    mv->setValue(t);
+    const QDate first(t.year(), t.month(), 1);
+    mv->setSelection(first, QDate(t.year(), t.month(), DaysInMonth(t)));
+    tasksUpdate(mv->selStart(), mv->selEnd());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// View, language, layout
+
+void frmMain::SetInterfaceOnCurrentView()
+{
+    inUpdate = true;
+    mnuView[0]->setChecked(curView == 0);
+    mnuView[1]->setChecked(curView == 1);
+    m_viewDeadlines->setChecked(curView == 0);
+    m_viewCashBook->setChecked(curView == 1);
+    const int view = MainListRules::validView(curView);
+    cmbFilter->clear();
+    for (int i = 0; i < FilterCount; ++i)
+        cmbFilter->addItem(QLatin1Char(' ') + FilterTable[size_t(view)][size_t(i)]);
+    cmbFilter->setCurrentIndex(currentFilterIndex());
+    cmbGroup->setCurrentIndex(currentGroupIndex());
+    lblCalTitle->setText(LRS(curView == 1 ? 1071 : 1070));
+    inUpdate = false;
+    m_helpContext = curView == 1 ? 9 : 2;
+}
+
+void frmMain::Localize()
+{
+    auto applyTag = [](QAction *a) {
+        const QString tag = tagOf(a);
+        if (!tag.isEmpty() && a->text() != QLatin1String("-"))
+            a->setText(LRS(tag));
+    };
+    for (QAction *top : {mnuFileGrp, mnuRecordGrp, mnuViewGrp, mnuToolsGrp})
+        applyTag(top);
+    for (const auto *items : {&mnuFile, &mnuRecord, &mnuView, &mnuTools})
+        for (QAction *a : *items)
+            applyTag(a);
+    applyTag(mnuLangs[0]);
+    applyTag(mnuHelpGrp);
+    for (int i = 0; i < mnuLangs.size(); ++i)
+        if (i != 1)
+            mnuLangs[i]->setChecked(i == Lang->AppLanguageId());
+    for (QAction *a : mnuHelp)
+        applyTag(a);
+    for (QAction *a : mnuPopup)
+        applyTag(a);
+
+    for (QToolBar *bar : tb)
+        for (QAction *a : bar->actions())
+            applyTag(a);
+    LayoutCommandToolbars();
+
+    for (QAction *a : tbView->actions()) {
+        const QString text = LRS(tagOf(a));
+        a->setText(QStringLiteral("  ") + text + QString(qMax(0, 20 - int(text.size())), QLatin1Char(' ')));
+    }
+    for (QAction *a : tbGroup->actions())
+        a->setToolTip(LRS(tagOf(a)));
+
+    for (int i = 0; i < FilterCount; ++i) {
+        FilterTable[0][size_t(i)] = LRS(951 + i);
+        FilterTable[1][size_t(i)] = LRS(970 + i);
+    }
+    cmbGroup->clear();
+    for (int i = 0; i < GroupingCount; ++i)
+        cmbGroup->addItem(QLatin1Char(' ') + LRS(412 + i));
+
+    for (int i = 1; i <= gex->columnCount(); ++i) {
+        GridColumn *c = gex->column(i);
+        if (!c->tag().isEmpty())
+            c->setCaption(LRS(c->tag()));
+    }
+    lblOggi->setText(LRS(1053));
+    lblMese->setText(LRS(971));
+    gex->setNavigatorCaption(LRS(1052));
+    mv->setLocale(platform::userLocale());
+}
+
+void frmMain::LayoutCommandToolbars()
+{
+    double position = 0;
+    for (QToolBar *bar : tb) {
+        bar->adjustSize();
+        const double width = ToolbarWidth(bar);
+        bar->setGeometry(TwipsToPixels(position), 0, TwipsToPixels(width), bar->sizeHint().height());
+        position += width + ToolbarGap;
+    }
+}
+
+double frmMain::ToolbarWidth(QToolBar *toolbar) const
+{
+    double sum = 0;
+    for (QAction *a : toolbar->actions())
+        if (QWidget *w = toolbar->widgetForAction(a))
+            sum += PixelsToTwips(w->sizeHint().width());
+    return sum;
+}
+
+void frmMain::sbText(const QString &text)
+{
+    sbPanel2->setText(text);
+}
+
+void frmMain::Form_Resize()
+{
+    const double widthTwips = PixelsToTwips(frameGeometry().width());
+    setMinimumSize(TwipsToPixels(MinOuterWidth) - (frameGeometry().width() - width()),
+                   TwipsToPixels(MinOuterHeight) - (frameGeometry().height() - height()));
+    const int columns = MainListRules::calendarColumns(widthTwips, Env && Env->CalendarVariableColumns);
+    if (mv->monthColumns() != columns)
+        mv->setMonthColumns(columns);
+    m_calendarPane->setFixedWidth(mv->sizeHint().width() + TwipsToPixels(30));
+    ResizeGridColumns();
+    if (txtNoRecs->isVisible())
+        txtNoRecs->setGeometry(gex->rect().adjusted(0, gex->height() / 3, 0, -gex->height() / 3));
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::SwitchView(int view)
+{
+    curView = view;
+    SetInterfaceOnCurrentView();
+    gexUpdate();
+    ResizeGridColumns();
+    mvUpdate();
+    tasksUpdate(mv->selStart(), mv->selEnd());
+}
+
+void frmMain::mnuLangs_Click(int index)
+{
+    if (index == Lang->AppLanguageId())
+        return;
+    for (int i = 0; i < mnuLangs.size(); ++i)
+        if (i != 1)
+            mnuLangs[i]->setChecked(i == index);
+    Lang->setAppLanguageId(index);
+    Lang->LanguageUpdate();
+    Localize();
+    SetInterfaceOnCurrentView();
+    gexUpdate();
+    tasksUpdate(mv->selStart(), mv->selEnd());
+}
+
+void frmMain::cmbFilter_Click()
+{
+    if (inUpdate)
+        return;
+    if (curView == 1)
+        curFilterPnIndex = MainListRules::validFilter(cmbFilter->currentIndex());
+    else
+        curFilterIndex = MainListRules::validFilter(cmbFilter->currentIndex());
+    gexUpdate();
+    gex->setFocus();
+}
+
+void frmMain::cmbGroup_Click()
+{
+    if (inUpdate)
+        return;
+    if (curView == 1)
+        curGroupPnIndex = MainListRules::validGrouping(cmbGroup->currentIndex());
+    else
+        curGroupIndex = MainListRules::validGrouping(cmbGroup->currentIndex());
+    gexUpdate();
+    gex->setFocus();
+}
+
+void frmMain::tbGroup_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("expandall")) {
+        gex->expandAll();
+        return;
+    }
+    gex->collapseAll();
+    if (curView == 0 && curGroupIndex != 0)
+        gex->expandRow(1);
+}
+
+void frmMain::RefreshList()
+{
+    gexUpdate();
+    tasksUpdate(mv->selStart(), mv->selEnd());
+}
+
+void frmMain::ShowHelp()
+{
+    platform::showHelp(Lang->helpFile(), m_helpContext);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1) {
+        ShowHelp();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }

@@ -1,8 +1,29 @@
 #pragma once
 
-#include <QMainWindow>
+#include "mainwindow/MainListRules.h"
+#include "platform/database/Recordset.h"
 
-// The main window of the program.
+#include <QDate>
+#include <QMainWindow>
+#include <QVector>
+#include <memory>
+
+class GridColumn;
+class GridRowFormat;
+class ListGrid;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolBar;
+class QToolButton;
+namespace platform { class MonthView; }
+
+// The main window: the list of the current data sheet's deadlines or cash-book rows with its filters,
+// groupings, totals and search; the month calendar with the days that hold rows in bold; the side list of
+// the rows of the selected days; the menus and toolbars; the saved view state.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -11,10 +32,128 @@ public:
     static frmMain *Load();
     static frmMain *instance();
 
+    // --- public interface other windows call ---
+    int curView = 0;
+    void gexFind(int Id);
+    void gexUpdate();
+    void interfaceUpdate();
+    void mvUpdate();
+    void tasksUpdate(const QDate &d1, const QDate &d2);
+    void SetInterfaceOnCurrentView();
+    void Localize();
+    void InitEnvironment();
+    void sbText(const QString &text);
+    void Form_Resize();
+
+    // --- state and controls the tests and the other windows read ---
+    int curFilterIndex = 0;
+    int curFilterPnIndex = 0;
+    int curGroupIndex = 0;
+    int curGroupPnIndex = 0;
+    int curDateSorting = 1;
+    int curDatePnSorting = -1;
+    bool inUpdate = false;
+    MainListRules::FilterTableT FilterTable;
+    std::shared_ptr<platform::Recordset> rsGrid;
+    int helpContext() const { return m_helpContext; }
+
+    ListGrid *gex = nullptr;
+    ListGrid *gextasks = nullptr;
+    platform::MonthView *mv = nullptr;
+    QComboBox *cmbFilter = nullptr;
+    QComboBox *cmbGroup = nullptr;
+    QLineEdit *txtFind = nullptr;
+    QLabel *txtNoRecs = nullptr;
+    QLabel *lblTitle = nullptr;
+    QLabel *lblCalTitle = nullptr;
+    QLabel *lblDeadlineNotes = nullptr;
+    QLabel *lblAccNotes = nullptr;
+    QLabel *lblOggi = nullptr;
+    QLabel *lblMese = nullptr;
+    QToolButton *imgSearch = nullptr;
+    QToolButton *imgOggi = nullptr;
+    QToolButton *imgMese = nullptr;
+    QToolBar *tbView = nullptr;
+    QToolBar *tbGroup = nullptr;
+    QVector<QToolBar *> tb;
+    QVector<QAction *> mnuFile, mnuRecord, mnuView, mnuTools, mnuLangs, mnuHelp, mnuPopup;
+    QAction *mnuFileGrp = nullptr, *mnuRecordGrp = nullptr, *mnuViewGrp = nullptr, *mnuToolsGrp = nullptr,
+            *mnuHelpGrp = nullptr;
+    QMenu *PopUp1 = nullptr;
+    QLabel *sbPanel1 = nullptr;
+    QLabel *sbPanel2 = nullptr;
+
+    // Twips the toolbar's buttons take side by side.
+    double ToolbarWidth(QToolBar *toolbar) const;
+
+    // --- commands of the menus, toolbars and lists ---
+    void SwitchView(int view);
+    void mnuLangs_Click(int index);
+    void cmbFilter_Click();
+    void cmbGroup_Click();
+    void tbGroup_ButtonClick(const QString &key);
+    void RefreshList();
+    void imgOggi_Click();
+    void imgMese_Click();
+    void imgSearch_Click();
+    void gextasks_Click();
+    void ShowHelp();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public:
+    ~frmMain() override;   // unloads: the view state is written
 
 private:
     frmMain();
-    ~frmMain() override;
+
+    void BuildControls();
+    void BuildMenus();
+    void BuildToolbars();
+    void Form_Load();
+    void Form_Unload();
+    void EnsureDefaultCounts();
+    void SetGridSortKeys(int direction);
+    void ResizeGridColumns();
+    void LayoutCommandToolbars();
+    void SetGroupColumn();
+    void ApplyColumnVisibility();
+    int currentFilterIndex() const { return curView == 1 ? curFilterPnIndex : curFilterIndex; }
+    int currentGroupIndex() const { return curView == 1 ? curGroupPnIndex : curGroupIndex; }
+
+    // Grid events.
+    void gex_UnboundColumnFetch(int rowIndex, int colIndex, qint64 bookmark, QVariant &value);
+    void gex_FetchIcon(int rowIndex, int colIndex, qint64 bookmark, int &icon);
+    void gex_FormatRow(GridRowFormat &row);
+    void gex_ColumnHeaderClick(GridColumn *column);
+    void gex_KeyDown(int &keyCode, Qt::KeyboardModifiers shift);
+    void gex_RowColChange(int lastRow, int lastCol);
+    void gex_MouseUp(Qt::MouseButton button, const QPoint &pos);
+    void gextasks_UnboundColumnFetch(int rowIndex, int colIndex, qint64 bookmark, QVariant &value);
+    void mv_GetDayBold(const QDate &startDate, int count, QVector<bool> &state);
+    void mv_SelChange(const QDate &startDate, const QDate &endDate);
+    void txtFind_Change();
+    void ShowNotesOfCurrentRow();
+
+    // Field positions of the list query in rsGrid (the grid's recordset).
+    struct Fields {
+        int TrRowId = -1, TrType = -1, TrDone = -1, TrDate = -1, TrDescription = -1, TrValue = -1, TrBalance = -1,
+            TrGrpRow = -1, TrGrpMDay = -1, TrNotes = -1, TrGrpId = -1, AcName = -1, AcNotes = -1,
+            TrAlertDays = -1, CnName = -1, TrAttached = -1;
+    } m_f;
+    void ResolveFields();
+    QVariant field(qint64 bookmark, int index) const;
+
+    int m_helpContext = 1;
+    QDate m_today;
+    QFrame *m_calendarPane = nullptr;
+    QAction *m_viewDeadlines = nullptr;
+    QAction *m_viewCashBook = nullptr;
+    QAction *m_expandAll = nullptr;
+    QAction *m_collapseAll = nullptr;
+    bool m_unloaded = false;
 };

@@ -485,6 +485,16 @@ void GridModel::rebuild(bool keepComputed)
             for (int level = levels - 1; level >= 0; --level)
                 close(level, n);
         }
+        if (levels > 0 && n == 0 && m_groupRowWhenEmpty) {
+            // One empty outermost group, so a list without records still shows its heading row.
+            Group g;
+            g.level = 0;
+            g.parent = -1;
+            g.first = 0;
+            g.end = 0;
+            g.subtreeEnd = 1;
+            m_groups.push_back(g);
+        }
         flattenAll();
     } catch (const platform::RuntimeError &e) {
         m_order.clear();
@@ -659,7 +669,7 @@ int GridModel::ordinalOf(RowRef ref) const
         return -1;
     if (isGroupRef(ref)) {
         const int g = groupOfRef(ref);
-        if (g >= int(m_groups.size()))
+        if (g >= int(m_groups.size()) || m_groups[size_t(g)].first >= m_groups[size_t(g)].end)
             return -1;
         return m_order[size_t(m_groups[size_t(g)].first)];
     }
@@ -802,7 +812,7 @@ QVariant GridModel::groupValue(int group) const
 {
     const Group &g = m_groups[size_t(group)];
     const GridColumn *c = m_groupColumns.value(g.level);
-    if (!c)
+    if (!c || g.first >= g.end)
         return QVariant();
     return recordValue(m_order[size_t(g.first)], c->index(), 0);
 }

@@ -178,4 +178,10 @@ private:
 
     QHash<QString, GridRowStyle> m_styles;
     QList<QIcon> m_images;
+    bool m_groupRowWhenEmpty = false;
+
+public:
+    // With groups and no records, one empty outermost group row is shown (a list's heading row).
+    bool groupRowWhenEmpty() const { return m_groupRowWhenEmpty; }
+    void setGroupRowWhenEmpty(bool on) { m_groupRowWhenEmpty = on; }
 };

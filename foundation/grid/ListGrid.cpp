@@ -722,3 +722,14 @@ void ListGrid::deliverError()
         platform::MsgBox(text, platform::vbExclamation, QString(), this);
     m_errorPending = false;
 }
+
+bool ListGrid::groupRowWhenEmpty() const
+{
+    return m_model->groupRowWhenEmpty();
+}
+
+void ListGrid::setGroupRowWhenEmpty(bool on)
+{
+    m_model->setGroupRowWhenEmpty(on);
+    scheduleBuild();
+}

@@ -88,6 +88,9 @@ public:
     void expandRow(int row);                           // a group row; others are ignored
     void collapseRow(int row);
     bool isRowExpanded(int row) const;
+    // With groups and no records, one empty outermost group row stays (the list's heading).
+    bool groupRowWhenEmpty() const;
+    void setGroupRowWhenEmpty(bool on);
     void clearSortKeys();
     void addSortKey(const QString &key, int direction = 1);   // 1 ascending, -1 descending
     // A click on a column header sorts by that column (a second click reverses it).

@@ -65,11 +65,12 @@ JetPattern JetPattern::fromFilter(QStringView pattern)
     auto isWild = [](QChar c) { return c == QLatin1Char('*') || c == QLatin1Char('%'); };
     qsizetype begin = 0, end = pattern.size();
     bool leading = false, trailing = false;
-    while (begin < end && isWild(pattern[begin])) {
+    // One wildcard at each end; any other * or % is a character to find.
+    if (begin < end && isWild(pattern[begin])) {
         ++begin;
         leading = true;
     }
-    while (end > begin && isWild(pattern[end - 1])) {
+    if (end > begin && isWild(pattern[end - 1])) {
         --end;
         trailing = true;
     }

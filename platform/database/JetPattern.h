@@ -15,8 +15,8 @@ class JetPattern
 public:
     // No value when the pattern is malformed (a "[" without its "]").
     static std::optional<JetPattern> fromJet(QStringView pattern);
-    // The recordset filter's LIKE: * or % at the start or end match any run; everything else stands for
-    // itself.
+    // The recordset filter's LIKE: one * or % at the start and one at the end match any run; everything
+    // else, further wildcards included, stands for itself.
     static JetPattern fromFilter(QStringView pattern);
 
     bool matches(QStringView text) const;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "SampleData.h"
+#include "TestEnv.h"
+
+#include "foundation/Globals.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cEnvironment.h"
+#include "foundation/cLang.h"
+#include "foundation/cSheet.h"
+#include "mainwindow/frmMain.h"
+
+#include <memory>
+
+// A loaded main window on a filled database in a sandbox: the program's objects made as start-up makes them.
+struct MainWindowFixture {
+    explicit MainWindowFixture(bool fill = true, const QLocale &locale = QLocale(QLocale::English, QLocale::UnitedStates),
+                               int appLanguageId = 3)
+        : box(std::make_unique<testenv::Sandbox>(QDate(2025, 3, 15), locale))
+    {
+        dbFile = box->makeDatabase(box->documents() + QStringLiteral("/Orvel3DB"));
+        if (fill)
+            rows = testenv::fillSample(dbFile, QDate(2025, 3, 15));
+        Lang = new cLang();
+        Lang->setAppLanguageId(appLanguageId);
+        Lang->LanguageUpdate();
+        Adb = new cAccessDb();
+        Sheet = new cSheet();
+        Env = new cEnvironment();
+    }
+    ~MainWindowFixture()
+    {
+        unload();
+        ReleaseGlobals();
+    }
+    frmMain *load()
+    {
+        w = frmMain::Load();
+        return w;
+    }
+    void unload()
+    {
+        delete w;
+        w = nullptr;
+    }
+    std::unique_ptr<testenv::Sandbox> box;
+    QString dbFile;
+    int rows = 0;
+    frmMain *w = nullptr;
+};

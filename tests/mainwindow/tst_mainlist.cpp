@@ -1,0 +1,359 @@
+// The main list: what each filter of both views lists, the cash-book membership setting, the due rule at its
+// boundary, groups and sort order, group totals, icons and styles, rows of other sheets, bad stored state.
+
+#include "MainWindowFixture.h"
+
+#include "foundation/SettingsKeys.h"
+#include "foundation/comRegistry.h"
+#include "foundation/grid/GridColumn.h"
+#include "foundation/grid/GridModel.h"
+#include "foundation/grid/ListGrid.h"
+#include "mainwindow/MainListRules.h"
+#include "platform/Clock.h"
+#include "platform/database/Connection.h"
+
+#include <QComboBox>
+#include <QTest>
+
+namespace {
+
+// Rows around 2025-03-15, named by their description.
+void insertFilterRows(const QString &file)
+{
+    platform::Connection cn;
+    cn.Open(testenv::connectionString(file));
+    auto add = [&](int sheet, const char *desc, int type, const char *date, bool done, bool pn, int alert,
+                   const char *amount = "10") {
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, "
+                                  "TrValue, TrBalance, TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached, IsPN ) "
+                                  "SELECT %1, %2, #%3#, '%4', '', 0, %5, %6, 'n', 0, %7, 0, %8, NULL, %9")
+                       .arg(sheet)
+                       .arg(type)
+                       .arg(QLatin1String(date), QLatin1String(desc), QLatin1String(amount),
+                            type == -1 ? QLatin1Char('-') + QLatin1String(amount) : QLatin1String(amount))
+                       .arg(alert)
+                       .arg(done ? QStringLiteral("True") : QStringLiteral("False"),
+                            pn ? QStringLiteral("True") : QStringLiteral("False")));
+    };
+    add(1, "A", 1, "03/10/2025", false, false, 0);
+    add(1, "B", -1, "03/17/2025", false, false, 2);
+    add(1, "C", -1, "03/18/2025", false, false, 2);
+    add(1, "D", -2, "03/15/2025", false, false, 0, "0");
+    add(1, "E", 1, "02/10/2025", true, false, 2);
+    add(1, "F", -2, "03/01/2025", true, false, 2, "0");
+    add(1, "G", 1, "03/05/2025", true, true, 0);
+    add(1, "H", -1, "12/20/2024", true, true, 0);
+    add(1, "I", 1, "03/16/2024", true, true, 0);
+    add(1, "J", 1, "03/14/2024", true, true, 0);
+    add(2, "K", 1, "03/15/2025", false, false, 5);
+    add(2, "L", 1, "03/15/2025", true, true, 5);
+}
+
+QStringList listed(frmMain *w)
+{
+    QStringList out;
+    const auto rs = w->rsGrid;
+    const int f = rs->fieldIndex(QStringLiteral("TrDescription"));
+    for (auto b : rs->visibleRows())
+        out << rs->valueAt(b, f).toString();
+    out.sort();
+    return out;
+}
+
+// Record rows in display order, and group captions as shown.
+QStringList shownRows(frmMain *w)
+{
+    QStringList out;
+    for (int r = 1; r <= w->gex->rowCount(); ++r) {
+        const GridRowData d = w->gex->rowData(r);
+        out << (d.isGroupHeader() ? QStringLiteral("#") + static_cast<const GridRowFormat &>(d).groupCaption()
+                                  : d.value(QStringLiteral("TrDescription")).toString());
+    }
+    return out;
+}
+
+} // namespace
+
+class tst_MainList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void filters_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<bool>("debitCreditToPN");
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("expected");
+        const QDate t(2025, 3, 15);
+        QTest::newRow("all deadlines") << t << true << 0 << 0 << "A B C D E F";
+        QTest::newRow("highlighted: overdue, today, boundary") << t << true << 0 << 1 << "A B D";
+        QTest::newRow("open") << t << true << 0 << 2 << "A B C D";
+        QTest::newRow("open credits/debits") << t << true << 0 << 3 << "A B C";
+        QTest::newRow("open appointments") << t << true << 0 << 4 << "D";
+        QTest::newRow("closed") << t << true << 0 << 5 << "E F";
+        QTest::newRow("cash: all, closed deadlines count") << t << true << 1 << 0 << "E G H I J";
+        QTest::newRow("cash: current month") << t << true << 1 << 1 << "G";
+        QTest::newRow("cash: previous month") << t << true << 1 << 2 << "E";
+        QTest::newRow("cash: current year") << t << true << 1 << 3 << "E G";
+        QTest::newRow("cash: previous year") << t << true << 1 << 4 << "H I J";
+        QTest::newRow("cash: 12 months") << t << true << 1 << 5 << "E G H I";
+        QTest::newRow("cash only: all") << t << false << 1 << 0 << "G H I J";
+        QTest::newRow("cash only: previous month") << t << false << 1 << 2 << "";
+        QTest::newRow("cash only: 12 months") << t << false << 1 << 5 << "G H I";
+        QTest::newRow("January: previous month is December") << QDate(2025, 1, 20) << true << 1 << 2 << "H";
+        QTest::newRow("January: current year") << QDate(2025, 1, 20) << true << 1 << 3 << "C D E G";
+        QTest::newRow("12 months past 2029") << QDate(2031, 1, 10) << true << 1 << 5 << "";
+        QTest::newRow("12 months from 2024-12-21") << QDate(2025, 12, 21) << true << 1 << 5 << "C D E G";
+    }
+    void filters()
+    {
+        QFETCH(QDate, today);
+        QFETCH(bool, debitCreditToPN);
+        QFETCH(int, view);
+        QFETCH(int, filter);
+        QFETCH(QString, expected);
+        MainWindowFixture f(false);
+        platform::setToday(today);
+        insertFilterRows(f.dbFile);
+        if (QTest::currentDataTag() == QLatin1String("January: current year")
+            || QTest::currentDataTag() == QLatin1String("12 months from 2024-12-21")) {
+            // C and D closed as movements of the year: only for these rows' own meaning.
+            platform::Connection cn;
+            cn.Open(testenv::connectionString(f.dbFile));
+            cn.Execute(QStringLiteral("UPDATE Transactions SET TrDone = True, TrDate = #01/02/2025# WHERE TrDescription='C'"));
+            cn.Execute(QStringLiteral("UPDATE Transactions SET TrDone = True, IsPN = True, TrDate = #01/03/2025# WHERE TrDescription='D'"));
+            cn.Execute(QStringLiteral("UPDATE Transactions SET TrDate = #01/05/2025# WHERE TrDescription='E'"));
+            cn.Execute(QStringLiteral("UPDATE Transactions SET TrDate = #01/06/2025# WHERE TrDescription='G'"));
+        }
+        Env->DebitCreditToPN = debitCreditToPN;
+        frmMain *w = f.load();
+        w->curView = view;
+        if (view == 1)
+            w->curFilterPnIndex = filter;
+        else
+            w->curFilterIndex = filter;
+        w->InitEnvironment();
+        w->gexUpdate();
+        const QStringList want = expected.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        QCOMPARE(listed(w), want);
+        QVERIFY(w->gex->recordSource().contains(QLatin1String("Where TrDbId=1 AND (")));
+    }
+
+    void emptySheetShowsOnlyTheTitleGroup()
+    {
+        MainWindowFixture f(false);
+        frmMain *w = f.load();
+        for (int view : {0, 1}) {
+            for (int filter = 0; filter < 6; ++filter) {
+                w->curView = view;
+                (view ? w->curFilterPnIndex : w->curFilterIndex) = filter;
+                w->gexUpdate();
+                QCOMPARE(w->gex->rowCount(), 1);
+                QVERIFY(w->gex->rowData(1).isGroupHeader());
+                QCOMPARE(w->gex->recordCount(), 0);
+            }
+        }
+        // The title names the view and the filter, with a zero total.
+        w->curView = 0;
+        w->curFilterIndex = 2;
+        w->SetInterfaceOnCurrentView();
+        w->gexUpdate();
+        QCOMPARE(w->gex->model()->rowCount(), 1);
+        QCOMPARE(w->gex->model()->data(w->gex->model()->index(0, 0), Qt::DisplayRole).toString(),
+                 QStringLiteral(" Bill Book \u2022 Open Deadlines [$0.00]"));
+    }
+
+    void groupsAscendWhateverTheDateDirection_data()
+    {
+        QTest::addColumn<int>("direction");
+        QTest::newRow("dates ascending") << 1;
+        QTest::newRow("dates descending") << -1;
+    }
+    void groupsAscendWhateverTheDateDirection()
+    {
+        QFETCH(int, direction);
+        MainWindowFixture f(false);
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(f.dbFile));
+        // Two rows on one date (entered T1 then T2), one later this month, one next month, one overdue.
+        for (const char *r : {"'T1', #03/20/2025#", "'T2', #03/20/2025#", "'Next', #04/02/2025#",
+                              "'Old', #03/01/2025#", "'Last of month', #03/31/2025#"})
+            cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrValue, TrBalance, "
+                                      "TrAlertDays ) SELECT 1, 1, %1, 5, 5, 0").arg(QLatin1String(r)));
+        cn.Close();
+        frmMain *w = f.load();
+        w->curGroupIndex = 1;
+        w->curDateSorting = direction;
+        w->gexUpdate();
+        const QStringList rows = shownRows(w);
+        QStringList expected;
+        if (direction == 1)
+            expected = {QStringLiteral("Old"), QStringLiteral("T1"), QStringLiteral("T2"), QStringLiteral("Last of month"),
+                        QStringLiteral("Next")};
+        else
+            expected = {QStringLiteral("Old"), QStringLiteral("Last of month"), QStringLiteral("T2"), QStringLiteral("T1"),
+                        QStringLiteral("Next")};
+        QStringList records;
+        for (const QString &r : rows)
+            if (!r.startsWith(QLatin1Char('#')))
+                records << r;
+        QCOMPARE(records, expected);
+        // Title, "Until Today", "Until end of month", "Next month onwards" in that order.
+        QStringList groups;
+        for (int r = 1; r <= w->gex->rowCount(); ++r)
+            if (w->gex->rowData(r).isGroupHeader())
+                groups << w->gex->model()->data(w->gex->model()->index(r - 1, 0), Qt::DisplayRole).toString();
+        QCOMPARE(groups.size(), 4);
+        QVERIFY(groups[1].startsWith(QStringLiteral(" Until Today [$5.00]")));
+        QVERIFY(groups[2].startsWith(QStringLiteral(" Until end of month [$15.00]")));
+        QVERIFY(groups[3].startsWith(QStringLiteral(" Next month onwards [$5.00]")));
+        QVERIFY(groups[0].startsWith(QStringLiteral(" Bill Book \u2022 All Deadlines [$25.00]")));
+    }
+
+    void titleTotalCountsOpenRowsOnly_data()
+    {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("all: closed rows count 0") << 0 << "[$20.00]";
+        QTest::newRow("closed filter: closed balances") << 5 << "[($10.00)]";
+    }
+    void titleTotalCountsOpenRowsOnly()
+    {
+        QFETCH(int, filter);
+        QFETCH(QString, total);
+        MainWindowFixture f(false);
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(f.dbFile));
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrValue, TrBalance, TrDone ) "
+                                  "SELECT 1, 1, 'open credit', #03/20/2025#, 30, 30, False"));
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrValue, TrBalance, TrDone ) "
+                                  "SELECT 1, -1, 'open debit', #03/21/2025#, 10, -10, False"));
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrValue, TrBalance, TrDone ) "
+                                  "SELECT 1, -1, 'closed debit', #03/01/2025#, 10, -10, True"));
+        cn.Close();
+        frmMain *w = f.load();
+        w->curFilterIndex = filter;
+        w->SetInterfaceOnCurrentView();
+        w->gexUpdate();
+        const QString title = w->gex->model()->data(w->gex->model()->index(0, 0), Qt::DisplayRole).toString();
+        QVERIFY2(title.endsWith(total), qPrintable(title));
+    }
+
+    void findById()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->gexUpdate();
+        w->gex->setRow(3);
+        w->gexFind(0);
+        QCOMPARE(w->gex->row(), 3);   // no row has id 0: the current row stays
+        w->gexFind(4);
+        QCOMPARE(w->gex->rowData(w->gex->row()).value(QStringLiteral("TrRowId")).toInt(), 4);
+    }
+
+    void storedStateOutOfRangeFallsBack()
+    {
+        MainWindowFixture f;
+        const QString key = QLatin1String(SettingsKey);
+        RegWrite(4, QStringLiteral("viewKey"), key, 7);
+        RegWrite(4, QStringLiteral("curFilterIndexKey"), key, 99);
+        RegWrite(4, QStringLiteral("curFilterPnIndexKey"), key, -3);
+        RegWrite(4, QStringLiteral("curGroupIndexKey"), key, 5);
+        RegWrite(4, QStringLiteral("curDateSortingKey"), key, 0);
+        frmMain *w = f.load();
+        QCOMPARE(w->curView, 0);
+        QCOMPARE(w->curFilterIndex, 0);
+        QCOMPARE(w->curFilterPnIndex, 0);
+        QCOMPARE(w->curGroupIndex, 0);
+        QCOMPARE(w->curDateSorting, 1);
+        QVERIFY(w->gex->recordCount() > 0);
+    }
+
+    void rowLook()
+    {
+        // Icons and styles of one closed credit under "All Deadlines" and under the closed filter.
+        QCOMPARE(MainListRules::typeIcon(1, true, 0), 11);
+        QCOMPARE(MainListRules::typeIcon(1, true, 5), 5);
+        QCOMPARE(MainListRules::recordStyle(0, 0, true, QDate(2025, 3, 1), 2, QDate(2025, 3, 15)), MainListRules::Barrato);
+        QCOMPARE(MainListRules::recordStyle(0, 5, true, QDate(2025, 3, 1), 2, QDate(2025, 3, 15)), MainListRules::NormalStyle);
+        // Overdue with no alert days is due; a day past the alert window is not.
+        QCOMPARE(MainListRules::recordStyle(0, 0, false, QDate(2025, 3, 1), 0, QDate(2025, 3, 15)), MainListRules::Expired);
+        QCOMPARE(MainListRules::recordStyle(0, 0, false, QDate(2025, 3, 18), 2, QDate(2025, 3, 15)), MainListRules::NormalStyle);
+        QCOMPARE(MainListRules::recordStyle(1, 0, false, QDate(2025, 3, 1), 0, QDate(2025, 3, 15)), MainListRules::NormalStyle);
+        QCOMPARE(MainListRules::descriptionIcon(0, false, 0), 0);
+        QCOMPARE(MainListRules::descriptionIcon(3, true, 0), 13);
+        QCOMPARE(MainListRules::attachmentIcon(QString()), 0);
+        QCOMPARE(MainListRules::attachmentIcon(QStringLiteral("x")), 14);
+    }
+
+    void dateGroups_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<int>("grouping");
+        QTest::addColumn<int>("group");
+        const QDate t(2025, 3, 15);
+        QTest::newRow("today") << t << 1 << 0;
+        QTest::newRow("last day of month") << QDate(2025, 3, 31) << 1 << 1;
+        QTest::newRow("first of next month") << QDate(2025, 4, 1) << 1 << 2;
+        QTest::newRow("March 2024") << QDate(2024, 3, 2) << 2 << 202403;
+        QTest::newRow("March 2025") << QDate(2025, 3, 2) << 2 << 202503;
+        QTest::newRow("no date grouping") << QDate(2025, 3, 2) << 3 << 0;
+    }
+    void dateGroups()
+    {
+        QFETCH(QDate, date);
+        QFETCH(int, grouping);
+        QFETCH(int, group);
+        QCOMPARE(MainListRules::dateGroup(date, grouping, QDate(2025, 3, 15)), group);
+    }
+
+    void seriesCounter()
+    {
+        QCOMPARE(MainListRules::describedRow(QStringLiteral("Affitto"), 4, 3, 12, true, QStringLiteral("/")),
+                 QStringLiteral("Affitto 3/12"));
+        QCOMPARE(MainListRules::describedRow(QStringLiteral("Rent"), 4, 3, 12, false, QStringLiteral("of")),
+                 QStringLiteral("Rent"));
+        QCOMPARE(MainListRules::describedRow(QStringLiteral("Single"), 0, 0, 0, true, QStringLiteral("of")),
+                 QStringLiteral("Single"));
+    }
+
+    void sharedWidths()
+    {
+        // Deadlines: R = 12000 - 0 - 2*255 - 10*25 - 1460 - 1660 - 990 + 100 = 7230 -> 4338 / 2892.
+        auto w = MainListRules::sharedColumnWidths(0, 12000, false, 255, 25, 1460, 1660, 1360);
+        QCOMPARE(w.description, 4338.0);
+        QCOMPARE(w.account, 2892.0);
+        // Cash book: R = 12000 - 800 - 510 - 200 - 1460 - 2720 - 660 + 100 = 5750 -> 2300 / 1725 / 1725.
+        w = MainListRules::sharedColumnWidths(1, 12000, true, 255, 25, 1460, 1660, 1360);
+        QCOMPARE(w.description, 2300.0);
+        QCOMPARE(w.account, 1725.0);
+        QCOMPARE(w.count, 1725.0);
+        // Halves go to the even neighbour: R = 7235 -> 4341 and 2894.
+        w = MainListRules::sharedColumnWidths(0, 12005, false, 255, 25, 1460, 1660, 1360);
+        QCOMPARE(w.account, 2894.0);
+    }
+
+    void calendarColumns_data()
+    {
+        QTest::addColumn<double>("width");
+        QTest::addColumn<bool>("variable");
+        QTest::addColumn<int>("columns");
+        QTest::newRow("20000") << 20000.0 << true << 1;
+        QTest::newRow("20001") << 20001.0 << true << 2;
+        QTest::newRow("24001") << 24001.0 << true << 3;
+        QTest::newRow("28001") << 28001.0 << true << 4;
+        QTest::newRow("off") << 30000.0 << false << 1;
+    }
+    void calendarColumns()
+    {
+        QFETCH(double, width);
+        QFETCH(bool, variable);
+        QFETCH(int, columns);
+        QCOMPARE(MainListRules::calendarColumns(width, variable), columns);
+    }
+};
+
+QTEST_MAIN(tst_MainList)
+#include "tst_mainlist.moc"

@@ -1,0 +1,341 @@
+// The main window driven through its controls: views and filters, the calendar's days and the side list,
+// bold days after a data change, the search box, the saved view state, the language switch, help.
+
+#include "MainWindowFixture.h"
+
+#include "foundation/SettingsKeys.h"
+#include "foundation/comRegistry.h"
+#include "foundation/grid/GridModel.h"
+#include "foundation/grid/GridView.h"
+#include "foundation/grid/ListGrid.h"
+#include "foundation/grid/GridColumn.h"
+#include <QHeaderView>
+#include "platform/Clock.h"
+#include "platform/controls/MonthView.h"
+#include "platform/database/Connection.h"
+#include "platform/shell/Shell.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QStringList sideList(frmMain *w)
+{
+    QStringList out;
+    for (int r = 1; r <= w->gextasks->rowCount(); ++r)
+        out << w->gextasks->rowData(r).text(1);
+    return out;
+}
+
+void clickDay(frmMain *w, const QDate &d, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QTest::mouseClick(w->mv, Qt::LeftButton, mods, w->mv->cellRect(d).center());
+}
+
+// Clicks the main grid's column header that shows the caption.
+void clickHeader(frmMain *w, const QString &caption)
+{
+    QHeaderView *header = w->gex->view()->header();
+    for (int section = 0; section < header->count(); ++section) {
+        if (w->gex->model()->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString() == caption) {
+            const int x = header->sectionViewportPosition(section) + header->sectionSize(section) / 2;
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, header->height() / 2));
+            return;
+        }
+    }
+    QFAIL("no such header");
+}
+
+QString g_helpFile;
+int g_helpContext = 0;
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunDefaults()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        QCOMPARE(w->curView, 0);
+        QCOMPARE(w->curFilterIndex, 0);
+        QCOMPARE(w->curFilterPnIndex, 0);
+        QCOMPARE(w->curGroupIndex, 0);
+        QCOMPARE(w->curGroupPnIndex, 0);
+        QCOMPARE(w->curDateSorting, 1);
+        QCOMPARE(w->curDatePnSorting, -1);
+        QCOMPARE(w->cmbFilter->count(), 6);
+        QCOMPARE(w->cmbFilter->itemText(0), QStringLiteral(" All Deadlines"));
+        QCOMPARE(w->cmbGroup->itemText(4), QStringLiteral(" Group by Income/Expense Count"));
+        QCOMPARE(w->lblCalTitle->text(), QStringLiteral("Open Deadlines Calendar"));
+        QCOMPARE(w->helpContext(), 2);
+    }
+
+    void defaultCounts_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("English") << 3 << QStringList{QStringLiteral("Bank"), QStringLiteral("Cash")};
+        QTest::newRow("Italian") << 6 << QStringList{QStringLiteral("Banca"), QStringLiteral("Cassa Contanti")};
+    }
+    void defaultCounts()
+    {
+        QFETCH(int, language);
+        QFETCH(QStringList, names);
+        MainWindowFixture f(false, QLocale(QLocale::English, QLocale::UnitedStates), language);
+        f.load();
+        platform::Recordset rs;
+        rs.Open(QStringLiteral("SELECT CnName FROM Counts ORDER BY CnId"), testenv::connectionString(f.dbFile));
+        QStringList got;
+        for (; !rs.EOF(); rs.MoveNext())
+            got << rs.value(0).toString();
+        QCOMPARE(got, names);
+        // A second load leaves a filled table alone.
+        f.unload();
+        f.load();
+        rs.Requery();
+        QCOMPARE(rs.RecordCount(), 2);
+    }
+
+    void viewSwitchAndFiltersKeepTheirOwnState()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->cmbFilter->setCurrentIndex(2);
+        w->cmbFilter_Click();
+        QCOMPARE(w->curFilterIndex, 2);
+        w->mnuView[1]->trigger();
+        QCOMPARE(w->curView, 1);
+        QCOMPARE(w->cmbFilter->itemText(0), QStringLiteral(" All Rows"));
+        QCOMPARE(w->cmbFilter->currentIndex(), 0);
+        QCOMPARE(w->lblCalTitle->text(), QStringLiteral("Incomes / Expenses Calendar"));
+        QCOMPARE(w->helpContext(), 9);
+        w->cmbFilter->setCurrentIndex(3);
+        w->cmbFilter_Click();
+        QCOMPARE(w->curFilterPnIndex, 3);
+        QCOMPARE(w->curFilterIndex, 2);
+        w->mnuView[0]->trigger();
+        QCOMPARE(w->cmbFilter->currentIndex(), 2);
+        QVERIFY(w->gex->recordSource().endsWith(QStringLiteral("(IsPN=False AND TrDone=False)")));
+        // A filter picked while the list is being filled does nothing.
+        w->inUpdate = true;
+        w->cmbFilter->setCurrentIndex(5);
+        w->cmbFilter_Click();
+        QCOMPARE(w->curFilterIndex, 2);
+        w->inUpdate = false;
+    }
+
+    void stateWrittenAtUnloadAndReadBack()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->mnuView[1]->trigger();
+        w->cmbFilter->setCurrentIndex(3);
+        w->cmbFilter_Click();
+        w->cmbGroup->setCurrentIndex(2);
+        w->cmbGroup_Click();
+        clickHeader(w, QStringLiteral("Date"));   // cash book: newest first becomes oldest first
+        f.unload();
+        const QString key = QLatin1String(SettingsKey);
+        QCOMPARE(RegRead(4, QStringLiteral("viewKey"), key).toInt(), 1);
+        QCOMPARE(RegRead(4, QStringLiteral("curFilterPnIndexKey"), key).toInt(), 3);
+        QCOMPARE(RegRead(4, QStringLiteral("curGroupPnIndexKey"), key).toInt(), 2);
+        QCOMPARE(RegRead(4, QStringLiteral("curFilterIndexKey"), key).toInt(), 0);
+        QCOMPARE(RegRead(4, QStringLiteral("curDatePnSortingKey"), key).toInt(), 1);
+        w = f.load();
+        QCOMPARE(w->curView, 1);
+        QCOMPARE(w->cmbFilter->currentIndex(), 3);
+        QCOMPARE(w->cmbGroup->currentIndex(), 2);
+        QCOMPARE(w->curDatePnSorting, 1);
+    }
+
+    void calendarSelectionFillsTheSideList()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        // One day: the meeting of today.
+        clickDay(w, QDate(2025, 3, 15));
+        QCOMPARE(sideList(w), QStringList{QStringLiteral("Meeting with accountant")});
+        // A range, newest first; the series row with its counter.
+        clickDay(w, QDate(2025, 3, 1));
+        clickDay(w, QDate(2025, 3, 16), Qt::ShiftModifier);
+        QCOMPARE(sideList(w), (QStringList{QStringLiteral("Electricity bill"), QStringLiteral("Meeting with accountant"),
+                                           QStringLiteral("Invoice 118"), QStringLiteral("Rent 3/6")}));
+        // The current month link; the today link reloads even when nothing changed.
+        w->imgMese_Click();
+        QCOMPARE(w->mv->selStart(), QDate(2025, 3, 1));
+        QCOMPARE(w->mv->selEnd(), QDate(2025, 3, 31));
+        QCOMPARE(sideList(w).size(), 4);
+        w->imgOggi_Click();
+        QCOMPARE(sideList(w).size(), 1);
+        // Clicking a side row moves the main grid to it.
+        w->gextasks->setRow(1);
+        w->gextasks_Click();
+        QCOMPARE(w->gex->rowData(w->gex->row()).value(QStringLiteral("TrDescription")).toString(),
+                 QStringLiteral("Meeting with accountant"));
+        // The cash-book view lists its own rows for the days.
+        w->SwitchView(1);
+        clickDay(w, QDate(2025, 3, 12));
+        QCOMPARE(sideList(w), QStringList{QStringLiteral("Sale at the counter")});
+    }
+
+    void boldDaysFollowTheData()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QVERIFY(w->mv->dayBold(QDate(2025, 3, 15)));    // an open appointment
+        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 13)));   // only a closed one
+        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 14)));
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(f.dbFile));
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrDone ) "
+                                  "SELECT 1, -2, 'New', #03/14/2025#, False"));
+        cn.Execute(QStringLiteral("UPDATE Transactions SET TrDone = True WHERE TrDescription='Meeting with accountant'"));
+        cn.Close();
+        w->mvUpdate();
+        QVERIFY(w->mv->dayBold(QDate(2025, 3, 14)));
+        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 15)));
+        // Cash book with closed credits and debits counted: the closed meeting is an appointment, not bold.
+        w->SwitchView(1);
+        QVERIFY(w->mv->dayBold(QDate(2025, 3, 12)));    // a movement
+        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 15)));
+        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 16)));   // an open debit
+        cn.Open(testenv::connectionString(f.dbFile));
+        cn.Execute(QStringLiteral("UPDATE Transactions SET TrDone = True WHERE TrDescription='Electricity bill'"));
+        cn.Close();
+        w->mvUpdate();
+        QVERIFY(w->mv->dayBold(QDate(2025, 3, 16)));    // closed, it counts as a movement
+        Env->DebitCreditToPN = false;
+        w->mvUpdate();
+        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 16)));
+        QVERIFY(w->mv->dayBold(QDate(2025, 3, 12)));
+    }
+
+    void search_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("activeIcon");
+        QTest::newRow("a word in descriptions") << "invoice" << 3 << true;
+        QTest::newRow("an account name") << "studio" << 7 << true;
+        QTest::newRow("an apostrophe") << "o'brien" << 1 << true;
+        QTest::newRow("one character does not filter") << " x " << 14 << true;
+        QTest::newRow("wildcards match themselves") << "*" << 14 << true;
+        QTest::newRow("two wildcards") << "**" << 0 << true;
+        QTest::newRow("nothing matches") << "zzzz" << 0 << true;
+        QTest::newRow("empty") << "" << 14 << false;
+    }
+    void search()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, records);
+        QFETCH(bool, activeIcon);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        QCOMPARE(w->gex->recordCount(), 14);
+        QTest::keyClicks(w->txtFind, text);
+        QCOMPARE(w->gex->recordCount(), records);
+        QCOMPARE(w->txtNoRecs->isVisibleTo(w), records == 0);
+        if (records == 0) {
+            QCOMPARE(w->txtNoRecs->text(), QStringLiteral("No Records for the selected filter"));
+            QVERIFY(!w->mnuRecord[1]->isEnabled());
+            QVERIFY(!w->mnuRecord[2]->isEnabled());
+        }
+        QCOMPARE(w->imgSearch->icon().cacheKey() != 0, true);
+        Q_UNUSED(activeIcon);
+        // A refresh empties the box and shows every row again.
+        w->RefreshList();
+        QVERIFY(w->txtFind->text().isEmpty());
+        QCOMPARE(w->gex->recordCount(), 14);
+    }
+
+    void emptyTexts()
+    {
+        MainWindowFixture f(false);
+        frmMain *w = f.load();
+        QVERIFY(w->txtNoRecs->isVisibleTo(w));
+        QCOMPARE(w->txtNoRecs->text(), QStringLiteral("Click on \"New\" button to insert a new Record"));
+        // Rows only in the cash book: the deadlines view says the filter holds none.
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(f.dbFile));
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrDone, IsPN ) "
+                                  "SELECT 1, 1, 'Sale', #03/14/2025#, True, True"));
+        cn.Close();
+        w->gexUpdate();
+        QCOMPARE(w->txtNoRecs->text(), QStringLiteral("No Records for the selected filter"));
+        QVERIFY(!w->mnuRecord[1]->isEnabled());
+    }
+
+    void languageSwitch()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->cmbFilter->setCurrentIndex(2);
+        w->cmbFilter_Click();
+        QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&File"));
+        w->mnuLangs_Click(6);
+        QCOMPARE(Lang->AppLanguageId(), 6);
+        QCOMPARE(w->cmbFilter->itemText(2), QStringLiteral(" Scadenze aperte"));
+        QCOMPARE(w->cmbFilter->currentIndex(), 2);
+        QCOMPARE(w->lblOggi->text(), QStringLiteral("Oggi"));
+        QCOMPARE(w->gex->column(QStringLiteral("TrDate"))->caption(), QStringLiteral("Data"));
+        QVERIFY(w->mnuLangs[6]->isChecked());
+        QVERIFY(!w->mnuLangs[3]->isChecked());
+        // The language names stay as they are; "Automatic" is translated.
+        QCOMPARE(w->mnuLangs[4]->text(), QStringLiteral("Español"));
+        QCOMPARE(w->mnuLangs[0]->text(), LRS(505));
+        // Choosing the current language again does nothing.
+        const QString source = w->gex->recordSource();
+        w->mnuLangs_Click(6);
+        QCOMPARE(w->gex->recordSource(), source);
+    }
+
+    void helpOpensAtTheViewsTopic()
+    {
+        MainWindowFixture f;
+        platform::setHelpHandler([](const QString &file, int context) {
+            g_helpFile = file;
+            g_helpContext = context;
+        });
+        frmMain *w = f.load();
+        w->show();
+        QTest::keyClick(w, Qt::Key_F1);
+        QCOMPARE(g_helpContext, 2);
+        QVERIFY(g_helpFile.endsWith(QStringLiteral("en_help.html")));
+        w->SwitchView(1);
+        w->ShowHelp();
+        QCOMPARE(g_helpContext, 9);
+    }
+
+    void minimumSizeAndCalendarColumns()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->resize(400, 300);
+        QCoreApplication::processEvents();
+        QVERIFY(w->width() >= w->minimumWidth());
+        QVERIFY(w->minimumWidth() > 900);
+        Env->CalendarVariableColumns = false;
+        w->Form_Resize();
+        QCOMPARE(w->mv->monthColumns(), 1);
+    }
+};
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
