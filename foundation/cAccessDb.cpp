@@ -61,7 +61,8 @@ QString cAccessDb::EnsureDefaultDbFolder()
     const QString folder = defaultFolder();
     m_dbPath = folder;
     if (!QFileInfo(folder).isDir()) {
-        if (!QDir().mkdir(folder))
+        // A new account may have no documents folder yet: it is made too.
+        if (!QDir().mkpath(folder))
             throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("Orvel3.cAccessDb"),
                                          LRSV(1942, QDir::toNativeSeparators(folder)));
         platform::doEvents();

@@ -210,6 +210,7 @@ void frmMain::BuildControls()
     gex = new ListGrid(central);
     gex->setObjectName(QStringLiteral("gex"));
     gex->setGroupRowWhenEmpty(true);
+    gex->installEventFilter(this);
     left->addWidget(gex, 1);
     txtNoRecs = new QLabel(gex);
     txtNoRecs->setObjectName(QStringLiteral("txtNoRecs"));
@@ -881,8 +882,7 @@ void frmMain::interfaceUpdate()
                 platform::Recordset::adCmdText);
         txtNoRecs->setText(LRS(rs.EOF() ? 990 : 991));
         rs.Close();
-        txtNoRecs->setGeometry(gex->rect().adjusted(0, gex->height() / 3, 0, -gex->height() / 3));
-        txtNoRecs->raise();
+        PlaceNoRecsText();
     }
     for (QAction *a : {tb[1]->actions().value(0), tb[2]->actions().value(0), mnuRecord[1], mnuRecord[2], m_expandAll})
         if (a)
@@ -919,7 +919,11 @@ void frmMain::imgSearch_Click()
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == txtFind && event->type() == QEvent::KeyRelease) {
+    if (watched == gex && event->type() == QEvent::Resize) {
+        // The grid's size follows the window's layout: its shared columns follow the grid.
+        ResizeGridColumns();
+        PlaceNoRecsText();
+    } else if (watched == txtFind && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down || key == Qt::Key_Tab)
             gex->setFocus();
@@ -1150,8 +1154,14 @@ void frmMain::Form_Resize()
         mv->setMonthColumns(columns);
     m_calendarPane->setFixedWidth(mv->sizeHint().width() + TwipsToPixels(30));
     ResizeGridColumns();
-    if (txtNoRecs->isVisible())
-        txtNoRecs->setGeometry(gex->rect().adjusted(0, gex->height() / 3, 0, -gex->height() / 3));
+    PlaceNoRecsText();
+}
+
+void frmMain::PlaceNoRecsText()
+{
+    // Over the middle of the grid.
+    txtNoRecs->setGeometry(gex->rect().adjusted(20, gex->height() / 3, -20, -gex->height() / 3));
+    txtNoRecs->raise();
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

@@ -119,6 +119,7 @@ private:
     void EnsureDefaultCounts();
     void SetGridSortKeys(int direction);
     void ResizeGridColumns();
+    void PlaceNoRecsText();
     void LayoutCommandToolbars();
     void SetGroupColumn();
     void ApplyColumnVisibility();

@@ -88,6 +88,14 @@ private slots:
                 == QStringLiteral("none"));
     }
 
+    void documentsFolderMissing()
+    {
+        testenv::Sandbox &box = *m_box;
+        QDir(box.documents()).removeRecursively();
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QVERIFY(QFile::exists(box.documents() + QStringLiteral("/Orvel3DB/orvel3.mdb")));
+    }
+
     void storedFolderWithoutDatabaseGetsTheTemplate_data()
     {
         QTest::addColumn<bool>("folderExists");
