@@ -119,7 +119,9 @@ int cLang::offsetForLanguageId(int appLanguageId, const QString &windowsLanguage
 bool cLang::LanguageUpdate()
 {
     m_offset = offsetForLanguageId(m_appLanguageId, platform::localeString(1024, platform::LOCALE_ILANGUAGE));
-    m_helpFile = platform::programFolder() + (m_offset == 0 ? QStringLiteral("/it_help.html") : QStringLiteral("/en_help.html"));
+    // One help page per language, beside the program.
+    static const char *const pages[] = {"/it_help.html", "/en_help.html", "/fr_help.html", "/es_help.html", "/de_help.html"};
+    m_helpFile = platform::programFolder() + QLatin1String(pages[m_offset / 3000]);
     return true;
 }
 

@@ -43,18 +43,18 @@ private slots:
         QTest::addColumn<int>("offset");
         QTest::addColumn<QString>("helpFile");
         const QLocale us(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("German") << 2 << us << 12000 << "en_help.html";
-        QTest::newRow("Spanish") << 4 << us << 9000 << "en_help.html";
-        QTest::newRow("French") << 5 << us << 6000 << "en_help.html";
+        QTest::newRow("German") << 2 << us << 12000 << "de_help.html";
+        QTest::newRow("Spanish") << 4 << us << 9000 << "es_help.html";
+        QTest::newRow("French") << 5 << us << 6000 << "fr_help.html";
         QTest::newRow("Italian") << 6 << us << 0 << "it_help.html";
         QTest::newRow("English") << 3 << us << 3000 << "en_help.html";
         QTest::newRow("1 is not a language") << 1 << QLocale(QLocale::Italian, QLocale::Italy) << 3000 << "en_help.html";
         QTest::newRow("unknown id") << 77 << us << 3000 << "en_help.html";
         QTest::newRow("auto: Italian") << 0 << QLocale(QLocale::Italian, QLocale::Italy) << 0 << "it_help.html";
         QTest::newRow("auto: Swiss Italian") << 0 << QLocale(QLocale::Italian, QLocale::Switzerland) << 0 << "it_help.html";
-        QTest::newRow("auto: Swiss French") << 0 << QLocale(QLocale::French, QLocale::Switzerland) << 6000 << "en_help.html";
-        QTest::newRow("auto: Mexican Spanish") << 0 << QLocale(QLocale::Spanish, QLocale::Mexico) << 9000 << "en_help.html";
-        QTest::newRow("auto: Austrian German") << 0 << QLocale(QLocale::German, QLocale::Austria) << 12000 << "en_help.html";
+        QTest::newRow("auto: Swiss French") << 0 << QLocale(QLocale::French, QLocale::Switzerland) << 6000 << "fr_help.html";
+        QTest::newRow("auto: Mexican Spanish") << 0 << QLocale(QLocale::Spanish, QLocale::Mexico) << 9000 << "es_help.html";
+        QTest::newRow("auto: Austrian German") << 0 << QLocale(QLocale::German, QLocale::Austria) << 12000 << "de_help.html";
         QTest::newRow("auto: Portuguese") << 0 << QLocale(QLocale::Portuguese, QLocale::Portugal) << 3000 << "en_help.html";
     }
     void languageChoice()
