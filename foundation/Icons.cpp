@@ -67,21 +67,23 @@ QIcon clock(bool closed)
     });
 }
 
+// A circular arrow: an arc from startDegrees over spanDegrees with a triangular head.
+void circularArrow(QPainter &p, const QColor &c, double width, int startDegrees, int spanDegrees,
+                   const QPolygonF &head)
+{
+    p.setPen(QPen(c, width, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(2.5, 2.5, 11, 11), startDegrees * 16, spanDegrees * 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPolygon(head);
+}
+
 QIcon series(bool closed)
 {
     return drawn([=](QPainter &p) {
-        const QColor c = closed ? Grey : Blue;
-        p.setPen(QPen(c, 1.7, Qt::SolidLine, Qt::RoundCap));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(2.5, 2.5, 11, 11), 30 * 16, 280 * 16);
-        QPainterPath head;
-        head.moveTo(14.8, 2.8);
-        head.lineTo(14.3, 7.6);
-        head.lineTo(9.8, 5.9);
-        head.closeSubpath();
-        p.setPen(Qt::NoPen);
-        p.setBrush(c);
-        p.drawPath(head);
+        circularArrow(p, closed ? Grey : Blue, 1.7, 30, 280,
+                      QPolygonF({QPointF(14.8, 2.8), QPointF(14.3, 7.6), QPointF(9.8, 5.9)}));
     });
 }
 
@@ -199,16 +201,7 @@ QList<QIcon> commandImageList()
         p.drawLine(QPointF(14, 9.5), QPointF(8.5, 15));
     });
     const QIcon refresh = drawn([](QPainter &p) {
-        p.setPen(QPen(Green, 1.8, Qt::SolidLine, Qt::RoundCap));
-        p.drawArc(QRectF(2.5, 2.5, 11, 11), 60 * 16, 270 * 16);
-        QPainterPath head;
-        head.moveTo(11.5, 0.8);
-        head.lineTo(12.6, 5.8);
-        head.lineTo(7.6, 4.6);
-        head.closeSubpath();
-        p.setPen(Qt::NoPen);
-        p.setBrush(Green);
-        p.drawPath(head);
+        circularArrow(p, Green, 1.8, 60, 270, QPolygonF({QPointF(11.5, 0.8), QPointF(12.6, 5.8), QPointF(7.6, 4.6)}));
     });
     const QIcon tables = drawn([](QPainter &p) {
         p.setPen(QPen(Blue, 1));

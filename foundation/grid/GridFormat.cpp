@@ -18,14 +18,9 @@ std::optional<Currency> asCurrency(const QVariant &value)
 {
     if (value.metaType() == QMetaType::fromType<Currency>())
         return value.value<Currency>();
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
+    if (isWholeNumber(value))
         return Currency::fromUnits(value.toLongLong());
+    switch (value.metaType().id()) {
     case QMetaType::Double:
     case QMetaType::Float:
         return Currency::fromDouble(value.toDouble());
@@ -121,4 +116,21 @@ QString formatNamed(const QVariant &value, const QString &format, const QLocale 
         return text.replace(QLatin1Char('.'), locale.decimalPoint());
     }
     return value.toString();
+}
+
+bool isWholeNumber(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return true;
+    default:
+        return false;
+    }
 }

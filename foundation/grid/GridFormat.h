@@ -17,3 +17,6 @@ QString formatNamed(const QVariant &value, const QString &format, const QLocale 
 
 // The user locale's short date pattern as formatNamed uses it (two-digit years widened to four).
 QString shortDatePattern(const QLocale &locale);
+
+// True for the whole-number kinds a value can hold (int, long long, short and their unsigned forms).
+bool isWholeNumber(const QVariant &value);

@@ -853,16 +853,12 @@ QVariant GridModel::groupSum(int group, int column) const
             anyMoney = true;
             continue;
         }
-        switch (v.metaType().id()) {
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Long:
+        if (isWholeNumber(v)) {
             whole += v.toLongLong();
             anyWhole = true;
-            break;
+            continue;
+        }
+        switch (v.metaType().id()) {
         case QMetaType::Double:
         case QMetaType::Float:
             real += v.toDouble();
