@@ -626,6 +626,8 @@ void frmMain::InitEnvironment()
 
     MainListRules::BuildFilterConditions(FilterTable, Env->DebitCreditToPN, m_today);
     inUpdate = false;
+    // Another data sheet, database folder or setting: the bold days are those of the new data.
+    mv->refreshDayBold();
 }
 
 void frmMain::ResolveFields()

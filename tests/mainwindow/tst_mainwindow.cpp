@@ -304,6 +304,44 @@ private slots:
         QCOMPARE(w->gex->recordSource(), source);
     }
 
+    void boldDaysFollowAnotherSheet()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        QVERIFY(w->mv->dayBold(QDate(2025, 3, 15)));
+        // The data-sheets manager makes sheet 2 current and rebuilds the window.
+        Sheet->setId(2);
+        w->InitEnvironment();
+        w->Localize();
+        w->SetInterfaceOnCurrentView();
+        w->gexUpdate();
+        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 1)));
+        QVERIFY(w->mv->dayBold(QDate(2025, 3, 15)));   // the other sheet's open credit
+        QCOMPARE(w->gex->recordCount(), 1);
+        QCOMPARE(w->lblTitle->text(), QStringLiteral("Second sheet"));
+    }
+
+    void unusualLanguageIdsLoad_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::newRow("1, English by another id") << 1;
+        QTest::newRow("77, not a language") << 77;
+        QTest::newRow("automatic") << 0;
+    }
+    void unusualLanguageIdsLoad()
+    {
+        QFETCH(int, language);
+        MainWindowFixture f(true, QLocale(QLocale::English, QLocale::UnitedStates), language);
+        frmMain *w = f.load();
+        QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&File"));
+        int checked = 0;
+        for (QAction *a : w->mnuLangs)
+            checked += a->isChecked() ? 1 : 0;
+        QCOMPARE(checked, language == 0 ? 1 : 0);
+        w->mnuLangs_Click(2);
+        QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&Datei"));
+    }
+
     void helpOpensAtTheViewsTopic()
     {
         MainWindowFixture f;
