@@ -34,6 +34,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QSet>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -941,42 +942,39 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 // ---------------------------------------------------------------------------------------------------
 // Calendar and side list
 
+QSet<QDate> frmMain::DaysWithRows(const QDate &first, const QDate &last) const
+{
+    QSet<QDate> days;
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT Count(TrRowId) AS CTR, TrDate FROM Transactions WHERE (TrDate Between ")
+                + SqlDate(first) + QStringLiteral(" And ") + SqlDate(last) + QStringLiteral(") AND ")
+                + RowRules::calendarCondition(curView, Env->DebitCreditToPN) + QStringLiteral(" AND TrDbId=")
+                + QString::number(Sheet->Id()) + QStringLiteral(" GROUP BY TrDate"),
+            Adb->dcs(), platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+            platform::Recordset::adCmdText);
+    for (; !rs.EOF(); rs.MoveNext())
+        days.insert(rs.value(QStringLiteral("TrDate")).toDate());
+    rs.Close();
+    return days;
+}
+
 void frmMain::mv_GetDayBold(const QDate &startDate, int count, QVector<bool> &state)
 {
-    if (inUpdate || !Sheet || !Adb)
+    if (inUpdate || !Sheet || !Adb || count <= 0)
         return;
-    platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT DISTINCTROW TrDate FROM Transactions WHERE ")
-                + RowRules::calendarCondition(curView, Env->DebitCreditToPN) + QStringLiteral(" AND TrDbId=")
-                + QString::number(Sheet->Id()),
-            Adb->dcs(), platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
-            platform::Recordset::adCmdText);
-    for (int i = 0; i < count; ++i) {
-        rs.setFilter(QStringLiteral("TrDate=") + SqlDate(startDate.addDays(i), true));
-        state[i] = !rs.EOF();
-    }
-    rs.Close();
+    // One query over the days asked for (the date index answers it), then one pass over them.
+    const QSet<QDate> days = DaysWithRows(startDate, startDate.addDays(count - 1));
+    for (int i = 0; i < count; ++i)
+        state[i] = days.contains(startDate.addDays(i));
 }
 
 void frmMain::mvUpdate()
 {
-    const QString c = RowRules::calendarCondition(curView, Env->DebitCreditToPN);
     const QDate first = mv->visibleDay(1);
     const QDate last = mv->visibleEnd();
+    const QSet<QDate> days = DaysWithRows(first, last);
     for (QDate d = first; d <= last; d = d.addDays(1))
-        mv->setDayBold(d, false);
-    platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT Count(TrRowId) AS CTR, TrDate FROM Transactions WHERE (TrDate Between ")
-                + SqlDate(first) + QStringLiteral(" And ") + SqlDate(last) + QStringLiteral(") AND ") + c
-                + QStringLiteral(" AND TrDbId=") + QString::number(Sheet->Id()) + QStringLiteral(" GROUP BY TrDate"),
-            Adb->dcs(), platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
-            platform::Recordset::adCmdText);
-    for (; !rs.EOF(); rs.MoveNext()) {
-        const QDate d = rs.value(QStringLiteral("TrDate")).toDate();
-        if (d >= first && d <= last)
-            mv->setDayBold(d, true);
-    }
-    rs.Close();
+        mv->setDayBold(d, days.contains(d));
 }
 
 void frmMain::tasksUpdate(const QDate &d1, const QDate &d2)

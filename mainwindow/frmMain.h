@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QSet>
 #include <QVector>
 #include <memory>
 
@@ -136,6 +137,8 @@ private:
     void gex_MouseUp(Qt::MouseButton button, const QPoint &pos);
     void gextasks_UnboundColumnFetch(int rowIndex, int colIndex, qint64 bookmark, QVariant &value);
     void mv_GetDayBold(const QDate &startDate, int count, QVector<bool> &state);
+    // The days between first and last that hold rows of the current view.
+    QSet<QDate> DaysWithRows(const QDate &first, const QDate &last) const;
     void mv_SelChange(const QDate &startDate, const QDate &endDate);
     void txtFind_Change();
     void ShowNotesOfCurrentRow();

@@ -29,7 +29,9 @@ CREATE TABLE Transactions (
   TrAttached    VARCHAR(255) COLLATE JETTEXT,
   IsPN          YESNO NOT NULL DEFAULT 0
 );
-CREATE INDEX TransactionsByDbDate ON Transactions (TrDbId, TrDate);
+-- Listings read nearly all rows of a data sheet: they scan the table. Date ranges (calendar, side list,
+-- period filters) take the date index; series by their id.
+CREATE INDEX TransactionsByDate ON Transactions (TrDate);
 CREATE INDEX TransactionsByGroup ON Transactions (TrGrpId);
 
 CREATE TABLE Accounts (

@@ -1,0 +1,106 @@
+// Start-up on a database of 100 000 generated rows in data sheet 1 (plus the sample rows): the program's
+// Main() with the main window as its window, up to the window's first show, then EndProgram(). Each
+// iteration runs in a fresh sandbox (home, registry, program folder) whose Documents/Orvel3DB holds a copy
+// of the cached database; making the sandbox, copying the file and ending the program are not timed.
+//
+// - startup/toShow: Main() until it returns with the window shown (objects, database test, the window's
+//   load: the list read, sorted and built, the side list of today);
+// - startup/toFirstPaint: the same plus the events that follow until the window has painted once.
+//
+// The 100 000-row open of the main list query through the Jet dialect is bench_recordset's
+// BM_OpenMainList (the same statement): not repeated here.
+
+#include "BenchSupport.h"
+
+#include "foundation/grid/ListGrid.h"
+#include "foundation/modMain.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
+#include <QWidget>
+#include <benchmark/benchmark.h>
+#include <optional>
+
+namespace {
+
+// Counts the paint events of the widgets of one window.
+class PaintCounter : public QObject
+{
+public:
+    QWidget *window = nullptr;
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && window && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->window() == window)
+            ++paints;
+        return false;
+    }
+};
+
+StartupHooks mainWindowHooks()
+{
+    StartupHooks hooks;
+    hooks.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
+    return hooks;
+}
+
+void startupCase(benchmark::State &state, bool toFirstPaint)
+{
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
+    std::optional<testenv::Sandbox> box;
+    for (auto _ : state) {
+        state.PauseTiming();
+        box.emplace(benchdb::kToday);
+        benchdb::installInto(*box);
+        counter.window = nullptr;
+        counter.paints = 0;
+        state.ResumeTiming();
+
+        const StartupResult result = Main(mainWindowHooks());
+        frmMain *w = frmMain::instance();
+        if (toFirstPaint && w) {
+            counter.window = w;
+            const QDeadlineTimer deadline(10000);
+            while (counter.paints == 0 && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+
+        state.PauseTiming();
+        const bool shown = result == StartupResult::Running && w && w->isVisible();
+        const int records = w && w->gex ? w->gex->recordCount() : -1;
+        const QString asked = box->requests().isEmpty() ? QString() : box->requests().constFirst().text;
+        EndProgram();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        box.reset();
+        if (!shown || (toFirstPaint && counter.paints == 0)) {
+            state.SkipWithError(qPrintable(QStringLiteral("the main window was not shown (%1)").arg(asked)));
+            break;
+        }
+        state.counters["records"] = records;
+        state.ResumeTiming();
+    }
+    qApp->removeEventFilter(&counter);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchdb::useOffscreen();
+    QApplication app(argc, argv);
+    // Main() leaves the end of the program to its caller: closing the window must not end this one.
+    app.setQuitOnLastWindowClosed(false);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RegisterBenchmark("startup/toShow", startupCase, false)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    benchmark::RegisterBenchmark("startup/toFirstPaint", startupCase, true)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    benchdb::cachedDatabase();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
