@@ -12,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvel3"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwel"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVEL_VERSION));
     QApplication::setWindowIcon(Icons::program());
 
     // A log-out or SIGTERM ends the program as closing its window does: windows unload, settings are written.
