@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "foundation/DefaultCounts.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
 #include "foundation/RowRules.h"
@@ -502,18 +503,7 @@ void frmMain::Form_Load()
 
 void frmMain::EnsureDefaultCounts()
 {
-    platform::Connection cn;
-    cn.Open(Adb->dcs());
-    platform::Recordset rs;
-    rs.Open(QStringLiteral("Counts"), cn, platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
-            platform::Recordset::adCmdTable);
-    if (rs.RecordCount() == 0) {
-        for (int i = 0; i <= 1; ++i)
-            cn.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '") + SqlQuote(LRS(1368 + i))
-                       + QLatin1Char('\''));
-    }
-    rs.Close();
-    cn.Close();
+    ::EnsureDefaultCounts(Adb->dcs());
 }
 
 void frmMain::Form_Unload()

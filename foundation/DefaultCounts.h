@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The Counts table is never empty: when it is, two counts named by texts 1368 and 1369 ("Bank", "Cash") in
+// the current language are added, in one transaction. A table with rows is left alone.
+void EnsureDefaultCounts(const QString &connectionString);

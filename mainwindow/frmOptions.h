@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QDialog>
+#include <QVector>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QWidget;
+class cEnvironment;
+class frmMain;
+
+// The preferences dialog: edits the preferences of the settings object. Save writes them into it (the
+// start-with-the-system choice reaches its autostart entry at once, the others at the end of the run) and
+// has the main window rebuild itself with them; Cancel changes nothing.
+class frmOptions : public QDialog
+{
+    Q_OBJECT
+public:
+    // Loads the dialog over the main window (the owner; may be null in tests).
+    explicit frmOptions(frmMain *owner);
+    ~frmOptions() override;
+
+    // What the main window's menu and toolbar call: loads the dialog, shows it modal, unloads it.
+    static void showModal(frmMain *owner);
+
+    // The preferences the dialog edits.
+    struct Choices {
+        bool StartOnWindows = false;
+        bool AlertOperations = false;
+        bool DeadlinesShowGroupTotals = true;
+        bool DeadlinesShowRecurringCounters = true;
+        bool DeadlinesShowId = false;
+        bool DebitCreditToPN = true;
+        bool CalendarVariableColumns = true;
+        short AlertDefaultDays = 2;
+        bool operator==(const Choices &) const = default;
+    };
+    static constexpr int CheckCount = 7;
+    // The preference that check box chkData(index) edits.
+    static bool Choices::*checkChoice(int index);
+
+    static Choices ReadChoices(const cEnvironment &env);
+    // Writes the choices into the settings object. The start-with-the-system choice goes last and
+    // changes the autostart entry at once; a failure there (RuntimeError) leaves the other preferences
+    // saved.
+    static void SaveChoices(const Choices &choices, cEnvironment &env);
+    // The default days as typed: a whole number from 0 to 99 (blanks around it allowed), or else `kept`.
+    static short AlertDaysFromText(const QString &text, short kept);
+    static constexpr int MaxAlertDays = 99;
+
+    // The choices the controls show.
+    Choices choicesOnScreen() const;
+
+    // --- controls ---
+    QVector<QGroupBox *> frmopt;     // 0 global settings, 1 deadlines data sheet
+    QVector<QCheckBox *> chkData;    // 0..6
+    QVector<QLabel *> lblWarn;       // 0 "days", 1 the default term
+    QWidget *picdata = nullptr;      // holds the days field
+    QSpinBox *txtData = nullptr;     // the default days, with its up-down arrows
+    QPushButton *cmdSalva = nullptr;
+    QPushButton *cmdAnnulla = nullptr;
+
+    static constexpr int HelpContext = 23;
+
+public slots:
+    void cmdSalva_Click();
+    void cmdAnnulla_Click();
+    void chkData_Click(int index);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void BuildControls();
+    void Form_Load();
+    void RebuildMainWindow();
+
+    frmMain *m_owner = nullptr;
+    bool m_loaded = false;
+};

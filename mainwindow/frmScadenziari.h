@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class ListGrid;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class frmMain;
+
+// The data-sheets manager: lists the sheets of the database (table Dbs), creates, renames, erases and
+// selects them, and moves the whole program to a database in another folder (made from the template when
+// the folder holds none). Every command acts on the database at once; the main window is rebuilt when the
+// dialog closes, which it does only through its Close button.
+class frmScadenziari : public QDialog
+{
+    Q_OBJECT
+public:
+    // Loads the dialog over the main window (the owner; may be null in tests).
+    explicit frmScadenziari(frmMain *owner);
+    ~frmScadenziari() override;
+
+    // What the main window's menus call: loads the dialog, shows it modal, unloads it when it closes.
+    static void showModal(frmMain *owner);
+
+    // --- the rules of the data sheets, on the database of a connection string; RuntimeError on failure ---
+
+    // True when a sheet of that name exists (names compare as the database compares text).
+    static bool SheetNameExists(const QString &connectionString, const QString &name);
+    // Adds a sheet whose id is the largest DbId + 1, in one transaction; returns the new id. On failure
+    // nothing is written.
+    static int CreateSheet(const QString &connectionString, const QString &name);
+    static void RenameSheet(const QString &connectionString, int sheetId, const QString &name);
+    // Erases a sheet together with all its rows, in one transaction; accounts and counts stay. Sheet 1 is
+    // never erased (RuntimeError, nothing touched).
+    static void DeleteSheet(const QString &connectionString, int sheetId);
+
+    // Why a sheet cannot be erased: checked in this order.
+    enum EraseCheck { EraseAllowed, EraseOnlySheet, EraseCurrentSheet, EraseFirstSheet };
+    static EraseCheck CanErase(int sheetCount, int sheetId, int currentSheetId);
+
+    // Every database has counts: an empty Counts table gets the two default ones (texts 1368, 1369 in the
+    // current language), in one transaction.
+    static void EnsureDefaultCounts(const QString &connectionString);
+
+    // A folder chosen for the database. Prepare: when it holds no database file the template is copied
+    // in and its attachments folder made (created = true); then the folder is tested (cAccessDb::TestDb).
+    // A copy that fails raises RuntimeError and leaves no database file behind.
+    struct PreparedFolder {
+        int test = 0;
+        bool created = false;
+    };
+    static PreparedFolder PrepareFolder(const QString &folder);
+    // Use a prepared, usable folder: default counts, attachments folder beside it, the database object's
+    // folder (stored as DbPath) and attachments folder, and sheet 1 as the current sheet. On failure
+    // (RuntimeError) the program keeps its folder and sheet.
+    static void UseFolder(const QString &folder);
+
+    // --- window state ---
+    int SelectedDbId = 0;
+    QString SelectedDbName;
+    bool NewDbCreated = false;
+
+    // --- controls ---
+    ListGrid *gex = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QPushButton *cmdNuovo = nullptr;
+    QPushButton *cmdEdit = nullptr;
+    QPushButton *cmdErase = nullptr;
+    QPushButton *cmdSelect = nullptr;
+    QPushButton *cmdDatabase = nullptr;
+    QPushButton *cmdClose = nullptr;
+    QLabel *lblDb = nullptr;
+
+    static constexpr int HelpContext = 27;
+
+public slots:
+    void cmdSelect_Click();
+    void cmdNuovo_Click();
+    void cmdEdit_Click();
+    void cmdErase_Click();
+    void cmdDatabase_Click();
+    void cmdClose_Click();
+    // Every other way out (Esc, the window manager) closes through Close.
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildControls();
+    void Form_Load();
+    void gex_RowColChange(int lastRow, int lastCol);
+    // Binds the grid again and settles its current row; the selected sheet follows at once.
+    void RebindGrid();
+    // Makes the sheet's row current (column 1 holds DbId); false when no row has that id.
+    bool FindSheet(int sheetId);
+    void ShowDbPath();
+    void RebuildMainWindow();
+
+    frmMain *m_owner = nullptr;
+    bool m_closing = false;
+};
