@@ -1,0 +1,168 @@
+#include "editors/frmDelClosedRows.h"
+
+#include "editors/DatePicker.h"
+#include "foundation/Globals.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cEnvironment.h"
+#include "foundation/cLang.h"
+#include "foundation/cSheet.h"
+#include "foundation/modShared.h"
+#include "platform/Clock.h"
+#include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
+#include "platform/dialogs/Dialogs.h"
+
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// The help topic of the deadlines list, where the deletion of closed deadlines is explained.
+constexpr int HelpContext = 2;
+
+QString appTitle()
+{
+    return Env ? Env->AppTitle : QString();
+}
+} // namespace
+
+frmDelClosedRows *frmDelClosedRows::Load(QWidget *owner)
+{
+    if (!s_window)
+        s_window = new frmDelClosedRows(owner);
+    return s_window;
+}
+
+frmDelClosedRows::frmDelClosedRows(QWidget *owner)
+    : ModalDialog(owner)
+{
+    setObjectName(QStringLiteral("frmDelClosedRows"));
+    lblData = new QLabel(this);
+    lblData->setObjectName(QStringLiteral("lblData"));
+    lblData->setWordWrap(true);
+    dtp = NewDatePicker(this);
+    dtp->setObjectName(QStringLiteral("dtp"));
+    lblData->setBuddy(dtp);
+    cmdSalva = new QPushButton(this);
+    cmdSalva->setObjectName(QStringLiteral("cmdSalva"));
+    cmdAnnulla = new QPushButton(this);
+    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdSalva);
+    buttons->addWidget(cmdAnnulla);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblData);
+    layout->addWidget(dtp, 0, Qt::AlignLeft);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(cmdSalva, &QPushButton::clicked, this, &frmDelClosedRows::cmdSalva_Click);
+    connect(cmdAnnulla, &QPushButton::clicked, this, &frmDelClosedRows::cmdAnnulla_Click);
+    Form_Load();
+}
+
+void frmDelClosedRows::Form_Load()
+{
+    setWindowTitle(LRS(1300));
+    lblData->setText(LRS(1303));
+    cmdSalva->setText(LRS(1306));
+    cmdAnnulla->setText(LRS(1109));
+    setHelpContextID(HelpContext);
+    dtp->setDate(platform::today().addDays(-1));
+    dtp->setFocus();
+}
+
+int frmDelClosedRows::ShowModal(QWidget *owner)
+{
+    frmDelClosedRows *w = Load(owner);
+    w->exec();
+    const int deleted = w->RowsDeleted();
+    Unload();
+    return deleted;
+}
+
+QString frmDelClosedRows::ClosedRowsCondition(const QDate &lastDay, int sheetId)
+{
+    return QStringLiteral("TrDate<=") + SqlDate(lastDay) + QStringLiteral(" AND TrDone=True AND TrDbId=")
+           + QString::number(sheetId);
+}
+
+int frmDelClosedRows::CountClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId)
+{
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT TrRowId From Transactions WHERE ") + ClosedRowsCondition(lastDay, sheetId), cn,
+            platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly);
+    const int n = rs.RecordCount();
+    rs.Close();
+    return n;
+}
+
+int frmDelClosedRows::DeleteClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId)
+{
+    cn.BeginTrans();
+    try {
+        const long deleted =
+            cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE ") + ClosedRowsCondition(lastDay, sheetId));
+        cn.CommitTrans();
+        return int(deleted);
+    } catch (...) {
+        if (cn.inTransaction())
+            cn.RollbackTrans();
+        throw;
+    }
+}
+
+QString frmDelClosedRows::QuestionText(int n)
+{
+    const QString thereAre = LRS(1307);
+    const QString lead = thereAre == QLatin1String(" ") ? QString() : thereAre + QLatin1Char(' ');
+    return lead + QString::number(n) + QLatin1Char(' ') + LRS(1308) + QLatin1Char('\n') + LRS(1305);
+}
+
+void frmDelClosedRows::cmdSalva_Click()
+{
+    dtp->interpretText();
+    const QDate lastDay = dtp->date();
+    const int sheetId = Sheet ? Sheet->Id() : 0;
+    int line = 0;
+    platform::Connection cn;
+    try {
+        line = __LINE__;
+        cn.Open(Adb->dcs());
+        line = __LINE__;
+        const int n = CountClosedRows(cn, lastDay, sheetId);
+        const int answer = platform::MsgBox(QuestionText(n), platform::vbYesNo | platform::vbDefaultButton2, appTitle(), this);
+        if (answer == platform::vbYes) {
+            line = __LINE__;
+            m_rowsDeleted = DeleteClosedRows(cn, lastDay, sheetId);
+            cn.Close();
+            PauseForDbRelease();
+            platform::MsgBox(LRS(1309), platform::vbOKOnly, appTitle(), this);
+        } else {
+            cn.Close();
+            PauseForDbRelease();
+            platform::MsgBox(LRS(1312), platform::vbOKOnly, appTitle(), this);
+        }
+    } catch (const std::exception &e) {
+        if (cn.isOpen()) {
+            cn.Close();
+            PauseForDbRelease();
+        }
+        ShowAppError(e, QStringLiteral("frmDelClosedRows"), QStringLiteral("cmdSalva_Click"), line);
+    }
+    accept();
+}
+
+void frmDelClosedRows::cmdAnnulla_Click()
+{
+    QDialog::reject();
+}
+
+void frmDelClosedRows::reject()
+{
+    cmdAnnulla_Click();
+}

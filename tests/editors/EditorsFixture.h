@@ -1,0 +1,93 @@
+#pragma once
+
+#include "SampleData.h"
+#include "TestEnv.h"
+
+#include "foundation/Globals.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cEnvironment.h"
+#include "foundation/cLang.h"
+#include "foundation/cSheet.h"
+#include "platform/database/Recordset.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <sqlite3.h>
+
+// The program's objects made as start-up makes them, over a database in a sandbox (filled with the sample
+// rows unless asked otherwise), English texts.
+struct EditorsFixture {
+    explicit EditorsFixture(bool fill = true)
+        : box(std::make_unique<testenv::Sandbox>())
+    {
+        dbFile = box->makeDatabase(box->documents() + QStringLiteral("/Orvel3DB"));
+        if (fill)
+            testenv::fillSample(dbFile, QDate(2025, 3, 15));
+        Lang = new cLang();
+        Lang->setAppLanguageId(3);
+        Lang->LanguageUpdate();
+        Adb = new cAccessDb();
+        Sheet = new cSheet();
+        Env = new cEnvironment();
+    }
+    ~EditorsFixture()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            delete w;
+        ReleaseGlobals();
+    }
+
+    // The first value of a query, read on a connection of its own.
+    QVariant value(const QString &sql) const
+    {
+        platform::Recordset rs;
+        rs.Open(sql, testenv::connectionString(dbFile));
+        return rs.EOF() ? QVariant() : rs.value(0);
+    }
+    int count(const QString &sql) const { return value(sql).toInt(); }
+
+    // Runs SQLite's own SQL on the file, past the program's data layer: triggers that make a write fail.
+    void rawExec(const char *sql) const
+    {
+        sqlite3 *db = nullptr;
+        QVERIFY(sqlite3_open(QFile::encodeName(dbFile).constData(), &db) == SQLITE_OK);
+        char *message = nullptr;
+        const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+        const QString text = QString::fromUtf8(message ? message : "");
+        sqlite3_free(message);
+        sqlite3_close(db);
+        QVERIFY2(rc == SQLITE_OK, qPrintable(text));
+    }
+    // Every write of the kind (INSERT, UPDATE, DELETE) on the table fails as a full disk would.
+    void failWrites(const QString &kind, const QString &table) const
+    {
+        rawExec(QStringLiteral("CREATE TRIGGER fail_%1 BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;")
+                    .arg(kind, table)
+                    .toUtf8()
+                    .constData());
+    }
+
+    std::unique_ptr<testenv::Sandbox> box;
+    QString dbFile;
+};
+
+// Runs act on the modal window once its loop runs (the window is made active first, so focus moves as it
+// does for the user); whatever act leaves open is then cancelled, so that a failing check never blocks.
+template <class Editor>
+void whenShown(std::function<void(Editor *)> act)
+{
+    QTimer::singleShot(0, [act] {
+        Editor *e = Editor::instance();
+        if (!e || !e->isVisible())
+            return;
+        e->activateWindow();
+        QApplication::setActiveWindow(e);
+        act(e);
+        if (Editor::instance() && e->isVisible())
+            e->cmdAnnulla_Click();
+    });
+}
