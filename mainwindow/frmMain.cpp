@@ -1,5 +1,13 @@
 #include "mainwindow/frmMain.h"
 
+#include "editors/frmCloseDeadline.h"
+#include "editors/frmDelClosedRows.h"
+#include "editors/frmGrpErase.h"
+#include "mainwindow/RecordCommands.h"
+#include "mainwindow/frmAbout.h"
+#include "mainwindow/frmOptions.h"
+#include "mainwindow/frmScadenziari.h"
+
 #include "foundation/DefaultCounts.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
@@ -17,9 +25,11 @@
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
+#include "platform/RuntimeError.h"
 #include "platform/controls/MonthView.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Currency.h"
+#include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
 #include <QAction>
@@ -421,7 +431,16 @@ void frmMain::BuildMenus()
         mnuPopup.append(a);
     }
 
+    connect(mnuFile[0], &QAction::triggered, this, [this] { frmScadenziari::showModal(this); });
     connect(mnuFile[5], &QAction::triggered, this, &QWidget::close);
+    connect(mnuRecord[2], &QAction::triggered, this, &frmMain::DeleteCommand);
+    connect(mnuView[5], &QAction::triggered, this, [this] { frmOptions::showModal(this); });
+    connect(mnuTools[2], &QAction::triggered, this, &frmMain::DeleteClosedDeadlines);
+    connect(mnuTools[4], &QAction::triggered, this, [this] { frmScadenziari::showModal(this); });
+    connect(mnuHelp[2], &QAction::triggered, this, [this] { frmAbout::ShowModal(this); });
+    connect(mnuPopup[4], &QAction::triggered, this, &frmMain::CloseOrReopen);
+    connect(mnuPopup[5], &QAction::triggered, this, &frmMain::DeleteCommand);
+    connect(mnuPopup[7], &QAction::triggered, this, &frmMain::OpenAttachmentCommand);
     connect(mnuView[0], &QAction::triggered, this, [this] { SwitchView(0); });
     connect(mnuView[1], &QAction::triggered, this, [this] { SwitchView(1); });
     connect(mnuRecord[4], &QAction::triggered, this, [this] { txtFind->setFocus(); });
@@ -439,7 +458,9 @@ void frmMain::BuildToolbars()
         a->setIcon(commandImages.value(i));
         tb[i]->addAction(a);
     }
+    connect(tb[2]->actions().first(), &QAction::triggered, this, &frmMain::DeleteCommand);
     connect(tb[3]->actions().first(), &QAction::triggered, this, &frmMain::RefreshList);
+    connect(tb[7]->actions().first(), &QAction::triggered, this, [this] { frmOptions::showModal(this); });
     connect(tb[8]->actions().first(), &QAction::triggered, this, &frmMain::ShowHelp);
 
     const QList<QIcon> plain = Icons::viewImageList(false);
@@ -802,14 +823,115 @@ void frmMain::gex_KeyDown(int &keyCode, Qt::KeyboardModifiers)
     if (gex->row() < 1 || !gex->rowData(gex->row()).isRecord())
         return;
     switch (keyCode) {
+    case Qt::Key_Space:
+        if (curView == 0)
+            CloseOrReopen();
+        break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Delete:
-        // Enter opens the row's editor and Delete deletes it: both are the record commands' keys.
+        // Enter opens the row's editor (the editors come with the record editing).
         keyCode = 0;
+        break;
+    case Qt::Key_Delete:
+        keyCode = 0;
+        DeleteCommand();
         break;
     default:
         break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Record commands
+
+void frmMain::DeleteCommand()
+{
+    DeleteRecord(gex->row());
+    mvUpdate();
+    tasksUpdate(mv->selStart(), mv->selEnd());
+}
+
+void frmMain::DeleteRecord(int row)
+{
+    if (row < 1)
+        return;
+    const GridRowData data = gex->rowData(row);
+    if (!data.isRecord())
+        return;
+    const int id = data.value(QStringLiteral("TrRowId")).toInt();
+    const int grpId = data.value(QStringLiteral("TrGrpId")).toInt();
+    try {
+        if (grpId == 0 || curView == 1) {
+            const QString question = LRS(curView == 1 ? 1058 : 1055);
+            if (platform::MsgBox(question, platform::vbYesNo, Env->AppTitle, this) != platform::vbYes)
+                return;
+            RecordCommands::DeleteRow(id);
+        } else {
+            const int choice = frmGrpErase::Load(this)->Apri();
+            frmGrpErase::Unload();
+            if (choice == 2)
+                RecordCommands::DeleteSeries(grpId);
+            else if (choice == 1)
+                RecordCommands::DeleteFromSeries(id, grpId);
+        }
+    } catch (const platform::RuntimeError &e) {
+        ShowAppError(e, QStringLiteral("frmMain"), QStringLiteral("DeleteRecord"), 0);
+    }
+    PauseForDbRelease();
+    gexUpdate();
+}
+
+void frmMain::CloseOrReopen()
+{
+    const int row = gex->row();
+    const GridRowData data = gex->rowData(row);
+    if (!data.isRecord() || curView != 0)
+        return;
+    const int id = data.value(QStringLiteral("TrRowId")).toInt();
+    try {
+        if (data.value(QStringLiteral("TrDone")).toBool()) {
+            RecordCommands::ToggleDone(id);
+        } else {
+            const QDate d = frmCloseDeadline::Load(this)->Apri(id);
+            frmCloseDeadline::Unload();
+            // A dialog left without a date changes nothing.
+            if (!d.isValid())
+                return;
+            RecordCommands::ToggleDone(id, d);
+        }
+    } catch (const platform::RuntimeError &e) {
+        ShowAppError(e, QStringLiteral("frmMain"), QStringLiteral("ToggleDone"), 0);
+        return;
+    }
+    PauseForDbRelease();
+    mvUpdate();
+    tasksUpdate(mv->selStart(), mv->selEnd());
+    // The same query read again; the search ends; the grid returns to the row's place.
+    gex->requery();
+    rsGrid = gex->recordset();
+    ResolveFields();
+    txtFind->clear();
+    gex->setRow(qMin(row, gex->rowCount()));
+    interfaceUpdate();
+}
+
+void frmMain::OpenAttachmentCommand()
+{
+    const GridRowData data = gex->rowData(gex->row());
+    if (data.isRecord())
+        OpenAttachment(NullToString(data.value(QStringLiteral("TrAttached"))));
+}
+
+void frmMain::DeleteClosedDeadlines()
+{
+    const QString question = LRS(1301) + QStringLiteral("\n\n") + LRS(1302);
+    if (platform::MsgBox(question, platform::vbYesNo, Env->AppTitle, this) != platform::vbYes)
+        return;
+    // The deleted rows leave the list, the calendar and the side list at once.
+    if (frmDelClosedRows::ShowModal(this) > 0) {
+        gexUpdate();
+        mvUpdate();
+        tasksUpdate(mv->selStart(), mv->selEnd());
     }
 }
 
@@ -925,6 +1047,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             imgOggi_Click();
         else if (watched == lblMese)
             imgMese_Click();
+        else if (watched == lblTitle)
+            frmScadenziari::showModal(this);
     }
     return QMainWindow::eventFilter(watched, event);
 }

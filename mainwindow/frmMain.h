@@ -99,6 +99,12 @@ public:
     void imgSearch_Click();
     void gextasks_Click();
     void ShowHelp();
+    // Record commands on the current row.
+    void DeleteCommand();
+    void DeleteRecord(int row);
+    void CloseOrReopen();
+    void OpenAttachmentCommand();
+    void DeleteClosedDeadlines();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,0 +1,149 @@
+// The record commands from the main window: delete with its questions and the series dialog, close and
+// re-open with the closing-date dialog, the grid's keys.
+
+#include "MainWindowFixture.h"
+#include "../editors/ModalSteps.h"
+
+#include "foundation/grid/GridView.h"
+#include "foundation/grid/ListGrid.h"
+#include "platform/database/Recordset.h"
+
+#include <QDateEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+// Makes the row with that description current; returns its row number.
+int selectRow(frmMain *w, const QString &description)
+{
+    for (int r = 1; r <= w->gex->rowCount(); ++r) {
+        const GridRowData d = w->gex->rowData(r);
+        if (d.isRecord() && w->rsGrid->valueAt(d.bookmark(), w->rsGrid->fieldIndex(QStringLiteral("TrDescription"))).toString()
+                                == description) {
+            w->gex->setRow(r);
+            return r;
+        }
+    }
+    return 0;
+}
+
+int count(const QString &file, const QString &where)
+{
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT TrRowId FROM Transactions WHERE ") + where, testenv::connectionString(file));
+    return rs.RecordCount();
+}
+
+} // namespace
+
+class tst_RecordUi : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void deleteAsksFirst_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("deadline") << 0 << "Invoice 118" << "Delete selected Deadline?";
+        QTest::newRow("cash-book movement") << 1 << "Stationery" << "Delete selected Record?";
+        QTest::newRow("series row in the cash book") << 1 << "Rent" << "Delete selected Record?";
+    }
+    void deleteAsksFirst()
+    {
+        QFETCH(int, view);
+        QFETCH(QString, row);
+        QFETCH(QString, question);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->SwitchView(view);
+        QVERIFY(selectRow(w, row) > 0);
+        const QString where = QStringLiteral("TrDescription='%1'").arg(row);
+        const int before = count(f.dbFile, where);
+        f.box->answerButton(platform::vbNo);
+        QTest::keyClick(w->gex->view(), Qt::Key_Delete);
+        QCOMPARE(f.box->requests().last().text, question);
+        QCOMPARE(count(f.dbFile, where), before);
+        f.box->answerButton(platform::vbYes);
+        QTest::keyClick(w->gex->view(), Qt::Key_Delete);
+        QCOMPARE(count(f.dbFile, where), before - 1);   // only that row, also of a series
+        QCOMPARE(count(f.dbFile, QStringLiteral("TrGrpId=1")), row == QLatin1String("Rent") ? 5 : 6);
+    }
+
+    void deleteASeriesMember_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("left");
+        QTest::newRow("this row only") << 0 << 5;
+        QTest::newRow("the whole series") << 1 << 0;
+    }
+    void deleteASeriesMember()
+    {
+        QFETCH(int, option);
+        QFETCH(int, left);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        QVERIFY(selectRow(w, QStringLiteral("Rent 3of6")) > 0 || selectRow(w, QStringLiteral("Rent")) > 0);
+        const int requests = f.box->requests().size();
+        auto leftOpen = onModal([option](QWidget *dlg) {
+            dlg->findChildren<QRadioButton *>().value(option)->click();
+            dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        w->DeleteCommand();
+        QVERIFY(!*leftOpen);
+        QCOMPARE(f.box->requests().size(), requests);   // no plain question for a series member
+        QCOMPARE(count(f.dbFile, QStringLiteral("TrGrpId=1")), left);
+        if (left == 5) {
+            platform::Recordset rs;
+            rs.Open(QStringLiteral("SELECT TrGrpRow, TrGrpMDay FROM Transactions WHERE TrGrpId=1 ORDER BY TrDate"),
+                    testenv::connectionString(f.dbFile));
+            for (int k = 1; !rs.EOF(); ++k, rs.MoveNext()) {
+                QCOMPARE(rs.value(0).toInt(), k);
+                QCOMPARE(rs.value(1).toInt(), 5);
+            }
+        }
+    }
+
+    void closeAndReopenWithSpace()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        const int row = selectRow(w, QStringLiteral("Electricity bill"));
+        QVERIFY(row > 0);
+        auto leftOpen = onModal([](QWidget *dlg) {
+            dlg->findChild<QDateEdit *>()->setDate(QDate(2025, 3, 12));
+            dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QVERIFY(!*leftOpen);
+        const QString closed = QStringLiteral("TrDescription='Electricity bill' AND TrDone=True AND TrDate=#03/12/2025#");
+        QCOMPARE(count(f.dbFile, closed), 1);
+        QCOMPARE(w->gex->row(), row);   // back at the row's place
+        // Re-open: no dialog, the date stays.
+        QVERIFY(selectRow(w, QStringLiteral("Electricity bill")) > 0);
+        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QCOMPARE(count(f.dbFile, QStringLiteral("TrDescription='Electricity bill' AND TrDone=False AND TrDate=#03/12/2025#")), 1);
+        // Esc in the dialog changes nothing.
+        QVERIFY(selectRow(w, QStringLiteral("Electricity bill")) > 0);
+        leftOpen = onModal([](QWidget *dlg) { QTest::keyClick(dlg, Qt::Key_Escape); });
+        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QVERIFY(!*leftOpen);
+        QCOMPARE(count(f.dbFile, QStringLiteral("TrDescription='Electricity bill' AND TrDone=False")), 1);
+    }
+
+    void spaceDoesNothingInTheCashBook()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->SwitchView(1);
+        QVERIFY(selectRow(w, QStringLiteral("Stationery")) > 0);
+        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QCOMPARE(count(f.dbFile, QStringLiteral("TrDescription='Stationery' AND TrDone=True")), 1);
+    }
+};
+
+QTEST_MAIN(tst_RecordUi)
+#include "tst_recordui.moc"
