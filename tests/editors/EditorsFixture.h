@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -36,8 +37,12 @@ struct EditorsFixture {
     }
     ~EditorsFixture()
     {
+        // Windows owned by other windows go with their owner.
+        QList<QPointer<QWidget>> windows;
         for (QWidget *w : QApplication::topLevelWidgets())
-            delete w;
+            windows.append(w);
+        for (const QPointer<QWidget> &w : windows)
+            delete w.data();
         ReleaseGlobals();
     }
 
@@ -74,6 +79,17 @@ struct EditorsFixture {
     std::unique_ptr<testenv::Sandbox> box;
     QString dbFile;
 };
+
+// Types text key by key, letters outside ASCII too (as a keyboard layout or input method gives them).
+inline void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
 
 // Runs act on the modal window once its loop runs (the window is made active first, so focus moves as it
 // does for the user); whatever act leaves open is then cancelled, so that a failing check never blocks.

@@ -1,0 +1,103 @@
+#include "editors/AccountTables.h"
+
+#include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
+
+#include <cmath>
+
+namespace AccountTables {
+
+namespace {
+
+// What the icon column and the grid's borders take of the width, in twips.
+constexpr double FixedColumnsWidth = 445;
+
+QString referenceSql(int tab, int id)
+{
+    if (tab == AccountsTab)
+        return QStringLiteral("SELECT Accounts.AcId FROM Accounts INNER JOIN Transactions ON Accounts.AcId = "
+                              "Transactions.TrAcId WHERE Accounts.AcId=%1")
+            .arg(id);
+    return QStringLiteral("SELECT Counts.CnId FROM Counts INNER JOIN Transactions ON Counts.CnId = "
+                          "Transactions.TrCountId WHERE Counts.CnId=%1")
+        .arg(id);
+}
+
+} // namespace
+
+bool isTab(int tab)
+{
+    return tab == AccountsTab || tab == CountsTab;
+}
+
+QString tableName(int tab)
+{
+    switch (tab) {
+    case AccountsTab: return QStringLiteral("Accounts");
+    case CountsTab: return QStringLiteral("Counts");
+    default: return QString();
+    }
+}
+
+QString idField(int tab)
+{
+    switch (tab) {
+    case AccountsTab: return QStringLiteral("AcId");
+    case CountsTab: return QStringLiteral("CnId");
+    default: return QString();
+    }
+}
+
+int textId(int accountsTextId, int tab)
+{
+    return accountsTextId + (tab - 1) * 500;
+}
+
+bool isReferenced(platform::Connection &cn, int tab, int id)
+{
+    if (!isTab(tab))
+        return false;
+    platform::Recordset rs;
+    rs.Open(referenceSql(tab, id), cn, platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
+            platform::Recordset::adCmdText);
+    const bool used = rs.RecordCount() >= 1;
+    rs.Close();
+    return used;
+}
+
+DeleteResult deleteRow(platform::Connection &cn, int tab, int id)
+{
+    if (!isTab(tab))
+        return DeleteResult::NotFound;
+    cn.BeginTrans();
+    try {
+        if (isReferenced(cn, tab, id)) {
+            cn.RollbackTrans();
+            return DeleteResult::Referenced;
+        }
+        const long removed =
+            cn.Execute(QStringLiteral("DELETE * FROM %1 WHERE %2=%3").arg(tableName(tab), idField(tab)).arg(id));
+        cn.CommitTrans();
+        return removed > 0 ? DeleteResult::Deleted : DeleteResult::NotFound;
+    } catch (...) {
+        // The first failure is the one reported; a rollback that fails too changes nothing more.
+        try {
+            if (cn.inTransaction())
+                cn.RollbackTrans();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+QList<int> columnWidths(int tab, double gridWidth, double barWidth)
+{
+    const double free = gridWidth - (FixedColumnsWidth + barWidth);
+    if (free <= 0 || !isTab(tab))
+        return {};
+    if (tab == AccountsTab)
+        return {int(std::lround(free * 0.4)), int(std::lround(free * 0.6))};
+    return {int(std::lround(free))};
+}
+
+} // namespace AccountTables
