@@ -1,5 +1,7 @@
 #include "mainwindow/frmMain.h"
 
+#include "editors/EditorHooks.h"
+#include "editors/frmAccounts.h"
 #include "editors/frmCloseDeadline.h"
 #include "editors/frmDelClosedRows.h"
 #include "editors/frmGrpErase.h"
@@ -434,6 +436,7 @@ void frmMain::BuildMenus()
     connect(mnuFile[0], &QAction::triggered, this, [this] { frmScadenziari::showModal(this); });
     connect(mnuFile[5], &QAction::triggered, this, &QWidget::close);
     connect(mnuRecord[2], &QAction::triggered, this, &frmMain::DeleteCommand);
+    connect(mnuView[3], &QAction::triggered, this, [this] { frmAccounts::Open(this); });
     connect(mnuView[5], &QAction::triggered, this, [this] { frmOptions::showModal(this); });
     connect(mnuTools[2], &QAction::triggered, this, &frmMain::DeleteClosedDeadlines);
     connect(mnuTools[4], &QAction::triggered, this, [this] { frmScadenziari::showModal(this); });
@@ -460,6 +463,7 @@ void frmMain::BuildToolbars()
     }
     connect(tb[2]->actions().first(), &QAction::triggered, this, &frmMain::DeleteCommand);
     connect(tb[3]->actions().first(), &QAction::triggered, this, &frmMain::RefreshList);
+    connect(tb[4]->actions().first(), &QAction::triggered, this, [this] { frmAccounts::Open(this); });
     connect(tb[7]->actions().first(), &QAction::triggered, this, [this] { frmOptions::showModal(this); });
     connect(tb[8]->actions().first(), &QAction::triggered, this, &frmMain::ShowHelp);
 
@@ -501,6 +505,12 @@ void frmMain::BuildToolbars()
 
 void frmMain::Form_Load()
 {
+    // The editors refresh this window after they save.
+    EditorHooks::gexUpdate = [this] { gexUpdate(); };
+    EditorHooks::mvUpdate = [this] { mvUpdate(); };
+    EditorHooks::tasksUpdate = [this] { tasksUpdate(mv->selStart(), mv->selEnd()); };
+    EditorHooks::interfaceUpdate = [this] { interfaceUpdate(); };
+    EditorHooks::gexFind = [this](int id) { gexFind(id); };
     m_helpContext = 1;
     for (const ViewStateValue &v : ViewState)
         this->*(v.field) = RegRead(4, QLatin1String(v.name), Key, v.defaultValue).toInt();
@@ -530,6 +540,11 @@ void frmMain::EnsureDefaultCounts()
 void frmMain::Form_Unload()
 {
     m_unloaded = true;
+    EditorHooks::gexUpdate = nullptr;
+    EditorHooks::mvUpdate = nullptr;
+    EditorHooks::tasksUpdate = nullptr;
+    EditorHooks::interfaceUpdate = nullptr;
+    EditorHooks::gexFind = nullptr;
     for (const ViewStateValue &v : ViewState) {
         try {
             RegWrite(4, QLatin1String(v.name), Key, this->*(v.field));
