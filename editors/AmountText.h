@@ -1,0 +1,29 @@
+#pragma once
+
+// Amounts typed in the editors: read in the user's locale, kept to cents, shown back as a plain number.
+
+#include "platform/database/Currency.h"
+
+#include <QLocale>
+#include <QString>
+#include <optional>
+
+namespace AmountText {
+
+// The amount a field holds, read in the locale: a number with the locale's decimal separator and,
+// optionally, its group separators in their places, a sign, and the locale's currency symbol as the field
+// shows an amount in the currency format ("$1,200.50", "1.200,50 €"). Anything else, more than four
+// decimals or an overflow gives no value: a malformed amount is refused, never cut.
+std::optional<platform::Currency> parse(const QString &text, const QLocale &locale);
+
+// The amount as a plain number in the locale: its decimal separator, no grouping, only the digits needed
+// ("1200,5" in Italian).
+QString plain(platform::Currency amount, const QLocale &locale);
+
+// amount / n rounded to cents, an exact half going to the even cent; computed exactly, never through a
+// double. n must be 1 or more.
+platform::Currency divideToCents(platform::Currency amount, int n);
+// The amount rounded to cents in the same way (what the amount field keeps when the user leaves it).
+platform::Currency roundToCents(platform::Currency amount);
+
+} // namespace AmountText

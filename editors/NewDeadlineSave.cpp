@@ -1,0 +1,177 @@
+#include "editors/NewDeadlineSave.h"
+
+#include "editors/AmountText.h"
+#include "editors/SeriesDates.h"
+#include "foundation/SeriesRules.h"
+#include "foundation/modShared.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using platform::Currency;
+
+namespace NewDeadlineSave {
+
+namespace {
+
+const QString SingleHead = QStringLiteral(
+    "INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, TrBalance, "
+    "TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) ");
+const QString SeriesHead = QStringLiteral(
+    "INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, TrBalance, "
+    "TrGrpType, TrGrpRow, TrGrpMDay, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) ");
+
+// Run-time error numbers of file operations.
+constexpr qint64 ErrFileNotFound = 53;
+constexpr qint64 ErrFileAlreadyExists = 58;
+constexpr qint64 ErrPathFileAccess = 75;
+
+QString closedFlag(const NewDeadline &d)
+{
+    return d.closed ? QStringLiteral("-1") : QStringLiteral("0");
+}
+
+QString attachmentPiece(const NewDeadline &d)
+{
+    return d.attachStoredName.isEmpty() ? QStringLiteral(", NULL")
+                                        : QStringLiteral(", '") + SqlQuote(d.attachStoredName) + QLatin1Char('\'');
+}
+
+// The values up to the customer id, shared by both statements.
+QString leadingValues(const NewDeadline &d, const QDate &date)
+{
+    return QStringLiteral("SELECT ") + QString::number(d.sheetId) + QStringLiteral(", ") + QString::number(d.type)
+           + QStringLiteral(", ") + SqlDate(date) + QStringLiteral(", '") + SqlQuote(d.description)
+           + QStringLiteral("', '") + SqlQuote(d.notes) + QStringLiteral("', ") + QString::number(d.acId);
+}
+
+Currency rowAmount(const NewDeadline &d)
+{
+    return d.type == -2 ? Currency() : d.amount;
+}
+
+} // namespace
+
+QString amountLiteral(Currency amount)
+{
+    const QString text = amount.toString();
+    return amount.raw() < 0 ? text : QLatin1Char(' ') + text;
+}
+
+QVector<SeriesRow> seriesRows(const NewDeadline &d)
+{
+    const QVector<QDate> dates = SeriesDates::seriesDates(d.date, d.cadence, d.rows);
+    const Currency amount = rowAmount(d);
+    const bool split = d.split && d.type != -2 && d.rows > 0;
+    const Currency share = split ? AmountText::divideToCents(amount, d.rows) : amount;
+    QVector<SeriesRow> rows;
+    rows.reserve(dates.size());
+    for (int k = 0; k < dates.size(); ++k) {
+        const bool last = k == dates.size() - 1;
+        rows.append({dates[k], split && last ? amount - share * (d.rows - 1) : share});
+    }
+    return rows;
+}
+
+QString singleInsertSql(const NewDeadline &d)
+{
+    const Currency amount = rowAmount(d);
+    return SingleHead + leadingValues(d, d.date) + QStringLiteral(", ") + amountLiteral(amount) + QStringLiteral(", ")
+           + amountLiteral(amount * d.type) + QStringLiteral(", 'n', ") + QString::number(d.grpId)
+           + QStringLiteral(", ") + QString::number(d.alertDays) + QStringLiteral(", ") + QString::number(d.countId)
+           + QStringLiteral(", ") + closedFlag(d) + attachmentPiece(d);
+}
+
+QString seriesInsertSql(const NewDeadline &d, const SeriesRow &row, int k, int groupId)
+{
+    return SeriesHead + leadingValues(d, row.date) + QStringLiteral(", ") + amountLiteral(row.amount)
+           + QStringLiteral(", ") + amountLiteral(row.amount * d.type) + QStringLiteral(", '")
+           + SeriesDates::cadenceLetter(d.cadence) + QStringLiteral("', ") + QString::number(k) + QStringLiteral(", ")
+           + QString::number(d.rows) + QStringLiteral(", ") + QString::number(groupId) + QStringLiteral(", ")
+           + QString::number(d.alertDays) + QStringLiteral(", ") + QString::number(d.countId) + QStringLiteral(", ")
+           + closedFlag(d) + attachmentPiece(d);
+}
+
+int nextGroupId(platform::Connection &cn)
+{
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT Max(Transactions.TrGrpId) AS mId FROM Transactions"), cn,
+            platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly);
+    const int id = rs.EOF() ? 1 : int(NullToDouble(rs.value(QStringLiteral("mId")), 0)) + 1;
+    rs.Close();
+    return id;
+}
+
+QString copyAttachment(const QString &sourcePath, const QString &attachedPath, const QString &storedName)
+{
+    const QString target = attachedPath + storedName;
+    QDir().mkpath(attachedPath);
+    // QFile::copy never overwrites a file, and writes a temporary file in the target folder that it renames
+    // into place: a copy that fails halfway leaves nothing under the target name.
+    QFile file(sourcePath);
+    if (!file.copy(target)) {
+        const qint64 number = !QFileInfo(sourcePath).isFile() ? ErrFileNotFound
+                              : QFileInfo::exists(target)     ? ErrFileAlreadyExists
+                                                              : ErrPathFileAccess;
+        throw platform::RuntimeError(number, QStringLiteral("Orvel3"),
+                                     QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(sourcePath), file.errorString()));
+    }
+    return target;
+}
+
+SaveResult save(const NewDeadline &d, const QString &connectionString, const QString &attachedPath, int *line)
+{
+    const auto step = [line](int l) {
+        if (line)
+            *line = l;
+    };
+    SaveResult result;
+    if (d.series && (d.rows < MinSeriesRows || d.rows > MaxSeriesRows))
+        return result;
+
+    platform::Connection cn;
+    QString copy;   // the attachment copied by this save, removed again when the save does not complete
+    try {
+        step(__LINE__), cn.Open(connectionString);
+        step(__LINE__), cn.BeginTrans();
+        if (!d.series) {
+            step(__LINE__), cn.Execute(singleInsertSql(d));
+            result = {1, d.grpId};
+        } else {
+            step(__LINE__);
+            const int g = d.grpId > 0 ? d.grpId : nextGroupId(cn);
+            const QVector<SeriesRow> rows = seriesRows(d);
+            for (int k = 0; k < rows.size(); ++k)
+                step(__LINE__), cn.Execute(seriesInsertSql(d, rows[k], k + 1, g));
+            result = {int(rows.size()), g};
+        }
+        // New rows that join a group: the whole group, over every data sheet, is numbered again by date.
+        if (d.grpId > 0)
+            step(__LINE__), SeriesRules::RenumberSeries(cn, d.grpId);
+        // The file is in place before the rows that name it are committed.
+        if (!d.attachStoredName.isEmpty())
+            step(__LINE__), copy = copyAttachment(d.attachSourcePath, attachedPath, d.attachStoredName);
+        step(__LINE__), cn.CommitTrans();
+    } catch (...) {
+        try {
+            if (cn.inTransaction())
+                cn.RollbackTrans();
+        } catch (...) {
+        }
+        if (!copy.isEmpty())
+            QFile::remove(copy);
+        throw;
+    }
+    // Saved: a connection that does not close cleanly now is let go by its destructor.
+    try {
+        cn.Close();
+    } catch (...) {
+    }
+    return result;
+}
+
+} // namespace NewDeadlineSave

@@ -1,0 +1,83 @@
+#pragma once
+
+// The write path of the new-deadline editor: one new Transactions row (a single deadline or appointment)
+// or a recurring series of 2 to 99 rows, optionally dividing the amount over the rows, with the chosen
+// attachment copied once into the attachments folder, and the group renumbered when the new rows join an
+// existing one. Everything of one save happens in one transaction: it is saved whole or not at all.
+
+#include "platform/database/Currency.h"
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+
+namespace platform { class Connection; }
+
+namespace NewDeadlineSave {
+
+// What the editor hands over to be saved.
+struct NewDeadline {
+    int sheetId = 1;                 // TrDbId: the current data sheet
+    bool closed = false;             // TrDone
+    int type = -2;                   // 1 credit, -1 debit, -2 appointment
+    QString description;             // as typed; quoted when the statement is built
+    QString notes;
+    int acId = 0;                    // customer or supplier, 0 none
+    platform::Currency amount;       // 0 for an appointment
+    int alertDays = 0;
+    int countId = 0;                 // collection or payment account, 0 none
+    bool series = false;             // false: one row on `date`; true: `rows` rows from `date`
+    QDate date;
+    int rows = 1;                    // series: 2 .. 99
+    int cadence = 0;                 // series: SeriesDates::Cadence
+    bool split = false;              // series: divide the amount over the rows (ignored for appointments)
+    int grpId = 0;                   // 0: a plain new entry; else the TrGrpId of the group the rows join
+    QString attachStoredName;        // "" none; else the generated name of the copy
+    QString attachSourcePath;        // the file chosen by the user
+};
+
+constexpr int MinSeriesRows = 2;
+constexpr int MaxSeriesRows = 99;
+
+// An amount as the statements write it: locale-independent, a period as decimal separator, only the
+// digits needed, and a leading blank before a value that is not negative (" 100", " 12.5", "-12.5").
+QString amountLiteral(platform::Currency amount);
+
+// The date and amount of each row of a series, in row order. With split (and not an appointment) every
+// row carries the amount divided by the rows, rounded to cents (an exact half to the even cent), and the
+// last row the remainder, so that the rows add up exactly to the amount; otherwise every row carries the
+// full amount. An appointment carries 0.
+struct SeriesRow {
+    QDate date;
+    platform::Currency amount;
+};
+QVector<SeriesRow> seriesRows(const NewDeadline &d);
+
+// The statement that inserts a single row (series columns TrGrpRow and TrGrpMDay left to their defaults).
+QString singleInsertSql(const NewDeadline &d);
+// The statement that inserts row k (1..n) of a series with the group id groupId.
+QString seriesInsertSql(const NewDeadline &d, const SeriesRow &row, int k, int groupId);
+
+// The id of a new group: the largest TrGrpId of the whole table (every data sheet) plus 1; 1 when the
+// table holds none. Runs on the caller's connection (inside its transaction).
+int nextGroupId(platform::Connection &cn);
+
+// Copies the attachment to attachedPath + storedName (making the attachments folder when it is missing)
+// and returns the copy's path. Never overwrites a file. Raises RuntimeError when the copy fails; no
+// partial copy is left.
+QString copyAttachment(const QString &sourcePath, const QString &attachedPath, const QString &storedName);
+
+struct SaveResult {
+    int rows = 0;       // rows written
+    int groupId = 0;    // the group they belong to (0 for a plain single row)
+};
+// Writes the new row or rows on a connection of its own (connectionString), in one transaction: the
+// inserts, the renumbering of the joined group over every data sheet, and the copy of the attachment into
+// attachedPath before the commit. Any failure rolls everything back, removes the copy made here and raises
+// RuntimeError: nothing is half saved, and no row ever names a file that is not there. `line`, when
+// given, receives the line of the statement being run (the one that failed, after an error).
+// A series with a row count outside 2..99 writes nothing and returns 0 rows.
+SaveResult save(const NewDeadline &d, const QString &connectionString, const QString &attachedPath,
+                int *line = nullptr);
+
+} // namespace NewDeadlineSave

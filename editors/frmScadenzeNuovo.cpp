@@ -1,0 +1,805 @@
+#include "editors/frmScadenzeNuovo.h"
+
+#include "editors/AmountText.h"
+#include "editors/DatePicker.h"
+#include "editors/EditorHooks.h"
+#include "editors/EditorIcons.h"
+#include "editors/NewDeadlineSave.h"
+#include "editors/SeriesDates.h"
+#include "editors/UpDown.h"
+#include "editors/frmNewAcc.h"
+#include "foundation/Globals.h"
+#include "foundation/Icons.h"
+#include "foundation/Twips.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cEnvironment.h"
+#include "foundation/cLang.h"
+#include "foundation/cSheet.h"
+#include "foundation/grid/GridFormat.h"
+#include "foundation/grid/ListGrid.h"
+#include "foundation/modShared.h"
+#include "platform/Clock.h"
+#include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/shell/Shell.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using platform::Currency;
+
+namespace {
+
+const QString WindowName = QStringLiteral("frmScadenzeNuovo");
+
+// The type list's keys, in list order, and the texts and pictures (row image numbers) of their items.
+struct TypeItem {
+    const char *key;
+    int textId;
+    int image;
+};
+constexpr TypeItem TypeItems[] = {{"d-2", 1043, 7}, {"d-1", 1042, 6}, {"d+1", 1041, 5}};
+
+const char *const ComboSql[2] = {"SELECT AcId, AcName FROM Accounts ORDER BY AcName",
+                                 "SELECT CnId, CnName FROM Counts ORDER BY CnName"};
+
+// The whole number a box holds, when it holds one within [minimum, maximum].
+bool wholeNumberIn(const QString &text, int minimum, int maximum)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok && value >= minimum && value <= maximum;
+}
+
+bool isEnter(const QKeyEvent *key)
+{
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+           && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier));
+}
+
+} // namespace
+
+frmScadenzeNuovo *frmScadenzeNuovo::Load(QWidget *owner)
+{
+    if (!s_window)
+        s_window = new frmScadenzeNuovo(owner);
+    return s_window;
+}
+
+frmScadenzeNuovo::frmScadenzeNuovo(QWidget *owner)
+    : QWidget(owner, Qt::Window)
+{
+    setObjectName(WindowName);
+    BuildControls();
+    Form_Load();
+}
+
+frmScadenzeNuovo::~frmScadenzeNuovo()
+{
+    disconnect(m_focusWatch);
+    // Unloaded by its owner while still open: the split choice is remembered as after a cancel.
+    if (!m_unloaded && Env && chkSplit)
+        Env->DeadlinesSplitAmount = chkSplit->isChecked();
+    CloseCombos();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Controls and loading
+
+void frmScadenzeNuovo::BuildControls()
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, TwipsToPixels(120), 0, 0);
+    auto *grid = new QGridLayout();
+    grid->setContentsMargins(TwipsToPixels(120), 0, TwipsToPixels(120), 0);
+    grid->setHorizontalSpacing(TwipsToPixels(90));
+    grid->setVerticalSpacing(TwipsToPixels(90));
+    outer->addLayout(grid);
+    int row = 0;
+    const auto label = [this](const char *name) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+
+    // Type.
+    QLabel *lblType = label("lblType");
+    imgcmbData = new QComboBox(this);
+    imgcmbData->setObjectName(QStringLiteral("imgcmbData"));
+    lblType->setBuddy(imgcmbData);
+    grid->addWidget(lblType, row, 0);
+    grid->addWidget(imgcmbData, row++, 1, 1, 2);
+
+    // Single deadline: its date.
+    optgrp[0] = new QRadioButton(this);
+    optgrp[0]->setObjectName(QStringLiteral("optgrp0"));
+    picgrp[0] = new QWidget(this);
+    picgrp[0]->setObjectName(QStringLiteral("picgrp0"));
+    {
+        auto *l = new QHBoxLayout(picgrp[0]);
+        l->setContentsMargins(TwipsToPixels(240), 0, 0, 0);
+        QLabel *lblDate = label("lblDate");
+        lblDate->setParent(picgrp[0]);
+        datData[0] = NewDatePicker(picgrp[0]);
+        datData[0]->setObjectName(QStringLiteral("datData0"));
+        lblDate->setBuddy(datData[0]);
+        l->addWidget(lblDate);
+        l->addWidget(datData[0]);
+        l->addStretch(1);
+    }
+    grid->addWidget(optgrp[0], row++, 0, 1, 3);
+    grid->addWidget(picgrp[0], row++, 0, 1, 3);
+
+    // Recurring series: first date, rows, cadence, split.
+    optgrp[1] = new QRadioButton(this);
+    optgrp[1]->setObjectName(QStringLiteral("optgrp1"));
+    picgrp[1] = new QWidget(this);
+    picgrp[1]->setObjectName(QStringLiteral("picgrp1"));
+    {
+        auto *l = new QGridLayout(picgrp[1]);
+        l->setContentsMargins(TwipsToPixels(240), 0, 0, 0);
+        l->setHorizontalSpacing(TwipsToPixels(90));
+        QLabel *lblFirst = new QLabel(picgrp[1]);
+        lblFirst->setObjectName(QStringLiteral("lblFirstDate"));
+        datData[1] = NewDatePicker(picgrp[1]);
+        datData[1]->setObjectName(QStringLiteral("datData1"));
+        lblFirst->setBuddy(datData[1]);
+        QLabel *lblRows = new QLabel(picgrp[1]);
+        lblRows->setObjectName(QStringLiteral("lblRows"));
+        txtData[2] = new QLineEdit(picgrp[1]);
+        txtData[2]->setObjectName(QStringLiteral("txtData2"));
+        txtData[2]->setMaximumWidth(TwipsToPixels(600));
+        lblRows->setBuddy(txtData[2]);
+        UpDown1 = new UpDown(txtData[2], 1, 100, picgrp[1]);
+        UpDown1->setObjectName(QStringLiteral("UpDown1"));
+        auto *rowsBox = new QHBoxLayout();
+        rowsBox->setSpacing(0);
+        rowsBox->addWidget(txtData[2]);
+        rowsBox->addWidget(UpDown1);
+        rowsBox->addStretch(1);
+        // The frequency list stands 30 twips after the end of its label, whatever the label's length.
+        QLabel *lblCadenza = new QLabel(picgrp[1]);
+        lblCadenza->setObjectName(QStringLiteral("lblCadenza"));
+        cmbCadenza = new QComboBox(picgrp[1]);
+        cmbCadenza->setObjectName(QStringLiteral("cmbCadenza"));
+        lblCadenza->setBuddy(cmbCadenza);
+        auto *cadenceBox = new QHBoxLayout();
+        cadenceBox->setSpacing(TwipsToPixels(30));
+        cadenceBox->addWidget(lblCadenza);
+        cadenceBox->addWidget(cmbCadenza);
+        cadenceBox->addStretch(1);
+        chkSplit = new QCheckBox(picgrp[1]);
+        chkSplit->setObjectName(QStringLiteral("chkSplit"));
+        l->addWidget(lblFirst, 0, 0);
+        l->addWidget(datData[1], 0, 1);
+        l->addWidget(lblRows, 1, 0);
+        l->addLayout(rowsBox, 1, 1);
+        l->addLayout(cadenceBox, 2, 0, 1, 3);
+        l->addWidget(chkSplit, 3, 0, 1, 3);
+        l->setColumnStretch(2, 1);
+    }
+    grid->addWidget(optgrp[1], row++, 0, 1, 3);
+    grid->addWidget(picgrp[1], row++, 0, 1, 3);
+
+    // Description.
+    QLabel *lblDescription = label("lblDescription");
+    txtData[0] = new QLineEdit(this);
+    txtData[0]->setObjectName(QStringLiteral("txtData0"));
+    lblDescription->setBuddy(txtData[0]);
+    grid->addWidget(lblDescription, row, 0);
+    grid->addWidget(txtData[0], row++, 1, 1, 2);
+
+    // Customer or supplier, with the button that creates one.
+    QLabel *lblCustomer = label("lblCustomer");
+    dtcData[0] = new QComboBox(this);
+    dtcData[0]->setObjectName(QStringLiteral("dtcData0"));
+    lblCustomer->setBuddy(dtcData[0]);
+    cmdAdd = new QToolButton(this);
+    cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
+    cmdAdd->setIcon(ListGrid::maskedIcon(EditorIcons::person()));
+    grid->addWidget(lblCustomer, row, 0);
+    grid->addWidget(dtcData[0], row, 1);
+    grid->addWidget(cmdAdd, row++, 2);
+
+    // Amount.
+    QLabel *lblAmount = label("lblAmount");
+    txtData[1] = new QLineEdit(this);
+    txtData[1]->setObjectName(QStringLiteral("txtData1"));
+    txtData[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblAmount->setBuddy(txtData[1]);
+    grid->addWidget(lblAmount, row, 0);
+    grid->addWidget(txtData[1], row++, 1);
+
+    // Collection or payment account.
+    QLabel *lblCount = label("lblCount");
+    dtcData[1] = new QComboBox(this);
+    dtcData[1]->setObjectName(QStringLiteral("dtcData1"));
+    lblCount->setBuddy(dtcData[1]);
+    grid->addWidget(lblCount, row, 0);
+    grid->addWidget(dtcData[1], row++, 1);
+
+    // Alert days.
+    QLabel *lblHighlight = label("lblHighlight");
+    txtData[4] = new QLineEdit(this);
+    txtData[4]->setObjectName(QStringLiteral("txtData4"));
+    txtData[4]->setAlignment(Qt::AlignCenter);
+    txtData[4]->setMaximumWidth(TwipsToPixels(600));
+    lblHighlight->setBuddy(txtData[4]);
+    UpDown2 = new UpDown(txtData[4], 0, 100, this);
+    UpDown2->setObjectName(QStringLiteral("UpDown2"));
+    QLabel *lblDaysBefore = label("lblDaysBefore");
+    {
+        auto *l = new QHBoxLayout();
+        l->setSpacing(0);
+        l->addWidget(txtData[4]);
+        l->addWidget(UpDown2);
+        l->addSpacing(TwipsToPixels(90));
+        l->addWidget(lblDaysBefore);
+        l->addStretch(1);
+        grid->addWidget(lblHighlight, row, 0);
+        grid->addLayout(l, row++, 1, 1, 2);
+    }
+
+    // Notes.
+    QLabel *lblNotes = label("lblNotes");
+    txtNotes = new QPlainTextEdit(this);
+    txtNotes->setObjectName(QStringLiteral("txtData3"));
+    txtNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtNotes->setTabChangesFocus(true);
+    txtNotes->setFixedHeight(TwipsToPixels(900));
+    lblNotes->setBuddy(txtNotes);
+    grid->addWidget(lblNotes, row, 0, Qt::AlignTop);
+    grid->addWidget(txtNotes, row++, 1, 1, 2);
+
+    // Closed, and the attachment.
+    chkData = new QCheckBox(this);
+    chkData->setObjectName(QStringLiteral("chkData"));
+    grid->addWidget(chkData, row++, 1, 1, 2);
+    QLabel *lblAttachedCaption = label("lblAttachedCaption");
+    cmdAllegato = new QPushButton(this);
+    cmdAllegato->setObjectName(QStringLiteral("cmdAllegato0"));
+    lblAttached = label("lblAttached");
+    {
+        auto *l = new QHBoxLayout();
+        l->addWidget(cmdAllegato);
+        l->addWidget(lblAttached, 1);
+        grid->addWidget(lblAttachedCaption, row, 0);
+        grid->addLayout(l, row++, 1, 1, 2);
+    }
+    grid->setColumnStretch(1, 1);
+
+    // Save, Cancel.
+    auto *buttons = new QHBoxLayout();
+    buttons->setContentsMargins(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(120), 0);
+    buttons->addStretch(1);
+    cmdSalva = new QPushButton(this);
+    cmdSalva->setObjectName(QStringLiteral("cmdSalva"));
+    cmdAnnulla = new QPushButton(this);
+    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
+    for (QPushButton *b : {cmdSalva, cmdAnnulla}) {
+        b->setMinimumWidth(TwipsToPixels(1300));
+        buttons->addWidget(b);
+    }
+    outer->addLayout(buttons);
+
+    sb = new QStatusBar(this);
+    sb->setObjectName(QStringLiteral("sb"));
+    sb->setSizeGripEnabled(false);
+    sbPanel1 = new QLabel(sb);
+    sbPanel1->setObjectName(QStringLiteral("sbPanel1"));
+    sb->addWidget(sbPanel1, 1);
+    outer->addWidget(sb);
+
+    // Tab order: type, single date, series fields, description, customer, amount, account, alert days,
+    // notes, closed, attachment, Save, Cancel.
+    QWidget *order[] = {imgcmbData, optgrp[0], datData[0], optgrp[1], datData[1], txtData[2], cmbCadenza,
+                        chkSplit,   txtData[0], dtcData[0], cmdAdd,   txtData[1], dtcData[1], txtData[4],
+                        txtNotes,   chkData,   cmdAllegato, cmdSalva, cmdAnnulla};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    // A disabled amount or account box is painted in the colour of button faces.
+    for (QWidget *w : {static_cast<QWidget *>(txtData[1]), static_cast<QWidget *>(dtcData[1])}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Disabled, QPalette::Base, p.color(QPalette::Active, QPalette::Button));
+        p.setColor(QPalette::Disabled, QPalette::Button, p.color(QPalette::Active, QPalette::Button));
+        w->setPalette(p);
+    }
+
+    // The window sees the keys of its controls first.
+    for (QWidget *w : order)
+        w->installEventFilter(this);
+    for (QDateEdit *d : datData)
+        for (QLineEdit *inner : d->findChildren<QLineEdit *>())
+            inner->installEventFilter(this);
+
+    connect(imgcmbData, &QComboBox::currentIndexChanged, this, [this] { imgcmbData_Click(); });
+    for (int i = 0; i < 2; ++i)
+        connect(optgrp[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                optgrp_Click(i);
+        });
+    connect(cmdAdd, &QToolButton::clicked, this, &frmScadenzeNuovo::cmdAdd_Click);
+    connect(cmdAllegato, &QPushButton::clicked, this, &frmScadenzeNuovo::cmdAllegato_Click);
+    connect(cmdSalva, &QPushButton::clicked, this, &frmScadenzeNuovo::cmdSalva_Click);
+    connect(cmdAnnulla, &QPushButton::clicked, this, &frmScadenzeNuovo::cmdAnnulla_Click);
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &frmScadenzeNuovo::focusMoved);
+
+    // Texts by id, set at load.
+    lblType->setProperty("textId", 1102);
+    lblDescription->setProperty("textId", 1104);
+    lblCustomer->setProperty("textId", 1105);
+    lblAmount->setProperty("textId", 1106);
+    lblCount->setProperty("textId", 1139);
+    lblHighlight->setProperty("textId", 1137);
+    lblDaysBefore->setProperty("textId", 1138);
+    lblNotes->setProperty("textId", 1333);
+    lblAttachedCaption->setProperty("textId", 1164);
+    findChild<QLabel *>(QStringLiteral("lblDate"))->setProperty("textId", 1103);
+    findChild<QLabel *>(QStringLiteral("lblFirstDate"))->setProperty("textId", 1129);
+    findChild<QLabel *>(QStringLiteral("lblRows"))->setProperty("textId", 1121);
+    findChild<QLabel *>(QStringLiteral("lblCadenza"))->setProperty("textId", 1122);
+}
+
+void frmScadenzeNuovo::Form_Load()
+{
+    setWindowIcon(Icons::program());
+    setWindowTitle(LRS(1100));
+    for (QLabel *l : findChildren<QLabel *>())
+        if (l->property("textId").isValid())
+            l->setText(LRS(l->property("textId")));
+    cmdAllegato->setText(LRS(1365));
+    cmdSalva->setText(LRS(1108));
+    cmdSalva->setToolTip(LRS(1116));
+    cmdAnnulla->setText(LRS(1109));
+    cmdAnnulla->setToolTip(LRS(1117));
+    chkData->setText(LRS(1107));
+
+    // Type items, the first (appointment) selected.
+    const QList<QIcon> images = Icons::rowImageList();
+    {
+        const QSignalBlocker block(imgcmbData);
+        for (const TypeItem &item : TypeItems)
+            imgcmbData->addItem(images.value(item.image - 1), LRS(item.textId), QString::fromLatin1(item.key));
+        imgcmbData->setCurrentIndex(0);
+    }
+    imgcmbData->setToolTip(LRS(1110));
+    datData[0]->setToolTip(LRS(1111));
+    txtData[0]->setToolTip(LRS(1112));
+    dtcData[0]->setToolTip(LRS(1113));
+    txtData[1]->setToolTip(LRS(1114));
+    datData[1]->setToolTip(LRS(1133));
+    txtData[2]->setToolTip(LRS(1134));
+    cmbCadenza->setToolTip(LRS(1135));
+
+    datData[0]->setDate(platform::today());
+    datData[1]->setDate(platform::today());
+
+    optgrp[0]->setText(LRS(1128));
+    optgrp[1]->setText(LRS(1120));
+    optgrp[0]->setToolTip(LRS(1136));
+    optgrp[1]->setToolTip(LRS(1136));
+    optgrp[0]->setChecked(true);
+    optgrp_Click(0);
+    sbPanel1->clear();
+
+    for (int c = 0; c < SeriesDates::CadenceCount; ++c)
+        cmbCadenza->addItem(LRS(SeriesDates::cadenceTextId(c)));
+    cmbCadenza->setCurrentIndex(0);
+    txtData[2]->setText(QStringLiteral("2"));
+
+    txtData[4]->setText(QString::number(Env ? Env->AlertDefaultDays : 0));
+
+    chkSplit->setText(LRS(1168));
+    chkSplit->setChecked(Env && Env->DeadlinesSplitAmount);
+
+    DisableCloseButton(this);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Public procedures
+
+void frmScadenzeNuovo::Nuovo()
+{
+    GrpId = 0;
+    InitCombos();
+    txtData[1]->setText(formatNamed(QVariant::fromValue(Currency()), QStringLiteral("Currency")));
+    imgcmbData_Click();
+    ShowModeless();
+}
+
+void frmScadenzeNuovo::Nuovo2(int TrType, const QVariant &TrDescription, int TrAcId, Currency TrValue, int TrGrpId)
+{
+    InitCombos();
+    imgcmbData->setCurrentIndex(TrType == -2 ? 0 : (TrType == -1 ? 1 : 2));
+    txtData[0]->setText(NullToString(TrDescription));
+    if (TrAcId > 0)
+        SelectBound(dtcData[0], TrAcId);
+    txtData[1]->setText(formatNamed(QVariant::fromValue(TrValue), QStringLiteral("Currency")));
+    GrpId = TrGrpId;
+    imgcmbData_Click();
+    // Description, type and customer stay those of the group: the button that makes a new customer (and
+    // selects it) is locked with the list.
+    txtData[0]->setEnabled(false);
+    imgcmbData->setEnabled(false);
+    dtcData[0]->setEnabled(false);
+    cmdAdd->setEnabled(false);
+    ShowModeless();
+}
+
+void frmScadenzeNuovo::InitCombos()
+{
+    // The selections survive the refill (a new customer is selected by its caller afterwards).
+    const QVariant selected[2] = {dtcData[0]->currentData(), dtcData[1]->currentData()};
+    CloseCombos();
+    int line = 0;
+    try {
+        line = __LINE__, m_comboConnection = std::make_unique<platform::Connection>();
+        line = __LINE__, m_comboConnection->Open(Adb->dcs());
+        for (int i = 0; i < 2; ++i) {
+            rsCombo[i] = std::make_unique<platform::Recordset>();
+            line = __LINE__, rsCombo[i]->Open(QLatin1String(ComboSql[i]), *m_comboConnection,
+                                              platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly);
+            const QSignalBlocker block(dtcData[i]);
+            dtcData[i]->clear();
+            for (rsCombo[i]->MoveFirst(); !rsCombo[i]->EOF(); rsCombo[i]->MoveNext())
+                dtcData[i]->addItem(NullToString(rsCombo[i]->value(1)), rsCombo[i]->value(0).toInt());
+            dtcData[i]->setCurrentIndex(-1);
+        }
+    } catch (const std::exception &e) {
+        // The lists stay as far as they were filled; the window can still save without a customer.
+        ShowAppError(e, WindowName, QStringLiteral("InitCombos"), line);
+    }
+    for (int i = 0; i < 2; ++i)
+        if (selected[i].isValid())
+            SelectBound(dtcData[i], selected[i].toInt());
+}
+
+void frmScadenzeNuovo::CloseCombos()
+{
+    for (auto &rs : rsCombo) {
+        try {
+            if (rs && rs->isOpen())
+                rs->Close();
+        } catch (const std::exception &) {
+        }
+        rs.reset();
+    }
+    try {
+        if (m_comboConnection && m_comboConnection->isOpen())
+            m_comboConnection->Close();
+    } catch (const std::exception &) {
+    }
+    m_comboConnection.reset();
+}
+
+void frmScadenzeNuovo::SelectBound(QComboBox *combo, int id)
+{
+    combo->setCurrentIndex(combo->findData(id));
+}
+
+void frmScadenzeNuovo::ShowModeless()
+{
+    show();
+    raise();
+    activateWindow();
+    if (imgcmbData->isEnabled())
+        imgcmbData->setFocus();
+    else
+        datData[0]->setFocus();
+}
+
+int frmScadenzeNuovo::selectedType() const
+{
+    return imgcmbData->currentData().toString().right(2).toInt();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Type, single or series, field checks
+
+void frmScadenzeNuovo::imgcmbData_Click()
+{
+    const bool amount = selectedType() != -2;
+    if (!amount) {
+        txtData[1]->clear();
+        dtcData[1]->setCurrentIndex(-1);
+    }
+    txtData[1]->setEnabled(amount);
+    dtcData[1]->setEnabled(amount);
+    // Only the box is disabled: its tick stays for the next deadline with an amount.
+    chkSplit->setEnabled(amount);
+}
+
+void frmScadenzeNuovo::optgrp_Click(int Index)
+{
+    for (int i = 0; i < 2; ++i) {
+        picgrp[i]->setEnabled(i == Index);
+        QFont f = optgrp[i]->font();
+        f.setBold(i == Index);
+        optgrp[i]->setFont(f);
+    }
+    sbPanel1->setText(optgrp[Index]->toolTip());
+}
+
+bool frmScadenzeNuovo::txtData_Validate(int Index)
+{
+    switch (Index) {
+    case 0:
+        return !txtData[0]->text().isEmpty();
+    case 1: {
+        const QLocale locale = platform::userLocale();
+        const auto value = AmountText::parse(txtData[1]->text(), locale);
+        if (!value)
+            return false;
+        txtData[1]->setText(AmountText::plain(AmountText::roundToCents(*value), locale));
+        return true;
+    }
+    case 2:
+        return wholeNumberIn(txtData[2]->text(), NewDeadlineSave::MinSeriesRows, NewDeadlineSave::MaxSeriesRows);
+    case 4:
+        return wholeNumberIn(txtData[4]->text(), 0, 99);
+    default:
+        return true;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Buttons
+
+void frmScadenzeNuovo::cmdAdd_Click()
+{
+    const int id = frmNewAcc::Load(this)->Nuovo();
+    if (id > 0) {
+        InitCombos();
+        SelectBound(dtcData[0], id);
+    }
+    dtcData[0]->setFocus();
+    frmNewAcc::Unload();
+}
+
+void frmScadenzeNuovo::cmdAllegato_Click()
+{
+    const QString path = platform::getOpenFileName(
+        this, LRS(1170), LRS(1163) + QStringLiteral("|*.pdf;*.jpg;*.bmp;*.doc;*.docx;*.xls;*.xlsx"));
+    if (path.isEmpty())
+        return;   // cancelled
+    const QString title = QFileInfo(path).fileName();
+    const qsizetype dot = title.lastIndexOf(QLatin1Char('.'));
+    AttachSourcePath = path;
+    // A file without an extension is copied under a generated name without one.
+    AttachStoredName = NewAttachmentName(dot >= 0 ? title.mid(dot) : QString());
+    cmdAllegato->setEnabled(false);
+    lblAttached->setText(title);
+}
+
+void frmScadenzeNuovo::cmdSalva_Click()
+{
+    for (QDateEdit *d : datData)
+        d->interpretText();
+    if (txtData[0]->text().isEmpty()) {
+        txtData[0]->setFocus();
+        return;
+    }
+    if (selectedType() != -2 && !AmountText::parse(txtData[1]->text(), platform::userLocale())) {
+        txtData[1]->setFocus();
+        return;
+    }
+    // The row count and the alert days are checked here too: the up-down buttons can put a value the box
+    // itself refuses (100) without the box ever having the focus.
+    if (optgrp[1]->isChecked() && !txtData_Validate(2)) {
+        txtData[2]->setFocus();
+        return;
+    }
+    if (!txtData_Validate(4)) {
+        txtData[4]->setFocus();
+        return;
+    }
+    // Nothing was saved: the window stays open with what the user entered.
+    if (!Salva())
+        return;
+    PauseForDbRelease();
+    EditorHooks::RefreshAfterSave(0);
+    Form_Unload();
+}
+
+void frmScadenzeNuovo::cmdAnnulla_Click()
+{
+    Form_Unload();
+}
+
+NewDeadlineSave::NewDeadline frmScadenzeNuovo::ReadValues() const
+{
+    const QLocale locale = platform::userLocale();
+    NewDeadlineSave::NewDeadline d;
+    d.sheetId = Sheet ? Sheet->Id() : 1;
+    d.closed = chkData->isChecked();
+    d.type = selectedType();
+    d.description = txtData[0]->text();
+    d.notes = txtNotes->toPlainText();
+    if (d.type != -2)
+        d.amount = AmountText::roundToCents(AmountText::parse(txtData[1]->text(), locale).value_or(Currency()));
+    d.acId = int(NullToDouble(dtcData[0]->currentData(), 0));
+    d.alertDays = int(NullToDouble(txtData[4]->text(), 0));
+    d.countId = int(NullToDouble(dtcData[1]->currentData(), 0));
+    d.series = optgrp[1]->isChecked();
+    d.date = d.series ? datData[1]->date() : datData[0]->date();
+    if (d.series) {
+        d.rows = txtData[2]->text().trimmed().toInt();
+        d.cadence = cmbCadenza->currentIndex();
+        d.split = d.type != -2 && chkSplit->isChecked();
+    }
+    d.grpId = GrpId;
+    d.attachStoredName = AttachStoredName;
+    d.attachSourcePath = AttachSourcePath;
+    return d;
+}
+
+bool frmScadenzeNuovo::Salva()
+{
+    int line = 0;
+    try {
+        NewDeadlineSave::save(ReadValues(), Adb->dcs(), Adb->attachedPath(), &line);
+        return true;
+    } catch (const std::exception &e) {
+        ShowAppError(e, WindowName, QStringLiteral("Salva"), line);
+        return false;
+    }
+}
+
+void frmScadenzeNuovo::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (Env)
+        Env->DeadlinesSplitAmount = chkSplit->isChecked();
+    disconnect(m_focusWatch);
+    CloseCombos();
+    hide();
+    // The next Nuovo or Nuovo2 loads a fresh window.
+    s_window.clear();
+    deleteLater();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Keyboard, focus and hints
+
+bool frmScadenzeNuovo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        cmdAnnulla_Click();
+        return true;
+    case Qt::Key_F1:
+        platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
+        return true;
+    case Qt::Key_F5:
+        if (watched == dtcData[0]) {
+            cmdAdd_Click();
+            return true;
+        }
+        break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        // A list's selection can be taken away: no customer, no account.
+        if (watched == dtcData[0] || watched == dtcData[1]) {
+            static_cast<QComboBox *>(watched)->setCurrentIndex(-1);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    if (isEnter(key)) {
+        if (auto *button = qobject_cast<QAbstractButton *>(watched); button && !qobject_cast<QRadioButton *>(button)
+                                                                      && !qobject_cast<QCheckBox *>(button)) {
+            button->click();
+            return true;
+        }
+        for (QDateEdit *d : datData)
+            if (watched == d || d->isAncestorOf(static_cast<QWidget *>(watched)))
+                d->interpretText();
+        // Enter moves on to the next control, as Tab does.
+        focusNextPrevChild(true);
+        return true;
+    }
+    // Key filters of the number boxes: keys they do not take are swallowed; the full stop of the amount
+    // becomes the locale's decimal separator.
+    const int box = watched == txtData[1] ? 1 : (watched == txtData[2] ? 2 : (watched == txtData[4] ? 4 : -1));
+    if (box >= 0 && !key->text().isEmpty() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        const int code = key->text().at(0).unicode();
+        if (code >= 32 && code != 127) {
+            const int kept = box == 1 ? FilterDecimalKey(code) : FilterIntegerKey(code);
+            if (kept == 0)
+                return true;
+            if (kept != code) {
+                txtData[box]->insert(QString(QChar(kept)));
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmScadenzeNuovo::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        cmdAnnulla_Click();
+        event->accept();
+        return;
+    case Qt::Key_F1:
+        platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void frmScadenzeNuovo::closeEvent(QCloseEvent *event)
+{
+    // No Close command: the window system's close request is refused; a close asked by the program
+    // (its owner closing) cancels.
+    if (event->spontaneous() && !m_unloaded) {
+        event->ignore();
+        return;
+    }
+    if (!m_unloaded)
+        cmdAnnulla_Click();
+    event->accept();
+}
+
+QString frmScadenzeNuovo::hintOf(QWidget *w) const
+{
+    // The control that holds the focus widget (a date picker's inner box counts as the picker).
+    for (QWidget *c = w; c && c != this; c = c->parentWidget()) {
+        const QWidget *p = c->parentWidget();
+        if (p == this || p == picgrp[0] || p == picgrp[1])
+            return c->toolTip();
+    }
+    return QString();
+}
+
+void frmScadenzeNuovo::focusMoved(QWidget *old, QWidget *now)
+{
+    if (m_unloaded || !isVisible() || !now || !isAncestorOf(now))
+        return;
+    // A text box that refuses its text keeps the focus (Cancel always works).
+    const int box = old ? int(std::find(txtData.begin(), txtData.end(), old) - txtData.begin()) : -1;
+    if (!m_validating && box >= 0 && box < int(txtData.size()) && txtData[box] && txtData[box]->isEnabled()
+        && now != cmdAnnulla && !txtData_Validate(box)) {
+        m_validating = true;
+        txtData[box]->setFocus();
+        m_validating = false;
+        return;
+    }
+    sbPanel1->setText(hintOf(now));
+    if (auto *edit = qobject_cast<QLineEdit *>(now); edit && std::find(txtData.begin(), txtData.end(), edit) != txtData.end())
+        QTimer::singleShot(0, edit, [edit] {
+            if (edit->hasFocus())
+                edit->selectAll();
+        });
+    if (now == txtNotes)
+        txtNotes->selectAll();
+}

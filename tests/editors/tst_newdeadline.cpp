@@ -1,0 +1,630 @@
+// The new-deadline editor driven through its controls: the worked series example, single rows of every
+// type, the refusals (malformed amount, blank description, row counts outside 2..99), joining an existing
+// group (renumbered over every data sheet), the new group id over every sheet, the attachment copied once,
+// the refresh of the main window in its order, a failing save that leaves everything as it was, the new
+// customer key, and the split choice remembered.
+
+#include "EditorsFixture.h"
+
+#include "editors/EditorHooks.h"
+#include "editors/SeriesDates.h"
+#include "editors/UpDown.h"
+#include "editors/frmNewAcc.h"
+#include "editors/frmScadenzeNuovo.h"
+#include "platform/Clock.h"
+#include "platform/shell/Shell.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+using platform::Currency;
+
+namespace {
+
+enum Type { Appointment = 0, Debit = 1, Credit = 2 };   // positions in the type list
+
+frmScadenzeNuovo *openNew()
+{
+    frmScadenzeNuovo *w = frmScadenzeNuovo::Load();
+    w->Nuovo();
+    QApplication::setActiveWindow(w);
+    return w;
+}
+
+void typeInto(QLineEdit *box, const QString &text)
+{
+    box->clear();
+    QTest::keyClicks(box, text);
+}
+
+void pick(QComboBox *combo, const QString &text)
+{
+    const int i = combo->findText(text);
+    QVERIFY2(i >= 0, qPrintable(text));
+    combo->setCurrentIndex(i);
+}
+
+// A series entered as the user would: type, series option, first date, rows, cadence, split, amount.
+void enterSeries(frmScadenzeNuovo *w, Type type, const QDate &first, int rows, int cadence, bool split,
+                 const QString &amount, const QString &description)
+{
+    w->imgcmbData->setCurrentIndex(type);
+    w->optgrp[1]->click();
+    w->datData[1]->setDate(first);
+    typeInto(w->txtData[2], QString::number(rows));
+    w->cmbCadenza->setCurrentIndex(cadence);
+    w->chkSplit->setChecked(split);
+    if (type != Appointment)
+        typeInto(w->txtData[1], amount);
+    typeInto(w->txtData[0], description);
+}
+
+struct Row {
+    QDate date;
+    QString value, balance, grpType, attached;
+    int grpRow = 0, grpMDay = 0, grpId = 0, sheet = 0, type = 0, acId = 0, countId = 0, alert = 0;
+    bool done = false;
+    QString description, notes;
+};
+
+QList<Row> rows(const QString &dbFile, const QString &where)
+{
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE ") + where + QStringLiteral(" ORDER BY TrDate, TrRowId"),
+            testenv::connectionString(dbFile));
+    QList<Row> list;
+    for (; !rs.EOF(); rs.MoveNext()) {
+        Row r;
+        r.date = rs.value(QStringLiteral("TrDate")).toDate();
+        r.value = rs.value(QStringLiteral("TrValue")).value<Currency>().toString();
+        r.balance = rs.value(QStringLiteral("TrBalance")).value<Currency>().toString();
+        r.grpType = rs.value(QStringLiteral("TrGrpType")).toString();
+        r.attached = rs.value(QStringLiteral("TrAttached")).toString();
+        r.grpRow = rs.value(QStringLiteral("TrGrpRow")).toInt();
+        r.grpMDay = rs.value(QStringLiteral("TrGrpMDay")).toInt();
+        r.grpId = rs.value(QStringLiteral("TrGrpId")).toInt();
+        r.sheet = rs.value(QStringLiteral("TrDbId")).toInt();
+        r.type = rs.value(QStringLiteral("TrType")).toInt();
+        r.acId = rs.value(QStringLiteral("TrAcId")).toInt();
+        r.countId = rs.value(QStringLiteral("TrCountId")).toInt();
+        r.alert = rs.value(QStringLiteral("TrAlertDays")).toInt();
+        r.done = rs.value(QStringLiteral("TrDone")).toBool();
+        r.description = rs.value(QStringLiteral("TrDescription")).toString();
+        r.notes = rs.value(QStringLiteral("TrNotes")).toString();
+        list << r;
+    }
+    return list;
+}
+
+QStringList g_calls;
+void recordRefresh()
+{
+    g_calls.clear();
+    EditorHooks::gexUpdate = [] { g_calls << QStringLiteral("gexUpdate"); };
+    EditorHooks::mvUpdate = [] { g_calls << QStringLiteral("mvUpdate"); };
+    EditorHooks::tasksUpdate = [] { g_calls << QStringLiteral("tasksUpdate"); };
+    EditorHooks::interfaceUpdate = [] { g_calls << QStringLiteral("interfaceUpdate"); };
+    EditorHooks::gexFind = [](int id) { g_calls << QStringLiteral("gexFind(%1)").arg(id); };
+}
+
+const QStringList RefreshSequence = {"gexUpdate", "mvUpdate", "tasksUpdate", "interfaceUpdate", "gexFind(0)"};
+
+} // namespace
+
+class tst_newdeadline : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<EditorsFixture> f;
+
+    int total() const { return f->count(QStringLiteral("SELECT Count(*) FROM Transactions")); }
+    QStringList attachedFiles() const { return QDir(Adb->attachedPath()).entryList(QDir::Files | QDir::Hidden); }
+    bool appErrorShown() const
+    {
+        for (const platform::DialogRequest &r : f->box->requests())
+            if (r.title == LRS(1943) && r.text.contains(QLatin1String("in Orvel3.frmScadenzeNuovo.Salva line ")))
+                return true;
+        return false;
+    }
+
+private slots:
+    void init()
+    {
+        f = std::make_unique<EditorsFixture>();
+        recordRefresh();
+    }
+    void cleanup()
+    {
+        EditorHooks::gexUpdate = {};
+        EditorHooks::mvUpdate = {};
+        EditorHooks::tasksUpdate = {};
+        EditorHooks::interfaceUpdate = {};
+        EditorHooks::gexFind = {};
+        f.reset();
+    }
+
+    void opensAsAppointment()
+    {
+        frmScadenzeNuovo *w = openNew();
+        QCOMPARE(w->windowTitle(), LRS(1100));
+        QCOMPARE(w->imgcmbData->currentData().toString(), QStringLiteral("d-2"));
+        QVERIFY(w->txtData[1]->text().isEmpty());
+        QVERIFY(!w->txtData[1]->isEnabled());
+        QVERIFY(!w->dtcData[1]->isEnabled());
+        QVERIFY(w->optgrp[0]->isChecked() && w->picgrp[0]->isEnabled() && !w->picgrp[1]->isEnabled());
+        QCOMPARE(w->datData[0]->date(), QDate(2025, 3, 15));
+        QCOMPARE(w->txtData[2]->text(), QStringLiteral("2"));
+        QCOMPARE(w->txtData[4]->text(), QString::number(Env->AlertDefaultDays));
+        QCOMPARE(w->cmbCadenza->count(), 9);
+        QCOMPARE(w->cmbCadenza->currentText(), LRS(1150));
+        QCOMPARE(w->dtcData[0]->count(), 5);
+        QCOMPARE(w->dtcData[0]->itemText(0), QStringLiteral("Bianchi & Figli"));   // by name
+        QCOMPARE(w->dtcData[1]->count(), 2);
+
+        // Credit: the amount opens empty, and Save waits for a number.
+        w->imgcmbData->setCurrentIndex(Credit);
+        QVERIFY(w->txtData[1]->isEnabled() && w->dtcData[1]->isEnabled());
+        QVERIFY(w->txtData[1]->text().isEmpty());
+        typeInto(w->txtData[0], QStringLiteral("Invoice 130"));
+        const int before = total();
+        w->cmdSalva->click();
+        QVERIFY(w->isVisible());
+        QCOMPARE(QApplication::focusWidget(), w->txtData[1]);
+        QCOMPARE(total(), before);
+        QVERIFY(g_calls.isEmpty());
+    }
+
+    void workedExample()
+    {
+        // A group of another data sheet holds the largest id: the new one comes after it.
+        f->rawExec("UPDATE Transactions SET TrGrpId = 7 WHERE TrDbId = 2");
+        frmScadenzeNuovo *w = openNew();
+        enterSeries(w, Credit, QDate(2025, 1, 31), 3, SeriesDates::Monthly, true, QStringLiteral("100.00"),
+                    QStringLiteral("Fees"));
+        pick(w->dtcData[0], QStringLiteral("Studio Verdi"));
+        pick(w->dtcData[1], QStringLiteral("Bank"));
+        w->cmdSalva->click();
+        QVERIFY(!frmScadenzeNuovo::instance());
+        QCOMPARE(g_calls, RefreshSequence);
+
+        const QList<Row> r = rows(f->dbFile, QStringLiteral("TrGrpId = 8"));
+        QCOMPARE(r.size(), 3);
+        const QDate dates[] = {{2025, 1, 31}, {2025, 2, 28}, {2025, 3, 31}};
+        const char *amounts[] = {"33.33", "33.33", "33.34"};
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(r[k].date, dates[k]);
+            QCOMPARE(r[k].value, QLatin1String(amounts[k]));
+            QCOMPARE(r[k].balance, QLatin1String(amounts[k]));
+            QCOMPARE(r[k].grpType, QStringLiteral("m"));
+            QCOMPARE(r[k].grpRow, k + 1);
+            QCOMPARE(r[k].grpMDay, 3);
+            QCOMPARE(r[k].sheet, 1);
+            QCOMPARE(r[k].type, 1);
+            QCOMPARE(r[k].acId, 3);
+            QCOMPARE(r[k].countId, 1);
+            QCOMPARE(r[k].alert, int(Env->AlertDefaultDays));
+            QVERIFY(!r[k].done);
+            QVERIFY(r[k].attached.isEmpty());
+        }
+        QVERIFY(f->value(QStringLiteral("SELECT TrAttached FROM Transactions WHERE TrGrpId = 8")).isNull());
+    }
+
+    void firstSeriesOfAnEmptyTable()
+    {
+        f.reset();   // one set of the program's objects at a time
+        f = std::make_unique<EditorsFixture>(false);
+        frmScadenzeNuovo *w = openNew();
+        enterSeries(w, Appointment, QDate(2025, 4, 1), 2, SeriesDates::Weekly, true, QString(), QStringLiteral("Visit"));
+        w->cmdSalva->click();
+        const QList<Row> r = rows(f->dbFile, QStringLiteral("1=1"));
+        QCOMPARE(r.size(), 2);
+        QCOMPARE(r[0].grpId, 1);
+        QCOMPARE(r[1].date, QDate(2025, 4, 8));
+        QCOMPARE(r[1].grpType, QStringLiteral("w"));
+        // An appointment carries no amount, whatever the split box says.
+        QCOMPARE(r[0].value, QStringLiteral("0"));
+        QCOMPARE(r[1].balance, QStringLiteral("0"));
+    }
+
+    void singleRow_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("balance");
+        QTest::addColumn<int>("countId");
+        QTest::newRow("credit") << int(Credit) << "1,200.5" << false << "1200.5" << "1200.5" << 2;
+        QTest::newRow("debit, closed") << int(Debit) << "12.50" << true << "12.5" << "-12.5" << 2;
+        QTest::newRow("debit, rounded to cents") << int(Debit) << "0.125" << false << "0.12" << "-0.12" << 2;
+        QTest::newRow("appointment") << int(Appointment) << "" << false << "0" << "0" << 0;
+    }
+    void singleRow()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, amount);
+        QFETCH(bool, closed);
+        QFETCH(QString, value);
+        QFETCH(QString, balance);
+        QFETCH(int, countId);
+        frmScadenzeNuovo *w = openNew();
+        // The account chosen while the type has an amount is dropped when it becomes an appointment.
+        w->imgcmbData->setCurrentIndex(Credit);
+        pick(w->dtcData[1], QStringLiteral("Cash"));
+        w->imgcmbData->setCurrentIndex(type);
+        w->datData[0]->setDate(QDate(2025, 5, 20));
+        typeInto(w->txtData[0], QStringLiteral("D'Angelo's fee"));
+        if (!amount.isEmpty())
+            typeInto(w->txtData[1], amount);
+        QTest::keyClicks(w->txtNotes, QStringLiteral("Call O'Neill"));
+        pick(w->dtcData[0], QStringLiteral("O'Brien Ltd"));
+        typeInto(w->txtData[4], QStringLiteral("9"));
+        w->chkData->setChecked(closed);
+        const int before = total();
+        w->cmdSalva->click();
+        QCOMPARE(total(), before + 1);
+        const QList<Row> r = rows(f->dbFile, QStringLiteral("TrDescription = 'D''Angelo''s fee'"));
+        QCOMPARE(r.size(), 1);
+        QCOMPARE(r[0].date, QDate(2025, 5, 20));
+        QCOMPARE(r[0].notes, QStringLiteral("Call O'Neill"));
+        QCOMPARE(r[0].value, value);
+        QCOMPARE(r[0].balance, balance);
+        QCOMPARE(r[0].done, closed);
+        QCOMPARE(r[0].countId, countId);
+        QCOMPARE(r[0].acId, 4);
+        QCOMPARE(r[0].alert, 9);
+        QCOMPARE(r[0].grpType, QStringLiteral("n"));
+        QCOMPARE(r[0].grpId, 0);
+        QCOMPARE(g_calls, RefreshSequence);
+    }
+
+    void refusedAtSave_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("rowCount");   // "" = single deadline
+        QTest::addColumn<QString>("alertDays");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("comma in an English amount") << "Fee" << "1,2" << "" << "2" << "txtData1";
+        QTest::newRow("two decimal points") << "Fee" << "1.2.3" << "" << "2" << "txtData1";
+        QTest::newRow("five decimals") << "Fee" << "1.23456" << "" << "2" << "txtData1";
+        QTest::newRow("empty amount") << "Fee" << "" << "" << "2" << "txtData1";
+        QTest::newRow("letters filtered, nothing left") << "Fee" << "abc" << "" << "2" << "txtData1";
+        QTest::newRow("blank description") << "" << "10" << "" << "2" << "txtData0";
+        QTest::newRow("one row") << "Fee" << "10" << "1" << "2" << "txtData2";
+        QTest::newRow("100 rows") << "Fee" << "10" << "100" << "2" << "txtData2";
+        QTest::newRow("alert days 100") << "Fee" << "10" << "" << "100" << "txtData4";
+        QTest::newRow("alert days empty") << "Fee" << "10" << "" << "" << "txtData4";
+    }
+    void refusedAtSave()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, amount);
+        QFETCH(QString, rowCount);
+        QFETCH(QString, alertDays);
+        QFETCH(QString, focus);
+        frmScadenzeNuovo *w = openNew();
+        w->imgcmbData->setCurrentIndex(Credit);
+        if (!rowCount.isEmpty()) {
+            w->optgrp[1]->click();
+            typeInto(w->txtData[2], rowCount);
+        }
+        typeInto(w->txtData[1], amount);
+        typeInto(w->txtData[0], description);
+        typeInto(w->txtData[4], alertDays);
+        const int before = total();
+        w->cmdSalva->click();
+        QVERIFY(w->isVisible());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        QCOMPARE(total(), before);
+        QVERIFY(f->box->requests().isEmpty());   // refused by the focus, without a message
+        QVERIFY(g_calls.isEmpty());
+    }
+
+    void rowCountLimits()
+    {
+        frmScadenzeNuovo *w = openNew();
+        enterSeries(w, Debit, QDate(2025, 1, 1), 99, SeriesDates::Daily, false, QStringLiteral("5"), QStringLiteral("Daily"));
+        // The up-down button goes to 100, which Save refuses; one step back is the limit.
+        w->UpDown1->upButton->click();
+        QCOMPARE(w->txtData[2]->text(), QStringLiteral("100"));
+        const int before = total();
+        w->cmdSalva->click();
+        QCOMPARE(total(), before);
+        QCOMPARE(QApplication::focusWidget(), w->txtData[2]);
+        w->UpDown1->downButton->click();
+        w->cmdSalva->click();
+        QCOMPARE(total(), before + 99);
+        const QList<Row> r = rows(f->dbFile, QStringLiteral("TrDescription = 'Daily'"));
+        QCOMPARE(r.size(), 99);
+        QCOMPARE(r.last().date, QDate(2025, 1, 1).addDays(98));
+        QCOMPARE(r.last().grpRow, 99);
+        QCOMPARE(r.last().grpMDay, 99);
+        QCOMPARE(r.last().balance, QStringLiteral("-5"));
+    }
+
+    void fieldChecksKeepTheFocus_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("amount rounded") << "txtData1" << "7.129" << false << "7,13";
+        QTest::newRow("amount emptied") << "txtData1" << "" << true << "";
+        QTest::newRow("amount with letters filtered") << "txtData1" << "1x5" << false << "15";
+        QTest::newRow("rows 1") << "txtData2" << "1" << true << "1";
+        QTest::newRow("rows 99") << "txtData2" << "99" << false << "99";
+        QTest::newRow("alert days 100") << "txtData4" << "100" << true << "100";
+        QTest::newRow("alert days 0") << "txtData4" << "0" << false << "0";
+        QTest::newRow("description emptied") << "txtData0" << "" << true << "";
+    }
+    void fieldChecksKeepTheFocus()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(bool, kept);
+        QFETCH(QString, shown);
+        platform::setUserLocale(QLocale(QLocale::Italian, QLocale::Italy));
+        frmScadenzeNuovo *w = openNew();
+        w->imgcmbData->setCurrentIndex(Credit);
+        w->optgrp[1]->click();
+        auto *edit = w->findChild<QLineEdit *>(box);
+        QVERIFY(edit);
+        edit->setFocus();
+        QCOMPARE(QApplication::focusWidget(), edit);
+        typeInto(edit, typed);
+        w->txtNotes->setFocus();
+        QCOMPARE(QApplication::focusWidget() == edit, kept);
+        QCOMPARE(edit->text(), shown);
+        // Cancel always works, even from a refused box.
+        w->cmdAnnulla->click();
+        QVERIFY(!w->isVisible());
+    }
+
+    void joinGroup_data()
+    {
+        QTest::addColumn<bool>("series");
+        QTest::newRow("one row") << false;
+        QTest::newRow("two weekly rows") << true;
+    }
+    void joinGroup()
+    {
+        QFETCH(bool, series);
+        // The rent group (id 1, six rows from January to June) has a member in the second sheet too.
+        f->rawExec("INSERT INTO Transactions (TrDbId, TrType, TrDate, TrDescription, TrGrpType, TrGrpRow, TrGrpMDay, TrGrpId) "
+                   "VALUES (2, -1, '2025-07-01', 'Rent', 'm', 1, 1, 1)");
+        const int groups = f->count(QStringLiteral("SELECT Count(*) FROM (SELECT DISTINCT TrGrpId FROM Transactions)"));
+        frmScadenzeNuovo *w = frmScadenzeNuovo::Load();
+        w->Nuovo2(-1, QStringLiteral("Rent"), 3, Currency::fromUnits(750), 1);
+        QApplication::setActiveWindow(w);
+        QCOMPARE(w->txtData[0]->text(), QStringLiteral("Rent"));
+        QCOMPARE(w->dtcData[0]->currentText(), QStringLiteral("Studio Verdi"));
+        QCOMPARE(w->imgcmbData->currentData().toString(), QStringLiteral("d-1"));
+        QCOMPARE(w->txtData[1]->text(), QStringLiteral("$750.00"));
+        QVERIFY(!w->txtData[0]->isEnabled() && !w->imgcmbData->isEnabled() && !w->dtcData[0]->isEnabled());
+        QVERIFY(!w->cmdAdd->isEnabled());
+        if (series) {
+            w->optgrp[1]->click();
+            w->datData[1]->setDate(QDate(2025, 2, 10));
+            w->cmbCadenza->setCurrentIndex(SeriesDates::Weekly);
+        } else {
+            w->datData[0]->setDate(QDate(2025, 2, 10));
+        }
+        w->cmdSalva->click();
+        QVERIFY(!frmScadenzeNuovo::instance());
+
+        const int size = series ? 9 : 8;
+        const QList<Row> r = rows(f->dbFile, QStringLiteral("TrGrpId = 1"));
+        QCOMPARE(r.size(), size);
+        for (int k = 0; k < size; ++k) {
+            QCOMPARE(r[k].grpRow, k + 1);
+            QCOMPARE(r[k].grpMDay, size);
+        }
+        QCOMPARE(r.last().sheet, 2);
+        QCOMPARE(r[2].date, QDate(2025, 2, 10));
+        QCOMPARE(r[2].grpType, series ? QStringLiteral("w") : QStringLiteral("n"));
+        QCOMPARE(r[2].value, QStringLiteral("750"));
+        QCOMPARE(r[2].balance, QStringLiteral("-750"));
+        QCOMPARE(r[2].acId, 3);
+        if (series)
+            QCOMPARE(r[3].date, QDate(2025, 2, 17));
+        QCOMPARE(f->count(QStringLiteral("SELECT Count(*) FROM (SELECT DISTINCT TrGrpId FROM Transactions)")), groups);
+    }
+
+    void attachment_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("pdf") << "contract.v2.pdf" << ".pdf";
+        QTest::newRow("no extension") << "README" << "";
+    }
+    void attachment()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, extension);
+        const QString source = f->box->root() + QLatin1Char('/') + fileName;
+        {
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("the signed contract");
+        }
+        frmScadenzeNuovo *w = openNew();
+        enterSeries(w, Credit, QDate(2025, 6, 1), 3, SeriesDates::Quarterly, false, QStringLiteral("10"),
+                    QStringLiteral("With a file"));
+        f->box->answerText(source);
+        w->cmdAllegato->click();
+        QCOMPARE(f->box->requests().last().kind, platform::DialogKind::OpenFile);
+        QCOMPARE(f->box->requests().last().title, LRS(1170));
+        QCOMPARE(w->lblAttached->text(), fileName);
+        QVERIFY(!w->cmdAllegato->isEnabled());
+        const QString stored = w->AttachStoredName;
+        QCOMPARE(stored.size(), 16 + extension.size());
+        QVERIFY(stored.endsWith(extension));
+        QVERIFY(attachedFiles().isEmpty());   // copied on Save only
+        w->cmdSalva->click();
+
+        const QList<Row> r = rows(f->dbFile, QStringLiteral("TrDescription = 'With a file'"));
+        QCOMPARE(r.size(), 3);
+        for (const Row &row : r)
+            QCOMPARE(row.attached, stored);
+        QCOMPARE(attachedFiles(), QStringList{stored});
+        QFile copy(Adb->attachedPath() + stored);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), QByteArray("the signed contract"));
+        QVERIFY(QFile::exists(source));
+    }
+
+    void cancelWritesNothing_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Esc") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void cancelWritesNothing()
+    {
+        QFETCH(bool, escape);
+        const QString source = f->box->root() + QStringLiteral("/bill.pdf");
+        QFile(source).open(QIODevice::WriteOnly);
+        Env->DeadlinesSplitAmount = true;
+        frmScadenzeNuovo *w = openNew();
+        QVERIFY(w->chkSplit->isChecked());
+        enterSeries(w, Debit, QDate(2025, 6, 1), 4, SeriesDates::Monthly, false, QStringLiteral("10"), QStringLiteral("Never"));
+        f->box->answerText(source);
+        w->cmdAllegato->click();
+        const int before = total();
+        if (escape)
+            QTest::keyClick(w->txtData[0], Qt::Key_Escape);
+        else
+            w->cmdAnnulla->click();
+        QVERIFY(!frmScadenzeNuovo::instance());
+        QCOMPARE(total(), before);
+        QVERIFY(attachedFiles().isEmpty());
+        QVERIFY(g_calls.isEmpty());
+        // The split box's state is remembered, after a cancel too.
+        QVERIFY(!Env->DeadlinesSplitAmount);
+    }
+
+    void failedSaveLeavesEverything_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("third insert fails") << "insert";
+        QTest::newRow("renumbering of the joined group fails") << "renumber";
+        QTest::newRow("the chosen file is gone") << "missing file";
+        QTest::newRow("the attachments folder cannot be made") << "no folder";
+        QTest::newRow("dates beyond the year 9999") << "date range";
+    }
+    void failedSaveLeavesEverything()
+    {
+        QFETCH(QString, failure);
+        const QString source = f->box->root() + QStringLiteral("/bill.pdf");
+        {
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("x");
+        }
+        const int before = total();
+        const QString rent = QStringLiteral("TrGrpId = 1");
+        const auto rentBefore = rows(f->dbFile, rent);
+
+        frmScadenzeNuovo *w = frmScadenzeNuovo::Load();
+        if (failure == QLatin1String("renumber")) {
+            w->Nuovo2(-1, QStringLiteral("Rent"), 3, Currency::fromUnits(750), 1);
+            QApplication::setActiveWindow(w);
+            w->optgrp[1]->click();
+            w->datData[1]->setDate(QDate(2025, 2, 10));
+            f->failWrites(QStringLiteral("UPDATE"), QStringLiteral("Transactions"));
+        } else {
+            w->Nuovo();
+            QApplication::setActiveWindow(w);
+            const bool farFuture = failure == QLatin1String("date range");
+            enterSeries(w, Credit, farFuture ? QDate(9990, 12, 31) : QDate(2025, 6, 1), farFuture ? 20 : 4,
+                        farFuture ? SeriesDates::Yearly : SeriesDates::Monthly, true, QStringLiteral("10"),
+                        QStringLiteral("Half saved?"));
+        }
+        f->box->answerText(source);
+        w->cmdAllegato->click();
+        if (failure == QLatin1String("insert"))
+            f->rawExec("CREATE TRIGGER fail_third BEFORE INSERT ON Transactions WHEN NEW.TrGrpRow = 3 "
+                       "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
+        else if (failure == QLatin1String("missing file"))
+            QVERIFY(QFile::remove(source));
+        else if (failure == QLatin1String("no folder")) {
+            // The attachments folder's place is taken by a file.
+            QDir(Adb->attachedPath()).removeRecursively();
+            QFile blocker(QDir::cleanPath(Adb->attachedPath()));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+
+        w->cmdSalva->click();
+        QVERIFY(appErrorShown());
+        QCOMPARE(total(), before);
+        const auto rentAfter = rows(f->dbFile, rent);
+        QCOMPARE(rentAfter.size(), rentBefore.size());
+        for (int k = 0; k < rentAfter.size(); ++k)
+            QCOMPARE(rentAfter[k].grpMDay, rentBefore[k].grpMDay);
+        if (failure != QLatin1String("no folder"))
+            QVERIFY(attachedFiles().isEmpty());
+        // Nothing was saved: the window stays open with what was entered, and the list is not refreshed.
+        QVERIFY(w->isVisible());
+        QCOMPARE(frmScadenzeNuovo::instance(), w);
+        QVERIFY(g_calls.isEmpty());
+    }
+
+    void newCustomerKey_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("saved") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void newCustomerKey()
+    {
+        QFETCH(bool, save);
+        frmScadenzeNuovo *w = openNew();
+        pick(w->dtcData[0], QStringLiteral("Rossi Forniture"));
+        w->dtcData[0]->setFocus();
+        whenShown<frmNewAcc>([save](frmTableEditor *e) {
+            QTest::keyClicks(e->txtData[0], QStringLiteral("Zeta Srl"));
+            if (save)
+                e->cmdSalva->click();
+        });
+        QTest::keyClick(w->dtcData[0], Qt::Key_F5);
+        QVERIFY(!frmNewAcc::instance());
+        QCOMPARE(w->dtcData[0]->currentText(), save ? QStringLiteral("Zeta Srl") : QStringLiteral("Rossi Forniture"));
+        QCOMPARE(w->dtcData[0]->count(), save ? 6 : 5);
+        QCOMPARE(w->focusWidget(), w->dtcData[0]);
+        if (save)
+            QCOMPARE(w->dtcData[0]->currentData().toInt(),
+                     f->count(QStringLiteral("SELECT AcId FROM Accounts WHERE AcName = 'Zeta Srl'")));
+    }
+
+    void statusHints()
+    {
+        frmScadenzeNuovo *w = openNew();
+        w->optgrp[1]->click();
+        QCOMPARE(w->sbPanel1->text(), LRS(1136));
+        QVERIFY(w->optgrp[1]->font().bold() && !w->optgrp[0]->font().bold());
+        w->txtData[0]->setFocus();
+        QCOMPARE(w->sbPanel1->text(), LRS(1112));
+        // An empty description keeps the focus; a filled one lets it go.
+        w->datData[1]->setFocus();
+        QCOMPARE(QApplication::focusWidget(), w->txtData[0]);
+        QTest::keyClicks(w->txtData[0], QStringLiteral("Fee"));
+        w->datData[1]->setFocus();
+        QCOMPARE(w->sbPanel1->text(), LRS(1133));
+        // Enter moves on to the next control.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), w->txtData[2]);
+        QCOMPARE(w->sbPanel1->text(), LRS(1134));
+    }
+};
+
+QTEST_MAIN(tst_newdeadline)
+#include "tst_newdeadline.moc"

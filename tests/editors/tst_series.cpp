@@ -1,0 +1,294 @@
+// The rules of a new series without the window: the row dates of every cadence at month ends and in leap
+// years, the split of the amount (rounding, remainder on the last row, exact sum), the amounts typed in the
+// user's locale, and the statement text that the save runs.
+
+#include "editors/AmountText.h"
+#include "editors/NewDeadlineSave.h"
+#include "editors/SeriesDates.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using platform::Currency;
+using namespace SeriesDates;
+
+Q_DECLARE_METATYPE(QVector<QDate>)
+
+namespace {
+QDate d(int y, int m, int day)
+{
+    return QDate(y, m, day);
+}
+Currency money(const char *text)
+{
+    return *Currency::parse(QLatin1String(text));
+}
+} // namespace
+
+class tst_series : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dates_data()
+    {
+        QTest::addColumn<int>("cadence");
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<QVector<QDate>>("expected");
+        using V = QVector<QDate>;
+        QTest::newRow("monthly from 31 January, common year") << int(Monthly) << d(2025, 1, 31)
+                                                              << V{d(2025, 1, 31), d(2025, 2, 28), d(2025, 3, 31), d(2025, 4, 30)};
+        QTest::newRow("monthly from 31 January, leap year") << int(Monthly) << d(2024, 1, 31)
+                                                            << V{d(2024, 1, 31), d(2024, 2, 29), d(2024, 3, 31)};
+        QTest::newRow("monthly from 30 January (not a last day)")
+            << int(Monthly) << d(2025, 1, 30) << V{d(2025, 1, 30), d(2025, 2, 28), d(2025, 3, 30), d(2025, 4, 30)};
+        QTest::newRow("monthly from 30 April (a last day)")
+            << int(Monthly) << d(2025, 4, 30) << V{d(2025, 4, 30), d(2025, 5, 31), d(2025, 6, 30), d(2025, 7, 31)};
+        QTest::newRow("monthly from 28 February, common year")
+            << int(Monthly) << d(2025, 2, 28) << V{d(2025, 2, 28), d(2025, 3, 31), d(2025, 4, 30)};
+        QTest::newRow("monthly from 28 February, leap year (not a last day)")
+            << int(Monthly) << d(2024, 2, 28) << V{d(2024, 2, 28), d(2024, 3, 28), d(2024, 4, 28)};
+        QTest::newRow("monthly from 29 February") << int(Monthly) << d(2024, 2, 29)
+                                                  << V{d(2024, 2, 29), d(2024, 3, 31), d(2024, 4, 30)};
+        QTest::newRow("monthly over the year end") << int(Monthly) << d(2024, 11, 15)
+                                                   << V{d(2024, 11, 15), d(2024, 12, 15), d(2025, 1, 15)};
+        QTest::newRow("bimonthly from 31 December") << int(Bimonthly) << d(2024, 12, 31)
+                                                    << V{d(2024, 12, 31), d(2025, 2, 28), d(2025, 4, 30), d(2025, 6, 30)};
+        QTest::newRow("bimonthly from 29 December") << int(Bimonthly) << d(2024, 12, 29)
+                                                    << V{d(2024, 12, 29), d(2025, 2, 28), d(2025, 4, 29)};
+        QTest::newRow("quarterly from 30 November") << int(Quarterly) << d(2024, 11, 30)
+                                                    << V{d(2024, 11, 30), d(2025, 2, 28), d(2025, 5, 31), d(2025, 8, 31)};
+        QTest::newRow("four-monthly from 31 October") << int(FourMonthly) << d(2023, 10, 31)
+                                                      << V{d(2023, 10, 31), d(2024, 2, 29), d(2024, 6, 30), d(2024, 10, 31)};
+        QTest::newRow("biannual from 31 August") << int(Biannual) << d(2023, 8, 31)
+                                                 << V{d(2023, 8, 31), d(2024, 2, 29), d(2024, 8, 31)};
+        QTest::newRow("biannual from 30 August") << int(Biannual) << d(2023, 8, 30)
+                                                 << V{d(2023, 8, 30), d(2024, 2, 29), d(2024, 8, 30)};
+        QTest::newRow("yearly from 29 February") << int(Yearly) << d(2024, 2, 29)
+                                                 << V{d(2024, 2, 29), d(2025, 2, 28), d(2026, 2, 28), d(2027, 2, 28), d(2028, 2, 29)};
+        QTest::newRow("yearly keeps no month end") << int(Yearly) << d(2023, 2, 28) << V{d(2023, 2, 28), d(2024, 2, 28)};
+        QTest::newRow("yearly from 30 April") << int(Yearly) << d(2025, 4, 30) << V{d(2025, 4, 30), d(2026, 4, 30)};
+        QTest::newRow("daily over 29 February") << int(Daily) << d(2024, 2, 28)
+                                                << V{d(2024, 2, 28), d(2024, 2, 29), d(2024, 3, 1)};
+        QTest::newRow("weekly from a month end") << int(Weekly) << d(2025, 1, 31)
+                                                 << V{d(2025, 1, 31), d(2025, 2, 7), d(2025, 2, 14)};
+        QTest::newRow("two-weekly from a month end") << int(Biweekly) << d(2025, 1, 31)
+                                                     << V{d(2025, 1, 31), d(2025, 2, 14), d(2025, 2, 28), d(2025, 3, 14)};
+        QTest::newRow("two-weekly over the year end") << int(Biweekly) << d(2024, 12, 20)
+                                                      << V{d(2024, 12, 20), d(2025, 1, 3), d(2025, 1, 17)};
+    }
+    void dates()
+    {
+        QFETCH(int, cadence);
+        QFETCH(QDate, first);
+        QFETCH(QVector<QDate>, expected);
+        QCOMPARE(seriesDates(first, cadence, int(expected.size())), expected);
+    }
+
+    void cadences()
+    {
+        QString letters;
+        for (int c = 0; c < CadenceCount; ++c)
+            letters += cadenceLetter(c);
+        QCOMPARE(letters, QStringLiteral("dw2mbs4qy"));
+        QVERIFY(cadenceLetter(9).isNull());
+        QVERIFY(cadenceLetter(-1).isNull());
+        QVERIFY(!stepDate(d(2025, 1, 1), 9, 1, false).isValid());
+        QVERIFY(IsLastDayOfMonth(d(2024, 2, 29)));
+        QVERIFY(!IsLastDayOfMonth(d(2024, 2, 28)));
+        QVERIFY(IsLastDayOfMonth(d(2025, 12, 31)));
+        QCOMPARE(LastDayOfMonth(d(2023, 2, 10)), d(2023, 2, 28));
+    }
+
+    void split_data()
+    {
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("100 over 3") << "100" << 3 << QStringList{"33.33", "33.33", "33.34"};
+        QTest::newRow("10 over 4") << "10" << 4 << QStringList{"2.5", "2.5", "2.5", "2.5"};
+        QTest::newRow("2 over 3: last row smaller") << "2" << 3 << QStringList{"0.67", "0.67", "0.66"};
+        QTest::newRow("half cent to even, down") << "0.05" << 2 << QStringList{"0.02", "0.03"};
+        QTest::newRow("half cent to even, up") << "0.15" << 2 << QStringList{"0.08", "0.07"};
+        QTest::newRow("one cent over 3") << "0.01" << 3 << QStringList{"0", "0", "0.01"};
+        QTest::newRow("negative") << "-100" << 3 << QStringList{"-33.33", "-33.33", "-33.34"};
+        QTest::newRow("large") << "922337203685" << 7
+                               << QStringList{"131762457669.29", "131762457669.29", "131762457669.29", "131762457669.29",
+                                              "131762457669.29", "131762457669.29", "131762457669.26"};
+    }
+    void split()
+    {
+        QFETCH(QString, amount);
+        QFETCH(int, rows);
+        QFETCH(QStringList, expected);
+        NewDeadlineSave::NewDeadline nd;
+        nd.type = 1;
+        nd.series = true;
+        nd.split = true;
+        nd.rows = rows;
+        nd.cadence = Monthly;
+        nd.date = d(2025, 1, 31);
+        nd.amount = *Currency::parse(amount);
+        const auto result = NewDeadlineSave::seriesRows(nd);
+        QStringList got;
+        Currency sum;
+        for (const auto &r : result) {
+            got << r.amount.toString();
+            sum += r.amount;
+        }
+        QCOMPARE(got, expected);
+        QCOMPARE(sum, nd.amount);
+    }
+
+    void splitNotForAppointments()
+    {
+        NewDeadlineSave::NewDeadline nd;
+        nd.type = -2;
+        nd.series = true;
+        nd.split = true;
+        nd.rows = 3;
+        nd.date = d(2025, 1, 1);
+        nd.amount = money("100");
+        for (const auto &r : NewDeadlineSave::seriesRows(nd))
+            QCOMPARE(r.amount, Currency());
+        nd.type = -1;
+        nd.split = false;
+        for (const auto &r : NewDeadlineSave::seriesRows(nd))
+            QCOMPARE(r.amount, money("100"));
+    }
+
+    void amountText_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("shown");   // after the field's own rounding
+        QTest::newRow("it: comma decimals rounded") << "it_IT" << "7,129" << true << "7,13";
+        QTest::newRow("it: groups") << "it_IT" << "1.234,5" << true << "1234,5";
+        QTest::newRow("it: currency format") << "it_IT" << QLocale(QLocale::Italian, QLocale::Italy).toCurrencyString(1200.5)
+                                             << true << "1200,5";
+        QTest::newRow("en: currency format") << "en_US" << "$1,200.50" << true << "1200.5";
+        QTest::newRow("en: negative currency") << "en_US" << "-$5.00" << true << "-5";
+        QTest::newRow("en: half to even") << "en_US" << "12.345" << true << "12.34";
+        QTest::newRow("en: half to even, up") << "en_US" << "12.355" << true << "12.36";
+        QTest::newRow("en: four decimals") << "en_US" << "0.0051" << true << "0.01";
+        QTest::newRow("en: comma is no decimal") << "en_US" << "12,5" << false << "";
+        QTest::newRow("en: two points") << "en_US" << "1.2.3" << false << "";
+        QTest::newRow("en: five decimals refused") << "en_US" << "1.23456" << false << "";
+        QTest::newRow("en: empty") << "en_US" << "" << false << "";
+        QTest::newRow("en: letters") << "en_US" << "12a" << false << "";
+        QTest::newRow("en: overflow") << "en_US" << "99999999999999999999" << false << "";
+        QTest::newRow("fr: narrow blank groups") << "fr_FR" << QLocale(QLocale::French, QLocale::France).toString(1234.5, 'f', 2)
+                                                 << true << "1234,5";
+    }
+    void amountText()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(QString, shown);
+        const QLocale l(locale);
+        const auto value = AmountText::parse(text, l);
+        QCOMPARE(bool(value), valid);
+        if (valid)
+            QCOMPARE(AmountText::plain(AmountText::roundToCents(*value), l), shown);
+    }
+
+    void statements_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("attachment");
+        QTest::addColumn<QString>("expected");
+        const QString head = QStringLiteral(
+            "INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, TrBalance, "
+            "TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) ");
+        QTest::newRow("credit of 100") << 1 << "100" << "Invoice" << ""
+                                       << head + "SELECT 2, 1, #03/05/2025#, 'Invoice', 'a note', 4,  100,  100, 'n', 0, 3, 1, 0, NULL";
+        QTest::newRow("debit of 12.50") << -1 << "12.50" << "Bill" << ""
+                                        << head + "SELECT 2, -1, #03/05/2025#, 'Bill', 'a note', 4,  12.5, -12.5, 'n', 0, 3, 1, 0, NULL";
+        QTest::newRow("apostrophes, attachment") << 1 << "0.05" << "D'Angelo's" << "2025030514030927.pdf"
+                                                 << head + "SELECT 2, 1, #03/05/2025#, 'D''Angelo''s', 'a note', 4,  0.05,  0.05, 'n', 0, 3, 1, 0, '2025030514030927.pdf'";
+        QTest::newRow("appointment carries no amount") << -2 << "80" << "Meeting" << ""
+                                                       << head + "SELECT 2, -2, #03/05/2025#, 'Meeting', 'a note', 4,  0,  0, 'n', 0, 3, 1, 0, NULL";
+    }
+    void statements()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, amount);
+        QFETCH(QString, description);
+        QFETCH(QString, attachment);
+        QFETCH(QString, expected);
+        NewDeadlineSave::NewDeadline nd;
+        nd.sheetId = 2;
+        nd.type = type;
+        nd.date = d(2025, 3, 5);
+        nd.description = description;
+        nd.notes = QStringLiteral("a note");
+        nd.acId = 4;
+        nd.amount = *Currency::parse(amount);
+        nd.alertDays = 3;
+        nd.countId = 1;
+        nd.attachStoredName = attachment;
+        QCOMPARE(NewDeadlineSave::singleInsertSql(nd), expected);
+    }
+
+    void seriesStatement()
+    {
+        NewDeadlineSave::NewDeadline nd;
+        nd.type = -1;
+        nd.closed = true;
+        nd.description = QStringLiteral("Rent");
+        nd.series = true;
+        nd.rows = 3;
+        nd.cadence = Quarterly;
+        nd.date = d(2025, 1, 31);
+        nd.amount = money("750");
+        const auto rows = NewDeadlineSave::seriesRows(nd);
+        QCOMPARE(NewDeadlineSave::seriesInsertSql(nd, rows[1], 2, 17),
+                 QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, "
+                                "TrBalance, TrGrpType, TrGrpRow, TrGrpMDay, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) "
+                                "SELECT 1, -1, #04/30/2025#, 'Rent', '', 0,  750, -750, 's', 2, 3, 17, 0, 0, -1, NULL"));
+        QCOMPARE(NewDeadlineSave::amountLiteral(Currency()), QStringLiteral(" 0"));
+        QCOMPARE(NewDeadlineSave::amountLiteral(money("-0.0001")), QStringLiteral("-0.0001"));
+    }
+
+    // The copy of an attachment goes into the attachments folder (made when missing) and never replaces a
+    // file that is there.
+    void attachmentCopy()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("scan.pdf"));
+        QFile s(source);
+        QVERIFY(s.open(QIODevice::WriteOnly));
+        s.write("new");
+        s.close();
+        const QString attached = dir.filePath(QStringLiteral("db/attached/"));
+        const QString copy = NewDeadlineSave::copyAttachment(source, attached, QStringLiteral("2025030514030927.pdf"));
+        QCOMPARE(copy, attached + QStringLiteral("2025030514030927.pdf"));
+        QFile c(copy);
+        QVERIFY(c.open(QIODevice::ReadOnly));
+        QCOMPARE(c.readAll(), QByteArray("new"));
+        c.close();
+
+        QFile old(attached + QStringLiteral("2025030514030927.pdf"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("already there");
+        old.close();
+        QVERIFY_THROWS_EXCEPTION(platform::RuntimeError,
+                                 NewDeadlineSave::copyAttachment(source, attached, QStringLiteral("2025030514030927.pdf")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("already there"));
+        QVERIFY_THROWS_EXCEPTION(platform::RuntimeError,
+                                 NewDeadlineSave::copyAttachment(dir.filePath(QStringLiteral("gone.pdf")), attached,
+                                                                 QStringLiteral("2025030514030928.pdf")));
+        QCOMPARE(QDir(attached).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_series)
+#include "tst_series.moc"
