@@ -4,7 +4,9 @@
 #include "editors/frmAccounts.h"
 #include "editors/frmCloseDeadline.h"
 #include "editors/frmDelClosedRows.h"
+#include "editors/frmGrpAdd.h"
 #include "editors/frmGrpErase.h"
+#include "editors/frmScadenzeNuovo.h"
 #include "mainwindow/RecordCommands.h"
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOptions.h"
@@ -345,6 +347,7 @@ void frmMain::BuildControls()
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, const QPoint &pos) { gex_MouseUp(b, pos); });
     // The grid's own messages are not shown: its failures surface through the window's procedures.
     connect(gex, &ListGrid::Error, this, [](qint64, const QString &, bool &show) { show = false; });
+    connect(gex, &ListGrid::DblClick, this, &frmMain::EditCommand);
     connect(gextasks, &ListGrid::UnboundColumnFetch, this, &frmMain::gextasks_UnboundColumnFetch);
     connect(gextasks, &ListGrid::Click, this, &frmMain::gextasks_Click);
     connect(gextasks, &ListGrid::Error, this, [](qint64, const QString &, bool &show) { show = false; });
@@ -435,7 +438,11 @@ void frmMain::BuildMenus()
 
     connect(mnuFile[0], &QAction::triggered, this, [this] { frmScadenziari::showModal(this); });
     connect(mnuFile[5], &QAction::triggered, this, &QWidget::close);
+    connect(mnuRecord[0], &QAction::triggered, this, &frmMain::NewCommand);
+    connect(mnuRecord[1], &QAction::triggered, this, &frmMain::EditCommand);
     connect(mnuRecord[2], &QAction::triggered, this, &frmMain::DeleteCommand);
+    connect(mnuPopup[0], &QAction::triggered, this, &frmMain::NewCommand);
+    connect(mnuPopup[3], &QAction::triggered, this, &frmMain::EditCommand);
     connect(mnuView[3], &QAction::triggered, this, [this] { frmAccounts::Open(this); });
     connect(mnuView[5], &QAction::triggered, this, [this] { frmOptions::showModal(this); });
     connect(mnuTools[2], &QAction::triggered, this, &frmMain::DeleteClosedDeadlines);
@@ -461,6 +468,8 @@ void frmMain::BuildToolbars()
         a->setIcon(commandImages.value(i));
         tb[i]->addAction(a);
     }
+    connect(tb[0]->actions().first(), &QAction::triggered, this, &frmMain::NewCommand);
+    connect(tb[1]->actions().first(), &QAction::triggered, this, &frmMain::EditCommand);
     connect(tb[2]->actions().first(), &QAction::triggered, this, &frmMain::DeleteCommand);
     connect(tb[3]->actions().first(), &QAction::triggered, this, &frmMain::RefreshList);
     connect(tb[4]->actions().first(), &QAction::triggered, this, [this] { frmAccounts::Open(this); });
@@ -858,6 +867,43 @@ void frmMain::gex_KeyDown(int &keyCode, Qt::KeyboardModifiers)
 
 // ---------------------------------------------------------------------------------------------------
 // Record commands
+
+void frmMain::NewCommand()
+{
+    // The cash-book movement editor comes with the record editors; the deadlines view has its editor.
+    if (curView == 0)
+        NewDeadline(gex->row());
+}
+
+void frmMain::NewDeadline(int row)
+{
+    const GridRowData data = gex->rowData(row);
+    if (row < 1 || !data.isRecord() || data.value(QStringLiteral("TrGrpId")).toInt() == 0) {
+        frmScadenzeNuovo::Load(this)->Nuovo();
+        return;
+    }
+    const int choice = frmGrpAdd::Load(this)->Apri();
+    frmGrpAdd::Unload();
+    if (choice == 1) {
+        frmScadenzeNuovo::Load(this)->Nuovo();
+    } else if (choice == 2) {
+        // The stored description, not the one shown with its series counter.
+        const QVariant description = field(data.bookmark(), m_f.TrDescription);
+        frmScadenzeNuovo::Load(this)->Nuovo2(data.value(QStringLiteral("TrType")).toInt(), description,
+                                             data.value(QStringLiteral("TrAcId")).toInt(),
+                                             data.value(QStringLiteral("TrValue")).value<Currency>(),
+                                             data.value(QStringLiteral("TrGrpId")).toInt());
+    }
+}
+
+void frmMain::EditCommand()
+{
+    // An empty list opens a new record; opening an existing row comes with the record editors.
+    if (gex->rowCount() < 1 || gex->recordCount() < 1) {
+        if (curView == 0)
+            frmScadenzeNuovo::Load(this)->Nuovo();
+    }
+}
 
 void frmMain::DeleteCommand()
 {

@@ -100,6 +100,9 @@ public:
     void gextasks_Click();
     void ShowHelp();
     // Record commands on the current row.
+    void NewCommand();
+    void NewDeadline(int row);
+    void EditCommand();
     void DeleteCommand();
     void DeleteRecord(int row);
     void CloseOrReopen();

@@ -9,6 +9,8 @@
 #include "platform/database/Recordset.h"
 
 #include <QDateEdit>
+#include <QLineEdit>
+#include "editors/frmScadenzeNuovo.h"
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -132,6 +134,46 @@ private slots:
         QTest::keyClick(w->gex->view(), Qt::Key_Space);
         QVERIFY(!*leftOpen);
         QCOMPARE(count(f.dbFile, QStringLiteral("TrDescription='Electricity bill' AND TrDone=False")), 1);
+    }
+
+    void newOnASeriesMemberAsks_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("single row: plain editor") << "Invoice 118" << -1 << false << "";
+        QTest::newRow("series row, a new deadline") << "Rent" << 0 << true << "";
+        QTest::newRow("series row, a new member") << "Rent" << 1 << true << "Rent";
+    }
+    void newOnASeriesMemberAsks()
+    {
+        QFETCH(QString, row);
+        QFETCH(int, option);
+        QFETCH(bool, asked);
+        QFETCH(QString, description);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        QVERIFY(selectRow(w, row) > 0);
+        auto leftOpen = std::make_shared<bool>(false);
+        bool dialogShown = false;
+        if (asked)
+            leftOpen = onModal([option, &dialogShown](QWidget *dlg) {
+                dialogShown = true;
+                dlg->findChildren<QRadioButton *>().value(option)->click();
+                dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            });
+        w->NewCommand();
+        QVERIFY(!*leftOpen);
+        QCOMPARE(dialogShown, asked);
+        frmScadenzeNuovo *editor = frmScadenzeNuovo::Load(w);
+        QVERIFY(editor->isVisible());
+        QLineEdit *text = editor->findChild<QLineEdit *>(QStringLiteral("txtData0"));
+        QVERIFY(text);
+        QCOMPARE(text->text(), description);
+        QCOMPARE(text->isEnabled(), description.isEmpty());
+        editor->close();
+        frmScadenzeNuovo::Unload();
     }
 
     void spaceDoesNothingInTheCashBook()
