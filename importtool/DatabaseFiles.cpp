@@ -1,0 +1,146 @@
+#include "importtool/DatabaseFiles.h"
+
+#include "foundation/cAccessDb.h"
+#include "importtool/modMain.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/Connection.h"
+#include "platform/database/LockFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <filesystem>
+
+namespace importtool {
+
+namespace {
+
+// The engine's files that belong to a database file while a transaction is open.
+constexpr const char *JournalSuffixes[] = {"-journal", "-wal", "-shm"};
+
+[[noreturn]] void raiseFileError(const QString &description)
+{
+    throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("OrvelDbTools.DatabaseFiles"), description);
+}
+
+bool hasJournal(const QString &dbFile)
+{
+    for (const char *suffix : JournalSuffixes)
+        if (QFileInfo::exists(dbFile + QLatin1String(suffix)))
+            return true;
+    return false;
+}
+
+// Opening a database whose last transaction was interrupted rolls that transaction back.
+void settle(const QString &dbFile)
+{
+    if (!hasJournal(dbFile))
+        return;
+    try {
+        platform::Connection cn;
+        cn.Open(QStringLiteral("Data Source=") + dbFile);
+        cn.Close();
+    } catch (const platform::RuntimeError &) {
+        // A file that cannot be opened is copied as it is: the backup keeps what there is.
+    }
+}
+
+void copyWhole(const QString &from, const QString &to)
+{
+    const auto fail = [&](const QString &reason) {
+        raiseFileError(QStringLiteral("The file '%1' cannot be copied to '%2': %3")
+                           .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to), reason));
+    };
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        fail(in.errorString());
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        fail(out.errorString());
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 16);
+        if (chunk.isEmpty() && in.error() != QFile::NoError) {
+            out.cancelWriting();
+            fail(in.errorString());
+        }
+        if (out.write(chunk) != chunk.size()) {
+            const QString reason = out.errorString();
+            out.cancelWriting();
+            fail(reason);
+        }
+    }
+    if (!out.commit())
+        fail(out.errorString());
+}
+
+} // namespace
+
+QString BackupName(const QString &dbFile, const QDateTime &when)
+{
+    return dbFile + QLatin1Char('.') + when.toString(QStringLiteral("yyyyMMddhhmmss")) + QStringLiteral(".bak");
+}
+
+QString BackupDatabase(const QString &dbFile, const QDateTime &when)
+{
+    if (!QFileInfo(dbFile).isFile())
+        return QString();
+    const QString backup = BackupName(dbFile, when);
+    if (QFileInfo::exists(backup))
+        raiseFileError(QStringLiteral("The backup '%1' already exists.").arg(QDir::toNativeSeparators(backup)));
+    settle(dbFile);
+    copyWhole(dbFile, backup);
+    return backup;
+}
+
+QString WorkFolderFor(const QString &dbFolder)
+{
+    return dbFolder + QStringLiteral("/.orvel3-import");
+}
+
+QString PrepareFreshDatabase(const QString &dbFolder)
+{
+    const QString work = WorkFolderFor(dbFolder);
+    DiscardFreshDatabase(dbFolder);
+    // The template copy reports in the main program's texts; the tool names the database folder.
+    const auto fail = [&] {
+        DiscardFreshDatabase(dbFolder);
+        raiseFileError(LRSV(1941, QDir::toNativeSeparators(dbFolder)));
+    };
+    // The database folder itself is never made here: a folder that is gone (a disconnected drive) is reported.
+    if (!QFileInfo(dbFolder).isDir() || !QDir().mkpath(work))
+        fail();
+    try {
+        cAccessDb::CopyTemplate(work);
+    } catch (const platform::RuntimeError &) {
+        fail();
+    }
+    return cAccessDb::databaseFileIn(work);
+}
+
+void ReplaceDatabase(const QString &freshFile, const QString &dbFile)
+{
+    if (platform::lockFileIsLive(platform::lockFilePathFor(dbFile)))
+        raiseFileError(LRS(1382));
+    // Journal files left beside the old database must not be rolled into the new one.
+    for (const char *suffix : JournalSuffixes) {
+        const QString stale = dbFile + QLatin1String(suffix);
+        if (QFileInfo::exists(stale) && !QFile::remove(stale))
+            raiseFileError(QStringLiteral("The file '%1' cannot be removed.").arg(QDir::toNativeSeparators(stale)));
+    }
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(freshFile).toStdString(), QFile::encodeName(dbFile).toStdString(), ec);
+    if (ec)
+        raiseFileError(QStringLiteral("The file '%1' cannot be replaced: %2")
+                           .arg(QDir::toNativeSeparators(dbFile), QString::fromLocal8Bit(ec.message().c_str())));
+}
+
+void DiscardFreshDatabase(const QString &dbFolder)
+{
+    const QString work = WorkFolderFor(dbFolder);
+    if (QFileInfo::exists(work))
+        QDir(work).removeRecursively();
+}
+
+} // namespace importtool

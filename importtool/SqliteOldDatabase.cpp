@@ -1,0 +1,55 @@
+#include "importtool/SqliteOldDatabase.h"
+
+#include "platform/RuntimeError.h"
+#include "platform/database/Recordset.h"
+
+namespace importtool {
+
+namespace {
+QString connectionStringFor(const QString &file)
+{
+    return QStringLiteral("Data Source=") + file;
+}
+} // namespace
+
+SqliteOldDatabase::SqliteOldDatabase(const QString &file)
+    : m_file(file)
+{
+    m_connection.Open(connectionStringFor(file));
+}
+
+SqliteOldDatabase::~SqliteOldDatabase() = default;
+
+QStringList SqliteOldDatabase::tableNames()
+{
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite*'"),
+            m_connection, platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+            platform::Recordset::adCmdText);
+    QStringList names;
+    for (; !rs.EOF(); rs.MoveNext())
+        names.append(rs.value(0).toString());
+    return names;
+}
+
+OldTable SqliteOldDatabase::readTable(const QString &name)
+{
+    if (!tableNames().contains(name, Qt::CaseInsensitive))
+        raiseOldDatabaseError(QStringLiteral("The table '%1' cannot be found in '%2'.").arg(name, m_file));
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(name), m_connection, platform::Recordset::adOpenForwardOnly,
+            platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+    QStringList columns;
+    for (int i = 0; i < rs.fieldCount(); ++i)
+        columns.append(rs.fieldName(i));
+    OldTable table(name, columns);
+    for (; !rs.EOF(); rs.MoveNext()) {
+        OldTable::Row row(columns.size());
+        for (int i = 0; i < columns.size(); ++i)
+            row[i] = rs.value(i);
+        table.appendRow(std::move(row));
+    }
+    return table;
+}
+
+} // namespace importtool

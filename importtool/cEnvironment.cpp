@@ -1,0 +1,58 @@
+#include "importtool/cEnvironment.h"
+
+#include "foundation/SettingsKeys.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cLang.h"
+#include "foundation/comRegistry.h"
+#include "foundation/modShared.h"
+#include "importtool/modMain.h"
+#include "platform/RuntimeError.h"
+#include "platform/shell/Shell.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace importtool {
+
+cEnvironment *Env = nullptr;
+
+cEnvironment::cEnvironment()
+{
+    m_KeyPath = QLatin1String(SettingsKey);
+    m_DbName = QStringLiteral("orvel3.mdb");
+    m_AppLanguageId = RegRead(comRegistry::REG_DWORD, QStringLiteral("AppLanguageId"), m_KeyPath, 0).toInt();
+    m_Lsn = GetLanguageOffset();
+    m_DefaultDbPath = GetDefaultDbPath();
+    m_DbPath = RegRead(comRegistry::REG_SZ, QStringLiteral("DbPath"), m_KeyPath, m_DefaultDbPath).toString();
+}
+
+int cEnvironment::GetLanguageOffset() const
+{
+    return cLang::offsetForLanguageId(m_AppLanguageId, GetLocaleString(1024, platform::LOCALE_ILANGUAGE));
+}
+
+QString cEnvironment::GetDefaultDbPath()
+{
+    const QString folder = cAccessDb::defaultFolder();
+    try {
+        if (!QFileInfo(folder).isDir()) {
+            if (!QDir().mkpath(folder))
+                throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("OrvelDbTools.cEnvironment"),
+                                             TextAtV(m_Lsn, 1942, QDir::toNativeSeparators(folder)));
+            platform::doEvents();
+            try {
+                cAccessDb::CopyTemplate(folder);
+            } catch (const platform::RuntimeError &e) {
+                // The copy reports in the main program's texts, which the tool does not load.
+                throw platform::RuntimeError(e.number(), QStringLiteral("OrvelDbTools.cEnvironment"),
+                                             TextAtV(m_Lsn, 1941, QDir::toNativeSeparators(folder)));
+            }
+        }
+        return folder;
+    } catch (const platform::RuntimeError &e) {
+        ShowToolError(e, QStringLiteral("cEnvironment.GetDefaultDbPath"), __LINE__, m_Lsn);
+        return QString();
+    }
+}
+
+} // namespace importtool

@@ -1,0 +1,95 @@
+#include "importtool/modMain.h"
+
+#include "foundation/cLang.h"
+#include "foundation/comRegistry.h"
+#include "importtool/cEnvironment.h"
+#include "importtool/frmImport.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/LockFile.h"
+#include "platform/dialogs/Dialogs.h"
+
+namespace importtool {
+
+namespace {
+// The offset of the English block, for a text asked before the settings object exists.
+constexpr int EnglishBlock = 3000;
+}
+
+int Main()
+{
+    platform::setDefaultTitle(QStringLiteral("OrvelDbTools"));
+    Env = new cEnvironment();
+    if (CheckStart() == StartCheck::Ready) {
+        frmImport::Load()->exec();
+        frmImport::Unload();
+    }
+    delete Env;
+    Env = nullptr;
+    return 0;
+}
+
+StartCheck CheckStart()
+{
+    if (Env->DbPath().isEmpty()) {
+        platform::MsgBox(QStringLiteral("Avviare Orvel 3 almeno una volta per creare la cartella del Database\n\n"
+                                        "Start Orvel 3 at least once to create the Database Folder"),
+                         platform::vbOKOnly);
+        return StartCheck::NoDbFolder;
+    }
+    // A lock left by a main program that has ended does not count.
+    if (platform::lockFileIsLive(platform::lockFilePathFor(Env->DbPath() + QLatin1Char('/') + Env->DbName()))) {
+        platform::MsgBox(QStringLiteral("Chiudere Orvel 3 per eseguire questa procedura.\n\n"
+                                        "Stop Orvel 3 before running this procedure."),
+                         platform::vbOKOnly);
+        return StartCheck::MainProgramRunning;
+    }
+    return StartCheck::Ready;
+}
+
+QString TextAt(int lsn, int Id)
+{
+    return textTable().value(Id + lsn);
+}
+
+QString TextAtV(int lsn, int Id, const QVariant &Val)
+{
+    return TextAt(lsn, Id).replace(QStringLiteral("xxx"), Val.toString());
+}
+
+QString LRS(int Id)
+{
+    return TextAt(Env ? Env->Lsn() : EnglishBlock, Id);
+}
+
+QString LRSV(int Id, const QVariant &Val)
+{
+    return TextAtV(Env ? Env->Lsn() : EnglishBlock, Id, Val);
+}
+
+QVariant GetRegValueEx(qint32 root, int kind, const QString &valueName, const QString &keyPath,
+                       const QVariant &defaultValue)
+{
+    comRegistry reg;
+    reg.setClassKey(root);
+    reg.setSectionKey(keyPath);
+    reg.setValueType(kind);
+    reg.setValueKey(valueName);
+    if (defaultValue.isValid())
+        reg.setDefault(defaultValue);
+    return reg.Value();
+}
+
+QString ToolErrorText(const std::exception &error, const QString &procedure, int line, int lsn)
+{
+    const auto *re = dynamic_cast<const platform::RuntimeError *>(&error);
+    const QString description = re ? re->description() : QString::fromUtf8(error.what());
+    return description + QLatin1Char('\n') + TextAtV(lsn, 1944, procedure)
+           + TextAt(lsn, 1945) + QString::number(line);
+}
+
+void ShowToolError(const std::exception &error, const QString &procedure, int line, int lsn)
+{
+    platform::MsgBox(ToolErrorText(error, procedure, line, lsn), platform::vbExclamation, TextAt(lsn, 1943));
+}
+
+} // namespace importtool

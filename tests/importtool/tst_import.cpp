@@ -1,0 +1,495 @@
+// The import wizard driven through its controls: each older product imported from where it is found into
+// a fresh database, with the dated backup of the old one; the messages when nothing is found, the older
+// database is open or the user says No; and failures halfway, after which the database is the old one.
+
+#include "OldFixtures.h"
+#include "TestEnv.h"
+
+#include "foundation/SettingsKeys.h"
+#include "foundation/comRegistry.h"
+#include "importtool/DatabaseFiles.h"
+#include "importtool/cEnvironment.h"
+#include "importtool/frmImport.h"
+#include "importtool/modMain.h"
+#include "platform/Clock.h"
+#include "platform/database/Currency.h"
+#include "platform/RuntimeError.h"
+#include "platform/database/Recordset.h"
+#include "platform/shell/Shell.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using importtool::frmImport;
+
+namespace {
+
+const QDateTime ImportTime(QDate(2025, 3, 15), QTime(14, 30, 0));
+const QString BackupSuffix = QStringLiteral(".20250315143000.bak");
+const QString DeadPid = QStringLiteral("99999999\n");   // above any process id the system gives
+
+QByteArray readAll(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &file, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QString text(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QStringLiteral("Null");
+    if (v.metaType() == QMetaType::fromType<platform::Currency>())
+        return v.value<platform::Currency>().toString();
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(Qt::ISODate);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return v.toString();
+}
+
+// The rows of a query, one "a|b|c" text each.
+QStringList dump(const QString &dbFile, const QString &sql)
+{
+    platform::Recordset rs;
+    rs.Open(sql, testenv::connectionString(dbFile));
+    QStringList rows;
+    for (; !rs.EOF(); rs.MoveNext()) {
+        QStringList cells;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            cells.append(text(rs.value(i)));
+        rows.append(cells.join(QLatin1Char('|')));
+    }
+    return rows;
+}
+
+void setMachineValue(const QString &key, const QString &name, const QString &value)
+{
+    comRegistry reg;
+    reg.setValueEx(comRegistry::HKEY_LOCAL_MACHINE, key, name, comRegistry::REG_SZ, QVariant(), value);
+}
+
+// The file size limit of the process, as a full disk is seen by the writer; restored when it goes.
+class FullDisk
+{
+public:
+    explicit FullDisk(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+} // namespace
+
+class tst_Import : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_box = std::make_unique<testenv::Sandbox>();
+        platform::setNow(ImportTime);
+        m_dbFolder = m_box->documents() + QStringLiteral("/Orvel3DB");
+        m_dbFile = m_dbFolder + QStringLiteral("/orvel3.mdb");
+        m_box->makeDatabase(m_dbFolder);
+        // The current database holds data of its own, so that its backup and its replacement can be told apart.
+        fixtures::exec(m_dbFile, {QStringLiteral("INSERT INTO Accounts (AcName) VALUES ('Current')")});
+        m_original = readAll(m_dbFile);
+    }
+    void cleanup()
+    {
+        frmImport::Unload();
+        delete importtool::Env;
+        importtool::Env = nullptr;
+        m_box.reset();
+    }
+
+    void importsEachProduct_data();
+    void importsEachProduct();
+    void locate_data();
+    void locate();
+    void confirmationNamesTheDatabase_data();
+    void confirmationNamesTheDatabase();
+    void nothingIsLost_data();
+    void nothingIsLost();
+    void replaceWaitsForTheMainProgram_data();
+    void replaceWaitsForTheMainProgram();
+
+private:
+    frmImport *wizard()
+    {
+        if (!importtool::Env)
+            importtool::Env = new importtool::cEnvironment();
+        return frmImport::Load();
+    }
+    // Continue from the introduction, the product chosen, Continue again.
+    void runWizard(int app)
+    {
+        frmImport *w = wizard();
+        w->cmdProsegui->click();
+        w->optApp(app)->click();
+        w->cmdProsegui->click();
+    }
+    QString backupFile() const { return m_dbFile + BackupSuffix; }
+    void verifyUntouched(bool withBackup)
+    {
+        QCOMPARE(readAll(m_dbFile), m_original);
+        QCOMPARE(QFileInfo::exists(backupFile()), withBackup);
+        if (withBackup)
+            QCOMPARE(readAll(backupFile()), m_original);
+        QVERIFY(!QFileInfo::exists(importtool::WorkFolderFor(m_dbFolder)));
+        QCOMPARE(dump(m_dbFile, QStringLiteral("SELECT AcName FROM Accounts")), QStringList{QStringLiteral("Current")});
+    }
+
+    std::unique_ptr<testenv::Sandbox> m_box;
+    QString m_dbFolder;
+    QString m_dbFile;
+    QByteArray m_original;
+};
+
+void tst_Import::importsEachProduct_data()
+{
+    QTest::addColumn<int>("app");
+    QTest::addColumn<QString>("place");          // where the older database is put
+    QTest::addColumn<QString>("amountType");
+    QTest::addColumn<QStringList>("sheets");
+    QTest::addColumn<QStringList>("accounts");
+    QTest::addColumn<QStringList>("counts");
+    QTest::addColumn<QStringList>("rows");
+
+    const QStringList orvelSheets = {QStringLiteral("1|Casa"), QStringLiteral("3|Studio"), QStringLiteral("7|Archivio 2019")};
+    const QStringList orvelAccounts = {QStringLiteral("1|Bianchi|Null"), QStringLiteral("2|Rossi Srl|Null")};
+    // Each account's rows in their old order, then the rows without an account; the orphan row is left out.
+    const QStringList orvelRows = {
+        QStringLiteral("1|3|-2|False|2025-04-30|Null|Null|1|0|0|n|1|1|0|2|0|Null|False"),
+        QStringLiteral("2|1|-1|True|2024-01-31|Affitto|rata|2|33.3333|-33.3333|m|1|3|4|2|0|Null|False"),
+        QStringLiteral("3|1|-1|False|2024-02-29|Affitto|rata|2|33.3333|-33.3333|m|2|3|4|2|0|Null|False"),
+        QStringLiteral("4|1|1|True|2024-03-05|Fattura 12|Null|2|98765432101.2345|98765432101.2345|n|1|1|0|2|0|Null|False"),
+        QStringLiteral("5|7|-1|False|2019-01-01|Bollo|Null|0|25|-25|n|1|1|0|2|0|Null|False"),
+        QStringLiteral("6|3|1|True|2023-12-31|Interessi||0|0.3|0.3|n|1|1|0|2|0|Null|False"),
+    };
+    for (const char *type : {"CURRENCY", "DOUBLE"}) {
+        const QString t = QLatin1String(type);
+        QTest::addRow("Orvel 1, registry folder, %s", type) << 0 << "orvel1-registry" << t << orvelSheets
+                                                            << orvelAccounts << QStringList() << orvelRows;
+        QTest::addRow("Orvel 1, second VirtualStore folder, %s", type)
+            << 0 << "orvel1-x86" << t << orvelSheets << orvelAccounts << QStringList() << orvelRows;
+        QTest::addRow("Orvel 2, documents, %s", type) << 1 << "orvel2-documents" << t << orvelSheets << orvelAccounts
+                                                      << QStringList() << orvelRows;
+        QTest::addRow("Orvel 2, registry folder, %s", type) << 1 << "orvel2-registry" << t << orvelSheets
+                                                            << orvelAccounts << QStringList() << orvelRows;
+    }
+    // Closed cash-book rows of sheet 1 under the new counts; the income when it is over zero, else the
+    // expense; the date without its time; the orphan movement left out.
+    QTest::newRow("Quilvaro") << 2 << "quilvaro" << "DOUBLE" << QStringList{QStringLiteral("1|Orvel")} << QStringList()
+                              << QStringList{QStringLiteral("1|Cassa"),
+                                             QStringLiteral("2|Conto corrente aziendale numero 0001234567 presso ")}
+                              << QStringList{
+                                     QStringLiteral("1|1|-1|True|2024-01-10|Cancelleria|Null|0|25|-25|n|0|0|0|2|1|Null|True"),
+                                     QStringLiteral("2|1|1|True|2024-01-15|Incasso|Null|0|40|40|n|0|0|0|2|1|Null|True"),
+                                     QStringLiteral("3|1|-1|True|2024-02-01|Null|Null|0|12.5|-12.5|n|0|0|0|2|2|Null|True"),
+                                     QStringLiteral("4|1|1|True|2024-02-02|Bonifico|Null|0|0.1|0.1|n|0|0|0|2|2|Null|True"),
+                                 };
+}
+
+void tst_Import::importsEachProduct()
+{
+    QFETCH(int, app);
+    QFETCH(QString, place);
+    QFETCH(QString, amountType);
+    QFETCH(QStringList, sheets);
+    QFETCH(QStringList, accounts);
+    QFETCH(QStringList, counts);
+    QFETCH(QStringList, rows);
+
+    const QString localData = platform::specialFolder(platform::CSIDL_LOCAL_APPDATA);
+    QString old;
+    if (place == QLatin1String("orvel1-registry")) {
+        setMachineValue(QStringLiteral("Software\\Tarnwel\\Orvel\\Settings"), QStringLiteral("appset_curdb"),
+                        m_box->root() + QStringLiteral("/old/v1"));
+        old = fixtures::makeOrvel(m_box->root() + QStringLiteral("/old/v1/orvel.mdb"), amountType);
+    } else if (place == QLatin1String("orvel1-x86")) {
+        old = fixtures::makeOrvel(localData + QStringLiteral("/VirtualStore/Program Files (x86)/Tarnwel/Orvel/orvel.mdb"),
+                                  amountType);
+    } else if (place == QLatin1String("orvel2-documents")) {
+        old = fixtures::makeOrvel(m_box->documents() + QStringLiteral("/Orvel2DB/orvel2.mdb"), amountType);
+    } else if (place == QLatin1String("orvel2-registry")) {
+        RegWrite(1, QStringLiteral("appset_curdb"), QStringLiteral("Software\\Tarnwel\\Orvel 2\\Settings"),
+                 m_box->root() + QStringLiteral("/old/v2/"));
+        old = fixtures::makeOrvel(m_box->root() + QStringLiteral("/old/v2/orvel2.mdb"), amountType);
+    } else {
+        old = fixtures::makeQuilvaro(m_box->documents() + QStringLiteral("/QuilvaroDB/quilvaro.mdb"));
+    }
+    const QByteArray oldBytes = readAll(old);
+
+    frmImport *w = wizard();
+    QSignalSpy finished(w, &QDialog::finished);
+    runWizard(app);
+
+    // The confirmation named the database found, then the end message came and the wizard closed.
+    const auto &asked = m_box->requests();
+    QCOMPARE(asked.size(), 2);
+    QVERIFY2(asked[0].text.contains(QDir::toNativeSeparators(old)), qPrintable(asked[0].text));
+    QCOMPARE(asked[1].text, importtool::LRS(1380));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(w->result(), int(QDialog::Accepted));
+    QVERIFY(w->sb->currentMessage().isEmpty());
+
+    // The backup holds the old database; the older database was only read.
+    QCOMPARE(readAll(backupFile()), m_original);
+    QCOMPARE(readAll(old), oldBytes);
+    QVERIFY(!QFileInfo::exists(importtool::WorkFolderFor(m_dbFolder)));
+    QVERIFY(!QFileInfo::exists(m_dbFolder + QStringLiteral("/orvel3.ldb")));
+
+    QCOMPARE(dump(m_dbFile, QStringLiteral("SELECT DbId, DbName FROM Dbs ORDER BY DbId")), sheets);
+    QCOMPARE(dump(m_dbFile, QStringLiteral("SELECT AcId, AcName, AcNotes FROM Accounts ORDER BY AcId")), accounts);
+    QCOMPARE(dump(m_dbFile, QStringLiteral("SELECT CnId, CnName FROM Counts ORDER BY CnId")), counts);
+    QCOMPARE(dump(m_dbFile, QStringLiteral("SELECT * FROM Transactions ORDER BY TrRowId")), rows);
+}
+
+void tst_Import::locate_data()
+{
+    QTest::addColumn<int>("app");
+    QTest::addColumn<QStringList>("files");      // created, relative to the sandbox root ("@" = local data)
+    QTest::addColumn<QString>("registry");       // the product's folder value, "" for none
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("found");
+    // Found in the usual places: see importsEachProduct.
+
+    const QString vs = QStringLiteral("@/VirtualStore/Program Files/Tarnwel/Orvel/orvel.mdb");
+    const QString vs86 = QStringLiteral("@/VirtualStore/Program Files (x86)/Tarnwel/Orvel/orvel.mdb");
+    QTest::newRow("v1 only in the second candidate") << 0 << QStringList{vs86} << "" << 0 << vs86;
+    QTest::newRow("v1 in both candidates: the first") << 0 << QStringList{vs, vs86} << "" << 0 << vs;
+    QTest::newRow("v1 registry folder") << 0 << QStringList{QStringLiteral("reg/orvel.mdb"), vs} << "reg" << 0
+                                        << "reg/orvel.mdb";
+    QTest::newRow("v1 registry folder without a database") << 0 << QStringList{vs} << "reg" << 1 << "";
+    QTest::newRow("v1 nowhere") << 0 << QStringList() << "" << 1 << "";
+    QTest::newRow("v1 open") << 0 << QStringList{vs, QStringLiteral("@/VirtualStore/Program Files/Tarnwel/Orvel/orvel.ldb")}
+                             << "" << 2 << vs;
+    QTest::newRow("v2 registry folder without a database")
+        << 1 << QStringList{QStringLiteral("home/Documents/Orvel2DB/orvel2.mdb")} << "reg" << 1 << "";
+    QTest::newRow("v2 open") << 1
+                             << QStringList{QStringLiteral("reg/orvel2.mdb"), QStringLiteral("reg/orvel2.ldb")} << "reg"
+                             << 2 << "reg/orvel2.mdb";
+    QTest::newRow("Quilvaro open") << 2
+                                   << QStringList{QStringLiteral("home/Documents/QuilvaroDB/quilvaro.mdb"),
+                                                  QStringLiteral("home/Documents/QuilvaroDB/quilvaro.ldb")}
+                                   << "" << 2 << "home/Documents/QuilvaroDB/quilvaro.mdb";
+    QTest::newRow("Quilvaro nowhere") << 2 << QStringList{QStringLiteral("home/Documents/Orvel2DB/orvel2.mdb")} << ""
+                                      << 1 << "";
+}
+
+void tst_Import::locate()
+{
+    QFETCH(int, app);
+    QFETCH(QStringList, files);
+    QFETCH(QString, registry);
+    QFETCH(int, result);
+    QFETCH(QString, found);
+
+    const auto path = [&](const QString &relative) {
+        if (relative.startsWith(QLatin1Char('@')))
+            return platform::specialFolder(platform::CSIDL_LOCAL_APPDATA) + relative.mid(1);
+        return m_box->root() + QLatin1Char('/') + relative;
+    };
+    for (const QString &f : files)
+        writeFile(path(f), "older database");
+    if (!registry.isEmpty()) {
+        if (app == 0)
+            setMachineValue(QStringLiteral("Software\\Tarnwel\\Orvel\\Settings"), QStringLiteral("appset_curdb"), path(registry));
+        else
+            RegWrite(1, QStringLiteral("appset_curdb"), QStringLiteral("Software\\Tarnwel\\Orvel 2\\Settings"), path(registry));
+    }
+
+    frmImport *w = wizard();
+    w->optApp(app)->setChecked(true);
+    QCOMPARE(w->LocateOldDatabase(), result);
+    QCOMPARE(w->SelectedApp, app);
+    if (!found.isEmpty())
+        QCOMPARE(w->OldDbFile, path(found));
+
+    // Through Continue: not found and in use are reported and change nothing; the wizard stays on step 1.
+    if (result != frmImport::Found) {
+        m_box->clearRequests();
+        runWizard(app);
+        QCOMPARE(m_box->requests().size(), 1);
+        QCOMPARE(m_box->requests()[0].text, importtool::LRS(result == frmImport::NotFound ? 1378 : 1382));
+        QCOMPARE(w->WizardStep, 1);
+        QVERIFY(w->picStep(1)->isVisibleTo(w) && !w->picStep(0)->isVisibleTo(w));
+        verifyUntouched(false);
+    }
+}
+
+void tst_Import::confirmationNamesTheDatabase_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("app");
+    QTest::addColumn<QString>("expected");       // "%1" = the database found
+    QTest::newRow("Italian") << 6 << 1 << QStringLiteral("Trovato un database nella seguente posizione: \"%1\". Proseguire? ");
+    QTest::newRow("English, version 2")
+        << 3 << 1 << QStringLiteral("Found a Orvel version 2 database in the following location: \"%1\". Continue?");
+    QTest::newRow("English, Quilvaro")
+        << 3 << 2 << QStringLiteral("Found a Orvel version Quilvaro database in the following location: \"%1\". Continue?");
+}
+
+void tst_Import::confirmationNamesTheDatabase()
+{
+    QFETCH(int, language);
+    QFETCH(int, app);
+    QFETCH(QString, expected);
+    RegWrite(4, QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey), language);
+    // A folder whose name holds the placeholders is shown as it is.
+    const QString folder = m_box->root() + QStringLiteral("/xxx yyy");
+    RegWrite(1, QStringLiteral("appset_curdb"), QStringLiteral("Software\\Tarnwel\\Orvel 2\\Settings"), folder);
+    writeFile(folder + QStringLiteral("/orvel2.mdb"), "older database");
+    writeFile(m_box->documents() + QStringLiteral("/QuilvaroDB/quilvaro.mdb"), "older database");
+    m_box->answerButton(platform::vbNo);
+    runWizard(app);
+    QCOMPARE(m_box->requests().size(), 1);
+    QCOMPARE(m_box->requests()[0].text, expected.arg(QDir::toNativeSeparators(wizard()->OldDbFile)));
+    QCOMPARE(m_box->requests()[0].style & 7, int(platform::vbYesNo));
+}
+
+void tst_Import::nothingIsLost_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<bool>("backup");            // made before the failure
+    QTest::addColumn<bool>("appError");          // reported as a handled error
+    QTest::addColumn<QString>("reason");         // in the last message
+
+    QTest::newRow("answered No") << "no" << false << false << "orvel2.mdb";
+    QTest::newRow("Orvel 3 started meanwhile") << "started" << false << false << importtool::LRS(1382);
+    QTest::newRow("database folder gone") << "folder gone" << false << true << "unplugged";
+    QTest::newRow("a value that does not fit, after rows were written") << "long name" << true << true << "AcName";
+    QTest::newRow("a table missing") << "no table" << true << true << "Transactions";
+    QTest::newRow("not a database") << "text file" << true << true << "Unrecognized database format";
+    QTest::newRow("a damaged Jet file") << "damaged jet" << true << true << "orvel2.mdb";
+    QTest::newRow("disk full while the new database is filled") << "full while filling" << true << true << "";
+    QTest::newRow("disk full at the backup") << "full at backup" << false << true << "cannot be copied";
+}
+
+void tst_Import::nothingIsLost()
+{
+    QFETCH(QString, failure);
+    QFETCH(bool, backup);
+    QFETCH(bool, appError);
+    QFETCH(QString, reason);
+
+    const QString old = m_box->documents() + QStringLiteral("/Orvel2DB/orvel2.mdb");
+    const QString gone = m_box->root() + QStringLiteral("/unplugged/Orvel3DB");
+    if (failure == QLatin1String("no table")) {
+        fixtures::create(old, fixtures::orvelSchema(QStringLiteral("CURRENCY"), false));
+        fixtures::fillOrvel(old, false);
+    } else if (failure == QLatin1String("text file")) {
+        writeFile(old, "These are not the rows you are looking for.\n");
+    } else if (failure == QLatin1String("damaged jet")) {
+        QByteArray bytes(3 * 4096, '\x5a');
+        bytes.replace(0, 20, QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20));
+        writeFile(old, bytes);
+    } else {
+        fixtures::makeOrvel(old, QStringLiteral("CURRENCY"));
+    }
+    if (failure == QLatin1String("long name"))
+        fixtures::exec(old, {QStringLiteral("INSERT INTO Accounts VALUES (8, '%1', NULL)").arg(QString(150, QLatin1Char('x')))});
+    if (failure == QLatin1String("full while filling")) {
+        // Enough rows that the new database outgrows what the disk has left.
+        QStringList many;
+        for (int i = 0; i < 2000; ++i)
+            many.append(QStringLiteral("INSERT INTO Transactions VALUES (%1, 1, 1, False, #01/01/2024#, '%2', NULL, 5,"
+                                       " 1, 1, 'n', 1, 1, 0)").arg(100 + i).arg(QString(200, QLatin1Char('d'))));
+        fixtures::exec(old, many);
+    }
+    if (failure == QLatin1String("no"))
+        m_box->answerButton(platform::vbNo);
+    if (failure == QLatin1String("folder gone"))
+        RegWrite(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), gone);
+
+    frmImport *w = wizard();
+    QSignalSpy finished(w, &QDialog::finished);
+    if (failure == QLatin1String("started"))
+        writeFile(m_dbFolder + QStringLiteral("/orvel3.ldb"), QByteArray::number(QCoreApplication::applicationPid()) + '\n');
+    {
+        std::unique_ptr<FullDisk> full;
+        if (failure == QLatin1String("full while filling"))
+            full = std::make_unique<FullDisk>(m_original.size() * 4);
+        else if (failure == QLatin1String("full at backup"))
+            full = std::make_unique<FullDisk>(m_original.size() / 2);
+        runWizard(1);
+    }
+
+    // The outcome is reported and the wizard stays open on step 1.
+    const auto &asked = m_box->requests();
+    QVERIFY(!asked.isEmpty());
+    QVERIFY2(asked.last().text.contains(reason), qPrintable(asked.last().text));
+    QCOMPARE(asked.last().title == importtool::LRS(1943), appError);
+    if (appError)
+        QVERIFY(asked.last().text.contains(QStringLiteral("frmImport.cmdProsegui_Click")));
+    QCOMPARE(finished.size(), 0);
+    QCOMPARE(w->WizardStep, 1);
+    QVERIFY(w->sb->currentMessage().isEmpty());
+    // The database is the old one, the backup (when it was made) beside it, nothing else left behind.
+    verifyUntouched(backup);
+    QStringList left = QDir(m_dbFolder).entryList(QDir::Files | QDir::Hidden);
+    left.removeAll(QStringLiteral("orvel3.ldb"));
+    QCOMPARE(left.size(), 1 + int(backup));
+    QVERIFY(!QFileInfo::exists(m_box->root() + QStringLiteral("/unplugged")));
+}
+
+void tst_Import::replaceWaitsForTheMainProgram_data()
+{
+    QTest::addColumn<QByteArray>("lock");        // orvel3.ldb, absent when empty
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("no lock") << QByteArray() << true;
+    QTest::newRow("stale lock") << DeadPid.toLatin1() << true;
+    QTest::newRow("live lock") << QByteArray::number(QCoreApplication::applicationPid()) + '\n' << false;
+}
+
+void tst_Import::replaceWaitsForTheMainProgram()
+{
+    QFETCH(QByteArray, lock);
+    QFETCH(bool, replaced);
+    wizard();
+    const QString fresh = importtool::PrepareFreshDatabase(m_dbFolder);
+    QCOMPARE(readAll(fresh), readAll(m_box->programFolder() + QStringLiteral("/master.gen")));
+    if (!lock.isEmpty())
+        writeFile(m_dbFolder + QStringLiteral("/orvel3.ldb"), lock);
+    writeFile(m_dbFile + QStringLiteral("-journal"), "left by a crash");
+    bool raised = false;
+    try {
+        importtool::ReplaceDatabase(fresh, m_dbFile);
+    } catch (const platform::RuntimeError &e) {
+        raised = true;
+        QCOMPARE(e.description(), importtool::LRS(1382));
+    }
+    QCOMPARE(raised, !replaced);
+    QCOMPARE(readAll(m_dbFile), replaced ? readAll(m_box->programFolder() + QStringLiteral("/master.gen")) : m_original);
+    QCOMPARE(QFileInfo::exists(m_dbFile + QStringLiteral("-journal")), !replaced);
+    importtool::DiscardFreshDatabase(m_dbFolder);
+    QVERIFY(!QFileInfo::exists(importtool::WorkFolderFor(m_dbFolder)));
+}
+
+QTEST_MAIN(tst_Import)
+#include "tst_import.moc"
