@@ -29,7 +29,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -57,21 +56,12 @@ struct TypeItem {
 };
 constexpr TypeItem TypeItems[] = {{"d-2", 1043, 7}, {"d-1", 1042, 6}, {"d+1", 1041, 5}};
 
-const char *const ComboSql[2] = {"SELECT AcId, AcName FROM Accounts ORDER BY AcName",
-                                 "SELECT CnId, CnName FROM Counts ORDER BY CnName"};
-
 // The whole number a box holds, when it holds one within [minimum, maximum].
 bool wholeNumberIn(const QString &text, int minimum, int maximum)
 {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     return ok && value >= minimum && value <= maximum;
-}
-
-bool isEnter(const QKeyEvent *key)
-{
-    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-           && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier));
 }
 
 } // namespace
@@ -97,7 +87,7 @@ frmScadenzeNuovo::~frmScadenzeNuovo()
     // Unloaded by its owner while still open: the split choice is remembered as after a cancel.
     if (!m_unloaded && Env && chkSplit)
         Env->DeadlinesSplitAmount = chkSplit->isChecked();
-    CloseCombos();
+    rsCombo.close();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -316,12 +306,8 @@ void frmScadenzeNuovo::BuildControls()
         setTabOrder(order[i - 1], order[i]);
 
     // A disabled amount or account box is painted in the colour of button faces.
-    for (QWidget *w : {static_cast<QWidget *>(txtData[1]), static_cast<QWidget *>(dtcData[1])}) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Disabled, QPalette::Base, p.color(QPalette::Active, QPalette::Button));
-        p.setColor(QPalette::Disabled, QPalette::Button, p.color(QPalette::Active, QPalette::Button));
-        w->setPalette(p);
-    }
+    paintDisabledAsButtonFace(txtData[1]);
+    paintDisabledAsButtonFace(dtcData[1]);
 
     // The window sees the keys of its controls first.
     for (QWidget *w : order)
@@ -431,7 +417,7 @@ void frmScadenzeNuovo::Nuovo2(int TrType, const QVariant &TrDescription, int TrA
     imgcmbData->setCurrentIndex(TrType == -2 ? 0 : (TrType == -1 ? 1 : 2));
     txtData[0]->setText(NullToString(TrDescription));
     if (TrAcId > 0)
-        SelectBound(dtcData[0], TrAcId);
+        ::SelectBound(dtcData[0], TrAcId);
     txtData[1]->setText(formatNamed(QVariant::fromValue(TrValue), QStringLiteral("Currency")));
     GrpId = TrGrpId;
     imgcmbData_Click();
@@ -446,53 +432,7 @@ void frmScadenzeNuovo::Nuovo2(int TrType, const QVariant &TrDescription, int TrA
 
 void frmScadenzeNuovo::InitCombos()
 {
-    // The selections survive the refill (a new customer is selected by its caller afterwards).
-    const QVariant selected[2] = {dtcData[0]->currentData(), dtcData[1]->currentData()};
-    CloseCombos();
-    int line = 0;
-    try {
-        line = __LINE__, m_comboConnection = std::make_unique<platform::Connection>();
-        line = __LINE__, m_comboConnection->Open(Adb->dcs());
-        for (int i = 0; i < 2; ++i) {
-            rsCombo[i] = std::make_unique<platform::Recordset>();
-            line = __LINE__, rsCombo[i]->Open(QLatin1String(ComboSql[i]), *m_comboConnection,
-                                              platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly);
-            const QSignalBlocker block(dtcData[i]);
-            dtcData[i]->clear();
-            for (rsCombo[i]->MoveFirst(); !rsCombo[i]->EOF(); rsCombo[i]->MoveNext())
-                dtcData[i]->addItem(NullToString(rsCombo[i]->value(1)), rsCombo[i]->value(0).toInt());
-            dtcData[i]->setCurrentIndex(-1);
-        }
-    } catch (const std::exception &e) {
-        // The lists stay as far as they were filled; the window can still save without a customer.
-        ShowAppError(e, WindowName, QStringLiteral("InitCombos"), line);
-    }
-    for (int i = 0; i < 2; ++i)
-        if (selected[i].isValid())
-            SelectBound(dtcData[i], selected[i].toInt());
-}
-
-void frmScadenzeNuovo::CloseCombos()
-{
-    for (auto &rs : rsCombo) {
-        try {
-            if (rs && rs->isOpen())
-                rs->Close();
-        } catch (const std::exception &) {
-        }
-        rs.reset();
-    }
-    try {
-        if (m_comboConnection && m_comboConnection->isOpen())
-            m_comboConnection->Close();
-    } catch (const std::exception &) {
-    }
-    m_comboConnection.reset();
-}
-
-void frmScadenzeNuovo::SelectBound(QComboBox *combo, int id)
-{
-    combo->setCurrentIndex(combo->findData(id));
+    rsCombo.fill(dtcData, WindowName);
 }
 
 void frmScadenzeNuovo::ShowModeless()
@@ -576,17 +516,13 @@ void frmScadenzeNuovo::cmdAdd_Click()
 
 void frmScadenzeNuovo::cmdAllegato_Click()
 {
-    const QString path = platform::getOpenFileName(
-        this, LRS(1170), LRS(1163) + QStringLiteral("|*.pdf;*.jpg;*.bmp;*.doc;*.docx;*.xls;*.xlsx"));
-    if (path.isEmpty())
+    const std::optional<AttachmentChoice> choice = chooseAttachment(this);
+    if (!choice)
         return;   // cancelled
-    const QString title = QFileInfo(path).fileName();
-    const qsizetype dot = title.lastIndexOf(QLatin1Char('.'));
-    AttachSourcePath = path;
-    // A file without an extension is copied under a generated name without one.
-    AttachStoredName = NewAttachmentName(dot >= 0 ? title.mid(dot) : QString());
+    AttachSourcePath = choice->sourcePath;
+    AttachStoredName = choice->storedName;
     cmdAllegato->setEnabled(false);
-    lblAttached->setText(title);
+    lblAttached->setText(choice->title);
 }
 
 void frmScadenzeNuovo::cmdSalva_Click()
@@ -671,7 +607,7 @@ void frmScadenzeNuovo::Form_Unload()
     if (Env)
         Env->DeadlinesSplitAmount = chkSplit->isChecked();
     disconnect(m_focusWatch);
-    CloseCombos();
+    rsCombo.close();
     hide();
     // The next Nuovo or Nuovo2 loads a fresh window.
     s_window.clear();
@@ -710,7 +646,7 @@ bool frmScadenzeNuovo::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    if (isEnter(key)) {
+    if (isEnterKey(key)) {
         if (auto *button = qobject_cast<QAbstractButton *>(watched); button && !qobject_cast<QRadioButton *>(button)
                                                                       && !qobject_cast<QCheckBox *>(button)) {
             button->click();
@@ -726,18 +662,8 @@ bool frmScadenzeNuovo::eventFilter(QObject *watched, QEvent *event)
     // Key filters of the number boxes: keys they do not take are swallowed; the full stop of the amount
     // becomes the locale's decimal separator.
     const int box = watched == txtData[1] ? 1 : (watched == txtData[2] ? 2 : (watched == txtData[4] ? 4 : -1));
-    if (box >= 0 && !key->text().isEmpty() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        const int code = key->text().at(0).unicode();
-        if (code >= 32 && code != 127) {
-            const int kept = box == 1 ? FilterDecimalKey(code) : FilterIntegerKey(code);
-            if (kept == 0)
-                return true;
-            if (kept != code) {
-                txtData[box]->insert(QString(QChar(kept)));
-                return true;
-            }
-        }
-    }
+    if (box >= 0 && filterNumberKey(txtData[box], key, box == 1))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 

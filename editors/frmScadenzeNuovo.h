@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/EditorControls.h"
 #include "editors/GlobalWindow.h"
 #include "platform/database/Currency.h"
 
@@ -20,7 +21,6 @@ class QRadioButton;
 class QStatusBar;
 class QToolButton;
 class UpDown;
-namespace platform { class Connection; class Recordset; }
 namespace NewDeadlineSave { struct NewDeadline; }
 
 // The new-deadline editor: a new credit, debit or appointment, alone or as a recurring series, from scratch
@@ -103,13 +103,10 @@ private:
     bool Salva();
     NewDeadlineSave::NewDeadline ReadValues() const;
     void ShowModeless();
-    void CloseCombos();
-    void SelectBound(QComboBox *combo, int id);
     void focusMoved(QWidget *old, QWidget *now);
     QString hintOf(QWidget *w) const;
 
-    std::unique_ptr<platform::Connection> m_comboConnection;   // rsCombo's connection, open with the window
-    std::array<std::unique_ptr<platform::Recordset>, 2> rsCombo;
+    EditorCombos rsCombo;   // the lists' row sources, open with the window
     QMetaObject::Connection m_focusWatch;
     bool m_validating = false;
     bool m_unloaded = false;

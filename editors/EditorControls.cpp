@@ -1,0 +1,125 @@
+#include "editors/EditorControls.h"
+
+#include "foundation/Globals.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cLang.h"
+#include "foundation/modShared.h"
+#include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
+#include "platform/dialogs/Dialogs.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPalette>
+#include <QVariant>
+
+namespace {
+
+const char *const ComboSql[2] = {"SELECT AcId, AcName FROM Accounts ORDER BY AcName",
+                                 "SELECT CnId, CnName FROM Counts ORDER BY CnName"};
+
+} // namespace
+
+EditorCombos::EditorCombos() = default;
+
+EditorCombos::~EditorCombos()
+{
+    close();
+}
+
+void EditorCombos::fill(const std::array<QComboBox *, 2> &lists, const QString &windowName)
+{
+    // The selections survive the refill (a new customer is selected by the caller afterwards).
+    const QVariant selected[2] = {lists[0]->currentData(), lists[1]->currentData()};
+    close();
+    int line = 0;
+    try {
+        line = __LINE__, m_connection = std::make_unique<platform::Connection>();
+        line = __LINE__, m_connection->Open(Adb->dcs());
+        for (int i = 0; i < 2; ++i) {
+            m_lists[i] = std::make_unique<platform::Recordset>();
+            line = __LINE__, m_lists[i]->Open(QLatin1String(ComboSql[i]), *m_connection,
+                                              platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly);
+            const QSignalBlocker block(lists[i]);
+            lists[i]->clear();
+            for (m_lists[i]->MoveFirst(); !m_lists[i]->EOF(); m_lists[i]->MoveNext())
+                lists[i]->addItem(NullToString(m_lists[i]->value(1)), m_lists[i]->value(0).toInt());
+            lists[i]->setCurrentIndex(-1);
+        }
+    } catch (const std::exception &e) {
+        ShowAppError(e, windowName, QStringLiteral("InitCombos"), line);
+    }
+    for (int i = 0; i < 2; ++i)
+        if (selected[i].isValid())
+            SelectBound(lists[i], selected[i].toInt());
+}
+
+void EditorCombos::close()
+{
+    for (auto &rs : m_lists) {
+        try {
+            if (rs && rs->isOpen())
+                rs->Close();
+        } catch (const std::exception &) {
+        }
+        rs.reset();
+    }
+    try {
+        if (m_connection && m_connection->isOpen())
+            m_connection->Close();
+    } catch (const std::exception &) {
+    }
+    m_connection.reset();
+}
+
+void SelectBound(QComboBox *combo, int id)
+{
+    combo->setCurrentIndex(combo->findData(id));
+}
+
+bool isEnterKey(const QKeyEvent *key)
+{
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+           && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier));
+}
+
+bool filterNumberKey(QLineEdit *box, const QKeyEvent *key, bool decimal)
+{
+    if (key->text().isEmpty() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    const int code = key->text().at(0).unicode();
+    if (code < 32 || code == 127)
+        return false;   // Backspace, Tab, Enter and the other control keys keep their own meaning
+    const int kept = decimal ? FilterDecimalKey(code) : FilterIntegerKey(code);
+    if (kept == 0)
+        return true;
+    if (kept != code) {
+        box->insert(QString(QChar(kept)));
+        return true;
+    }
+    return false;
+}
+
+void paintDisabledAsButtonFace(QWidget *w)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Disabled, QPalette::Base, p.color(QPalette::Active, QPalette::Button));
+    p.setColor(QPalette::Disabled, QPalette::Button, p.color(QPalette::Active, QPalette::Button));
+    w->setPalette(p);
+}
+
+std::optional<AttachmentChoice> chooseAttachment(QWidget *owner)
+{
+    const QString path = platform::getOpenFileName(
+        owner, LRS(1170), LRS(1163) + QStringLiteral("|*.pdf;*.jpg;*.bmp;*.doc;*.docx;*.xls;*.xlsx"));
+    if (path.isEmpty())
+        return std::nullopt;   // cancelled
+    AttachmentChoice c;
+    c.sourcePath = path;
+    c.title = QFileInfo(path).fileName();
+    const qsizetype dot = c.title.lastIndexOf(QLatin1Char('.'));
+    c.storedName = NewAttachmentName(dot >= 0 ? c.title.mid(dot) : QString());
+    return c;
+}

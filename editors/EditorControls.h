@@ -1,0 +1,60 @@
+#pragma once
+
+// What the record editors share besides their windows: the customer and payment-account lists, the keys
+// of the number boxes, Enter as Tab, the look of a disabled amount box and the choice of an attachment.
+
+#include <QString>
+#include <array>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QKeyEvent;
+class QLineEdit;
+class QWidget;
+namespace platform { class Connection; class Recordset; }
+
+// The row sources of an editor's customer list (AcName, bound AcId) and payment-account list (CnName,
+// bound CnId), both in name order and shared by every data sheet. Their connection stays open with the
+// window, until close() or the end of the object.
+class EditorCombos
+{
+public:
+    EditorCombos();
+    ~EditorCombos();
+    EditorCombos(const EditorCombos &) = delete;
+    EditorCombos &operator=(const EditorCombos &) = delete;
+
+    // (Re)fills both lists, keeping their selections. A failure is reported as the "App Error" of
+    // <windowName>.InitCombos; the lists then stay as far as they were filled.
+    void fill(const std::array<QComboBox *, 2> &lists, const QString &windowName);
+    void close();
+
+private:
+    std::unique_ptr<platform::Connection> m_connection;
+    std::array<std::unique_ptr<platform::Recordset>, 2> m_lists;
+};
+
+// Selects the item of a list whose bound value is id (none when no item has it).
+void SelectBound(QComboBox *combo, int id);
+
+// Enter (either key, without Ctrl, Alt or Shift).
+bool isEnterKey(const QKeyEvent *key);
+
+// The key filter of a number box: the amount box (decimal) takes digits, the comma, Backspace and turns
+// the full stop into the locale's decimal separator; a whole-number box takes digits and Backspace.
+// True when the key was dealt with here (swallowed, or replaced by its inserted character).
+bool filterNumberKey(QLineEdit *box, const QKeyEvent *key, bool decimal);
+
+// A disabled amount box or payment-account list is painted in the colour of button faces.
+void paintDisabledAsButtonFace(QWidget *w);
+
+// The attachment chosen in the open-file dialog (title 1170, one filter of the usual document kinds).
+struct AttachmentChoice {
+    QString sourcePath;   // the chosen file
+    QString title;        // its name without the folder
+    QString storedName;   // the generated name of its copy in the attachments folder
+};
+// Nothing when the dialog was cancelled. A file without an extension is copied under a generated name
+// without one.
+std::optional<AttachmentChoice> chooseAttachment(QWidget *owner);

@@ -1,0 +1,716 @@
+#include "editors/frmRowEditor.h"
+
+#include "editors/AmountText.h"
+#include "editors/DatePicker.h"
+#include "editors/EditorHooks.h"
+#include "editors/EditorIcons.h"
+#include "editors/UpDown.h"
+#include "editors/frmNewAcc.h"
+#include "foundation/Globals.h"
+#include "foundation/Icons.h"
+#include "foundation/Twips.h"
+#include "foundation/cAccessDb.h"
+#include "foundation/cEnvironment.h"
+#include "foundation/cLang.h"
+#include "foundation/cSheet.h"
+#include "foundation/grid/GridFormat.h"
+#include "foundation/grid/ListGrid.h"
+#include "foundation/modShared.h"
+#include "platform/Clock.h"
+#include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/shell/Shell.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <limits>
+
+using platform::Currency;
+using namespace RowEditorSave;
+
+namespace {
+
+QString amountText(Currency value)
+{
+    return formatNamed(QVariant::fromValue(value), QStringLiteral("Currency"));
+}
+
+} // namespace
+
+frmRowEditor::frmRowEditor(const RowEditorLayout &layout, QWidget *owner)
+    : QWidget(owner, Qt::Window), m_layout(layout)
+{
+    setObjectName(layout.windowName);
+    BuildControls();
+    Form_Load();
+}
+
+frmRowEditor::~frmRowEditor()
+{
+    disconnect(m_focusWatch);
+    // Unloaded while still holding a row (its owner went away): nothing is written.
+    CloseData();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Controls and loading
+
+void frmRowEditor::BuildControls()
+{
+    const bool deadlines = !m_layout.cashBook;
+    for (int i = 0; i < m_layout.labelIds.size(); ++i) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QStringLiteral("lblData%1").arg(i));
+        l->installEventFilter(this);
+        lblData.append(l);
+    }
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, TwipsToPixels(120), 0, 0);
+    auto *grid = new QGridLayout();
+    grid->setContentsMargins(TwipsToPixels(120), 0, TwipsToPixels(120), 0);
+    grid->setHorizontalSpacing(TwipsToPixels(90));
+    grid->setVerticalSpacing(TwipsToPixels(90));
+    outer->addLayout(grid);
+    int row = 0;
+    const auto named = [](QWidget *w, const QString &name) {
+        w->setObjectName(name);
+        return w;
+    };
+
+    imgcmbData = new QComboBox(this);
+    named(imgcmbData, QStringLiteral("imgcmbData"));
+    grid->addWidget(lblData[0], row, 0);
+    grid->addWidget(imgcmbData, row++, 1, 1, 2);
+
+    datData = NewDatePicker(this);
+    named(datData, QStringLiteral("datData"));
+    grid->addWidget(lblData[1], row, 0);
+    grid->addWidget(datData, row++, 1);
+
+    txtData[0] = new QLineEdit(this);
+    named(txtData[0], QStringLiteral("txtData0"));
+    grid->addWidget(lblData[2], row, 0);
+    grid->addWidget(txtData[0], row++, 1, 1, 2);
+
+    dtcData[0] = new QComboBox(this);
+    named(dtcData[0], QStringLiteral("dtcData0"));
+    cmdAdd = new QToolButton(this);
+    named(cmdAdd, QStringLiteral("cmdAdd"));
+    cmdAdd->setIcon(ListGrid::maskedIcon(EditorIcons::person()));
+    grid->addWidget(lblData[3], row, 0);
+    grid->addWidget(dtcData[0], row, 1);
+    grid->addWidget(cmdAdd, row++, 2);
+
+    txtData[1] = new QLineEdit(this);
+    named(txtData[1], QStringLiteral("txtData1"));
+    txtData[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(lblData[4], row, 0);
+    grid->addWidget(txtData[1], row++, 1);
+
+    txtNotes = new QPlainTextEdit(this);
+    named(txtNotes, QStringLiteral("txtData2"));
+    txtNotes->setTabChangesFocus(true);
+    txtNotes->setFixedHeight(TwipsToPixels(900));
+    grid->addWidget(lblData[5], row, 0, Qt::AlignTop);
+    grid->addWidget(txtNotes, row++, 1, 1, 2);
+
+    int next = 6;
+    if (deadlines) {
+        // "Highlight [n] days before the Deadline expires", on one line.
+        txtData[3] = new QLineEdit(this);
+        named(txtData[3], QStringLiteral("txtData3"));
+        txtData[3]->setAlignment(Qt::AlignCenter);
+        txtData[3]->setMaximumWidth(TwipsToPixels(600));
+        UpDown1 = new UpDown(txtData[3], 0, 60, this);
+        named(UpDown1, QStringLiteral("UpDown1"));
+        auto *l = new QHBoxLayout();
+        l->setSpacing(0);
+        l->addWidget(txtData[3]);
+        l->addWidget(UpDown1);
+        l->addSpacing(TwipsToPixels(90));
+        l->addWidget(lblData[7]);
+        l->addStretch(1);
+        grid->addWidget(lblData[6], row, 0);
+        grid->addLayout(l, row++, 1, 1, 2);
+        next = 8;
+    }
+
+    dtcData[1] = new QComboBox(this);
+    named(dtcData[1], QStringLiteral("dtcData1"));
+    grid->addWidget(lblData[next], row, 0);
+    grid->addWidget(dtcData[1], row++, 1);
+
+    if (deadlines) {
+        chkData = new QCheckBox(this);
+        named(chkData, QStringLiteral("chkData"));
+        grid->addWidget(chkData, row++, 1, 1, 2);
+    }
+
+    auto *attach = new QHBoxLayout();
+    for (int i = 0; i < 3; ++i) {
+        cmdAllegato[i] = new QPushButton(this);
+        named(cmdAllegato[i], QStringLiteral("cmdAllegato%1").arg(i));
+        attach->addWidget(cmdAllegato[i]);
+        connect(cmdAllegato[i], &QPushButton::clicked, this, [this, i] { cmdAllegato_Click(i); });
+    }
+    lblAttached = new QLabel(this);
+    named(lblAttached, QStringLiteral("lblAttached"));
+    attach->addWidget(lblAttached, 1);
+    grid->addWidget(lblData[next + 1], row, 0);
+    grid->addLayout(attach, row++, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout();
+    buttons->setContentsMargins(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(120), 0);
+    buttons->addStretch(1);
+    cmdSalva = new QPushButton(this);
+    named(cmdSalva, QStringLiteral("cmdSalva"));
+    cmdAnnulla = new QPushButton(this);
+    named(cmdAnnulla, QStringLiteral("cmdAnnulla"));
+    for (QPushButton *b : {cmdSalva, cmdAnnulla}) {
+        b->setMinimumWidth(TwipsToPixels(1300));
+        buttons->addWidget(b);
+    }
+    outer->addLayout(buttons);
+
+    sb = new QStatusBar(this);
+    named(sb, QStringLiteral("sb"));
+    sb->setSizeGripEnabled(false);
+    sbPanel1 = new QLabel(sb);
+    named(sbPanel1, QStringLiteral("sbPanel1"));
+    sb->addWidget(sbPanel1, 1);
+    outer->addWidget(sb);
+
+    QList<QWidget *> order = {imgcmbData, datData, txtData[0], dtcData[0], cmdAdd, txtData[1], txtNotes};
+    if (deadlines)
+        order << txtData[3];
+    order << dtcData[1];
+    if (deadlines)
+        order << chkData;
+    order << cmdAllegato[0] << cmdAllegato[1] << cmdAllegato[2] << cmdSalva << cmdAnnulla;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    paintDisabledAsButtonFace(txtData[1]);
+    paintDisabledAsButtonFace(dtcData[1]);
+
+    // The window sees the keys of its controls first.
+    for (QWidget *w : order)
+        w->installEventFilter(this);
+    for (QLineEdit *inner : datData->findChildren<QLineEdit *>())
+        inner->installEventFilter(this);
+
+    if (deadlines)
+        connect(imgcmbData, &QComboBox::currentIndexChanged, this, [this] { imgcmbData_Click(); });
+    connect(cmdAdd, &QToolButton::clicked, this, &frmRowEditor::cmdAdd_Click);
+    connect(cmdSalva, &QPushButton::clicked, this, &frmRowEditor::cmdSalva_Click);
+    connect(cmdAnnulla, &QPushButton::clicked, this, &frmRowEditor::cmdAnnulla_Click);
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &frmRowEditor::focusMoved);
+}
+
+void frmRowEditor::Form_Load()
+{
+    setWindowIcon(Icons::program());
+    for (int i = 0; i < lblData.size(); ++i)
+        lblData[i]->setText(LRS(m_layout.labelIds[i]));
+    const int attachIds[3] = {1365, 981, 1252};
+    for (int i = 0; i < 3; ++i)
+        cmdAllegato[i]->setText(LRS(attachIds[i]));
+    cmdSalva->setText(LRS(1108));
+    cmdSalva->setToolTip(LRS(1116));
+    cmdAnnulla->setText(LRS(1109));
+    cmdAnnulla->setToolTip(LRS(1117));
+
+    const QList<QIcon> images = Icons::rowImageList();
+    {
+        const QSignalBlocker block(imgcmbData);
+        for (const RowEditorLayout::TypeItem &item : m_layout.types)
+            imgcmbData->addItem(images.value(item.image - 1), LRS(item.textId), QString::fromLatin1(item.key));
+        imgcmbData->setCurrentIndex(0);
+    }
+    QWidget *tipped[7] = {imgcmbData, datData, txtData[0], dtcData[0], txtData[1], txtNotes, dtcData[1]};
+    for (int i = 0; i < 7; ++i)
+        tipped[i]->setToolTip(m_layout.tooltipIds[i] ? LRS(m_layout.tooltipIds[i]) : QString());
+    if (!m_layout.cashBook) {
+        txtData[3]->setToolTip(LRS(1167));
+        chkData->setText(LRS(1107));
+        chkData->setToolTip(LRS(1115));
+    }
+    DisableCloseButton(this);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Entry procedures' work
+
+bool frmRowEditor::holdsRow() const
+{
+    return rsRow != nullptr;
+}
+
+void frmRowEditor::BringToFront()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmRowEditor::OpenData(const QString &source)
+{
+    CloseData();
+    cnRow = std::make_unique<platform::Connection>();
+    cnRow->Open(Adb->dcs());
+    rsRow = std::make_unique<platform::Recordset>();
+    rsRow->Open(source, *cnRow, platform::Recordset::adOpenStatic, platform::Recordset::adLockBatchOptimistic,
+                platform::Recordset::adCmdText);
+}
+
+void frmRowEditor::CloseData()
+{
+    try {
+        if (rsRow && rsRow->isOpen()) {
+            if (rsRow->editing())
+                rsRow->CancelUpdate();
+            rsRow->Close();
+        }
+    } catch (const std::exception &) {
+    }
+    rsRow.reset();
+    try {
+        if (cnRow && cnRow->isOpen())
+            cnRow->Close();
+    } catch (const std::exception &) {
+    }
+    cnRow.reset();
+}
+
+bool frmRowEditor::OpenExisting(int rowId, int helpContext)
+{
+    QString caption = LRS(902);
+    if (Env && Env->DeadlinesShowId)
+        caption += QStringLiteral(" [#%1]").arg(rowId);
+    setWindowTitle(caption);
+    m_helpContext = helpContext;
+    InitCombos();
+    int line = 0;
+    try {
+        // The row is found by its id alone, whatever the current data sheet.
+        line = __LINE__, OpenData(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=%1").arg(rowId));
+        line = __LINE__, m_row = readRow(*rsRow);
+    } catch (const std::exception &e) {
+        // A row deleted meanwhile, or a database that cannot be read: the window does not open.
+        ShowAppError(e, m_layout.windowName, QStringLiteral("Apri"), line);
+        Form_Unload();
+        return false;
+    }
+    m_newRow = false;
+    BindControls(m_row);
+    SelectType(m_row.type);
+    imgcmbData->setEnabled(false);   // an existing row keeps its type
+    if (!m_layout.cashBook)
+        imgcmbData_Click();
+    cmdSalva->setText(LRS(1108));
+    ShowModeless();
+    return true;
+}
+
+bool frmRowEditor::OpenCopy(int rowId, int helpContext)
+{
+    setWindowTitle(LRS(916));
+    m_helpContext = helpContext;
+    InitCombos();
+    int line = 0;
+    try {
+        RowValues source;
+        {
+            platform::Recordset rs;
+            line = __LINE__, rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=%1").arg(rowId),
+                                     Adb->dcs(), platform::Recordset::adOpenStatic,
+                                     platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+            line = __LINE__, source = readRow(rs);
+            rs.Close();
+        }
+        m_row = duplicateOf(source, m_layout.cashBook, platform::today());
+        // The copy lives only in rsRow until Save: a new row of the table, added to an empty selection.
+        line = __LINE__, OpenData(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=0"));
+        line = __LINE__, rsRow->AddNew();
+    } catch (const std::exception &e) {
+        ShowAppError(e, m_layout.windowName, QStringLiteral("Duplica"), line);
+        Form_Unload();
+        return false;
+    }
+    m_newRow = true;
+    BindControls(m_row);
+    SelectType(m_row.type);
+    imgcmbData->setEnabled(false);
+    if (!m_layout.cashBook)
+        imgcmbData_Click();
+    cmdSalva->setText(LRS(1365));
+    ShowModeless();
+    return true;
+}
+
+bool frmRowEditor::OpenNewMovement(int helpContext)
+{
+    setWindowTitle(LRS(1900));
+    m_helpContext = helpContext;
+    InitCombos();
+    int line = 0;
+    try {
+        line = __LINE__, OpenData(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=0"));
+        line = __LINE__, rsRow->AddNew();
+    } catch (const std::exception &e) {
+        ShowAppError(e, m_layout.windowName, QStringLiteral("Nuovo"), line);
+        Form_Unload();
+        return false;
+    }
+    m_newRow = true;
+    m_row = newMovement(Sheet ? Sheet->Id() : 1, platform::today());
+    BindControls(m_row);
+    // The type list stays enabled, on income as the load left it.
+    imgcmbData->setCurrentIndex(0);
+    cmdSalva->setText(LRS(1365));
+    ShowModeless();
+    return true;
+}
+
+void frmRowEditor::BindControls(const RowValues &values)
+{
+    // The description takes at most its column's size (a longer stored text is shown whole, never cut).
+    const int field = rsRow->fieldIndex(QStringLiteral("TrDescription"));
+    int maxLength = std::numeric_limits<int>::max();
+    if (field >= 0 && rsRow->fieldType(field) == platform::FieldType::VarWChar && rsRow->fieldDefinedSize(field) > 0)
+        maxLength = qMax(rsRow->fieldDefinedSize(field), int(values.description.size()));
+    txtData[0]->setMaxLength(maxLength);
+    txtData[0]->setText(values.description);
+    m_amountShown = amountText(values.value);
+    txtData[1]->setText(m_amountShown);
+    txtNotes->setPlainText(values.notes);
+    if (txtData[3])
+        txtData[3]->setText(QString::number(values.alertDays));
+    datData->setDate(values.date.isValid() ? values.date : platform::today());
+    SelectBound(dtcData[0], values.acId);
+    SelectBound(dtcData[1], values.countId);
+    if (chkData)
+        chkData->setChecked(values.done);
+    const bool attached = !values.attached.isEmpty();
+    cmdAllegato[0]->setEnabled(!attached);
+    cmdAllegato[1]->setEnabled(attached);
+    cmdAllegato[2]->setEnabled(attached);
+    lblAttached->clear();
+    Attach = {};
+}
+
+void frmRowEditor::SelectType(int type)
+{
+    const QString key = type == -2 ? QStringLiteral("d-2") : (type == -1 ? QStringLiteral("d-1") : QStringLiteral("d+1"));
+    int index = imgcmbData->findData(key);
+    if (index < 0)
+        index = imgcmbData->findData(QStringLiteral("d+1"));
+    imgcmbData->setCurrentIndex(index);
+}
+
+int frmRowEditor::selectedType() const
+{
+    return typeOfKey(imgcmbData->currentData().toString());
+}
+
+void frmRowEditor::ShowModeless()
+{
+    show();
+    raise();
+    activateWindow();
+    if (imgcmbData->isEnabled())
+        imgcmbData->setFocus();
+    else
+        datData->setFocus();
+    sbPanel1->clear();
+}
+
+void frmRowEditor::InitCombos()
+{
+    rsCombo.fill(dtcData, m_layout.windowName);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Type rule and field checks
+
+void frmRowEditor::imgcmbData_Click()
+{
+    if (m_layout.cashBook)
+        return;
+    const bool amount = selectedType() != -2;
+    if (!amount) {
+        txtData[1]->clear();
+        dtcData[1]->setCurrentIndex(-1);
+    }
+    txtData[1]->setEnabled(amount);
+    dtcData[1]->setEnabled(amount);
+}
+
+bool frmRowEditor::txtData_Validate(int Index)
+{
+    switch (Index) {
+    case 0:
+        return descriptionAccepted(txtData[0]->text());
+    case 1:
+        return !txtData[1]->isEnabled() || amountOf(txtData[1]->text(), platform::userLocale()).has_value();
+    case 3:
+        return !txtData[3] || alertDaysAccepted(txtData[3]->text());
+    default:
+        return true;
+    }
+}
+
+RowValues frmRowEditor::ReadValues() const
+{
+    RowValues v = m_row;
+    v.type = selectedType();
+    v.date = datData->date();
+    v.description = txtData[0]->text();
+    v.notes = txtNotes->toPlainText();
+    v.acId = dtcData[0]->currentIndex() >= 0 ? dtcData[0]->currentData().toInt() : 0;
+    v.countId = dtcData[1]->currentIndex() >= 0 ? dtcData[1]->currentData().toInt() : 0;
+    if (v.type == -2)
+        v.value = Currency();   // an appointment has no amount
+    else if (txtData[1]->text() != m_amountShown)   // an untouched amount keeps its stored value exactly
+        v.value = amountOf(txtData[1]->text(), platform::userLocale()).value_or(Currency());
+    if (!m_layout.cashBook) {
+        v.alertDays = txtData[3]->text().trimmed().toInt();
+        v.done = chkData->isChecked();
+    }
+    return v;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Buttons
+
+void frmRowEditor::cmdSalva_Click()
+{
+    if (!rsRow)
+        return;
+    datData->interpretText();
+    // Every check again: the up-down buttons and a click on Save do not pass the boxes' own checks.
+    for (int box : {0, 1, 3}) {
+        if (!txtData_Validate(box)) {
+            txtData[box]->setFocus();
+            return;
+        }
+    }
+    int line = 0;
+    int id = 0;
+    try {
+        id = writeRow(*rsRow, ReadValues(), WriteScope{m_newRow, m_layout.cashBook}, Attach, Adb->attachedPath(),
+                      &line);
+    } catch (const std::exception &e) {
+        // Nothing was written: the window stays open with what the user typed, to try again or cancel.
+        ShowAppError(e, m_layout.windowName, QStringLiteral("cmdSalva_Click"), line);
+        return;
+    }
+    CloseData();
+    PauseForDbRelease();
+    EditorHooks::RefreshAfterSave(id);
+    Form_Unload();
+}
+
+void frmRowEditor::cmdAnnulla_Click()
+{
+    Form_Unload();
+}
+
+void frmRowEditor::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    disconnect(m_focusWatch);
+    CloseData();
+    rsCombo.close();
+    hide();
+    ReleaseInstance();
+    deleteLater();
+}
+
+void frmRowEditor::cmdAdd_Click()
+{
+    const int id = frmNewAcc::Load(this)->Nuovo();
+    if (id > 0) {
+        InitCombos();
+        SelectBound(dtcData[0], id);
+    }
+    dtcData[0]->setFocus();
+    frmNewAcc::Unload();
+}
+
+void frmRowEditor::cmdAllegato_Click(int Index)
+{
+    switch (Index) {
+    case 0: {
+        const std::optional<AttachmentChoice> choice = chooseAttachment(this);
+        if (!choice)
+            return;   // cancelled
+        Attach = {AttachmentChange::Chosen, choice->sourcePath, choice->storedName};
+        cmdAllegato[0]->setEnabled(false);
+        cmdAllegato[1]->setEnabled(false);
+        cmdAllegato[2]->setEnabled(true);
+        lblAttached->setText(choice->title);
+        return;
+    }
+    case 1:
+        // Only the attachment the row held when the window opened can be shown.
+        OpenAttachment(m_row.attached);
+        return;
+    case 2:
+        if (platform::MsgBox(LRS(1169), platform::vbYesNo, QString(), this) != platform::vbYes)
+            return;
+        // The copy in the attachments folder stays: only the row lets go of it.
+        Attach = {AttachmentChange::Removed, QString(), QString()};
+        cmdAllegato[0]->setEnabled(true);
+        cmdAllegato[1]->setEnabled(false);
+        cmdAllegato[2]->setEnabled(false);
+        lblAttached->clear();
+        return;
+    default:
+        return;
+    }
+}
+
+void frmRowEditor::lblData_Click(int Index)
+{
+    QWidget *targets[5] = {imgcmbData, datData, txtData[0], dtcData[0], txtData[1]};
+    // A disabled field does not take the focus: the click does nothing.
+    if (Index >= 0 && Index < 5 && targets[Index]->isEnabled())
+        targets[Index]->setFocus(Qt::MouseFocusReason);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Keyboard, focus and hints
+
+bool frmRowEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const int label = int(lblData.indexOf(static_cast<QLabel *>(watched)));
+        if (label >= 0) {
+            lblData_Click(label);
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        cmdAnnulla_Click();
+        return true;
+    case Qt::Key_F1:
+        platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
+        return true;
+    case Qt::Key_F5:
+        if (watched == dtcData[0]) {
+            cmdAdd_Click();
+            return true;
+        }
+        break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        // A list's selection can be taken away: no customer, no account.
+        if (watched == dtcData[0] || watched == dtcData[1]) {
+            static_cast<QComboBox *>(watched)->setCurrentIndex(-1);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    if (isEnterKey(key)) {
+        if (auto *button = qobject_cast<QAbstractButton *>(watched); button && !qobject_cast<QCheckBox *>(button)) {
+            button->click();
+            return true;
+        }
+        if (watched == datData || datData->isAncestorOf(static_cast<QWidget *>(watched)))
+            datData->interpretText();
+        // Enter moves on to the next control, as Tab does (in the notes too).
+        focusNextPrevChild(true);
+        return true;
+    }
+    if (watched == txtData[1] && filterNumberKey(txtData[1], key, true))
+        return true;
+    if (txtData[3] && watched == txtData[3] && filterNumberKey(txtData[3], key, false))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmRowEditor::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        cmdAnnulla_Click();
+        event->accept();
+        return;
+    case Qt::Key_F1:
+        platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void frmRowEditor::closeEvent(QCloseEvent *event)
+{
+    // No Close command: the window system's close request is refused; a close asked by the program (its
+    // owner closing) cancels.
+    if (event->spontaneous() && !m_unloaded) {
+        event->ignore();
+        return;
+    }
+    if (!m_unloaded)
+        cmdAnnulla_Click();
+    event->accept();
+}
+
+QString frmRowEditor::hintOf(QWidget *w) const
+{
+    // The control that holds the focus widget (a date picker's inner box counts as the picker).
+    for (QWidget *c = w; c && c != this; c = c->parentWidget())
+        if (c->parentWidget() == this)
+            return c->toolTip();
+    return QString();
+}
+
+void frmRowEditor::focusMoved(QWidget *old, QWidget *now)
+{
+    if (m_unloaded || !isVisible() || !now || !isAncestorOf(now))
+        return;
+    // A text box that refuses its text keeps the focus (Cancel always works).
+    const int box = old ? int(std::find(txtData.begin(), txtData.end(), old) - txtData.begin()) : -1;
+    if (!m_validating && box >= 0 && box < int(txtData.size()) && now != cmdAnnulla && !txtData_Validate(box)) {
+        m_validating = true;
+        txtData[box]->setFocus();
+        m_validating = false;
+        return;
+    }
+    sbPanel1->setText(hintOf(now));
+    if (auto *edit = qobject_cast<QLineEdit *>(now); edit && std::find(txtData.begin(), txtData.end(), edit) != txtData.end())
+        QTimer::singleShot(0, edit, [edit] {
+            if (edit->hasFocus())
+                edit->selectAll();
+        });
+    if (now == txtNotes)
+        txtNotes->selectAll();
+}

@@ -1,0 +1,538 @@
+// The deadline editor and the cash-book editor driven through their controls: changing an opened row
+// (balance from value and type), duplicates, new movements, the refusals, a failing write that leaves
+// everything as it was, the attachment buttons, the refresh of the main window with the saved id, and
+// rows that are gone.
+
+#include "EditorsFixture.h"
+
+#include "editors/EditorHooks.h"
+#include "editors/RowEditorSave.h"
+#include "editors/UpDown.h"
+#include "editors/frmPN.h"
+#include "editors/frmScadenze.h"
+#include "platform/database/Connection.h"
+#include "platform/shell/Shell.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using platform::Currency;
+
+namespace {
+
+QStringList g_calls;
+QStringList g_opened;
+
+// A Transactions row as stored.
+struct Stored {
+    int id = 0, sheet = 0, type = 0, acId = 0, countId = 0, alert = 0, grpId = 0;
+    bool done = false, isPN = false;
+    QDate date;
+    QString description, notes, grpType, value, balance;
+    QVariant attached;
+    bool operator==(const Stored &) const = default;
+};
+
+Stored stored(const QString &dbFile, const QString &where)
+{
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE ") + where, testenv::connectionString(dbFile));
+    Stored s;
+    if (rs.EOF())
+        return s;
+    s.id = rs.value(QStringLiteral("TrRowId")).toInt();
+    s.sheet = rs.value(QStringLiteral("TrDbId")).toInt();
+    s.type = rs.value(QStringLiteral("TrType")).toInt();
+    s.acId = rs.value(QStringLiteral("TrAcId")).toInt();
+    s.countId = rs.value(QStringLiteral("TrCountId")).toInt();
+    s.alert = rs.value(QStringLiteral("TrAlertDays")).toInt();
+    s.grpId = rs.value(QStringLiteral("TrGrpId")).toInt();
+    s.done = rs.value(QStringLiteral("TrDone")).toBool();
+    s.isPN = rs.value(QStringLiteral("IsPN")).toBool();
+    s.date = rs.value(QStringLiteral("TrDate")).toDate();
+    s.description = rs.value(QStringLiteral("TrDescription")).toString();
+    s.notes = rs.value(QStringLiteral("TrNotes")).toString();
+    s.grpType = rs.value(QStringLiteral("TrGrpType")).toString();
+    s.value = rs.value(QStringLiteral("TrValue")).value<Currency>().toString();
+    s.balance = rs.value(QStringLiteral("TrBalance")).value<Currency>().toString();
+    s.attached = rs.value(QStringLiteral("TrAttached"));
+    return s;
+}
+
+void typeInto(QLineEdit *box, const QString &text)
+{
+    box->setFocus();
+    box->clear();
+    QTest::keyClicks(box, text);
+}
+
+} // namespace
+
+class tst_roweditors : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<EditorsFixture> f;
+
+    Stored row(const QString &description) const
+    {
+        return stored(f->dbFile, QStringLiteral("TrDescription = '%1' ORDER BY TrRowId").arg(description));
+    }
+    Stored rowId(int id) const { return stored(f->dbFile, QStringLiteral("TrRowId = %1").arg(id)); }
+    int total() const { return f->count(QStringLiteral("SELECT Count(*) FROM Transactions")); }
+    QStringList attachedFiles() const { return QDir(Adb->attachedPath()).entryList(QDir::Files); }
+    bool appErrorShown(const QString &where) const
+    {
+        for (const platform::DialogRequest &r : f->box->requests())
+            if (r.title == LRS(1943) && r.text.contains(where))
+                return true;
+        return false;
+    }
+    QString makeFile(const QString &name) const
+    {
+        const QString path = f->box->root() + QLatin1Char('/') + name;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("contents of " + name.toUtf8());
+        return path;
+    }
+    template <class Editor>
+    Editor *shown(Editor *w)
+    {
+        QApplication::setActiveWindow(w);
+        return w;
+    }
+    frmScadenze *openDeadline(const QString &description)
+    {
+        frmScadenze::Load()->Apri(row(description).id);
+        return frmScadenze::instance() ? shown(frmScadenze::instance()) : nullptr;
+    }
+
+private slots:
+    void init()
+    {
+        f = std::make_unique<EditorsFixture>();
+        g_calls.clear();
+        g_opened.clear();
+        EditorHooks::gexUpdate = [] { g_calls << QStringLiteral("gexUpdate"); };
+        EditorHooks::mvUpdate = [] { g_calls << QStringLiteral("mvUpdate"); };
+        EditorHooks::tasksUpdate = [] { g_calls << QStringLiteral("tasksUpdate"); };
+        EditorHooks::interfaceUpdate = [] { g_calls << QStringLiteral("interfaceUpdate"); };
+        EditorHooks::gexFind = [](int id) { g_calls << QStringLiteral("gexFind(%1)").arg(id); };
+        platform::setOpenHandler([](const QString &p) {
+            g_opened << p;
+            return true;
+        });
+    }
+    void cleanup()
+    {
+        EditorHooks::gexUpdate = {};
+        EditorHooks::mvUpdate = {};
+        EditorHooks::tasksUpdate = {};
+        EditorHooks::interfaceUpdate = {};
+        EditorHooks::gexFind = {};
+        f.reset();
+    }
+
+    void editSaves_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("amount");   // "" leaves the box untouched
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("balance");
+        QTest::addColumn<bool>("amountEnabled");
+        QTest::newRow("credit, new amount") << "Invoice 118" << "99.5" << "99.5" << "99.5" << true;
+        QTest::newRow("credit, amount as shown") << "Invoice 118" << "" << "1200.5" << "1200.5" << true;
+        QTest::newRow("debit, currency text") << "Electricity bill" << "$1,234.56" << "1234.56" << "-1234.56" << true;
+        QTest::newRow("appointment") << "Meeting with accountant" << "" << "0" << "0" << false;
+    }
+    void editSaves()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, amount);
+        QFETCH(QString, value);
+        QFETCH(QString, balance);
+        QFETCH(bool, amountEnabled);
+        const Stored before = row(source);
+        const int rows = total();
+        frmScadenze *w = openDeadline(source);
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), LRS(902));
+        QVERIFY(!w->imgcmbData->isEnabled());
+        QCOMPARE(w->selectedType(), before.type);
+        QCOMPARE(w->txtData[1]->isEnabled(), amountEnabled);
+        QCOMPARE(w->dtcData[1]->isEnabled(), amountEnabled);
+        QCOMPARE(w->cmdSalva->text(), LRS(1108));
+        typeInto(w->txtData[0], QStringLiteral("Changed it"));
+        if (!amount.isEmpty())
+            typeInto(w->txtData[1], amount);
+        w->datData->setDate(QDate(2025, 4, 30));
+        w->chkData->setChecked(true);
+        w->cmdSalva->click();
+
+        QVERIFY(!frmScadenze::instance());
+        QCOMPARE(total(), rows);
+        const Stored after = rowId(before.id);
+        QCOMPARE(after.description, QStringLiteral("Changed it"));
+        QCOMPARE(after.value, value);
+        QCOMPARE(after.balance, balance);
+        QCOMPARE(after.type, before.type);
+        QCOMPARE(after.date, QDate(2025, 4, 30));
+        QVERIFY(after.done);
+        QCOMPARE(after.countId, amountEnabled ? before.countId : 0);
+        QCOMPARE(after.grpId, before.grpId);
+        QCOMPARE(after.isPN, before.isPN);
+        QCOMPARE(g_calls, (QStringList{"gexUpdate", "mvUpdate", "tasksUpdate", "interfaceUpdate",
+                                       QStringLiteral("gexFind(%1)").arg(before.id)}));
+    }
+
+    // The balance follows value and type whatever the type is: written straight through the save.
+    void balanceIsValueTimesType_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("balance");
+        QTest::newRow("credit") << 1 << "12.34";
+        QTest::newRow("debit") << -1 << "-12.34";
+        QTest::newRow("appointment") << -2 << "-24.68";
+    }
+    void balanceIsValueTimesType()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, balance);
+        const int id = row(QStringLiteral("Invoice 121")).id;
+        platform::Connection cn;
+        cn.Open(Adb->dcs());
+        platform::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=%1").arg(id), cn,
+                platform::Recordset::adOpenStatic, platform::Recordset::adLockBatchOptimistic);
+        RowEditorSave::RowValues v = RowEditorSave::readRow(rs);
+        v.type = type;
+        v.value = *Currency::parse(QStringLiteral("12.34"));
+        QCOMPARE(RowEditorSave::writeRow(rs, v, {}, {}, Adb->attachedPath()), id);
+        cn.Close();
+        QCOMPARE(rowId(id).type, type);
+        QCOMPARE(rowId(id).balance, balance);
+    }
+
+    void captionWithId_data()
+    {
+        QTest::addColumn<bool>("showId");
+        QTest::newRow("id shown") << true;
+        QTest::newRow("id hidden") << false;
+    }
+    void captionWithId()
+    {
+        QFETCH(bool, showId);
+        Env->DeadlinesShowId = showId;
+        const int id = row(QStringLiteral("Invoice 118")).id;
+        frmScadenze::Load()->Apri(id);
+        QCOMPARE(frmScadenze::instance()->windowTitle(), showId ? QStringLiteral("Edit [#%1]").arg(id) : QStringLiteral("Edit"));
+        frmScadenze::instance()->cmdAnnulla_Click();
+        frmScadenze::Load()->Duplica(id);
+        QCOMPARE(frmScadenze::instance()->windowTitle(), QStringLiteral("Duplicate"));
+    }
+
+    void duplicateDeadline()
+    {
+        const Stored source = stored(f->dbFile, QStringLiteral("TrGrpId = 1 AND TrGrpRow = 2"));
+        QVERIFY(source.id > 0);
+        const int rows = total();
+        frmScadenze::Load()->Duplica(source.id);
+        frmScadenze *w = shown(frmScadenze::instance());
+        QCOMPARE(w->cmdSalva->text(), LRS(1365));
+        QCOMPARE(w->datData->date(), QDate(2025, 3, 15));
+        QVERIFY(!w->chkData->isChecked());
+        QCOMPARE(total(), rows);   // nothing before Save
+        w->cmdSalva->click();
+
+        QCOMPARE(total(), rows + 1);
+        const Stored copy = stored(f->dbFile, QStringLiteral("TrRowId = (SELECT Max(TrRowId) FROM Transactions)"));
+        QCOMPARE(copy.grpType, QStringLiteral("n"));
+        QCOMPARE(copy.grpId, 0);
+        QCOMPARE(copy.date, QDate(2025, 3, 15));
+        QVERIFY(!copy.done && !copy.isPN);
+        QVERIFY(copy.attached.isNull());
+        QCOMPARE(copy.description, source.description);
+        QCOMPARE(copy.acId, source.acId);
+        QCOMPARE(copy.value, source.value);
+        QCOMPARE(copy.balance, source.balance);
+        QCOMPARE(copy.countId, source.countId);
+        QCOMPARE(copy.alert, source.alert);
+        QCOMPARE(copy.sheet, source.sheet);
+        QCOMPARE(rowId(source.id), source);
+        QCOMPARE(g_calls.last(), QStringLiteral("gexFind(%1)").arg(copy.id));
+    }
+
+    void newMovement_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("balance");
+        QTest::newRow("expense") << 1 << -1 << "-50";
+        QTest::newRow("income") << 0 << 1 << "50";
+    }
+    void newMovement()
+    {
+        QFETCH(int, position);
+        QFETCH(int, type);
+        QFETCH(QString, balance);
+        frmPN::Load()->Nuovo();
+        frmPN *w = shown(frmPN::instance());
+        QCOMPARE(w->windowTitle(), LRS(1900));
+        QVERIFY(w->imgcmbData->isEnabled());
+        QCOMPARE(w->imgcmbData->count(), 2);
+        QVERIFY(!w->chkData && !w->txtData[3]);
+        w->imgcmbData->setCurrentIndex(position);
+        typeInto(w->txtData[0], QStringLiteral("Petty cash"));
+        typeInto(w->txtData[1], QStringLiteral("50"));
+        w->dtcData[1]->setCurrentIndex(w->dtcData[1]->findText(QStringLiteral("Cash")));
+        w->cmdSalva->click();
+        QVERIFY(!frmPN::instance());
+        const Stored s = row(QStringLiteral("Petty cash"));
+        QCOMPARE(s.type, type);
+        QCOMPARE(s.value, QStringLiteral("50"));
+        QCOMPARE(s.balance, balance);
+        QVERIFY(s.isPN && s.done);
+        QCOMPARE(s.sheet, Sheet->Id());
+        QCOMPARE(s.grpType, QStringLiteral("n"));
+        QCOMPARE(s.date, QDate(2025, 3, 15));
+        QCOMPARE(s.countId, f->count(QStringLiteral("SELECT CnId FROM Counts WHERE CnName = 'Cash'")));
+        QCOMPARE(g_calls.last(), QStringLiteral("gexFind(%1)").arg(s.id));
+    }
+
+    void cashBookOpenAndDuplicate()
+    {
+        // A closed deadline opened in the cash book keeps its closed flag, alert days and deadline mark.
+        const Stored deposit = row(QStringLiteral("Office rent deposit"));
+        frmPN::Load()->Apri(deposit.id);
+        frmPN *w = shown(frmPN::instance());
+        QCOMPARE(w->selectedType(), -1);
+        QVERIFY(!w->imgcmbData->isEnabled());
+        typeInto(w->txtData[1], QStringLiteral("650"));
+        w->cmdSalva->click();
+        const Stored after = rowId(deposit.id);
+        QCOMPARE(after.balance, QStringLiteral("-650"));
+        QVERIFY(after.done && !after.isPN);
+        QCOMPARE(after.alert, deposit.alert);
+
+        const Stored sale = row(QStringLiteral("Sale at the counter"));
+        frmPN::Load()->Duplica(sale.id);
+        shown(frmPN::instance())->cmdSalva->click();
+        const Stored copy = stored(f->dbFile, QStringLiteral("TrRowId = (SELECT Max(TrRowId) FROM Transactions)"));
+        QVERIFY(copy.id != sale.id);
+        QCOMPARE(copy.description, sale.description);
+        QCOMPARE(copy.balance, sale.balance);
+        QVERIFY(copy.isPN && copy.done);
+        QCOMPARE(copy.date, QDate(2025, 3, 15));
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty description") << 0 << "";
+        QTest::newRow("blank description") << 0 << "   ";
+        QTest::newRow("two separators") << 1 << "12..5";
+        QTest::newRow("letters") << 1 << "12a";
+        QTest::newRow("five decimals") << 1 << "1.23456";
+        QTest::newRow("alert days 101") << 3 << "101";
+        QTest::newRow("alert days empty") << 3 << "";
+    }
+    void refused()
+    {
+        QFETCH(int, box);
+        QFETCH(QString, text);
+        const Stored before = row(QStringLiteral("Invoice 118"));
+        frmScadenze *w = openDeadline(QStringLiteral("Invoice 118"));
+        // Past the key filter: what a paste leaves.
+        w->txtData[box]->setText(text);
+        QVERIFY(!w->txtData_Validate(box));
+        w->cmdSalva->click();
+        QCOMPARE(frmScadenze::instance(), w);
+        QVERIFY(w->isVisible());
+        QCOMPARE(QApplication::focusWidget(), w->txtData[box]);
+        QCOMPARE(w->txtData[box]->text(), text);
+        QCOMPARE(rowId(before.id), before);
+        QVERIFY(g_calls.isEmpty());
+    }
+
+    void alertDaysBounds()
+    {
+        frmScadenze *w = openDeadline(QStringLiteral("Invoice 118"));
+        w->txtData[3]->setText(QStringLiteral("100"));
+        QVERIFY(w->txtData_Validate(3));
+        w->UpDown1->stepBy(1);
+        QCOMPARE(w->txtData[3]->text(), QStringLiteral("60"));
+        w->txtData[3]->setText(QStringLiteral("0"));
+        w->UpDown1->stepBy(-1);
+        QCOMPARE(w->txtData[3]->text(), QStringLiteral("0"));
+        // Enter in the notes moves on instead of breaking the line.
+        w->txtNotes->setFocus();
+        QTest::keyClick(w->txtNotes, Qt::Key_Return);
+        QVERIFY(!w->txtNotes->toPlainText().contains(QLatin1Char('\n')));
+        QVERIFY(QApplication::focusWidget() != w->txtNotes);
+    }
+
+    void failedWriteLeavesRow_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("open, update fails") << "Apri" << "UPDATE";
+        QTest::newRow("duplicate, insert fails") << "Duplica" << "INSERT";
+        QTest::newRow("new movement, insert fails") << "Nuovo" << "INSERT";
+        QTest::newRow("open, chosen file gone") << "Apri" << "missing file";
+    }
+    void failedWriteLeavesRow()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, failure);
+        const Stored before = row(QStringLiteral("Invoice 118"));
+        const int rows = total();
+        const QString source = makeFile(QStringLiteral("bill.pdf"));
+        frmRowEditor *w = nullptr;
+        if (entry == QLatin1String("Nuovo")) {
+            frmPN::Load()->Nuovo();
+            w = shown(frmPN::instance());
+        } else if (entry == QLatin1String("Duplica")) {
+            frmScadenze::Load()->Duplica(before.id);
+            w = shown(frmScadenze::instance());
+        } else {
+            w = openDeadline(QStringLiteral("Invoice 118"));
+        }
+        typeInto(w->txtData[0], QStringLiteral("Typed by the user"));
+        typeInto(w->txtData[1], QStringLiteral("77"));
+        f->box->answerText(source);
+        w->cmdAllegato[0]->click();
+        if (failure == QLatin1String("missing file"))
+            QVERIFY(QFile::remove(source));
+        else
+            f->failWrites(failure, QStringLiteral("Transactions"));
+        w->cmdSalva->click();
+
+        const QString where = QStringLiteral("in Orvel3.%1.cmdSalva_Click line ").arg(w->objectName());
+        QVERIFY(appErrorShown(where));
+        QCOMPARE(total(), rows);
+        QCOMPARE(rowId(before.id), before);
+        QVERIFY(attachedFiles().isEmpty());
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->txtData[0]->text(), QStringLiteral("Typed by the user"));
+        QVERIFY(g_calls.isEmpty());
+
+        // The cause gone, the same window saves.
+        if (failure == QLatin1String("missing file"))
+            makeFile(QStringLiteral("bill.pdf"));
+        else
+            f->rawExec(QStringLiteral("DROP TRIGGER fail_%1").arg(failure).toUtf8().constData());
+        w->cmdSalva->click();
+        const Stored saved = row(QStringLiteral("Typed by the user"));
+        QCOMPARE(saved.value, QStringLiteral("77"));
+        QCOMPARE(attachedFiles(), QStringList{saved.attached.toString()});
+    }
+
+    void attachment_data()
+    {
+        QTest::addColumn<QString>("steps");   // a attach, r remove (Yes), n remove (No), c cancel the window
+        QTest::addColumn<QString>("expected"); // "new": the chosen file; "old": the row's own; "none": Null
+        QTest::newRow("attach, save") << "a" << "new";
+        QTest::newRow("attach, cancel") << "ac" << "old";
+        QTest::newRow("remove, save") << "r" << "none";
+        QTest::newRow("remove refused, save") << "n" << "old";
+        QTest::newRow("remove, attach, save") << "ra" << "new";
+    }
+    void attachment()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, expected);
+        // Insurance holds an attachment; Invoice 118 none: attaching starts on a row without one.
+        const QString description = steps.startsWith(QLatin1Char('a')) ? QStringLiteral("Invoice 118") : QStringLiteral("Insurance");
+        const Stored before = row(description);
+        const QString source = makeFile(QStringLiteral("scan.pdf"));
+        frmScadenze *w = openDeadline(description);
+        const bool had = !before.attached.toString().isEmpty();
+        QCOMPARE(w->cmdAllegato[0]->isEnabled(), !had);
+        QCOMPARE(w->cmdAllegato[1]->isEnabled(), had);
+        QCOMPARE(w->cmdAllegato[2]->isEnabled(), had);
+        for (const QChar step : steps) {
+            if (step == QLatin1Char('a')) {
+                f->box->answerText(source);
+                w->cmdAllegato[0]->click();
+                QCOMPARE(w->lblAttached->text(), QStringLiteral("scan.pdf"));
+                QVERIFY(!w->cmdAllegato[0]->isEnabled() && !w->cmdAllegato[1]->isEnabled());
+                QVERIFY(w->cmdAllegato[2]->isEnabled());
+            } else if (step == QLatin1Char('r') || step == QLatin1Char('n')) {
+                f->box->answerButton(step == QLatin1Char('r') ? platform::vbYes : platform::vbNo);
+                w->cmdAllegato[2]->click();
+                QCOMPARE(f->box->requests().last().text, LRS(1169));
+            } else {
+                w->cmdAnnulla->click();
+            }
+        }
+        if (frmScadenze::instance())
+            w->cmdSalva->click();
+        const QVariant attached = rowId(before.id).attached;
+        if (expected == QLatin1String("new")) {
+            QCOMPARE(attached.toString().size(), 16 + 4);
+            QVERIFY(attached.toString().endsWith(QLatin1String(".pdf")));
+            QCOMPARE(attachedFiles(), QStringList{attached.toString()});
+            QVERIFY(QFile::exists(source));
+        } else {
+            QVERIFY(attachedFiles().isEmpty());
+            if (expected == QLatin1String("none"))
+                QVERIFY(attached.isNull());
+            else
+                QCOMPARE(attached, before.attached);
+        }
+    }
+
+    void showAttachment()
+    {
+        frmScadenze *w = openDeadline(QStringLiteral("Insurance"));
+        w->cmdAllegato[1]->click();
+        QCOMPARE(g_opened, QStringList{QStringLiteral("/tmp/policy.pdf")});
+        // A cancelled file dialog changes nothing.
+        f->box->answerText(QString());
+        w->cmdAllegato[0]->setEnabled(true);
+        w->cmdAllegato[0]->click();
+        QCOMPARE(w->Attach.action, int(RowEditorSave::AttachmentChange::None));
+        QVERIFY(w->cmdAllegato[1]->isEnabled());
+    }
+
+    void goneRow_data()
+    {
+        QTest::addColumn<bool>("duplicate");
+        QTest::newRow("open") << false;
+        QTest::newRow("duplicate") << true;
+    }
+    void goneRow()
+    {
+        QFETCH(bool, duplicate);
+        const int rows = total();
+        if (duplicate)
+            frmScadenze::Load()->Duplica(99999);
+        else
+            frmScadenze::Load()->Apri(99999);
+        QVERIFY(!frmScadenze::instance());
+        QVERIFY(appErrorShown(duplicate ? QStringLiteral("frmScadenze.Duplica") : QStringLiteral("frmScadenze.Apri")));
+        QCOMPARE(total(), rows);
+    }
+
+    void secondEntryKeepsTheOpenRow()
+    {
+        frmPN::Load()->Apri(row(QStringLiteral("Stationery")).id);
+        frmPN *w = shown(frmPN::instance());
+        typeInto(w->txtData[0], QStringLiteral("Pens"));
+        frmPN::Load()->Nuovo();
+        QCOMPARE(frmPN::instance(), w);
+        QCOMPARE(w->txtData[0]->text(), QStringLiteral("Pens"));
+        QCOMPARE(w->windowTitle(), LRS(902));
+    }
+};
+
+QTEST_MAIN(tst_roweditors)
+#include "tst_roweditors.moc"
