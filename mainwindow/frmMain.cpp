@@ -6,6 +6,8 @@
 #include "editors/frmDelClosedRows.h"
 #include "editors/frmGrpAdd.h"
 #include "editors/frmGrpErase.h"
+#include "editors/frmPN.h"
+#include "editors/frmScadenze.h"
 #include "editors/frmScadenzeNuovo.h"
 #include "mainwindow/RecordCommands.h"
 #include "mainwindow/frmAbout.h"
@@ -442,6 +444,7 @@ void frmMain::BuildMenus()
     connect(mnuRecord[1], &QAction::triggered, this, &frmMain::EditCommand);
     connect(mnuRecord[2], &QAction::triggered, this, &frmMain::DeleteCommand);
     connect(mnuPopup[0], &QAction::triggered, this, &frmMain::NewCommand);
+    connect(mnuPopup[1], &QAction::triggered, this, &frmMain::DuplicateCommand);
     connect(mnuPopup[3], &QAction::triggered, this, &frmMain::EditCommand);
     connect(mnuView[3], &QAction::triggered, this, [this] { frmAccounts::Open(this); });
     connect(mnuView[5], &QAction::triggered, this, [this] { frmOptions::showModal(this); });
@@ -853,8 +856,8 @@ void frmMain::gex_KeyDown(int &keyCode, Qt::KeyboardModifiers)
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Enter opens the row's editor (the editors come with the record editing).
         keyCode = 0;
+        EditCommand();
         break;
     case Qt::Key_Delete:
         keyCode = 0;
@@ -870,8 +873,9 @@ void frmMain::gex_KeyDown(int &keyCode, Qt::KeyboardModifiers)
 
 void frmMain::NewCommand()
 {
-    // The cash-book movement editor comes with the record editors; the deadlines view has its editor.
-    if (curView == 0)
+    if (curView == 1)
+        frmPN::Load(this)->Nuovo();
+    else
         NewDeadline(gex->row());
 }
 
@@ -898,11 +902,34 @@ void frmMain::NewDeadline(int row)
 
 void frmMain::EditCommand()
 {
-    // An empty list opens a new record; opening an existing row comes with the record editors.
+    // An empty list opens a new record of the view.
     if (gex->rowCount() < 1 || gex->recordCount() < 1) {
-        if (curView == 0)
+        if (curView == 1)
+            frmPN::Load(this)->Nuovo();
+        else
             frmScadenzeNuovo::Load(this)->Nuovo();
+        return;
     }
+    const GridRowData data = gex->rowData(gex->row());
+    if (!data.isRecord())
+        return;
+    const int id = data.value(QStringLiteral("TrRowId")).toInt();
+    if (curView == 1)
+        frmPN::Load(this)->Apri(id);
+    else
+        frmScadenze::Load(this)->Apri(id);
+}
+
+void frmMain::DuplicateCommand()
+{
+    const GridRowData data = gex->rowData(gex->row());
+    if (!data.isRecord())
+        return;
+    const int id = data.value(QStringLiteral("TrRowId")).toInt();
+    if (curView == 1)
+        frmPN::Load(this)->Duplica(id);
+    else
+        frmScadenze::Load(this)->Duplica(id);
 }
 
 void frmMain::DeleteCommand()

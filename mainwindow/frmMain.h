@@ -103,6 +103,7 @@ public:
     void NewCommand();
     void NewDeadline(int row);
     void EditCommand();
+    void DuplicateCommand();
     void DeleteCommand();
     void DeleteRecord(int row);
     void CloseOrReopen();

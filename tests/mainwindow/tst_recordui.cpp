@@ -10,6 +10,8 @@
 
 #include <QDateEdit>
 #include <QLineEdit>
+#include "editors/frmPN.h"
+#include "editors/frmScadenze.h"
 #include "editors/frmScadenzeNuovo.h"
 #include <QPushButton>
 #include <QRadioButton>
@@ -174,6 +176,33 @@ private slots:
         QCOMPARE(text->isEnabled(), description.isEmpty());
         editor->close();
         frmScadenzeNuovo::Unload();
+    }
+
+    void enterOpensTheRowsEditor_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("deadline") << 0 << "Invoice 118";
+        QTest::newRow("cash-book movement") << 1 << "Stationery";
+    }
+    void enterOpensTheRowsEditor()
+    {
+        QFETCH(int, view);
+        QFETCH(QString, row);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->SwitchView(view);
+        QVERIFY(selectRow(w, row) > 0);
+        QTest::keyClick(w->gex->view(), Qt::Key_Return);
+        QWidget *editor = view == 1 ? static_cast<QWidget *>(frmPN::Load(w)) : static_cast<QWidget *>(frmScadenze::Load(w));
+        QVERIFY(editor->isVisible());
+        bool shown = false;
+        for (QLineEdit *e : editor->findChildren<QLineEdit *>())
+            shown = shown || e->text() == row;
+        QVERIFY2(shown, "the editor shows the row's description");
+        editor->close();
+        frmPN::Unload();
+        frmScadenze::Unload();
     }
 
     void spaceDoesNothingInTheCashBook()
