@@ -33,4 +33,42 @@ QString rowJoin()
                           "LEFT JOIN Counts ON Transactions.TrCountId = Counts.CnId ");
 }
 
+QString describedRow(const QString &description, int grpId, int grpRow, int grpMDay, bool showCounters,
+                     const QString &separator)
+{
+    if (grpId > 0 && showCounters)
+        return description + QLatin1Char(' ') + QString::number(grpRow) + separator + QString::number(grpMDay);
+    return description;
+}
+
+int duePeriodGroup(const QDate &trDate, const QDate &today)
+{
+    if (trDate <= today)
+        return 0;
+    const QDate endOfMonth = QDate(today.year(), today.month(), 1).addMonths(1).addDays(-1);
+    return trDate <= endOfMonth ? 1 : 2;
+}
+
+int monthGroup(const QDate &trDate)
+{
+    return trDate.year() * 100 + trDate.month();
+}
+
+int typeIcon(int trType, bool closed)
+{
+    switch (trType) {
+    case -2: return closed ? 12 : 7;
+    case -1: return closed ? 10 : 6;
+    case 1: return closed ? 11 : 5;
+    default: return 0;
+    }
+}
+
+int seriesIcon(int grpId, bool closed)
+{
+    if (grpId <= 0)
+        return 0;
+    return closed ? 13 : 9;
+}
+
 } // namespace RowRules

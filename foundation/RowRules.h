@@ -28,4 +28,18 @@ QString calendarCondition(int view, bool debitCreditToPN);
 // The rows with their account and count: "FROM (Transactions LEFT JOIN Accounts ...) LEFT JOIN Counts ... ".
 QString rowJoin();
 
+// The description of a row, with "<row><separator><count>" after a blank for a row of a series when the
+// series counters are shown.
+QString describedRow(const QString &description, int grpId, int grpRow, int grpMDay, bool showCounters,
+                     const QString &separator);
+// Due-period groups: 0 up to today, 1 up to the end of this month, 2 later.
+int duePeriodGroup(const QDate &trDate, const QDate &today);
+// Month groups: yyyymm.
+int monthGroup(const QDate &trDate);
+
+// Row icon numbers of the lists: 5 credit, 6 debit, 7 appointment (open), 9 series (open), 10 debit,
+// 11 credit, 12 appointment (closed), 13 series (closed); 0 none.
+int typeIcon(int trType, bool closed);
+int seriesIcon(int grpId, bool closed);
+
 } // namespace RowRules

@@ -79,23 +79,11 @@ QString groupColumnKey(int grouping)
 
 int dateGroup(const QDate &trDate, int grouping, const QDate &today)
 {
-    if (grouping == 1) {
-        if (trDate <= today)
-            return 0;
-        const QDate endOfMonth = QDate(today.year(), today.month(), 1).addMonths(1).addDays(-1);
-        return trDate <= endOfMonth ? 1 : 2;
-    }
+    if (grouping == 1)
+        return RowRules::duePeriodGroup(trDate, today);
     if (grouping == 2)
-        return trDate.year() * 100 + trDate.month();
+        return RowRules::monthGroup(trDate);
     return 0;
-}
-
-QString describedRow(const QString &description, int grpId, int grpRow, int grpMDay, bool showCounters,
-                     const QString &separator)
-{
-    if (grpId > 0 && showCounters)
-        return description + QLatin1Char(' ') + QString::number(grpRow) + separator + QString::number(grpMDay);
-    return description;
 }
 
 platform::Currency totalOf(int view, int filterIndex, bool done, platform::Currency balance)
@@ -107,20 +95,12 @@ platform::Currency totalOf(int view, int filterIndex, bool done, platform::Curre
 
 int typeIcon(int trType, bool done, int curFilterIndex)
 {
-    const bool closed = done && curFilterIndex == 0;
-    switch (trType) {
-    case -2: return closed ? AppointmentClosed : AppointmentOpen;
-    case -1: return closed ? DebitClosed : DebitOpen;
-    case 1: return closed ? CreditClosed : CreditOpen;
-    default: return NoIcon;
-    }
+    return RowRules::typeIcon(trType, done && curFilterIndex == 0);
 }
 
 int descriptionIcon(int grpId, bool done, int curFilterIndex)
 {
-    if (grpId <= 0)
-        return NoIcon;
-    return done && curFilterIndex == 0 ? SeriesClosed : SeriesOpen;
+    return RowRules::seriesIcon(grpId, done && curFilterIndex == 0);
 }
 
 int attachmentIcon(const QString &attached)

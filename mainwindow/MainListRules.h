@@ -39,9 +39,6 @@ QString groupColumnKey(int grouping);
 
 // gexDateGroup: grouping 1: 0 up to today, 1 up to the end of this month, 2 later; grouping 2: yyyymm.
 int dateGroup(const QDate &trDate, int grouping, const QDate &today);
-// The description, with "row<sep>count" after a blank for a row of a series when counters are shown.
-QString describedRow(const QString &description, int grpId, int grpRow, int grpMDay, bool showCounters,
-                     const QString &separator);
 // gexTotals: in the deadlines view (other than the closed filter) open rows count, closed ones 0.
 platform::Currency totalOf(int view, int filterIndex, bool done, platform::Currency balance);
 

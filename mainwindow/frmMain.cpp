@@ -1,6 +1,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "editors/EditorHooks.h"
+#include "editors/MainWindowHooks.h"
 #include "editors/frmAccounts.h"
 #include "editors/frmCloseDeadline.h"
 #include "editors/frmDelClosedRows.h"
@@ -13,6 +14,8 @@
 #include "mainwindow/frmAbout.h"
 #include "mainwindow/frmOptions.h"
 #include "mainwindow/frmScadenziari.h"
+#include "reports/frmExport.h"
+#include "reports/frmPrint.h"
 
 #include "foundation/DefaultCounts.h"
 #include "foundation/Globals.h"
@@ -27,6 +30,8 @@
 #include "foundation/comRegistry.h"
 #include "foundation/grid/GridColumn.h"
 #include "foundation/grid/GridFormat.h"
+#include "foundation/grid/GridPreview.h"
+#include "foundation/grid/GridPrinter.h"
 #include "foundation/grid/GridRowFormat.h"
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
@@ -42,6 +47,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -439,6 +445,8 @@ void frmMain::BuildMenus()
     }
 
     connect(mnuFile[0], &QAction::triggered, this, [this] { frmScadenziari::showModal(this); });
+    connect(mnuFile[2], &QAction::triggered, this, [this] { frmPrint::showModal(this); });
+    connect(mnuFile[3], &QAction::triggered, this, [this] { frmExport::showModal(this, gex, curView); });
     connect(mnuFile[5], &QAction::triggered, this, &QWidget::close);
     connect(mnuRecord[0], &QAction::triggered, this, &frmMain::NewCommand);
     connect(mnuRecord[1], &QAction::triggered, this, &frmMain::EditCommand);
@@ -476,6 +484,8 @@ void frmMain::BuildToolbars()
     connect(tb[2]->actions().first(), &QAction::triggered, this, &frmMain::DeleteCommand);
     connect(tb[3]->actions().first(), &QAction::triggered, this, &frmMain::RefreshList);
     connect(tb[4]->actions().first(), &QAction::triggered, this, [this] { frmAccounts::Open(this); });
+    connect(tb[5]->actions().first(), &QAction::triggered, this, [this] { frmPrint::showModal(this); });
+    connect(tb[6]->actions().first(), &QAction::triggered, this, [this] { frmExport::showModal(this, gex, curView); });
     connect(tb[7]->actions().first(), &QAction::triggered, this, [this] { frmOptions::showModal(this); });
     connect(tb[8]->actions().first(), &QAction::triggered, this, &frmMain::ShowHelp);
 
@@ -523,6 +533,8 @@ void frmMain::Form_Load()
     EditorHooks::tasksUpdate = [this] { tasksUpdate(mv->selStart(), mv->selEnd()); };
     EditorHooks::interfaceUpdate = [this] { interfaceUpdate(); };
     EditorHooks::gexFind = [this](int id) { gexFind(id); };
+    // Other lists (accounts and counts) print through the grid's preview.
+    MainWindowHooks::printGrid = [this](ListGrid *grid, bool) { PreviewGrid(grid, this); };
     m_helpContext = 1;
     for (const ViewStateValue &v : ViewState)
         this->*(v.field) = RegRead(4, QLatin1String(v.name), Key, v.defaultValue).toInt();
@@ -557,6 +569,7 @@ void frmMain::Form_Unload()
     EditorHooks::tasksUpdate = nullptr;
     EditorHooks::interfaceUpdate = nullptr;
     EditorHooks::gexFind = nullptr;
+    MainWindowHooks::printGrid = nullptr;
     for (const ViewStateValue &v : ViewState) {
         try {
             RegWrite(4, QLatin1String(v.name), Key, this->*(v.field));
@@ -761,7 +774,7 @@ void frmMain::gex_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVarian
     if (key == QLatin1String("gexDateGroup")) {
         value = MainListRules::dateGroup(field(bookmark, m_f.TrDate).toDate(), currentGroupIndex(), m_today);
     } else if (key == QLatin1String("TrDescription")) {
-        value = MainListRules::describedRow(field(bookmark, m_f.TrDescription).toString(),
+        value = RowRules::describedRow(field(bookmark, m_f.TrDescription).toString(),
                                             field(bookmark, m_f.TrGrpId).toInt(), field(bookmark, m_f.TrGrpRow).toInt(),
                                             field(bookmark, m_f.TrGrpMDay).toInt(), Env->DeadlinesShowRecurringCounters,
                                             LRS(1050));
@@ -1436,6 +1449,21 @@ void frmMain::RefreshList()
 {
     gexUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
+}
+
+void frmMain::PreviewGrid(ListGrid *grid, QWidget *owner)
+{
+    GridPrinter printer(grid);
+    QDialog dialog(owner);
+    dialog.setWindowTitle(LRS(205));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *preview = new GridPreview(&printer, &dialog);
+    preview->setButtonTexts(LRS(1600), LRS(1602), LRS(1604));
+    connect(preview, &GridPreview::closeClicked, &dialog, &QDialog::reject);
+    layout->addWidget(preview);
+    dialog.resize(owner ? owner->size() : QSize(900, 700));
+    preview->updatePreview();
+    dialog.exec();
 }
 
 void frmMain::ShowHelp()

@@ -99,6 +99,8 @@ public:
     void imgSearch_Click();
     void gextasks_Click();
     void ShowHelp();
+    // A print preview of a list of the program (its pages, page set-up and print).
+    static void PreviewGrid(ListGrid *grid, QWidget *owner);
     // Record commands on the current row.
     void NewCommand();
     void NewDeadline(int row);

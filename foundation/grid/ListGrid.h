@@ -155,6 +155,7 @@ private:
     friend class GridModel;
     friend class GridView;
     friend class GridColumn;
+    friend class GridPrinter;
 
     void ensureBuilt() const;
     void scheduleBuild();

@@ -8,6 +8,7 @@
 #include "foundation/grid/GridColumn.h"
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/ListGrid.h"
+#include "foundation/RowRules.h"
 #include "mainwindow/MainListRules.h"
 #include "platform/Clock.h"
 #include "platform/database/Connection.h"
@@ -311,11 +312,11 @@ private slots:
 
     void seriesCounter()
     {
-        QCOMPARE(MainListRules::describedRow(QStringLiteral("Affitto"), 4, 3, 12, true, QStringLiteral("/")),
+        QCOMPARE(RowRules::describedRow(QStringLiteral("Affitto"), 4, 3, 12, true, QStringLiteral("/")),
                  QStringLiteral("Affitto 3/12"));
-        QCOMPARE(MainListRules::describedRow(QStringLiteral("Rent"), 4, 3, 12, false, QStringLiteral("of")),
+        QCOMPARE(RowRules::describedRow(QStringLiteral("Rent"), 4, 3, 12, false, QStringLiteral("of")),
                  QStringLiteral("Rent"));
-        QCOMPARE(MainListRules::describedRow(QStringLiteral("Single"), 0, 0, 0, true, QStringLiteral("of")),
+        QCOMPARE(RowRules::describedRow(QStringLiteral("Single"), 0, 0, 0, true, QStringLiteral("of")),
                  QStringLiteral("Single"));
     }
 

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+class GridPrinter;
+class QPrintPreviewWidget;
+class QPrinter;
+class QPushButton;
+class QToolButton;
+
+// The print preview of a grid: the pages of its GridPrinter, fitted to the width and scrolled, with a
+// row of buttons: Close (the owner decides what closing means), Page set-up (the printer's paper,
+// orientation and margins; the pages are laid out again), Print (the print dialog, then the printer),
+// and zoom out / zoom in. The button texts are the owner's.
+class GridPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit GridPreview(GridPrinter *printer, QWidget *parent = nullptr);
+    ~GridPreview() override;
+
+    GridPrinter *gridPrinter() const { return m_gridPrinter; }
+    void setButtonTexts(const QString &close, const QString &pageSetup, const QString &print);
+
+    // Lays the pages out again and shows them (after the grid or the print settings changed).
+    void updatePreview();
+    // Pages of the preview shown.
+    int pageCount() const;
+
+    QPushButton *closeButton() const { return m_close; }
+    QPushButton *pageSetupButton() const { return m_pageSetup; }
+    QPushButton *printButton() const { return m_print; }
+    QPrintPreviewWidget *previewWidget() const { return m_preview; }
+
+signals:
+    void closeClicked();
+
+private:
+    void paint(QPrinter *printer);
+    void pageSetupClicked();
+    void printClicked();
+
+    GridPrinter *m_gridPrinter;
+    QPrintPreviewWidget *m_preview;
+    QPushButton *m_close;
+    QPushButton *m_pageSetup;
+    QPushButton *m_print;
+    QToolButton *m_zoomOut;
+    QToolButton *m_zoomIn;
+};

@@ -1,0 +1,665 @@
+#include "foundation/grid/GridPrinter.h"
+
+#include "foundation/grid/GridFormat.h"
+#include "foundation/grid/GridModel.h"
+#include "foundation/grid/ListGrid.h"
+#include "platform/RuntimeError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+#include <QTextLayout>
+#include <QTextOption>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString kSource = QStringLiteral("GridPrinter");
+
+// Spacing of the printed page, in twips.
+constexpr double CellPadding = 60;       // left and right inside a cell
+constexpr double GroupIndent = 240;      // per group level
+constexpr double BandGap = 120;          // between a band's text and its rule
+constexpr double IconSize = 240;         // the 16 x 16 pictures print at a sixth of an inch
+constexpr double NotePadding = 50;       // above and below the note's text
+constexpr double MinBaseLine = 40;       // room under a row's text
+constexpr double KeptWidth = 1440;       // what a column keeps when the columns are narrowed to the page
+
+// Band colours of group rows by level (the grid's own white ground would not set them apart on paper).
+QColor groupTint(int level)
+{
+    switch (level) {
+    case 0: return QColor(222, 229, 237);
+    case 1: return QColor(235, 239, 244);
+    default: return QColor(244, 246, 249);
+    }
+}
+
+const QColor kRule(90, 90, 90);
+const QColor kGridLine(205, 205, 205);
+const QColor kNoteText(70, 70, 70);
+
+} // namespace
+
+// The column slots and the bands of one device's page, in twips.
+struct GridPrinter::ColumnSlot {
+    GridColumn *column;
+    double x;
+    double width;
+};
+
+struct GridPrinter::Geometry {
+    QPagedPaintDevice *device = nullptr;
+    double k = 1;                // device units per twip
+    double pageWidth = 0;        // the printable area
+    double pageHeight = 0;
+    double headerBand = 0;       // page header, above the rows' area
+    double footerBand = 0;       // page footer, below it
+    double rowsHeight = 0;       // the rows' area
+    double columnHeaders = 0;    // height of the column headers' line
+    double rowHeight = 0;        // the grid's row height, at least one line of text
+    double textLine = 0;         // one line of the rows' font
+    double rowsWidth = 0;        // the columns side by side
+    QList<ColumnSlot> columns;
+};
+
+GridPrinter::GridPrinter(ListGrid *grid)
+    : QObject(grid), m_grid(grid), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    m_font = grid->font();
+    m_font.setPointSizeF(9);
+    m_printer->setPageOrientation(QPageLayout::Portrait);
+    setPrintUnit(Metric);
+}
+
+GridPrinter::~GridPrinter() = default;
+
+void GridPrinter::setPrinterInfo(const QPrinterInfo &info)
+{
+    if (info.isNull())
+        return;
+    m_printer->setPrinterName(info.printerName());
+    const QPageSize size = info.defaultPageSize();
+    if (size.isValid())
+        m_printer->setPageSize(size);
+}
+
+void GridPrinter::setPrintUnit(int unit)
+{
+    m_printUnit = unit == Inches ? Inches : Metric;
+    QPageLayout layout = m_printer->pageLayout();
+    // Without a printer of its own the paper follows the measurement system.
+    if (m_printer->outputFormat() == QPrinter::PdfFormat)
+        layout.setPageSize(QPageSize(m_printUnit == Inches ? QPageSize::Letter : QPageSize::A4));
+    if (m_printUnit == Inches) {
+        layout.setUnits(QPageLayout::Inch);
+        layout.setMargins(QMarginsF(0.6, 0.5, 0.6, 0.5));
+    } else {
+        layout.setUnits(QPageLayout::Millimeter);
+        layout.setMargins(QMarginsF(15, 12, 15, 12));
+    }
+    m_printer->setPageLayout(layout);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Layout
+
+QFont GridPrinter::deviceFont(const Geometry &, double scale, bool bold, bool italic) const
+{
+    QFont f = m_font;
+    const double size = m_font.pointSizeF() > 0 ? m_font.pointSizeF() : 9;
+    f.setPointSizeF(size * scale);
+    if (bold)
+        f.setBold(true);
+    if (italic)
+        f.setItalic(true);
+    return f;
+}
+
+GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
+{
+    Geometry g;
+    g.device = device;
+    const int dpi = device->logicalDpiY() > 0 ? device->logicalDpiY() : 1200;
+    g.k = dpi / 1440.0;
+    const QRect paint = device->pageLayout().paintRectPixels(dpi);
+    g.pageWidth = paint.width() / g.k;
+    g.pageHeight = paint.height() / g.k;
+
+    auto lineHeight = [&](const QFont &f) { return QFontMetricsF(f, device).height() / g.k; };
+    const double text = lineHeight(deviceFont(g, 1));
+    g.textLine = text;
+    g.headerBand = std::max(lineHeight(deviceFont(g, 1.35, true)), lineHeight(deviceFont(g, 1))) + 2 * BandGap;
+    g.footerBand = lineHeight(deviceFont(g, 0.85)) + 2 * BandGap;
+    g.rowsHeight = std::max(1.0, g.pageHeight - g.headerBand - g.footerBand);
+    g.columnHeaders = std::max<double>(m_grid->headerHeight(), lineHeight(deviceFont(g, 0.95, true)) + 2 * MinBaseLine);
+    g.rowHeight = std::max<double>(m_grid->rowHeight(), text + MinBaseLine);
+
+    QList<GridColumn *> shown;
+    double total = 0;
+    for (GridColumn *c : m_grid->columnsInDisplayOrder()) {
+        if (c->isVisible()) {
+            shown.append(c);
+            total += std::max(0, c->width());
+        }
+    }
+    // Fitting: wider columns give up their width first, so that dates and amounts stay readable.
+    double keep = 0, flexible = 0;
+    for (GridColumn *c : shown) {
+        keep += std::min<double>(std::max(0, c->width()), KeptWidth);
+        flexible += std::max(0.0, std::max(0, c->width()) - KeptWidth);
+    }
+    const bool narrowWide = m_fitColumns && total > g.pageWidth && flexible > 0 && keep < g.pageWidth;
+    const double wideScale = narrowWide ? (g.pageWidth - keep) / flexible : 1.0;
+    const double scale = (m_fitColumns && total > 0 && !narrowWide) ? g.pageWidth / total : 1.0;
+    double x = 0;
+    for (GridColumn *c : shown) {
+        const double natural = std::max(0, c->width());
+        const double w = narrowWide ? std::min(natural, KeptWidth) + std::max(0.0, natural - KeptWidth) * wideScale
+                                    : natural * scale;
+        g.columns.append({c, x, w});
+        x += w;
+    }
+    g.rowsWidth = std::min(x, g.pageWidth);
+    return g;
+}
+
+QString GridPrinter::noteText(int row0) const
+{
+    if (m_previewColumn.isEmpty() || !m_grid->hasColumn(m_previewColumn))
+        return QString();
+    const GridModel *model = m_grid->model();
+    const GridModel::RowRef ref = model->rowRef(row0);
+    if (GridModel::isGroupRef(ref))
+        return QString();
+    return model->cellText(ref, m_grid->column(m_previewColumn)->index()).trimmed();
+}
+
+double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
+{
+    const QFont f = deviceFont(g, 0.9, false, true);
+    const QFontMetricsF fm(f, g.device);
+    const double width = std::max(1.0, (g.rowsWidth - GroupIndent - 2 * CellPadding) * g.k);
+    const QRectF bounds = fm.boundingRect(QRectF(0, 0, width, 1e9), int(Qt::TextWordWrap | Qt::AlignLeft), text);
+    return bounds.height() / g.k + 2 * NotePadding;
+}
+
+QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
+{
+    const GridModel *model = m_grid->model();
+    const int rows = m_grid->rowCount();   // builds the rows when they are due
+
+    // First the rows as blocks: each row's height, its note, the groups whose sums follow it (records
+    // close the groups they end; a group row closes those of its level and below that are still open).
+    struct Block {
+        bool group = false;
+        int groupIndex = -1;
+        double height = 0;
+        double note = 0;
+        QList<int> closedBefore;   // sums printed before this row
+        QList<int> closedAfter;    // sums printed after it (and its note)
+        double need = 0;           // what must fit on the page for this row to start there
+    };
+    auto heightOf = [&](GridModel::RowRef ref) {
+        const int h = model->rowFormat(ref).heightTwips;
+        return h > 0 ? std::max<double>(h, g.textLine + MinBaseLine) : g.rowHeight;
+    };
+    auto hasSums = [&](int group) { return !m_sumColumns.isEmpty() && model->groupRecordCount(group) > 0; };
+    const double sumsHeight = g.rowHeight;
+    // The room of a page after the first: what a block larger than that cannot keep together.
+    const double room = g.rowsHeight - (m_repeatHeaders ? g.columnHeaders : 0);
+
+    std::vector<Block> blocks(size_t(std::max(0, rows)));
+    QList<int> open;   // the groups whose records are being printed, innermost last
+    for (int r = 0; r < rows; ++r) {
+        Block &b = blocks[size_t(r)];
+        const GridModel::RowRef ref = model->rowRef(r);
+        b.height = heightOf(ref);
+        if (GridModel::isGroupRef(ref)) {
+            b.group = true;
+            b.groupIndex = GridModel::groupOfRef(ref);
+            const int level = model->groupLevel(b.groupIndex);
+            while (!open.isEmpty() && model->groupLevel(open.last()) >= level)
+                b.closedBefore.append(open.takeLast());
+            open.append(b.groupIndex);
+            continue;
+        }
+        const QString note = noteText(r);
+        b.note = note.isEmpty() ? 0 : std::min(noteHeight(g, note), room - b.height);
+        while (!open.isEmpty()
+               && model->groupFirstRecord(open.last()) + model->groupRecordCount(open.last()) - 1 == ref)
+            b.closedAfter.append(open.takeLast());
+    }
+    QList<int> closedAtEnd;
+    while (!open.isEmpty())
+        closedAtEnd.append(open.takeLast());
+
+    // Then what goes together, from the last row up: a record with its note and the sums after it; a
+    // group row with the block under it, so that it never ends a page. What exceeds a page is split.
+    for (int r = rows - 1; r >= 0; --r) {
+        Block &b = blocks[size_t(r)];
+        if (b.group) {
+            const double next = r + 1 < rows ? blocks[size_t(r) + 1].need : 0;
+            b.need = b.height + next <= room ? b.height + next : b.height + (r + 1 < rows ? g.rowHeight : 0);
+        } else {
+            double sums = 0;
+            for (int group : b.closedAfter)
+                sums += hasSums(group) ? sumsHeight : 0;
+            const double full = b.height + b.note + sums;
+            b.need = full <= room ? full : (b.height + b.note <= room ? b.height + b.note : b.height);
+        }
+    }
+
+    QList<Page> pages;
+    Page page;
+    double y = 0;
+    bool firstPage = true;
+    auto startPage = [&] {
+        page = Page();
+        y = 0;
+        if (firstPage || m_repeatHeaders) {
+            page.items.append({PageItem::ColumnHeaders, 0, -1, 0, g.columnHeaders});
+            y = g.columnHeaders;
+        }
+        firstPage = false;
+    };
+    auto hasRows = [&] {
+        return std::any_of(page.items.cbegin(), page.items.cend(),
+                           [](const PageItem &it) { return it.kind != PageItem::ColumnHeaders; });
+    };
+    // Places an item, first moving to a new page when `need` (the item and what must stay with it) does
+    // not fit below the last one. An item higher than a whole page is cut to the page.
+    auto place = [&](PageItem item, double need) {
+        if (y + need > g.rowsHeight + 0.5 && hasRows()) {
+            pages.append(page);
+            startPage();
+        }
+        item.top = y;
+        item.height = std::min(item.height, std::max(0.0, g.rowsHeight - y));
+        y += item.height;
+        page.items.append(item);
+    };
+    auto placeSums = [&](const QList<int> &groups) {
+        for (int group : groups)
+            if (hasSums(group))
+                place({PageItem::GroupSums, 0, group, 0, sumsHeight}, sumsHeight);
+    };
+
+    startPage();
+    for (int r = 0; r < rows; ++r) {
+        const Block &b = blocks[size_t(r)];
+        placeSums(b.closedBefore);
+        if (b.group) {
+            place({PageItem::Group, r + 1, b.groupIndex, 0, b.height}, b.need);
+            continue;
+        }
+        place({PageItem::Record, r + 1, -1, 0, b.height}, b.need);
+        if (b.note > 0)
+            place({PageItem::Note, r + 1, -1, 0, b.note}, b.note);
+        placeSums(b.closedAfter);
+    }
+    placeSums(closedAtEnd);
+    pages.append(page);
+    return pages;
+}
+
+QList<GridPrinter::Page> GridPrinter::paginate(QPagedPaintDevice *device) const
+{
+    return layOut(geometry(device ? device : m_printer.get()));
+}
+
+int GridPrinter::pageCount(QPagedPaintDevice *device) const
+{
+    return int(paginate(device).size());
+}
+
+QList<QList<int>> GridPrinter::rowsPerPage(QPagedPaintDevice *device) const
+{
+    QList<QList<int>> out;
+    for (const Page &page : paginate(device)) {
+        QList<int> rows;
+        for (const PageItem &item : page.items)
+            if (item.kind == PageItem::Group || item.kind == PageItem::Record)
+                rows.append(item.row);
+        out.append(rows);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Drawing
+
+namespace {
+
+QRectF deviceRect(double k, double x, double y, double w, double h)
+{
+    return QRectF(x * k, y * k, w * k, h * k);
+}
+
+// Draws a cell's text. Amounts, dates and numbers (right-aligned or centred) are printed smaller rather
+// than cut, down to three quarters of the size; what still does not fit, and left-aligned text, ends with
+// an ellipsis.
+void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::Alignment alignment, const QString &text)
+{
+    const int align = int((alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+    const QFont font = p.font();
+    QFontMetricsF fm(font, const_cast<QPaintDevice *>(device));
+    const double width = fm.horizontalAdvance(text);
+    if (width <= rect.width()) {
+        p.drawText(rect, align, text);
+        return;
+    }
+    const bool shrink = (alignment & (Qt::AlignRight | Qt::AlignHCenter)) && width > 0;
+    if (shrink) {
+        QFont smaller = font;
+        smaller.setPointSizeF(font.pointSizeF() * std::max(0.75, rect.width() / width * 0.98));
+        p.setFont(smaller);
+        fm = QFontMetricsF(smaller, const_cast<QPaintDevice *>(device));
+    }
+    p.drawText(rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
+    p.setFont(font);
+}
+
+void hairline(QPainter &p, double k, const QColor &colour, double x1, double y, double x2, double widthTwips = 10)
+{
+    p.save();
+    QPen pen(colour);
+    pen.setWidthF(std::max(1.0, widthTwips * k));
+    p.setPen(pen);
+    p.drawLine(QPointF(x1 * k, y * k), QPointF(x2 * k, y * k));
+    p.restore();
+}
+
+} // namespace
+
+void GridPrinter::render(QPagedPaintDevice *device)
+{
+    const Geometry g = geometry(device);
+    const QList<Page> pages = layOut(g);
+    QPainter p;
+    if (!p.begin(device))
+        throw platform::RuntimeError(platform::errors::DbGeneric, kSource, QString());
+    const int count = int(pages.size());
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            device->newPage();
+        // The owner sets the texts of this page; a failing answer is told once, and the page is drawn.
+        m_grid->guarded([&] { emit BeforePrintPage(i + 1, count); });
+        drawPage(p, g, pages[i], i + 1, count);
+    }
+    p.end();
+}
+
+void GridPrinter::drawPage(QPainter &p, const Geometry &g, const Page &page, int, int) const
+{
+    drawBand(p, g, m_header, 0, g.headerBand, true);
+    drawBand(p, g, m_footer, g.pageHeight - g.footerBand, g.footerBand, false);
+    p.save();
+    p.translate(0, g.headerBand * g.k);
+    p.setClipRect(deviceRect(g.k, 0, 0, g.pageWidth, g.rowsHeight));
+    for (const PageItem &item : page.items) {
+        switch (item.kind) {
+        case PageItem::ColumnHeaders:
+            drawColumnHeaders(p, g, item.top, item.height);
+            break;
+        case PageItem::Group:
+            drawGroup(p, g, item.row - 1, item.top, item.height);
+            break;
+        case PageItem::Record:
+            drawRecord(p, g, item.row - 1, item.top, item.height);
+            break;
+        case PageItem::Note:
+            drawNote(p, g, item.row - 1, item.top, item.height);
+            break;
+        case PageItem::GroupSums:
+            drawGroupSums(p, g, item.group, item.top, item.height);
+            break;
+        }
+    }
+    p.restore();
+}
+
+void GridPrinter::drawBand(QPainter &p, const Geometry &g, const QString *texts, double top, double height,
+                           bool header) const
+{
+    const QFont side = deviceFont(g, header ? 1.0 : 0.85);
+    const QFont centre = header ? deviceFont(g, 1.35, true) : side;
+    const QFontMetricsF sideMetrics(side, g.device);
+    const QFontMetricsF centreMetrics(centre, g.device);
+    const double width = g.pageWidth * g.k;
+
+    // The centre text keeps up to three fifths of the width; the sides share the rest.
+    const QString c = centreMetrics.elidedText(texts[Centre], Qt::ElideRight, width * 0.6);
+    const double centreWidth = centreMetrics.horizontalAdvance(c);
+    const double sideWidth = std::max(0.0, (width - centreWidth) / 2 - CellPadding * g.k);
+    const QString l = sideMetrics.elidedText(texts[Left], Qt::ElideRight, sideWidth);
+    const QString r = sideMetrics.elidedText(texts[Right], Qt::ElideRight, sideWidth);
+
+    const double textTop = header ? top : top + BandGap;
+    const double textHeight = height - BandGap;
+    const QRectF area = deviceRect(g.k, 0, textTop, g.pageWidth, textHeight);
+    p.save();
+    p.setPen(Qt::black);
+    p.setFont(side);
+    p.drawText(area, int(Qt::AlignLeft | Qt::AlignVCenter), l);
+    p.drawText(area, int(Qt::AlignRight | Qt::AlignVCenter), r);
+    p.setFont(centre);
+    p.drawText(area, int(Qt::AlignHCenter | Qt::AlignVCenter), c);
+    p.restore();
+    if (header)
+        hairline(p, g.k, kRule, 0, top + height - BandGap / 2, g.pageWidth, 15);
+    else
+        hairline(p, g.k, kRule, 0, top + BandGap / 2, g.pageWidth, 10);
+}
+
+void GridPrinter::drawColumnHeaders(QPainter &p, const Geometry &g, double top, double height) const
+{
+    p.save();
+    p.setFont(deviceFont(g, 0.95, true));
+    p.setPen(Qt::black);
+    const QFontMetricsF fm(p.font(), g.device);
+    for (const ColumnSlot &s : g.columns) {
+        if (s.column->content() == GridColumn::IconOnly)
+            continue;
+        const double inner = std::max(0.0, s.width - 2 * CellPadding);
+        const QString text = fm.elidedText(s.column->caption(), Qt::ElideRight, inner * g.k);
+        const int align = int((s.column->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
+        p.drawText(deviceRect(g.k, s.x + CellPadding, top, inner, height), align, text);
+    }
+    p.restore();
+    hairline(p, g.k, kRule, 0, top + height - 10, g.rowsWidth, 20);
+}
+
+void GridPrinter::drawGroup(QPainter &p, const Geometry &g, int row0, double top, double height) const
+{
+    const GridModel *model = m_grid->model();
+    const GridModel::RowRef ref = model->rowRef(row0);
+    const int level = model->groupLevel(GridModel::groupOfRef(ref));
+    const GridModel::RowFormat &format = model->rowFormat(ref);
+    GridRowStyle style = m_grid->groupRowStyle();
+    if (!format.style.isEmpty() && m_grid->hasRowStyle(format.style))
+        style = m_grid->rowStyle(format.style);
+
+    const double indent = level * GroupIndent;
+    const QColor back = (style.backColor.isValid() && style.backColor != QColor(Qt::white)) ? style.backColor
+                                                                                          : groupTint(level);
+    const double gap = 20;   // a thin white line between neighbouring bands
+    p.fillRect(deviceRect(g.k, indent, top + gap, g.rowsWidth - indent, height - 2 * gap), back);
+
+    // A taller row (a title) gets a larger font, up to two fifths more.
+    const double scale = std::clamp(height / g.rowHeight, 1.0, 1.4);
+    QFont font = deviceFont(g, scale, true, style.italic);
+    font.setStrikeOut(style.strikeOut);
+    p.save();
+    p.setFont(font);
+    p.setPen(style.foreColor.isValid() ? style.foreColor : QColor(Qt::black));
+    const QFontMetricsF fm(font, g.device);
+    const double inner = std::max(0.0, g.rowsWidth - indent - 2 * CellPadding);
+    const QString caption = fm.elidedText(format.caption.trimmed(), Qt::ElideRight, inner * g.k);
+    p.drawText(deviceRect(g.k, indent + CellPadding, top, inner, height), int(Qt::AlignLeft | Qt::AlignVCenter),
+               caption);
+    p.restore();
+}
+
+void GridPrinter::drawRecord(QPainter &p, const Geometry &g, int row0, double top, double height) const
+{
+    const GridModel *model = m_grid->model();
+    const GridModel::RowRef ref = model->rowRef(row0);
+    const GridModel::RowFormat &format = model->rowFormat(ref);
+    GridRowStyle style;
+    if (!format.style.isEmpty() && m_grid->hasRowStyle(format.style))
+        style = m_grid->rowStyle(format.style);
+
+    if (style.backColor.isValid() && style.backColor != QColor(Qt::white))
+        p.fillRect(deviceRect(g.k, 0, top, g.rowsWidth, height), style.backColor);
+    QFont font = deviceFont(g, 1.0, style.bold, style.italic);
+    font.setStrikeOut(style.strikeOut);
+    p.save();
+    p.setFont(font);
+    p.setPen(style.foreColor.isValid() ? style.foreColor : QColor(Qt::black));
+    for (const ColumnSlot &s : g.columns) {
+        const int column = s.column->index();
+        double x = s.x + CellPadding;
+        double inner = std::max(0.0, s.width - 2 * CellPadding);
+        const GridColumn::Content content = s.column->content();
+        if (content != GridColumn::TextOnly) {
+            const QIcon icon = model->image(model->iconOf(ref, column));
+            const double size = std::min(IconSize, height - MinBaseLine);
+            if (!icon.isNull() && size > 0) {
+                double ix = x;
+                if (content == GridColumn::IconOnly) {
+                    const Qt::Alignment h = s.column->alignment() & Qt::AlignHorizontal_Mask;
+                    if (h & Qt::AlignHCenter)
+                        ix = s.x + (s.width - size) / 2;
+                    else if (h & Qt::AlignRight)
+                        ix = s.x + s.width - CellPadding - size;
+                }
+                // QIcon::paint never enlarges: the largest picture is scaled to the printer's size.
+                const QRectF target = deviceRect(g.k, ix, top + (height - size) / 2, size, size);
+                const QPixmap picture = icon.pixmap(target.size().toSize());
+                p.save();
+                p.setRenderHint(QPainter::SmoothPixmapTransform);
+                p.drawPixmap(target, picture, QRectF(picture.rect()));
+                p.restore();
+            }
+            if (content == GridColumn::IconOnly)
+                continue;
+            if (!icon.isNull()) {
+                x += IconSize + CellPadding;
+                inner = std::max(0.0, inner - IconSize - CellPadding);
+            }
+        }
+        cellText(p, g.device, deviceRect(g.k, x, top, inner, height), s.column->alignment(),
+                 model->cellText(ref, column));
+    }
+    p.restore();
+    // The line under a record goes under its note when it has one.
+    if (m_grid->gridLines() && noteText(row0).isEmpty())
+        hairline(p, g.k, kGridLine, 0, top + height, g.rowsWidth);
+}
+
+void GridPrinter::drawNote(QPainter &p, const Geometry &g, int row0, double top, double height) const
+{
+    const QString text = noteText(row0);
+    p.save();
+    p.setFont(deviceFont(g, 0.9, false, true));
+    p.setPen(kNoteText);
+    const QRectF area = deviceRect(g.k, GroupIndent + CellPadding, top + NotePadding,
+                                   std::max(0.0, g.rowsWidth - GroupIndent - 2 * CellPadding),
+                                   std::max(0.0, height - 2 * NotePadding));
+    p.setClipRect(area, Qt::IntersectClip);
+    p.drawText(area, int(Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop), text);
+    p.restore();
+    if (m_grid->gridLines())
+        hairline(p, g.k, kGridLine, 0, top + height, g.rowsWidth);
+}
+
+void GridPrinter::drawGroupSums(QPainter &p, const Geometry &g, int group, double top, double height) const
+{
+    const GridModel *model = m_grid->model();
+    const int level = model->groupLevel(group);
+    p.save();
+    p.setFont(deviceFont(g, 1.0, true));
+    p.setPen(Qt::black);
+    for (const ColumnSlot &s : g.columns) {
+        if (!m_sumColumns.contains(s.column->key(), Qt::CaseInsensitive))
+            continue;
+        const QString text = formatNamed(model->groupSum(group, s.column->index()), s.column->format());
+        const double inner = std::max(0.0, s.width - 2 * CellPadding);
+        cellText(p, g.device, deviceRect(g.k, s.x + CellPadding, top, inner, height), s.column->alignment(), text);
+        // A rule over the sum; the outermost groups (the totals of everything) get a double one.
+        hairline(p, g.k, kRule, s.x + CellPadding, top + 15, s.x + s.width - CellPadding, 12);
+        if (level == 0)
+            hairline(p, g.k, kRule, s.x + CellPadding, top + 55, s.x + s.width - CellPadding, 12);
+    }
+    p.restore();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Output
+
+bool GridPrinter::print(QPrinter *printer)
+{
+    QPrinter *target = printer ? printer : m_printer.get();
+    if (!target->isValid())
+        return false;
+    try {
+        render(target);
+    } catch (const platform::RuntimeError &) {
+        return false;
+    }
+    return true;
+}
+
+void GridPrinter::printToPdf(const QString &file)
+{
+    QSaveFile out(file);
+    auto fail = [&](const QString &why) {
+        out.cancelWriting();
+        throw platform::RuntimeError(platform::errors::DbGeneric, kSource,
+                                     QDir::toNativeSeparators(file) + QStringLiteral(": ") + why);
+    };
+    if (!out.open(QIODevice::WriteOnly))
+        fail(out.errorString());
+    {
+        QPdfWriter writer(&out);
+        writer.setPageLayout(m_printer->pageLayout());
+        writer.setResolution(1200);
+        writer.setTitle(m_header[Centre]);
+        writer.setCreator(QFileInfo(QCoreApplication::applicationFilePath()).baseName());
+        try {
+            render(&writer);
+        } catch (const platform::RuntimeError &) {
+            fail(out.errorString());
+        }
+    }
+    if (out.error() != QFileDevice::NoError)
+        fail(out.errorString());
+    if (!out.commit())
+        throw platform::RuntimeError(platform::errors::DbGeneric, kSource,
+                                     QDir::toNativeSeparators(file) + QStringLiteral(": ") + out.errorString());
+}
+
+bool GridPrinter::pageSetup(QWidget *parent)
+{
+    QPageSetupDialog dialog(m_printer.get(), parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool GridPrinter::printWithDialog(QWidget *parent)
+{
+    QPrintDialog dialog(m_printer.get(), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return print();
+}

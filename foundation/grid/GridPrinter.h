@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class GridColumn;
+class ListGrid;
+class QPagedPaintDevice;
+class QPainter;
+class QPrinter;
+class QPrinterInfo;
+class QWidget;
+
+// Prints a ListGrid as a paginated report: the grid's visible rows in display order (group rows with
+// their captions and levels, records cell by cell with icons and named styles), an optional full-width
+// note line under each record, optional sums under each group, the column headers on the first page or
+// on every page, and a page header and footer with a left, centre and right text each. Before each page
+// is drawn the BeforePrintPage event tells the owner the page number and the page count, so that it can
+// set the texts of that page ("3 of 12", a summary on the last page).
+//
+// The same pages go to a print preview (GridPreview), to a printer, and to a PDF file. Sizes follow the
+// grid: column widths and row heights in twips, scaled to the page width when fitColumns is on.
+class GridPrinter : public QObject
+{
+    Q_OBJECT
+public:
+    enum Part { Left = 0, Centre = 1, Right = 2 };
+    enum PrintUnit { Inches = 0, Metric = 1 };
+
+    // One thing placed on a page. row is the grid's row (1-based) for Group, Record, Note and GroupSums;
+    // 0 for the column headers. top and height are in twips from the top of the rows' area.
+    struct PageItem {
+        enum Kind { ColumnHeaders, Group, Record, Note, GroupSums };
+        Kind kind = Record;
+        int row = 0;
+        int group = -1;        // GroupSums: the group summed
+        double top = 0;        // twips below the top of the rows' area (under the page header)
+        double height = 0;     // twips
+    };
+    struct Page {
+        QList<PageItem> items;
+    };
+
+    // The printer belongs to the grid (created as its child) and lives as long as it.
+    explicit GridPrinter(ListGrid *grid);
+    ~GridPrinter() override;
+
+    ListGrid *grid() const { return m_grid; }
+
+    // --- page header and footer ---
+    QString headerText(Part part) const { return m_header[part]; }
+    void setHeaderText(Part part, const QString &text) { m_header[part] = text; }
+    QString footerText(Part part) const { return m_footer[part]; }
+    void setFooterText(Part part, const QString &text) { m_footer[part] = text; }
+
+    // --- what is printed ---
+    // Column headers on every page (true) or on the first page only.
+    bool repeatHeaders() const { return m_repeatHeaders; }
+    void setRepeatHeaders(bool on) { m_repeatHeaders = on; }
+    // The column whose text is printed on a full-width line under each record ("" none). Empty texts
+    // print no line.
+    QString previewColumn() const { return m_previewColumn; }
+    void setPreviewColumn(const QString &key) { m_previewColumn = key; }
+    // Columns whose group sums are printed on a line under the records of every group (none: no line).
+    QStringList groupSumColumns() const { return m_sumColumns; }
+    void setGroupSumColumns(const QStringList &keys) { m_sumColumns = keys; }
+    // The visible columns are widened or narrowed together to fill the page's width (on by default).
+    bool fitColumns() const { return m_fitColumns; }
+    void setFitColumns(bool on) { m_fitColumns = on; }
+    // The font of the rows; headers, footers and notes are drawn in sizes derived from it.
+    QFont font() const { return m_font; }
+    void setFont(const QFont &font) { m_font = font; }
+
+    // --- the printer ---
+    // The printer the pages go to, with its paper, orientation and margins (page set-up). Without any
+    // installed printer it writes PDF.
+    QPrinter *printer() const { return m_printer.get(); }
+    // Takes a printer's name, paper and orientation; a null printer keeps the present settings.
+    void setPrinterInfo(const QPrinterInfo &info);
+    // The unit of the page set-up and the margins: inches or millimetres. The default paper of a printer-
+    // less set-up follows it (Letter or A4).
+    int printUnit() const { return m_printUnit; }
+    void setPrintUnit(int unit);
+
+    // --- output ---
+    // The pages as the rows fall on them for a device's page size (the printer when none is given).
+    QList<Page> paginate(QPagedPaintDevice *device = nullptr) const;
+    int pageCount(QPagedPaintDevice *device = nullptr) const;
+    // The grid rows (1-based) on each page, in order; group rows included.
+    QList<QList<int>> rowsPerPage(QPagedPaintDevice *device = nullptr) const;
+    // Draws every page on the device (a printer, a preview's printer, a PDF writer).
+    void render(QPagedPaintDevice *device);
+    // Prints on the grid's printer (or the one given) without preview. False when it cannot start.
+    bool print(QPrinter *printer = nullptr);
+    // Writes the pages as a PDF file: to a temporary name beside it, renamed into place when complete.
+    // Raises platform::RuntimeError when the file cannot be written; an existing file is then unchanged.
+    void printToPdf(const QString &file);
+    // The page set-up dialog for the grid's printer; true when the settings were accepted.
+    bool pageSetup(QWidget *parent);
+    // The print dialog (printer, pages, copies, or a file), then printing; true when printed.
+    bool printWithDialog(QWidget *parent);
+
+signals:
+    // Page pageNumber (1-based) of pageCount is about to be drawn.
+    void BeforePrintPage(int pageNumber, int pageCount);
+
+private:
+    struct Geometry;
+    struct ColumnSlot;
+    Geometry geometry(QPagedPaintDevice *device) const;
+    QList<Page> layOut(const Geometry &g) const;
+    double noteHeight(const Geometry &g, const QString &text) const;
+    QString noteText(int row0) const;
+    void drawPage(QPainter &p, const Geometry &g, const Page &page, int number, int count) const;
+    void drawBand(QPainter &p, const Geometry &g, const QString *texts, double top, double height, bool header) const;
+    void drawColumnHeaders(QPainter &p, const Geometry &g, double top, double height) const;
+    void drawGroup(QPainter &p, const Geometry &g, int row0, double top, double height) const;
+    void drawRecord(QPainter &p, const Geometry &g, int row0, double top, double height) const;
+    void drawNote(QPainter &p, const Geometry &g, int row0, double top, double height) const;
+    void drawGroupSums(QPainter &p, const Geometry &g, int group, double top, double height) const;
+    QFont deviceFont(const Geometry &g, double scale, bool bold = false, bool italic = false) const;
+
+    ListGrid *m_grid;
+    std::unique_ptr<QPrinter> m_printer;
+    QString m_header[3];
+    QString m_footer[3];
+    bool m_repeatHeaders = false;
+    bool m_fitColumns = true;
+    QString m_previewColumn;
+    QStringList m_sumColumns;
+    QFont m_font;
+    int m_printUnit = Metric;
+};

@@ -1,0 +1,313 @@
+// The grid's printing: the rows as they fall on pages (every row once, in order, group rows kept with
+// what follows, notes with their record, sums after their group, column headers on the first or on every
+// page), the page event with the page number and count, and the PDF file written in one piece.
+
+#include "tests/common/SampleData.h"
+#include "tests/common/TestEnv.h"
+#include "foundation/grid/GridModel.h"
+#include "foundation/grid/GridPrinter.h"
+#include "foundation/grid/ListGrid.h"
+#include "platform/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+const QString kList = QStringLiteral(
+    "SELECT TrRowId,TrDbId,TrType,TrDate,TrDescription,TrValue,TrNotes,AcName "
+    "FROM Transactions LEFT JOIN Accounts ON Transactions.TrAcId = Accounts.AcId ");
+
+using Item = GridPrinter::PageItem;
+
+// The text of each page of a PDF (pdftotext); empty when the tool is missing.
+QStringList pdfPages(const QString &pdf)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return {};
+    QProcess p;
+    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+} // namespace
+
+class TestGridPrinter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void everyPaperHeightKeepsRowsTogether_data();
+    void everyPaperHeightKeepsRowsTogether();
+    void groupSumsFollowTheLastRecordOfTheirGroup();
+    void emptyGridPrintsOnePageOfHeaders();
+    void pageEventTellsNumberAndCount();
+    void pdfReplacesTheFileOnlyWhenComplete();
+    void pdfIntoUnwritableFolderLeavesNothing();
+
+private:
+    void bind(const QString &tail = QString());
+    int checkPages(const QList<GridPrinter::Page> &pages, bool repeatHeaders);
+
+    std::unique_ptr<testenv::Sandbox> m_sandbox;
+    QString m_dcs;
+    std::unique_ptr<ListGrid> m_grid;
+    GridPrinter *m_printer = nullptr;
+};
+
+void TestGridPrinter::initTestCase()
+{
+    m_sandbox = std::make_unique<testenv::Sandbox>();
+    const QString file = m_sandbox->makeDatabase(m_sandbox->documents() + QStringLiteral("/Orvel3DB"));
+    testenv::fillSample(file, QDate(2025, 3, 15), 120);
+    m_dcs = testenv::connectionString(file);
+}
+
+void TestGridPrinter::init()
+{
+    m_grid = std::make_unique<ListGrid>();
+    m_printer = new GridPrinter(m_grid.get());
+    m_printer->setPrintUnit(GridPrinter::Metric);
+}
+
+void TestGridPrinter::cleanup()
+{
+    m_grid.reset();
+    m_printer = nullptr;
+}
+
+void TestGridPrinter::bind(const QString &tail)
+{
+    m_grid->setConnectionString(m_dcs);
+    m_grid->setRecordSource(kList + tail);
+    m_grid->rebind(false);
+    m_grid->column(QStringLiteral("TrDate"))->setFormat(QStringLiteral("Short Date"));
+    m_grid->column(QStringLiteral("TrValue"))->setFormat(QStringLiteral("Currency"));
+    m_grid->column(QStringLiteral("TrNotes"))->setVisible(false);
+    m_grid->column(QStringLiteral("TrDbId"))->setVisible(false);
+    m_grid->addSortKey(QStringLiteral("TrDate"));
+    m_grid->addSortKey(QStringLiteral("TrRowId"));
+}
+
+// Checks what must hold on every page and returns the number of note lines: column headers first on the
+// first page (and on the others when repeated), items one under the other within the page, each at its
+// own height, a note right under its record, no group row ending a page that has rows after it, no sums
+// line opening a page.
+int TestGridPrinter::checkPages(const QList<GridPrinter::Page> &pages, bool repeatHeaders)
+{
+    const QRectF paint = m_printer->printer()->pageLayout().paintRect(QPageLayout::Inch);
+    int noteLines = 0;
+    for (int p = 0; p < pages.size(); ++p) {
+        const QList<Item> &items = pages[p].items;
+        if (items.isEmpty() || (items.first().kind == Item::ColumnHeaders) != (p == 0 || repeatHeaders)) {
+            QTest::qFail("column headers where they do not belong", __FILE__, __LINE__);
+            return -1;
+        }
+        double bottom = 0;
+        for (int i = 0; i < items.size(); ++i) {
+            const Item &it = items[i];
+            bool ok = it.top >= bottom - 0.01 && it.height > 0;
+            bottom = it.top + it.height;
+            if (it.kind == Item::Note) {
+                ++noteLines;
+                ok = ok && i > 0 && items[i - 1].kind == Item::Record && items[i - 1].row == it.row
+                     && !m_grid->rowData(it.row).value(QStringLiteral("TrNotes")).toString().isEmpty();
+            }
+            if (it.kind == Item::GroupSums)
+                ok = ok && i > 0 && items[i - 1].kind != Item::ColumnHeaders;
+            if (!ok) {
+                QTest::qFail(qPrintable(QStringLiteral("page %1, item %2 out of place").arg(p + 1).arg(i)), __FILE__,
+                             __LINE__);
+                return -1;
+            }
+        }
+        if (bottom > paint.height() * 1440 || (p + 1 < pages.size() && items.last().kind == Item::Group)) {
+            QTest::qFail(qPrintable(QStringLiteral("page %1 of %2 ends badly").arg(p + 1).arg(pages.size())),
+                         __FILE__, __LINE__);
+            return -1;
+        }
+    }
+    return noteLines;
+}
+
+void TestGridPrinter::everyPaperHeightKeepsRowsTogether_data()
+{
+    QTest::addColumn<QStringList>("groups");
+    QTest::addColumn<bool>("notes");
+    QTest::newRow("plain list") << QStringList() << false;
+    QTest::newRow("notes under the records") << QStringList() << true;
+    QTest::newRow("two group levels with sums and notes")
+        << QStringList{QStringLiteral("TrDbId"), QStringLiteral("AcName")} << true;
+}
+
+void TestGridPrinter::everyPaperHeightKeepsRowsTogether()
+{
+    QFETCH(QStringList, groups);
+    QFETCH(bool, notes);
+    bind();
+    for (const QString &g : groups)
+        m_grid->addGroup(g);
+    m_printer->setPreviewColumn(notes ? QStringLiteral("TrNotes") : QString());
+    m_printer->setGroupSumColumns(groups.isEmpty() ? QStringList() : QStringList{QStringLiteral("TrValue")});
+    int withNotes = 0;
+    for (int r = 1; r <= m_grid->rowCount(); ++r)
+        if (m_grid->rowData(r).isRecord() && !m_grid->rowData(r).value(QStringLiteral("TrNotes")).toString().isEmpty())
+            ++withNotes;
+    // Papers from 3 to 8 inches high put the page ends at every kind of row.
+    for (int tenths = 30; tenths <= 80; ++tenths) {
+        QPageLayout layout = m_printer->printer()->pageLayout();
+        layout.setPageSize(QPageSize(QSizeF(5, tenths / 10.0), QPageSize::Inch), QMarginsF(0.2, 0.2, 0.2, 0.2));
+        m_printer->printer()->setPageLayout(layout);
+        for (bool repeat : {false, true}) {
+            m_printer->setRepeatHeaders(repeat);
+            const QList<GridPrinter::Page> pages = m_printer->paginate();
+            // Every row once, in the grid's order.
+            QList<int> all;
+            for (const QList<int> &rows : m_printer->rowsPerPage())
+                all += rows;
+            QCOMPARE(all.size(), m_grid->rowCount());
+            for (int i = 0; i < all.size(); ++i)
+                QCOMPARE(all[i], i + 1);
+            const int noteLines = checkPages(pages, repeat);
+            if (noteLines < 0)
+                return;
+            QCOMPARE(noteLines, notes ? withNotes : 0);
+        }
+    }
+}
+
+void TestGridPrinter::groupSumsFollowTheLastRecordOfTheirGroup()
+{
+    bind(QStringLiteral("WHERE TrDbId=1"));
+    m_grid->addGroup(QStringLiteral("TrDbId"));
+    m_grid->addGroup(QStringLiteral("AcName"));
+    m_printer->setGroupSumColumns({QStringLiteral("TrValue")});
+
+    // The groups whose records end at each row, innermost first.
+    QList<QPair<int, int>> expected;   // (row of the last record, group row)
+    QList<QPair<int, int>> open;       // (group row, level)
+    for (int r = 1; r <= m_grid->rowCount(); ++r) {
+        const GridRowData d = m_grid->rowData(r);
+        if (d.isGroupHeader()) {
+            open.append({r, d.groupLevel()});
+            continue;
+        }
+        const bool lastOfAll = r == m_grid->rowCount();
+        const bool nextIsGroup = !lastOfAll && m_grid->rowData(r + 1).isGroupHeader();
+        const int nextLevel = nextIsGroup ? m_grid->rowData(r + 1).groupLevel() : 99;
+        while (!open.isEmpty() && (lastOfAll || (nextIsGroup && open.last().second >= nextLevel)))
+            expected.append({r, open.takeLast().first});
+    }
+    QVERIFY(expected.size() > 2);
+
+    QList<QPair<int, int>> found;
+    int lastRecord = 0;
+    for (const GridPrinter::Page &page : m_printer->paginate()) {
+        for (const Item &it : page.items) {
+            if (it.kind == Item::Record)
+                lastRecord = it.row;
+            if (it.kind == Item::GroupSums)
+                found.append({lastRecord, m_grid->model()->rowOfRef(GridModel::refOfGroup(it.group)) + 1});
+        }
+    }
+    QCOMPARE(found, expected);
+}
+
+void TestGridPrinter::emptyGridPrintsOnePageOfHeaders()
+{
+    bind(QStringLiteral("WHERE TrDbId=99"));
+    const QList<GridPrinter::Page> pages = m_printer->paginate();
+    QCOMPARE(pages.size(), 1);
+    QCOMPARE(pages[0].items.size(), 1);
+    QCOMPARE(pages[0].items[0].kind, Item::ColumnHeaders);
+}
+
+void TestGridPrinter::pageEventTellsNumberAndCount()
+{
+    bind();
+    m_grid->addGroup(QStringLiteral("TrDbId"));
+    m_printer->setHeaderText(GridPrinter::Centre, QStringLiteral("Deadlines of the year"));
+    QList<QPair<int, int>> asked;
+    connect(m_printer, &GridPrinter::BeforePrintPage, m_printer, [&](int n, int count) {
+        asked.append({n, count});
+        m_printer->setHeaderText(GridPrinter::Right, QStringLiteral("Sheet %1 / %2").arg(n).arg(count));
+        m_printer->setFooterText(GridPrinter::Centre, n == count ? QStringLiteral("End of report") : QString());
+    });
+    const int count = m_printer->pageCount();
+    QVERIFY(count > 1);
+
+    const QString pdf = m_sandbox->root() + QStringLiteral("/numbered.pdf");
+    m_printer->printToPdf(pdf);
+    QCOMPARE(asked.size(), count);
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(asked[i], qMakePair(i + 1, count));
+
+    const QStringList pages = pdfPages(pdf);
+    if (pages.isEmpty())
+        QSKIP("pdftotext is not installed: the page texts are not read back");
+    QCOMPARE(pages.size(), count);
+    for (int i = 0; i < count; ++i) {
+        QVERIFY(pages[i].contains(QStringLiteral("Deadlines of the year")));
+        QVERIFY2(pages[i].contains(QStringLiteral("Sheet %1 / %2").arg(i + 1).arg(count)), qPrintable(pages[i]));
+        QCOMPARE(pages[i].contains(QStringLiteral("End of report")), i + 1 == count);
+    }
+    // The first record of the list is on the first page, its amount in the currency format.
+    const GridRowData first = m_grid->rowData(2);
+    QVERIFY(pages[0].contains(first.text(QStringLiteral("TrDescription"))));
+    QVERIFY(pages[0].contains(first.text(QStringLiteral("TrValue"))));
+}
+
+void TestGridPrinter::pdfReplacesTheFileOnlyWhenComplete()
+{
+    bind(QStringLiteral("WHERE TrDbId=2"));
+    const QString folder = m_sandbox->root() + QStringLiteral("/out");
+    QDir().mkpath(folder);
+    const QString pdf = folder + QStringLiteral("/report.pdf");
+    {
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older report");
+    }
+    m_printer->printToPdf(pdf);
+    QFile written(pdf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.read(5) == "%PDF-");
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("report.pdf")});
+}
+
+void TestGridPrinter::pdfIntoUnwritableFolderLeavesNothing()
+{
+    bind(QStringLiteral("WHERE TrDbId=2"));
+    // A file where the folder should be: nothing can be created below it, whoever runs the test.
+    const QString notAFolder = m_sandbox->root() + QStringLiteral("/blocked");
+    {
+        QFile f(notAFolder);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const QString pdf = notAFolder + QStringLiteral("/report.pdf");
+    try {
+        m_printer->printToPdf(pdf);
+        QFAIL("writing into a missing folder succeeded");
+    } catch (const platform::RuntimeError &e) {
+        QVERIFY2(e.description().contains(QDir::toNativeSeparators(pdf)), qPrintable(e.description()));
+    }
+    QVERIFY(!QFile::exists(pdf));
+    QCOMPARE(QFileInfo(notAFolder).size(), 0);
+}
+
+QTEST_MAIN(TestGridPrinter)
+#include "tst_gridprinter.moc"

@@ -1,0 +1,409 @@
+// The report window on a filled database: what it shows on opening, how its options change the report
+// (at once for the report kind, on Apply for the rest), the lists of accounts and counts, the grouping
+// levels, and the printed report: title, page counter, group captions with totals, and the filter summary
+// on the last page only.
+
+#include "ReportsFixture.h"
+#include "tests/editors/ModalSteps.h"
+
+#include "foundation/grid/GridFormat.h"
+#include "foundation/grid/GridModel.h"
+#include "foundation/grid/GridPreview.h"
+#include "foundation/grid/GridPrinter.h"
+#include "foundation/grid/ListGrid.h"
+#include "reports/frmPrint.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace ReportRules;
+using platform::Currency;
+
+namespace {
+
+QStringList shownColumns(ListGrid *grid)
+{
+    QStringList keys;
+    for (GridColumn *c : grid->columnsInDisplayOrder())
+        if (c->isVisible())
+            keys << c->key();
+    return keys;
+}
+
+QStringList groupKeys(ListGrid *grid)
+{
+    grid->rowCount();
+    QStringList keys;
+    for (GridColumn *c : grid->groupColumns())
+        keys << c->key();
+    return keys;
+}
+
+// The caption the report prints for a grid row (group rows).
+QString printedCaption(ListGrid *grid, int row)
+{
+    grid->rowCount();
+    return grid->model()->rowFormat(grid->model()->rowRef(row - 1)).caption;
+}
+
+// The record row whose description starts with text; 0 when none.
+int rowOf(ListGrid *grid, const QString &description)
+{
+    for (int r = 1; r <= grid->rowCount(); ++r) {
+        const GridRowData d = grid->rowData(r);
+        if (d.isRecord() && d.value(QStringLiteral("TrDescription")).toString().startsWith(description))
+            return r;
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestFrmPrint : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openingShowsTheOpenDeadlines_data();
+    void openingShowsTheOpenDeadlines();
+    void rowsAsTheReportPrintsThem();
+    void lastStateOrTypeBoxStaysChecked();
+    void reportKindAppliesAtOnce_data();
+    void reportKindAppliesAtOnce();
+    void otherOptionsWaitForApply();
+    void secondGroupingLevelOffersTheOtherKinds();
+    void accountAndCountLists();
+    void printedReport();
+    void closeButtonUnloads();
+};
+
+void TestFrmPrint::openingShowsTheOpenDeadlines_data()
+{
+    QTest::addColumn<bool>("deadlinesShowId");
+    QTest::newRow("main list without ids: the report shows them") << false;
+    QTest::newRow("main list with ids: the report leaves them out") << true;
+}
+
+void TestFrmPrint::openingShowsTheOpenDeadlines()
+{
+    QFETCH(bool, deadlinesShowId);
+    ReportsFixture f;
+    Env->DeadlinesShowId = deadlinesShowId;
+    frmPrint w;
+
+    QCOMPARE(w.windowTitle(), QStringLiteral("Print"));
+    QCOMPARE(w.optReport[1]->text(), QStringLiteral("PETTY CASH BOOK"));
+    QVERIFY(w.optReport[0]->isChecked());
+    QCOMPARE(w.m_ReportSql, ReportSelect() + QStringLiteral("WHERE TrDbId=") + QString::number(Sheet->Id())
+                                + QStringLiteral(" AND IsPN=False AND TrDone = False"));
+    QVERIFY(w.chkDeadlines[0]->isChecked() && !w.chkDeadlines[1]->isChecked());
+    for (QCheckBox *box : w.chkDeadlineType)
+        QVERIFY(box->isChecked() && box->isEnabled());
+    QVERIFY(!w.chkPeriod->isChecked() && !w.dtPeriod[0]->isEnabled());
+    // The period pickers span the dates of every data sheet.
+    QCOMPARE(w.dtPeriod[0]->date(), QDate(2025, 1, 1));
+    QCOMPARE(w.dtPeriod[1]->date(), QDate(2025, 6, 1));
+    QVERIFY(!w.chkCliFor->isChecked() && w.chkCliFor->isEnabled());
+    QVERIFY(!w.cmbCliFor->isEnabled());
+    QCOMPARE(w.cmbGroup[0]->currentText(), QStringLiteral("No Grouping"));
+    QVERIFY(!w.cmbGroup[1]->isEnabled());
+    QCOMPARE(w.cmbDateGroup->count(), 5);
+    QCOMPARE(w.cmbDateGroup->currentText(), QStringLiteral("Period"));
+    QVERIFY(w.chkShowGroupTotals->isChecked() && !w.chkViewOptions[0]->isChecked());
+    QCOMPARE(w.txtTitolo->text(), Sheet->Name());
+    QVERIFY(w.chkgexcols[AccountColumn]->isChecked() && w.chkgexcols[NotesColumn]->isChecked());
+    QVERIFY(!w.chkgexcols[CountColumn]->isChecked());
+    QCOMPARE(w.chkgexcols[IdColumn]->isChecked(), !deadlinesShowId);
+    QVERIFY(!w.cmdApplica->isEnabled());
+
+    // The report itself: the open deadlines of the sheet under the sheet's title row.
+    QCOMPARE(w.gex->recordCount(), 9);
+    QCOMPARE(groupKeys(w.gex), QStringList{QStringLiteral("TrDbId")});
+    QStringList expected = {QStringLiteral("TrType"), QStringLiteral("TrRowId"), QStringLiteral("TrDescription"),
+                            QStringLiteral("AcName"), QStringLiteral("TrValue"), QStringLiteral("TrDate")};
+    if (deadlinesShowId)
+        expected.removeOne(QStringLiteral("TrRowId"));
+    QCOMPARE(shownColumns(w.gex), expected);
+    QCOMPARE(w.gexPrinter->headerText(GridPrinter::Centre), Sheet->Name());
+    QCOMPARE(w.gexPrinter->previewColumn(), QStringLiteral("TrNotes"));
+    QVERIFY(!w.gexPrinter->repeatHeaders());
+    QCOMPARE(w.gxp->pageCount(), 1);
+    QCOMPARE(w.gridWidth(), 330 + 330 + 5420 + 2960 + 1180 + 1420 + (deadlinesShowId ? 0 : 800));
+}
+
+void TestFrmPrint::rowsAsTheReportPrintsThem()
+{
+    ReportsFixture f;
+    frmPrint w;
+    ListGrid *gex = w.gex;
+    GridModel *model = gex->model();
+
+    // The title row: the sheet's name, taller, in the title style, with the total of the open deadlines.
+    const GridRowData title = gex->rowData(1);
+    QVERIFY(title.isGroupHeader());
+    Currency total;
+    for (int r = 2; r <= gex->rowCount(); ++r)
+        total += gex->rowData(r).value(QStringLiteral("TrBalance")).value<Currency>();
+    QCOMPARE(printedCaption(gex, 1), Sheet->Name() + QStringLiteral(" [")
+                                         + formatNamed(QVariant::fromValue(total), QStringLiteral("Currency")) + QLatin1Char(']'));
+    QCOMPARE(model->rowFormat(model->rowRef(0)).style, QStringLiteral("Titolo"));
+    QCOMPARE(model->rowFormat(model->rowRef(0)).heightTwips, qRound(Sheet->RowHeight() * 1.2));
+
+    // An appointment prints no amount and its own icon; a series row its counter and the series icon.
+    const int meeting = rowOf(gex, QStringLiteral("Meeting with accountant"));
+    QVERIFY(meeting > 0);
+    QCOMPARE(gex->rowData(meeting).text(QStringLiteral("TrValue")), QString());
+    const GridModel::RowRef meetingRef = model->rowRef(meeting - 1);
+    QCOMPARE(model->iconOf(meetingRef, gex->column(QStringLiteral("TrType"))->index()), 7);
+    const int rent = rowOf(gex, QStringLiteral("Rent"));
+    QCOMPARE(gex->rowData(rent).value(QStringLiteral("TrDescription")).toString(), QStringLiteral("Rent 3of6"));
+    QCOMPARE(model->iconOf(model->rowRef(rent - 1), gex->column(QStringLiteral("TrDescription"))->index()), 9);
+    QCOMPARE(gex->rowData(rent).text(QStringLiteral("TrValue")), QStringLiteral("$750.00"));
+
+    // Closed deadlines print the closed icons and add nothing to the totals.
+    w.chkDeadlines[1]->click();
+    w.chkDeadlines[0]->click();
+    w.cmdApplica_Click();
+    QCOMPARE(gex->recordCount(), 5);
+    QCOMPARE(printedCaption(gex, 1), Sheet->Name() + QStringLiteral(" [$0.00]"));
+    const int dentist = rowOf(gex, QStringLiteral("Dentist"));
+    QCOMPARE(model->iconOf(model->rowRef(dentist - 1), gex->column(QStringLiteral("TrType"))->index()), 12);
+    const int paidRent = rowOf(gex, QStringLiteral("Rent"));
+    QCOMPARE(model->iconOf(model->rowRef(paidRent - 1), gex->column(QStringLiteral("TrDescription"))->index()), 13);
+}
+
+void TestFrmPrint::lastStateOrTypeBoxStaysChecked()
+{
+    ReportsFixture f;
+    frmPrint w;
+    w.chkDeadlines[0]->click();
+    QVERIFY(w.chkDeadlines[0]->isChecked());
+    QVERIFY(w.cmdApplica->isEnabled());
+
+    w.chkDeadlineType[0]->click();
+    w.chkDeadlineType[2]->click();
+    QVERIFY(!w.chkDeadlineType[0]->isChecked());
+    QVERIFY(!w.chkDeadlineType[2]->isChecked());
+    w.chkDeadlineType[1]->click();
+    QVERIFY(w.chkDeadlineType[1]->isChecked());
+    w.cmdApplica->click();
+    QVERIFY(w.m_ReportSql.endsWith(QStringLiteral(" AND IsPN=False AND TrDone = False AND TrType = -1")));
+    QCOMPARE(w.gex->recordCount(), 6);
+}
+
+void TestFrmPrint::reportKindAppliesAtOnce_data()
+{
+    QTest::addColumn<bool>("debitCreditToPN");
+    QTest::addColumn<QString>("membership");
+    QTest::addColumn<int>("records");
+    QTest::newRow("closed deadlines count as movements") << true << "(IsPN=True OR (TrDone=True AND TrType<>-2))" << 6;
+    QTest::newRow("movements only") << false << "IsPN=True" << 2;
+}
+
+void TestFrmPrint::reportKindAppliesAtOnce()
+{
+    QFETCH(bool, debitCreditToPN);
+    QFETCH(QString, membership);
+    QFETCH(int, records);
+    ReportsFixture f;
+    Env->DebitCreditToPN = debitCreditToPN;
+    frmPrint w;
+    w.chkDeadlines[1]->click();   // changed, not applied: the switch applies it with the rest
+    w.optReport[1]->click();
+
+    QVERIFY(w.m_ReportSql.endsWith(QStringLiteral(" AND ") + membership));
+    QCOMPARE(w.gex->recordCount(), records);
+    QVERIFY(!w.cmdApplica->isEnabled());
+    for (QCheckBox *box : w.chkDeadlines)
+        QVERIFY(!box->isEnabled());
+    for (QCheckBox *box : w.chkDeadlineType)
+        QVERIFY(!box->isEnabled() && box->isChecked());
+    QVERIFY(w.chkDeadlines[1]->isChecked());
+    QVERIFY(w.chkgexcols[CountColumn]->isChecked());
+    QCOMPARE(shownColumns(w.gex), (QStringList{"TrRowId", "TrDescription", "AcName", "CnName", "gexIncomes",
+                                                "gexExpenses", "TrDate"}));
+    QCOMPARE(w.gexPrinter->groupSumColumns(), (QStringList{"gexIncomes", "gexExpenses"}));
+
+    // Incomes and expenses fall in their own columns.
+    const int sale = rowOf(w.gex, QStringLiteral("Sale at the counter"));
+    QCOMPARE(w.gex->rowData(sale).text(QStringLiteral("gexIncomes")), QStringLiteral("$150.00"));
+    QCOMPARE(w.gex->rowData(sale).text(QStringLiteral("gexExpenses")), QString());
+    const int stationery = rowOf(w.gex, QStringLiteral("Stationery"));
+    QCOMPARE(w.gex->rowData(stationery).text(QStringLiteral("gexExpenses")), QStringLiteral("$42.10"));
+
+    w.optReport[0]->click();
+    QVERIFY(w.m_ReportSql.endsWith(QStringLiteral(" AND IsPN=False")));
+    QVERIFY(w.chkDeadlines[0]->isEnabled());
+    QVERIFY(!w.chkgexcols[CountColumn]->isChecked());
+    QVERIFY(w.gexPrinter->groupSumColumns().isEmpty());
+}
+
+void TestFrmPrint::otherOptionsWaitForApply()
+{
+    ReportsFixture f;
+    frmPrint w;
+    const QString sheetName = Sheet->Name();
+    w.txtTitolo->setText(QStringLiteral("Quarterly review"));
+    w.chkgexcols[AccountColumn]->click();
+    w.cmbGroup[0]->setCurrentIndex(ByDate);
+    w.cmbDateGroup->setCurrentIndex(ByMonth);
+    w.chkViewOptions[0]->click();
+    QVERIFY(w.cmdApplica->isEnabled());
+    // The shown report is the one of the last Apply.
+    QCOMPARE(w.gexPrinter->headerText(GridPrinter::Centre), sheetName);
+    QVERIFY(shownColumns(w.gex).contains(QStringLiteral("AcName")));
+    QCOMPARE(groupKeys(w.gex), QStringList{QStringLiteral("TrDbId")});
+    QVERIFY(!w.gexPrinter->repeatHeaders());
+
+    QTest::mouseClick(w.cmdApplica, Qt::LeftButton);
+    QVERIFY(!w.cmdApplica->isEnabled());
+    QCOMPARE(w.gexPrinter->headerText(GridPrinter::Centre), QStringLiteral("Quarterly review"));
+    QVERIFY(!shownColumns(w.gex).contains(QStringLiteral("AcName")));
+    QCOMPARE(groupKeys(w.gex), (QStringList{QStringLiteral("TrDbId"), QStringLiteral("gexDateGroup")}));
+    QVERIFY(w.gexPrinter->repeatHeaders());
+    // Month groups in time order, each with its total.
+    QStringList months;
+    for (int r = 1; r <= w.gex->rowCount(); ++r)
+        if (w.gex->rowData(r).groupLevel() == 2)
+            months << printedCaption(w.gex, r).section(QLatin1Char('['), 0, 0).trimmed();
+    QCOMPARE(months, (QStringList{"March 2025", "April 2025", "May 2025", "June 2025"}));
+
+    // Without group totals the captions carry no brackets.
+    w.chkShowGroupTotals->click();
+    w.cmdApplica->click();
+    QCOMPARE(printedCaption(w.gex, 2), QStringLiteral(" March 2025"));
+    QCOMPARE(printedCaption(w.gex, 1), sheetName);
+}
+
+void TestFrmPrint::secondGroupingLevelOffersTheOtherKinds()
+{
+    ReportsFixture f;
+    frmPrint w;
+    w.cmbGroup[0]->setCurrentIndex(ByDate);
+    QComboBox *second = w.cmbGroup[1];
+    QVERIFY(second->isEnabled());
+    QCOMPARE(second->count(), 3);
+    QCOMPARE(second->itemText(0), QStringLiteral("No Grouping"));
+    QCOMPARE(second->itemText(1), QStringLiteral("Group by Client/Supplier"));
+    QCOMPARE(second->itemData(1).toInt(), int(ByAccount));
+    QCOMPARE(second->itemData(2).toInt(), int(ByCount));
+    QCOMPARE(second->currentIndex(), 0);
+
+    second->setCurrentIndex(1);
+    w.cmdApplica->click();
+    QCOMPARE(groupKeys(w.gex), (QStringList{"TrDbId", "gexDateGroup", "AcName"}));
+    // An account group's caption is the grid's own, with its total; a group without account is "(none)".
+    QStringList accounts;
+    for (int r = 1; r <= w.gex->rowCount(); ++r)
+        if (w.gex->rowData(r).groupLevel() == 3)
+            accounts << printedCaption(w.gex, r);
+    QVERIFY(accounts.contains(QStringLiteral("Client/Supplier: Rossi Forniture [$1,200.50]")));
+    QVERIFY(accounts.contains(QStringLiteral("(none) [($510.00)]")));
+
+    w.cmbGroup[0]->setCurrentIndex(NoGroup);
+    QCOMPARE(second->count(), 1);
+    QVERIFY(!second->isEnabled());
+    w.cmdApplica->click();
+    QCOMPARE(groupKeys(w.gex), QStringList{QStringLiteral("TrDbId")});
+
+    // Grouping by account, a deadline without one is under "(none)" while the setting is on.
+    w.cmbGroup[0]->setCurrentIndex(ByAccount);
+    w.cmdApplica->click();
+    QVERIFY(printedCaption(w.gex, 2).startsWith(QStringLiteral("(none) [")));
+}
+
+void TestFrmPrint::accountAndCountLists()
+{
+    ReportsFixture f;
+    frmPrint w;
+    w.chkCliFor->click();
+    QVERIFY(w.cmbCliFor->isEnabled());
+    QStringList names;
+    for (int i = 0; i < w.cmbCliFor->count(); ++i)
+        names << w.cmbCliFor->itemText(i);
+    QCOMPARE(names, (QStringList{"Bianchi & Figli", "Élan Design", "O'Brien Ltd", "Rossi Forniture", "Studio Verdi"}));
+    QCOMPARE(w.cmbCliFor->currentIndex(), 0);
+
+    w.chkCliFor->click();
+    QCOMPARE(w.cmbCliFor->count(), 0);
+    QVERIFY(!w.cmbCliFor->isEnabled());
+    w.chkCliFor->click();
+    QCOMPARE(w.cmbCliFor->count(), 5);
+
+    w.chkCount->click();
+    QCOMPARE(w.cmbCount->itemText(1), QStringLiteral("Cash"));
+    w.cmbCount->setCurrentIndex(0);   // Bank
+    w.cmdApplica->click();
+    const int bianchi = w.cmbCliFor->itemData(0).toInt();
+    const int bank = w.cmbCount->itemData(0).toInt();
+    QVERIFY(w.m_ReportSql.endsWith(QStringLiteral(" AND TrAcId = %1 AND TrCountId = %2").arg(bianchi).arg(bank)));
+    QCOMPARE(w.gex->recordCount(), 1);
+    QVERIFY(rowOf(w.gex, QStringLiteral("Electricity bill")) > 0);
+}
+
+void TestFrmPrint::printedReport()
+{
+    ReportsFixture f(120);
+    frmPrint w;
+    w.chkDeadlines[1]->click();
+    w.cmbGroup[0]->setCurrentIndex(ByDate);
+    w.cmbDateGroup->setCurrentIndex(ByYear);
+    w.chkViewOptions[0]->click();
+    w.cmdApplica->click();
+
+    const QString pdf = f.box->root() + QStringLiteral("/report.pdf");
+    QList<QPair<QString, QString>> bands;   // right header, centre footer, per page
+    connect(w.gexPrinter, &GridPrinter::BeforePrintPage, &w, [&] {
+        // Read after the window's own answer, which was connected first.
+        bands.append({w.gexPrinter->headerText(GridPrinter::Right), w.gexPrinter->footerText(GridPrinter::Centre)});
+    });
+    w.gexPrinter->printToPdf(pdf);
+    const int count = int(bands.size());
+    QVERIFY(count > 2);
+    QCOMPARE(count, w.gxp->pageCount());
+    for (int i = 0; i < count; ++i) {
+        QCOMPARE(bands[i].first, QStringLiteral("%1 of %2").arg(i + 1).arg(count));
+        QCOMPARE(bands[i].second, i + 1 == count ? QStringLiteral("Filter: ") : QString());
+    }
+
+    const QStringList pages = pdfPages(pdf);
+    if (pages.isEmpty())
+        QSKIP("pdftotext is not installed: the printed texts are not read back");
+    QCOMPARE(pages.size(), count);
+    const QString yearCaption = printedCaption(w.gex, 2).trimmed();
+    QVERIFY(yearCaption.startsWith(QStringLiteral("2023 [")));
+    QVERIFY(pages[0].contains(Sheet->Name()));
+    QVERIFY2(pages[0].contains(yearCaption), qPrintable(pages[0]));
+    for (int i = 0; i < count; ++i) {
+        QVERIFY(pages[i].contains(QStringLiteral("Description")));   // headers repeated
+        QVERIFY(pages[i].contains(QStringLiteral("%1 of %2").arg(i + 1).arg(count)));
+    }
+    QVERIFY(pages.last().contains(QStringLiteral("Filter:")));
+    QVERIFY(!pages.first().contains(QStringLiteral("Filter:")));
+    // A note prints under its record.
+    QVERIFY(pdfPages(pdf).join(QString()).contains(QStringLiteral("Call before sending")));
+}
+
+void TestFrmPrint::closeButtonUnloads()
+{
+    ReportsFixture f;
+    bool closedByButton = false;
+    auto leftOpen = onModal([&](QWidget *window) {
+        auto *report = qobject_cast<frmPrint *>(window);
+        QVERIFY(report);
+        QTest::mouseClick(report->gxp->closeButton(), Qt::LeftButton);
+        closedByButton = !report->isVisible();
+    });
+    frmPrint::showModal(nullptr);
+    QVERIFY(closedByButton);
+    QVERIFY(!*leftOpen);
+}
+
+QTEST_MAIN(TestFrmPrint)
+#include "tst_frmprint.moc"
