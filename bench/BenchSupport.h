@@ -1,8 +1,7 @@
 #pragma once
 
-// What the window benchmarks share. The database: the template filled with the sample rows and 100 000 generated
-// rows of data sheet 1: the template filled with the sample rows and 100 000 generated
-// rows of data sheet 1. Generating it takes a while, so the file is kept under the temporary folder, named
+// What the window benchmarks share. The database: the template filled with the sample rows and 100 000
+// generated rows of data sheet 1. Generating it takes a while, so the file is kept under the temporary folder, named
 // after the row count and a hash of what makes it (the template schema and the sample generator); a later
 // run with the same inputs copies it instead.
 
@@ -15,6 +14,8 @@
 #include "foundation/cLang.h"
 #include "foundation/cSheet.h"
 #include "mainwindow/frmMain.h"
+
+#include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -151,6 +152,21 @@ inline MainWindowSetup &mainWindow()
 inline void releaseMainWindow()
 {
     mainWindowSlot().reset();
+}
+
+// The main of a main-window benchmark: offscreen, a QApplication, the cases registered by registerCases,
+// the database made before any timing, and the window unloaded before the QApplication goes.
+inline int runMainWindowBenchmarks(int argc, char **argv, void (*registerCases)())
+{
+    useOffscreen();
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    registerCases();
+    cachedDatabase();
+    benchmark::RunSpecifiedBenchmarks();
+    releaseMainWindow();
+    benchmark::Shutdown();
+    return 0;
 }
 
 // Names used in the case names.

@@ -82,13 +82,5 @@ void registerCases()
 
 int main(int argc, char **argv)
 {
-    benchdb::useOffscreen();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    registerCases();
-    benchdb::cachedDatabase();
-    benchmark::RunSpecifiedBenchmarks();
-    benchdb::releaseMainWindow();
-    benchmark::Shutdown();
-    return 0;
+    return benchdb::runMainWindowBenchmarks(argc, argv, registerCases);
 }

@@ -1,6 +1,7 @@
 #include "editors/EditorControls.h"
 
 #include "foundation/Globals.h"
+#include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
@@ -10,9 +11,13 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QVariant>
 
 namespace {
@@ -108,6 +113,40 @@ void paintDisabledAsButtonFace(QWidget *w)
     p.setColor(QPalette::Disabled, QPalette::Base, p.color(QPalette::Active, QPalette::Button));
     p.setColor(QPalette::Disabled, QPalette::Button, p.color(QPalette::Active, QPalette::Button));
     w->setPalette(p);
+}
+
+QHBoxLayout *NewSaveCancelRow(QWidget *window, QPushButton *&save, QPushButton *&cancel)
+{
+    auto *buttons = new QHBoxLayout();
+    buttons->addStretch(1);
+    save = new QPushButton(window);
+    save->setObjectName(QStringLiteral("cmdSalva"));
+    cancel = new QPushButton(window);
+    cancel->setObjectName(QStringLiteral("cmdAnnulla"));
+    for (QPushButton *b : {save, cancel}) {
+        b->setMinimumWidth(TwipsToPixels(1300));
+        buttons->addWidget(b);
+    }
+    return buttons;
+}
+
+void SetSaveCancelTexts(QPushButton *save, QPushButton *cancel)
+{
+    save->setText(LRS(1108));
+    save->setToolTip(LRS(1116));
+    cancel->setText(LRS(1109));
+    cancel->setToolTip(LRS(1117));
+}
+
+QStatusBar *NewStatusBar(QWidget *window, QLabel *&panel)
+{
+    auto *sb = new QStatusBar(window);
+    sb->setObjectName(QStringLiteral("sb"));
+    sb->setSizeGripEnabled(false);
+    panel = new QLabel(sb);
+    panel->setObjectName(QStringLiteral("sbPanel1"));
+    sb->addWidget(panel, 1);
+    return sb;
 }
 
 std::optional<AttachmentChoice> chooseAttachment(QWidget *owner)

@@ -9,8 +9,12 @@
 #include <optional>
 
 class QComboBox;
+class QHBoxLayout;
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class QStatusBar;
 class QWidget;
 namespace platform { class Connection; class Recordset; }
 
@@ -48,6 +52,14 @@ bool filterNumberKey(QLineEdit *box, const QKeyEvent *key, bool decimal);
 
 // A disabled amount box or payment-account list is painted in the colour of button faces.
 void paintDisabledAsButtonFace(QWidget *w);
+
+// Save and Cancel (cmdSalva, cmdAnnulla) of an editor window, at least 1300 twips wide, at the right of a
+// row of their own; the caller sets the row's margins.
+QHBoxLayout *NewSaveCancelRow(QWidget *window, QPushButton *&save, QPushButton *&cancel);
+// Their texts and tooltips.
+void SetSaveCancelTexts(QPushButton *save, QPushButton *cancel);
+// An editor window's status bar (sb, no size grip) with its one panel (sbPanel1) over the whole width.
+QStatusBar *NewStatusBar(QWidget *window, QLabel *&panel);
 
 // The attachment chosen in the open-file dialog (title 1170, one filter of the usual document kinds).
 struct AttachmentChoice {

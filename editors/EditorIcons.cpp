@@ -1,5 +1,7 @@
 #include "editors/EditorIcons.h"
 
+#include "foundation/Icons.h"
+
 #include <QPainter>
 #include <QPixmap>
 #include <functional>
@@ -53,13 +55,7 @@ QImage coins(int size)
 
 QIcon exit()
 {
-    QIcon icon;
-    for (int scale : {1, 2, 3}) {
-        QPixmap pm(16 * scale, 16 * scale);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(scale, scale);
+    return Icons::drawn([](QPainter &p) {
         p.setPen(QPen(QColor(110, 110, 120), 1));
         p.setBrush(QColor(180, 140, 100));
         p.drawRect(QRectF(2.5, 1.5, 7, 13));
@@ -68,10 +64,7 @@ QIcon exit()
         p.setPen(QPen(Red, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawLine(QPointF(8.5, 5.5), QPointF(14.5, 5.5));
         p.drawPolyline(QPolygonF({QPointF(12.5, 3.5), QPointF(14.5, 5.5), QPointF(12.5, 7.5)}));
-        p.end();
-        icon.addPixmap(pm);
-    }
-    return icon;
+    });
 }
 
 } // namespace EditorIcons

@@ -53,16 +53,14 @@ QString amountText(Currency value)
 } // namespace
 
 frmRowEditor::frmRowEditor(const RowEditorLayout &layout, QWidget *owner)
-    : QWidget(owner, Qt::Window), m_layout(layout)
+    : RecordEditorWindow(layout.windowName, owner), m_layout(layout)
 {
-    setObjectName(layout.windowName);
     BuildControls();
     Form_Load();
 }
 
 frmRowEditor::~frmRowEditor()
 {
-    disconnect(m_focusWatch);
     // Unloaded while still holding a row (its owner went away): nothing is written.
     CloseData();
 }
@@ -79,13 +77,7 @@ void frmRowEditor::BuildControls()
         l->installEventFilter(this);
         lblData.append(l);
     }
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, TwipsToPixels(120), 0, 0);
-    auto *grid = new QGridLayout();
-    grid->setContentsMargins(TwipsToPixels(120), 0, TwipsToPixels(120), 0);
-    grid->setHorizontalSpacing(TwipsToPixels(90));
-    grid->setVerticalSpacing(TwipsToPixels(90));
-    outer->addLayout(grid);
+    QGridLayout *grid = BeginLayout();
     int row = 0;
     const auto named = [](QWidget *w, const QString &name) {
         w->setObjectName(name);
@@ -174,27 +166,7 @@ void frmRowEditor::BuildControls()
     grid->addWidget(lblData[next + 1], row, 0);
     grid->addLayout(attach, row++, 1, 1, 2);
     grid->setColumnStretch(1, 1);
-
-    auto *buttons = new QHBoxLayout();
-    buttons->setContentsMargins(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(120), 0);
-    buttons->addStretch(1);
-    cmdSalva = new QPushButton(this);
-    named(cmdSalva, QStringLiteral("cmdSalva"));
-    cmdAnnulla = new QPushButton(this);
-    named(cmdAnnulla, QStringLiteral("cmdAnnulla"));
-    for (QPushButton *b : {cmdSalva, cmdAnnulla}) {
-        b->setMinimumWidth(TwipsToPixels(1300));
-        buttons->addWidget(b);
-    }
-    outer->addLayout(buttons);
-
-    sb = new QStatusBar(this);
-    named(sb, QStringLiteral("sb"));
-    sb->setSizeGripEnabled(false);
-    sbPanel1 = new QLabel(sb);
-    named(sbPanel1, QStringLiteral("sbPanel1"));
-    sb->addWidget(sbPanel1, 1);
-    outer->addWidget(sb);
+    EndLayout();
 
     QList<QWidget *> order = {imgcmbData, datData, txtData[0], dtcData[0], cmdAdd, txtData[1], txtNotes};
     if (deadlines)
@@ -203,46 +175,22 @@ void frmRowEditor::BuildControls()
     if (deadlines)
         order << chkData;
     order << cmdAllegato[0] << cmdAllegato[1] << cmdAllegato[2] << cmdSalva << cmdAnnulla;
-    for (int i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    paintDisabledAsButtonFace(txtData[1]);
-    paintDisabledAsButtonFace(dtcData[1]);
-
-    // The window sees the keys of its controls first.
-    for (QWidget *w : order)
-        w->installEventFilter(this);
-    for (QLineEdit *inner : datData->findChildren<QLineEdit *>())
-        inner->installEventFilter(this);
+    SetControlOrder(order);
 
     if (deadlines)
         connect(imgcmbData, &QComboBox::currentIndexChanged, this, [this] { imgcmbData_Click(); });
-    connect(cmdAdd, &QToolButton::clicked, this, &frmRowEditor::cmdAdd_Click);
     connect(cmdSalva, &QPushButton::clicked, this, &frmRowEditor::cmdSalva_Click);
-    connect(cmdAnnulla, &QPushButton::clicked, this, &frmRowEditor::cmdAnnulla_Click);
-    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &frmRowEditor::focusMoved);
 }
 
 void frmRowEditor::Form_Load()
 {
-    setWindowIcon(Icons::program());
+    LoadCommon();
     for (int i = 0; i < lblData.size(); ++i)
         lblData[i]->setText(LRS(m_layout.labelIds[i]));
     const int attachIds[3] = {1365, 981, 1252};
     for (int i = 0; i < 3; ++i)
         cmdAllegato[i]->setText(LRS(attachIds[i]));
-    cmdSalva->setText(LRS(1108));
-    cmdSalva->setToolTip(LRS(1116));
-    cmdAnnulla->setText(LRS(1109));
-    cmdAnnulla->setToolTip(LRS(1117));
-
-    const QList<QIcon> images = Icons::rowImageList();
-    {
-        const QSignalBlocker block(imgcmbData);
-        for (const RowEditorLayout::TypeItem &item : m_layout.types)
-            imgcmbData->addItem(images.value(item.image - 1), LRS(item.textId), QString::fromLatin1(item.key));
-        imgcmbData->setCurrentIndex(0);
-    }
+    FillTypes(m_layout.types);
     QWidget *tipped[7] = {imgcmbData, datData, txtData[0], dtcData[0], txtData[1], txtNotes, dtcData[1]};
     for (int i = 0; i < 7; ++i)
         tipped[i]->setToolTip(m_layout.tooltipIds[i] ? LRS(m_layout.tooltipIds[i]) : QString());
@@ -251,7 +199,6 @@ void frmRowEditor::Form_Load()
         chkData->setText(LRS(1107));
         chkData->setToolTip(LRS(1115));
     }
-    DisableCloseButton(this);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -260,13 +207,6 @@ void frmRowEditor::Form_Load()
 bool frmRowEditor::holdsRow() const
 {
     return rsRow != nullptr;
-}
-
-void frmRowEditor::BringToFront()
-{
-    show();
-    raise();
-    activateWindow();
 }
 
 void frmRowEditor::OpenData(const QString &source)
@@ -424,26 +364,10 @@ void frmRowEditor::SelectType(int type)
     imgcmbData->setCurrentIndex(index);
 }
 
-int frmRowEditor::selectedType() const
-{
-    return typeOfKey(imgcmbData->currentData().toString());
-}
-
 void frmRowEditor::ShowModeless()
 {
-    show();
-    raise();
-    activateWindow();
-    if (imgcmbData->isEnabled())
-        imgcmbData->setFocus();
-    else
-        datData->setFocus();
+    RecordEditorWindow::ShowModeless(datData);
     sbPanel1->clear();
-}
-
-void frmRowEditor::InitCombos()
-{
-    rsCombo.fill(dtcData, m_layout.windowName);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -453,13 +377,7 @@ void frmRowEditor::imgcmbData_Click()
 {
     if (m_layout.cashBook)
         return;
-    const bool amount = selectedType() != -2;
-    if (!amount) {
-        txtData[1]->clear();
-        dtcData[1]->setCurrentIndex(-1);
-    }
-    txtData[1]->setEnabled(amount);
-    dtcData[1]->setEnabled(amount);
+    ApplyTypeRule();
 }
 
 bool frmRowEditor::txtData_Validate(int Index)
@@ -527,33 +445,9 @@ void frmRowEditor::cmdSalva_Click()
     Form_Unload();
 }
 
-void frmRowEditor::cmdAnnulla_Click()
+void frmRowEditor::Unloading()
 {
-    Form_Unload();
-}
-
-void frmRowEditor::Form_Unload()
-{
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
-    disconnect(m_focusWatch);
     CloseData();
-    rsCombo.close();
-    hide();
-    ReleaseInstance();
-    deleteLater();
-}
-
-void frmRowEditor::cmdAdd_Click()
-{
-    const int id = frmNewAcc::Load(this)->Nuovo();
-    if (id > 0) {
-        InitCombos();
-        SelectBound(dtcData[0], id);
-    }
-    dtcData[0]->setFocus();
-    frmNewAcc::Unload();
 }
 
 void frmRowEditor::cmdAllegato_Click(int Index)
@@ -608,109 +502,13 @@ bool frmRowEditor::eventFilter(QObject *watched, QEvent *event)
             lblData_Click(label);
             return true;
         }
-        return QWidget::eventFilter(watched, event);
     }
-    if (event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
-    auto *key = static_cast<QKeyEvent *>(event);
-    switch (key->key()) {
-    case Qt::Key_Escape:
-        cmdAnnulla_Click();
-        return true;
-    case Qt::Key_F1:
-        platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
-        return true;
-    case Qt::Key_F5:
-        if (watched == dtcData[0]) {
-            cmdAdd_Click();
-            return true;
-        }
-        break;
-    case Qt::Key_Delete:
-    case Qt::Key_Backspace:
-        // A list's selection can be taken away: no customer, no account.
-        if (watched == dtcData[0] || watched == dtcData[1]) {
-            static_cast<QComboBox *>(watched)->setCurrentIndex(-1);
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    if (isEnterKey(key)) {
-        if (auto *button = qobject_cast<QAbstractButton *>(watched); button && !qobject_cast<QCheckBox *>(button)) {
-            button->click();
-            return true;
-        }
-        if (watched == datData || datData->isAncestorOf(static_cast<QWidget *>(watched)))
-            datData->interpretText();
-        // Enter moves on to the next control, as Tab does (in the notes too).
-        focusNextPrevChild(true);
-        return true;
-    }
+    return RecordEditorWindow::eventFilter(watched, event);
+}
+
+bool frmRowEditor::FilterBoxKey(QObject *watched, QKeyEvent *key)
+{
     if (watched == txtData[1] && filterNumberKey(txtData[1], key, true))
         return true;
-    if (txtData[3] && watched == txtData[3] && filterNumberKey(txtData[3], key, false))
-        return true;
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmRowEditor::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        cmdAnnulla_Click();
-        event->accept();
-        return;
-    case Qt::Key_F1:
-        platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
-        event->accept();
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-    }
-}
-
-void frmRowEditor::closeEvent(QCloseEvent *event)
-{
-    // No Close command: the window system's close request is refused; a close asked by the program (its
-    // owner closing) cancels.
-    if (event->spontaneous() && !m_unloaded) {
-        event->ignore();
-        return;
-    }
-    if (!m_unloaded)
-        cmdAnnulla_Click();
-    event->accept();
-}
-
-QString frmRowEditor::hintOf(QWidget *w) const
-{
-    // The control that holds the focus widget (a date picker's inner box counts as the picker).
-    for (QWidget *c = w; c && c != this; c = c->parentWidget())
-        if (c->parentWidget() == this)
-            return c->toolTip();
-    return QString();
-}
-
-void frmRowEditor::focusMoved(QWidget *old, QWidget *now)
-{
-    if (m_unloaded || !isVisible() || !now || !isAncestorOf(now))
-        return;
-    // A text box that refuses its text keeps the focus (Cancel always works).
-    const int box = old ? int(std::find(txtData.begin(), txtData.end(), old) - txtData.begin()) : -1;
-    if (!m_validating && box >= 0 && box < int(txtData.size()) && now != cmdAnnulla && !txtData_Validate(box)) {
-        m_validating = true;
-        txtData[box]->setFocus();
-        m_validating = false;
-        return;
-    }
-    sbPanel1->setText(hintOf(now));
-    if (auto *edit = qobject_cast<QLineEdit *>(now); edit && std::find(txtData.begin(), txtData.end(), edit) != txtData.end())
-        QTimer::singleShot(0, edit, [edit] {
-            if (edit->hasFocus())
-                edit->selectAll();
-        });
-    if (now == txtNotes)
-        txtNotes->selectAll();
+    return txtData[3] && watched == txtData[3] && filterNumberKey(txtData[3], key, false);
 }

@@ -49,12 +49,7 @@ namespace {
 const QString WindowName = QStringLiteral("frmScadenzeNuovo");
 
 // The type list's keys, in list order, and the texts and pictures (row image numbers) of their items.
-struct TypeItem {
-    const char *key;
-    int textId;
-    int image;
-};
-constexpr TypeItem TypeItems[] = {{"d-2", 1043, 7}, {"d-1", 1042, 6}, {"d+1", 1041, 5}};
+constexpr EditorTypeItem TypeItems[] = {{"d-2", 1043, 7}, {"d-1", 1042, 6}, {"d+1", 1041, 5}};
 
 // The whole number a box holds, when it holds one within [minimum, maximum].
 bool wholeNumberIn(const QString &text, int minimum, int maximum)
@@ -74,20 +69,18 @@ frmScadenzeNuovo *frmScadenzeNuovo::Load(QWidget *owner)
 }
 
 frmScadenzeNuovo::frmScadenzeNuovo(QWidget *owner)
-    : QWidget(owner, Qt::Window)
+    : RecordEditorWindow(WindowName, owner)
 {
-    setObjectName(WindowName);
+    m_helpContext = 3;
     BuildControls();
     Form_Load();
 }
 
 frmScadenzeNuovo::~frmScadenzeNuovo()
 {
-    disconnect(m_focusWatch);
     // Unloaded by its owner while still open: the split choice is remembered as after a cancel.
     if (!m_unloaded && Env && chkSplit)
         Env->DeadlinesSplitAmount = chkSplit->isChecked();
-    rsCombo.close();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -95,13 +88,7 @@ frmScadenzeNuovo::~frmScadenzeNuovo()
 
 void frmScadenzeNuovo::BuildControls()
 {
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, TwipsToPixels(120), 0, 0);
-    auto *grid = new QGridLayout();
-    grid->setContentsMargins(TwipsToPixels(120), 0, TwipsToPixels(120), 0);
-    grid->setHorizontalSpacing(TwipsToPixels(90));
-    grid->setVerticalSpacing(TwipsToPixels(90));
-    outer->addLayout(grid);
+    QGridLayout *grid = BeginLayout();
     int row = 0;
     const auto label = [this](const char *name) {
         auto *l = new QLabel(this);
@@ -275,46 +262,14 @@ void frmScadenzeNuovo::BuildControls()
     }
     grid->setColumnStretch(1, 1);
 
-    // Save, Cancel.
-    auto *buttons = new QHBoxLayout();
-    buttons->setContentsMargins(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(120), 0);
-    buttons->addStretch(1);
-    cmdSalva = new QPushButton(this);
-    cmdSalva->setObjectName(QStringLiteral("cmdSalva"));
-    cmdAnnulla = new QPushButton(this);
-    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
-    for (QPushButton *b : {cmdSalva, cmdAnnulla}) {
-        b->setMinimumWidth(TwipsToPixels(1300));
-        buttons->addWidget(b);
-    }
-    outer->addLayout(buttons);
-
-    sb = new QStatusBar(this);
-    sb->setObjectName(QStringLiteral("sb"));
-    sb->setSizeGripEnabled(false);
-    sbPanel1 = new QLabel(sb);
-    sbPanel1->setObjectName(QStringLiteral("sbPanel1"));
-    sb->addWidget(sbPanel1, 1);
-    outer->addWidget(sb);
+    // Save, Cancel, the status bar.
+    EndLayout();
 
     // Tab order: type, single date, series fields, description, customer, amount, account, alert days,
     // notes, closed, attachment, Save, Cancel.
-    QWidget *order[] = {imgcmbData, optgrp[0], datData[0], optgrp[1], datData[1], txtData[2], cmbCadenza,
-                        chkSplit,   txtData[0], dtcData[0], cmdAdd,   txtData[1], dtcData[1], txtData[4],
-                        txtNotes,   chkData,   cmdAllegato, cmdSalva, cmdAnnulla};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    // A disabled amount or account box is painted in the colour of button faces.
-    paintDisabledAsButtonFace(txtData[1]);
-    paintDisabledAsButtonFace(dtcData[1]);
-
-    // The window sees the keys of its controls first.
-    for (QWidget *w : order)
-        w->installEventFilter(this);
-    for (QDateEdit *d : datData)
-        for (QLineEdit *inner : d->findChildren<QLineEdit *>())
-            inner->installEventFilter(this);
+    SetControlOrder({imgcmbData, optgrp[0], datData[0], optgrp[1], datData[1], txtData[2], cmbCadenza,
+                     chkSplit,   txtData[0], dtcData[0], cmdAdd,   txtData[1], dtcData[1], txtData[4],
+                     txtNotes,   chkData,   cmdAllegato, cmdSalva, cmdAnnulla});
 
     connect(imgcmbData, &QComboBox::currentIndexChanged, this, [this] { imgcmbData_Click(); });
     for (int i = 0; i < 2; ++i)
@@ -322,11 +277,8 @@ void frmScadenzeNuovo::BuildControls()
             if (on)
                 optgrp_Click(i);
         });
-    connect(cmdAdd, &QToolButton::clicked, this, &frmScadenzeNuovo::cmdAdd_Click);
     connect(cmdAllegato, &QPushButton::clicked, this, &frmScadenzeNuovo::cmdAllegato_Click);
     connect(cmdSalva, &QPushButton::clicked, this, &frmScadenzeNuovo::cmdSalva_Click);
-    connect(cmdAnnulla, &QPushButton::clicked, this, &frmScadenzeNuovo::cmdAnnulla_Click);
-    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &frmScadenzeNuovo::focusMoved);
 
     // Texts by id, set at load.
     lblType->setProperty("textId", 1102);
@@ -346,26 +298,16 @@ void frmScadenzeNuovo::BuildControls()
 
 void frmScadenzeNuovo::Form_Load()
 {
-    setWindowIcon(Icons::program());
+    LoadCommon();
     setWindowTitle(LRS(1100));
     for (QLabel *l : findChildren<QLabel *>())
         if (l->property("textId").isValid())
             l->setText(LRS(l->property("textId")));
     cmdAllegato->setText(LRS(1365));
-    cmdSalva->setText(LRS(1108));
-    cmdSalva->setToolTip(LRS(1116));
-    cmdAnnulla->setText(LRS(1109));
-    cmdAnnulla->setToolTip(LRS(1117));
     chkData->setText(LRS(1107));
 
     // Type items, the first (appointment) selected.
-    const QList<QIcon> images = Icons::rowImageList();
-    {
-        const QSignalBlocker block(imgcmbData);
-        for (const TypeItem &item : TypeItems)
-            imgcmbData->addItem(images.value(item.image - 1), LRS(item.textId), QString::fromLatin1(item.key));
-        imgcmbData->setCurrentIndex(0);
-    }
+    FillTypes(TypeItems);
     imgcmbData->setToolTip(LRS(1110));
     datData[0]->setToolTip(LRS(1111));
     txtData[0]->setToolTip(LRS(1112));
@@ -395,8 +337,6 @@ void frmScadenzeNuovo::Form_Load()
 
     chkSplit->setText(LRS(1168));
     chkSplit->setChecked(Env && Env->DeadlinesSplitAmount);
-
-    DisableCloseButton(this);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -430,25 +370,9 @@ void frmScadenzeNuovo::Nuovo2(int TrType, const QVariant &TrDescription, int TrA
     ShowModeless();
 }
 
-void frmScadenzeNuovo::InitCombos()
-{
-    rsCombo.fill(dtcData, WindowName);
-}
-
 void frmScadenzeNuovo::ShowModeless()
 {
-    show();
-    raise();
-    activateWindow();
-    if (imgcmbData->isEnabled())
-        imgcmbData->setFocus();
-    else
-        datData[0]->setFocus();
-}
-
-int frmScadenzeNuovo::selectedType() const
-{
-    return imgcmbData->currentData().toString().right(2).toInt();
+    RecordEditorWindow::ShowModeless(datData[0]);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -456,13 +380,7 @@ int frmScadenzeNuovo::selectedType() const
 
 void frmScadenzeNuovo::imgcmbData_Click()
 {
-    const bool amount = selectedType() != -2;
-    if (!amount) {
-        txtData[1]->clear();
-        dtcData[1]->setCurrentIndex(-1);
-    }
-    txtData[1]->setEnabled(amount);
-    dtcData[1]->setEnabled(amount);
+    const bool amount = ApplyTypeRule();
     // Only the box is disabled: its tick stays for the next deadline with an amount.
     chkSplit->setEnabled(amount);
 }
@@ -502,17 +420,6 @@ bool frmScadenzeNuovo::txtData_Validate(int Index)
 
 // ---------------------------------------------------------------------------------------------------
 // Buttons
-
-void frmScadenzeNuovo::cmdAdd_Click()
-{
-    const int id = frmNewAcc::Load(this)->Nuovo();
-    if (id > 0) {
-        InitCombos();
-        SelectBound(dtcData[0], id);
-    }
-    dtcData[0]->setFocus();
-    frmNewAcc::Unload();
-}
 
 void frmScadenzeNuovo::cmdAllegato_Click()
 {
@@ -555,11 +462,6 @@ void frmScadenzeNuovo::cmdSalva_Click()
     Form_Unload();
 }
 
-void frmScadenzeNuovo::cmdAnnulla_Click()
-{
-    Form_Unload();
-}
-
 NewDeadlineSave::NewDeadline frmScadenzeNuovo::ReadValues() const
 {
     const QLocale locale = platform::userLocale();
@@ -599,133 +501,30 @@ bool frmScadenzeNuovo::Salva()
     }
 }
 
-void frmScadenzeNuovo::Form_Unload()
+void frmScadenzeNuovo::Unloading()
 {
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
     if (Env)
         Env->DeadlinesSplitAmount = chkSplit->isChecked();
-    disconnect(m_focusWatch);
-    rsCombo.close();
-    hide();
+}
+
+void frmScadenzeNuovo::ReleaseInstance()
+{
     // The next Nuovo or Nuovo2 loads a fresh window.
     s_window.clear();
-    deleteLater();
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Keyboard, focus and hints
+// Keyboard and hints
 
-bool frmScadenzeNuovo::eventFilter(QObject *watched, QEvent *event)
+bool frmScadenzeNuovo::FilterBoxKey(QObject *watched, QKeyEvent *key)
 {
-    if (event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
-    auto *key = static_cast<QKeyEvent *>(event);
-    switch (key->key()) {
-    case Qt::Key_Escape:
-        cmdAnnulla_Click();
-        return true;
-    case Qt::Key_F1:
-        platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
-        return true;
-    case Qt::Key_F5:
-        if (watched == dtcData[0]) {
-            cmdAdd_Click();
-            return true;
-        }
-        break;
-    case Qt::Key_Delete:
-    case Qt::Key_Backspace:
-        // A list's selection can be taken away: no customer, no account.
-        if (watched == dtcData[0] || watched == dtcData[1]) {
-            static_cast<QComboBox *>(watched)->setCurrentIndex(-1);
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    if (isEnterKey(key)) {
-        if (auto *button = qobject_cast<QAbstractButton *>(watched); button && !qobject_cast<QRadioButton *>(button)
-                                                                      && !qobject_cast<QCheckBox *>(button)) {
-            button->click();
-            return true;
-        }
-        for (QDateEdit *d : datData)
-            if (watched == d || d->isAncestorOf(static_cast<QWidget *>(watched)))
-                d->interpretText();
-        // Enter moves on to the next control, as Tab does.
-        focusNextPrevChild(true);
-        return true;
-    }
     // Key filters of the number boxes: keys they do not take are swallowed; the full stop of the amount
     // becomes the locale's decimal separator.
     const int box = watched == txtData[1] ? 1 : (watched == txtData[2] ? 2 : (watched == txtData[4] ? 4 : -1));
-    if (box >= 0 && filterNumberKey(txtData[box], key, box == 1))
-        return true;
-    return QWidget::eventFilter(watched, event);
+    return box >= 0 && filterNumberKey(txtData[box], key, box == 1);
 }
 
-void frmScadenzeNuovo::keyPressEvent(QKeyEvent *event)
+bool frmScadenzeNuovo::isPanel(const QWidget *w) const
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        cmdAnnulla_Click();
-        event->accept();
-        return;
-    case Qt::Key_F1:
-        platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
-        event->accept();
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-    }
-}
-
-void frmScadenzeNuovo::closeEvent(QCloseEvent *event)
-{
-    // No Close command: the window system's close request is refused; a close asked by the program
-    // (its owner closing) cancels.
-    if (event->spontaneous() && !m_unloaded) {
-        event->ignore();
-        return;
-    }
-    if (!m_unloaded)
-        cmdAnnulla_Click();
-    event->accept();
-}
-
-QString frmScadenzeNuovo::hintOf(QWidget *w) const
-{
-    // The control that holds the focus widget (a date picker's inner box counts as the picker).
-    for (QWidget *c = w; c && c != this; c = c->parentWidget()) {
-        const QWidget *p = c->parentWidget();
-        if (p == this || p == picgrp[0] || p == picgrp[1])
-            return c->toolTip();
-    }
-    return QString();
-}
-
-void frmScadenzeNuovo::focusMoved(QWidget *old, QWidget *now)
-{
-    if (m_unloaded || !isVisible() || !now || !isAncestorOf(now))
-        return;
-    // A text box that refuses its text keeps the focus (Cancel always works).
-    const int box = old ? int(std::find(txtData.begin(), txtData.end(), old) - txtData.begin()) : -1;
-    if (!m_validating && box >= 0 && box < int(txtData.size()) && txtData[box] && txtData[box]->isEnabled()
-        && now != cmdAnnulla && !txtData_Validate(box)) {
-        m_validating = true;
-        txtData[box]->setFocus();
-        m_validating = false;
-        return;
-    }
-    sbPanel1->setText(hintOf(now));
-    if (auto *edit = qobject_cast<QLineEdit *>(now); edit && std::find(txtData.begin(), txtData.end(), edit) != txtData.end())
-        QTimer::singleShot(0, edit, [edit] {
-            if (edit->hasFocus())
-                edit->selectAll();
-        });
-    if (now == txtNotes)
-        txtNotes->selectAll();
+    return w == picgrp[0] || w == picgrp[1];
 }

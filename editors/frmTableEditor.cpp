@@ -1,5 +1,7 @@
 #include "editors/frmTableEditor.h"
 
+#include "editors/EditorControls.h"
+
 #include "foundation/Globals.h"
 #include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
@@ -26,7 +28,6 @@ namespace {
 // The window's layout values, in twips.
 constexpr int BoxWidth = 4800;
 constexpr int LabelWidth = 1200;
-constexpr int ButtonWidth = 1300;
 
 } // namespace
 
@@ -70,26 +71,13 @@ frmTableEditor::frmTableEditor(const TableEditorLayout &layout, QWidget *owner)
     body->addLayout(fields, 1);
     outer->addLayout(body);
 
-    auto *buttons = new QHBoxLayout();
+    QHBoxLayout *buttons = NewSaveCancelRow(this, cmdSalva, cmdAnnulla);
     buttons->setContentsMargins(TwipsToPixels(120), 0, TwipsToPixels(120), 0);
-    buttons->addStretch(1);
-    cmdSalva = new QPushButton(this);
-    cmdSalva->setObjectName(QStringLiteral("cmdSalva"));
-    cmdAnnulla = new QPushButton(this);
-    cmdAnnulla->setObjectName(QStringLiteral("cmdAnnulla"));
-    for (QPushButton *b : {cmdSalva, cmdAnnulla}) {
-        b->setMinimumWidth(TwipsToPixels(ButtonWidth));
-        b->installEventFilter(this);
-        buttons->addWidget(b);
-    }
+    cmdSalva->installEventFilter(this);
+    cmdAnnulla->installEventFilter(this);
     outer->addLayout(buttons);
 
-    sb = new QStatusBar(this);
-    sb->setObjectName(QStringLiteral("sb"));
-    sb->setSizeGripEnabled(false);
-    sbPanel1 = new QLabel(sb);
-    sbPanel1->setObjectName(QStringLiteral("sbPanel1"));
-    sb->addWidget(sbPanel1, 1);
+    sb = NewStatusBar(this, sbPanel1);
     outer->addWidget(sb);
 
     // Tab order: the boxes, Save, Cancel.
@@ -121,10 +109,7 @@ void frmTableEditor::Form_Load()
         lblData[i]->setText(LRS(m_layout.boxes[i].labelId));
         txtData[i]->setToolTip(LRS(m_layout.boxes[i].tooltipId));
     }
-    cmdSalva->setText(LRS(1108));
-    cmdSalva->setToolTip(LRS(1116));
-    cmdAnnulla->setText(LRS(1109));
-    cmdAnnulla->setToolTip(LRS(1117));
+    SetSaveCancelTexts(cmdSalva, cmdAnnulla);
     setHelpContextID(8);
 }
 

@@ -7,12 +7,7 @@
 
 namespace Icons {
 
-namespace {
-
-using Draw = std::function<void(QPainter &)>;
-
-// Draws on a 16 x 16 canvas, rendered at 1x and 2x.
-QIcon drawn(const Draw &draw)
+QIcon drawn(const std::function<void(QPainter &)> &draw)
 {
     QIcon icon;
     for (int scale : {1, 2, 3}) {
@@ -27,6 +22,8 @@ QIcon drawn(const Draw &draw)
     }
     return icon;
 }
+
+namespace {
 
 const QColor Green(46, 139, 87);
 const QColor Red(200, 55, 55);

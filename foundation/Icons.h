@@ -5,10 +5,17 @@
 
 #include <QIcon>
 #include <QList>
+#include <functional>
+
+class QPainter;
 
 namespace Icons {
 
 QIcon program();
+
+// A picture drawn by draw on a 16 x 16 canvas (antialiased, on a transparent ground), rendered at 1x, 2x
+// and 3x.
+QIcon drawn(const std::function<void(QPainter &)> &draw);
 
 // The image list of the main grid, numbered from 1: 5 credit, 6 debit, 7 appointment (open), 9 series
 // (open), 10 debit, 11 credit, 12 appointment (closed), 13 series (closed), 14 attachment. Numbers

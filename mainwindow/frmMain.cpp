@@ -1372,6 +1372,27 @@ void frmMain::Form_Resize()
     PlaceNoRecsText();
 }
 
+void frmMain::RebuildAfterPreferences()
+{
+    InitEnvironment();
+    Localize();
+    SetInterfaceOnCurrentView();
+    gexUpdate();
+    mvUpdate();
+    tasksUpdate(mv->selStart(), mv->selEnd());
+    Form_Resize();
+}
+
+void frmMain::RebuildAfterSheetChange()
+{
+    InitEnvironment();
+    Localize();
+    SetInterfaceOnCurrentView();
+    gexUpdate();
+    tasksUpdate(mv->selStart(), mv->selEnd());
+    Form_Resize();
+}
+
 void frmMain::PlaceNoRecsText()
 {
     // Over the middle of the grid.

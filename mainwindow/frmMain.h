@@ -45,6 +45,11 @@ public:
     void InitEnvironment();
     void sbText(const QString &text);
     void Form_Resize();
+    // Rebuilds the window after the preferences changed: environment, texts, interface of the view, list,
+    // calendar, side list of the selected days, layout.
+    void RebuildAfterPreferences();
+    // Rebuilds the window after the data sheet changed: the same without the calendar.
+    void RebuildAfterSheetChange();
 
     // --- state and controls the tests and the other windows read ---
     int curFilterIndex = 0;

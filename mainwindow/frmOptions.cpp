@@ -6,7 +6,6 @@
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
 #include "mainwindow/frmMain.h"
-#include "platform/controls/MonthView.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
@@ -236,13 +235,7 @@ void frmOptions::RebuildMainWindow()
     if (!m_owner)
         return;
     try {
-        m_owner->InitEnvironment();
-        m_owner->Localize();
-        m_owner->SetInterfaceOnCurrentView();
-        m_owner->gexUpdate();
-        m_owner->mvUpdate();
-        m_owner->tasksUpdate(m_owner->mv->selStart(), m_owner->mv->selEnd());
-        m_owner->Form_Resize();
+        m_owner->RebuildAfterPreferences();
     } catch (const std::exception &e) {
         ShowAppError(e, WindowName, QStringLiteral("cmdSalva_Click"), __LINE__);
     }

@@ -3,6 +3,7 @@
 #include "foundation/DefaultCounts.h"
 
 #include "foundation/Globals.h"
+#include "foundation/Icons.h"
 #include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cLang.h"
@@ -12,7 +13,6 @@
 #include "foundation/modShared.h"
 #include "mainwindow/frmMain.h"
 #include "platform/RuntimeError.h"
-#include "platform/controls/MonthView.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/dialogs/Dialogs.h"
@@ -50,13 +50,7 @@ QString dbErrorText()
 // The sheets' picture: a stack of coins, 16 x 16.
 QIcon coinStack()
 {
-    QIcon icon;
-    for (int scale : {1, 2, 3}) {
-        QPixmap pm(16 * scale, 16 * scale);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(scale, scale);
+    return Icons::drawn([](QPainter &p) {
         const QColor gold(222, 170, 40);
         const QColor rim(150, 105, 20);
         for (int i = 0; i < 4; ++i) {
@@ -70,10 +64,7 @@ QIcon coinStack()
             p.setBrush(gold);
             p.drawEllipse(QRectF(2.5, top, 11, 3.2));
         }
-        p.end();
-        icon.addPixmap(pm);
-    }
-    return icon;
+    });
 }
 
 void makeAttachedFolder(const QString &folder)
@@ -481,12 +472,7 @@ void frmScadenziari::RebuildMainWindow()
     if (!m_owner)
         return;
     try {
-        m_owner->InitEnvironment();
-        m_owner->Localize();
-        m_owner->SetInterfaceOnCurrentView();
-        m_owner->gexUpdate();
-        m_owner->tasksUpdate(m_owner->mv->selStart(), m_owner->mv->selEnd());
-        m_owner->Form_Resize();
+        m_owner->RebuildAfterSheetChange();
     } catch (const std::exception &e) {
         ShowAppError(e, WindowName, QStringLiteral("cmdClose_Click"), __LINE__);
     }

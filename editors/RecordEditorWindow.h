@@ -1,0 +1,120 @@
+#pragma once
+
+#include "editors/EditorControls.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <span>
+
+class QComboBox;
+class QDateEdit;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QToolButton;
+class QVBoxLayout;
+
+// An item of a record editor's type list.
+struct EditorTypeItem {
+    const char *key;   // "d+1", "d-1", "d-2"
+    int textId;
+    int image;         // row picture number (Icons::rowImageList, 1-based)
+};
+
+// What the modeless record editors share (the row editors and the new-deadline editor): a window owned by
+// the main window with a type list, a customer list with its button that creates a customer, a payment-
+// account list, notes, Save and Cancel and a status bar that shows the tooltip of the control with the
+// focus. The window has no Close command: the window system's close request is refused, Esc and Cancel
+// unload it with nothing written, F1 opens its help context. The window sees the keys of its controls
+// first: Enter moves on as Tab does (or presses the button it is on), F5 in the customer list creates a
+// customer, Delete or Backspace in a list takes its selection away. A text box that refuses its text
+// keeps the focus, except to Cancel.
+class RecordEditorWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    ~RecordEditorWindow() override;
+
+    // (Re)fills the customer and payment-account lists (shared by every data sheet), keeping their
+    // selections.
+    void InitCombos();
+
+    // The check of text box Index as it loses the focus: false keeps the focus there.
+    virtual bool txtData_Validate(int Index) = 0;
+    void cmdAdd_Click();
+    void cmdAnnulla_Click();
+
+    int helpContext() const { return m_helpContext; }
+    // The type selected: the whole number of the selected key (1 credit or income, -1 debit or expense,
+    // -2 appointment).
+    int selectedType() const;
+
+    // --- controls shared by the record editors ---
+    QComboBox *imgcmbData = nullptr;           // type
+    std::array<QComboBox *, 2> dtcData{};      // customer (AcId) / payment account (CnId)
+    QToolButton *cmdAdd = nullptr;
+    QPlainTextEdit *txtNotes = nullptr;
+    QPushButton *cmdSalva = nullptr;
+    QPushButton *cmdAnnulla = nullptr;
+    QStatusBar *sb = nullptr;
+    QLabel *sbPanel1 = nullptr;
+
+protected:
+    // The amount box's index among the text boxes.
+    static constexpr int AmountBox = 1;
+
+    RecordEditorWindow(const QString &windowName, QWidget *owner);
+
+    // The window's text boxes by index (a null where an index has no line box) and its date pickers.
+    virtual std::span<QLineEdit *const> textBoxes() const = 0;
+    virtual std::span<QDateEdit *const> dateBoxes() const = 0;
+    // The key filters of the window's own boxes: true when the key was dealt with.
+    virtual bool FilterBoxKey(QObject *watched, QKeyEvent *key);
+    // A panel that holds controls as the window does (the control, not the panel, gives the hint).
+    virtual bool isPanel(const QWidget *w) const;
+    // What the window lets go of as it unloads, before its lists close.
+    virtual void Unloading();
+    // The global instance forgets the window as it unloads, so the next entry procedure loads a new one.
+    virtual void ReleaseInstance() = 0;
+
+    // The outer layout and the grid of the fields, which the window fills.
+    QGridLayout *BeginLayout();
+    // Save and Cancel, then the status bar, below the fields.
+    void EndLayout();
+    // The tab order of the controls; the window sees their keys first; the disabled amount box and
+    // account list get their look; the customer button, Cancel and the focus hints are connected.
+    void SetControlOrder(const QList<QWidget *> &order);
+    // The icon, the texts of Save and Cancel, no Close command.
+    void LoadCommon();
+    // Fills the type list with items, the first selected, without a type change.
+    void FillTypes(std::span<const EditorTypeItem> items);
+    // The type rule: an appointment has no amount and no payment account. True when the type has an amount.
+    bool ApplyTypeRule();
+    void BringToFront();
+    // Shows the window in front with the focus on the type list, or on firstDate when the type is locked.
+    void ShowModeless(QWidget *firstDate);
+    // Lets go of the window's data and takes it down (once).
+    void Form_Unload();
+    void ShowHelp() const;
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+    int m_helpContext = 0;
+    bool m_unloaded = false;
+
+private:
+    void focusMoved(QWidget *old, QWidget *now);
+    QString hintOf(QWidget *w) const;
+
+    EditorCombos rsCombo;   // the lists' row sources, open with the window
+    QVBoxLayout *m_outer = nullptr;
+    QMetaObject::Connection m_focusWatch;
+    bool m_validating = false;
+};
