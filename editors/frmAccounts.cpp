@@ -1,5 +1,7 @@
 #include "editors/frmAccounts.h"
 
+#include "foundation/TaggedActions.h"
+
 #include "editors/AccountTables.h"
 #include "editors/EditorHooks.h"
 #include "editors/EditorIcons.h"
@@ -37,20 +39,7 @@ namespace {
 
 const QString WindowName = QStringLiteral("frmAccounts");
 
-// The text id a menu item, toolbar button or tab carries until the window's load puts in the text.
-constexpr const char *TagProperty = "textId";
-
-QAction *taggedAction(QObject *parent, int id)
-{
-    auto *a = new QAction(QString::number(id), parent);
-    a->setProperty(TagProperty, id);
-    return a;
-}
-
-int tagOf(const QObject *o)
-{
-    return o->property(TagProperty).toInt();
-}
+using TaggedActions::tagOf;
 
 // The window's size when it opens, in twips.
 constexpr int StartWidth = 9000;
@@ -122,23 +111,7 @@ frmAccounts::frmAccounts(QWidget *owner)
 void frmAccounts::BuildMenus()
 {
     auto makeMenu = [this](int textId, const QString &name, QVector<QAction *> &items, const QList<int> &ids) {
-        auto *menu = new QMenu(this);
-        menu->setObjectName(name);
-        QAction *top = menuBar()->addMenu(menu);
-        top->setText(QString::number(textId));
-        top->setProperty(TagProperty, textId);
-        for (int id : ids) {
-            QAction *a = nullptr;
-            if (id < 0) {
-                a = menu->addSeparator();
-                a->setText(QStringLiteral("-"));
-            } else {
-                a = taggedAction(menu, id);
-                menu->addAction(a);
-            }
-            items.append(a);
-        }
-        return top;
+        return TaggedActions::addMenu(this, textId, name, items, ids);
     };
     mnuFileGrp = makeMenu(201, QStringLiteral("mnuFile"), mnuFile, {205, -1, 209});
     mnuRecordGrp = makeMenu(301, QStringLiteral("mnuRecord"), mnuRecord, {303, 304, 306});
@@ -173,7 +146,7 @@ void frmAccounts::BuildToolbar()
         if (b.tooltip == 0) {
             a = tb->addSeparator();
         } else {
-            a = taggedAction(tb, b.tooltip);
+            a = TaggedActions::action(tb, b.tooltip);
             a->setIcon(b.icon);
             tb->addAction(a);
             const int index = int(tbButtons.size()) + 1;
@@ -191,10 +164,7 @@ void frmAccounts::Form_Load()
     m_loading = true;
     setWindowTitle(LRS(403));
 
-    auto localize = [](QAction *a) {
-        if (a->text() != QLatin1String("-"))
-            a->setText(LRS(tagOf(a)));
-    };
+    const auto localize = TaggedActions::localize;
     localize(mnuFileGrp);
     for (QAction *a : mnuFile)
         localize(a);

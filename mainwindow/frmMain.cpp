@@ -22,6 +22,7 @@
 #include "foundation/Icons.h"
 #include "foundation/RowRules.h"
 #include "foundation/SettingsKeys.h"
+#include "foundation/TaggedActions.h"
 #include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
@@ -71,20 +72,7 @@ frmMain *g_instance = nullptr;
 
 const QString Key = QLatin1String(SettingsKey);
 
-// The text id a menu item, toolbar button or grid column carries (its "Tag").
-constexpr const char *TagProperty = "textId";
-
-QAction *taggedAction(QObject *parent, int textId)
-{
-    auto *a = new QAction(QString::number(textId), parent);
-    a->setProperty(TagProperty, QString::number(textId));
-    return a;
-}
-
-QString tagOf(const QObject *o)
-{
-    return o->property(TagProperty).toString();
-}
+using TaggedActions::tagOf;
 
 // The window's fixed layout values, in twips.
 constexpr int MinOuterHeight = 10920;
@@ -374,23 +362,7 @@ void frmMain::BuildControls()
 void frmMain::BuildMenus()
 {
     auto makeMenu = [this](int textId, const QString &name, QVector<QAction *> &items, const QList<int> &ids) {
-        auto *menu = new QMenu(this);
-        menu->setObjectName(name);
-        QAction *top = menuBar()->addMenu(menu);
-        top->setText(QString::number(textId));
-        top->setProperty(TagProperty, QString::number(textId));
-        for (int id : ids) {
-            QAction *a = nullptr;
-            if (id < 0) {
-                a = menu->addSeparator();
-                a->setText(QStringLiteral("-"));
-            } else {
-                a = taggedAction(menu, id);
-                menu->addAction(a);
-            }
-            items.append(a);
-        }
-        return top;
+        return TaggedActions::addMenu(this, textId, name, items, ids);
     };
     mnuFileGrp = makeMenu(201, QStringLiteral("mnuFile"), mnuFile, {203, -1, 205, 207, -1, 209});
     mnuRecordGrp = makeMenu(301, QStringLiteral("mnuRecord"), mnuRecord, {303, 304, 306, -1, 307, -1, 308, 309});
@@ -414,7 +386,7 @@ void frmMain::BuildMenus()
     auto *langs = new QMenu(this);
     langs->setObjectName(QStringLiteral("mnuLangs"));
     mnuTools[0]->setMenu(langs);
-    QAction *automatic = taggedAction(langs, 505);
+    QAction *automatic = TaggedActions::action(langs, 505);
     langs->addAction(automatic);
     mnuLangs.append(automatic);
     QAction *sep = langs->addSeparator();
@@ -438,7 +410,7 @@ void frmMain::BuildMenus()
             a = PopUp1->addSeparator();
             a->setText(QStringLiteral("-"));
         } else {
-            a = taggedAction(PopUp1, id);
+            a = TaggedActions::action(PopUp1, id);
             PopUp1->addAction(a);
         }
         mnuPopup.append(a);
@@ -475,7 +447,7 @@ void frmMain::BuildToolbars()
     const QList<QIcon> commandImages = Icons::commandImageList();
     const int ids[9] = {700, 702, 704, 917, 905, 907, 909, 911, 918};
     for (int i = 0; i < 9; ++i) {
-        QAction *a = taggedAction(tb[i], ids[i]);
+        QAction *a = TaggedActions::action(tb[i], ids[i]);
         a->setIcon(commandImages.value(i));
         tb[i]->addAction(a);
     }
@@ -491,9 +463,9 @@ void frmMain::BuildToolbars()
 
     const QList<QIcon> plain = Icons::viewImageList(false);
     const QList<QIcon> coloured = Icons::viewImageList(true);
-    m_viewDeadlines = taggedAction(tbView, 1672);
+    m_viewDeadlines = TaggedActions::action(tbView, 1672);
     m_viewDeadlines->setObjectName(QStringLiteral("scadenzario"));
-    m_viewCashBook = taggedAction(tbView, 1673);
+    m_viewCashBook = TaggedActions::action(tbView, 1673);
     m_viewCashBook->setObjectName(QStringLiteral("quilvaro"));
     for (QAction *a : {m_viewDeadlines, m_viewCashBook}) {
         a->setCheckable(true);
@@ -510,10 +482,10 @@ void frmMain::BuildToolbars()
     connect(m_viewDeadlines, &QAction::triggered, this, [this] { SwitchView(0); });
     connect(m_viewCashBook, &QAction::triggered, this, [this] { SwitchView(1); });
 
-    m_expandAll = taggedAction(tbGroup, 913);
+    m_expandAll = TaggedActions::action(tbGroup, 913);
     m_expandAll->setObjectName(QStringLiteral("expandall"));
     m_expandAll->setIcon(Icons::expandAll());
-    m_collapseAll = taggedAction(tbGroup, 915);
+    m_collapseAll = TaggedActions::action(tbGroup, 915);
     m_collapseAll->setObjectName(QStringLiteral("collapseall"));
     m_collapseAll->setIcon(Icons::collapseAll());
     tbGroup->addAction(m_expandAll);
@@ -684,24 +656,7 @@ void frmMain::InitEnvironment()
 
 void frmMain::ResolveFields()
 {
-    const platform::Recordset *rs = rsGrid.get();
-    auto at = [rs](const char *name) { return rs ? rs->fieldIndex(QLatin1String(name)) : -1; };
-    m_f.TrRowId = at("TrRowId");
-    m_f.TrType = at("TrType");
-    m_f.TrDone = at("TrDone");
-    m_f.TrDate = at("TrDate");
-    m_f.TrDescription = at("TrDescription");
-    m_f.TrValue = at("TrValue");
-    m_f.TrBalance = at("TrBalance");
-    m_f.TrGrpRow = at("TrGrpRow");
-    m_f.TrGrpMDay = at("TrGrpMDay");
-    m_f.TrNotes = at("TrNotes");
-    m_f.TrGrpId = at("TrGrpId");
-    m_f.AcName = at("AcName");
-    m_f.AcNotes = at("AcNotes");
-    m_f.TrAlertDays = at("TrAlertDays");
-    m_f.CnName = at("CnName");
-    m_f.TrAttached = at("TrAttached");
+    m_f = RowFields::of(rsGrid.get());
 }
 
 QVariant frmMain::field(qint64 bookmark, int index) const
@@ -1283,11 +1238,7 @@ void frmMain::SetInterfaceOnCurrentView()
 
 void frmMain::Localize()
 {
-    auto applyTag = [](QAction *a) {
-        const QString tag = tagOf(a);
-        if (!tag.isEmpty() && a->text() != QLatin1String("-"))
-            a->setText(LRS(tag));
-    };
+    const auto applyTag = TaggedActions::localize;
     for (QAction *top : {mnuFileGrp, mnuRecordGrp, mnuViewGrp, mnuToolsGrp})
         applyTag(top);
     for (const auto *items : {&mnuFile, &mnuRecord, &mnuView, &mnuTools})

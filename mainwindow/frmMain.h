@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/RowFields.h"
 #include "mainwindow/MainListRules.h"
 #include "platform/database/Recordset.h"
 
@@ -161,11 +162,7 @@ private:
     void ShowNotesOfCurrentRow();
 
     // Field positions of the list query in rsGrid (the grid's recordset).
-    struct Fields {
-        int TrRowId = -1, TrType = -1, TrDone = -1, TrDate = -1, TrDescription = -1, TrValue = -1, TrBalance = -1,
-            TrGrpRow = -1, TrGrpMDay = -1, TrNotes = -1, TrGrpId = -1, AcName = -1, AcNotes = -1,
-            TrAlertDays = -1, CnName = -1, TrAttached = -1;
-    } m_f;
+    RowFields m_f;
     void ResolveFields();
     QVariant field(qint64 bookmark, int index) const;
 

@@ -678,17 +678,7 @@ void frmPrint::SizeReportColumns(const Options &o)
 
 void frmPrint::ResolveFields()
 {
-    const auto rs = gex->recordset();
-    auto at = [&rs](const char *name) { return rs ? rs->fieldIndex(QLatin1String(name)) : -1; };
-    m_f.TrType = at("TrType");
-    m_f.TrDone = at("TrDone");
-    m_f.TrDate = at("TrDate");
-    m_f.TrDescription = at("TrDescription");
-    m_f.TrValue = at("TrValue");
-    m_f.TrBalance = at("TrBalance");
-    m_f.TrGrpRow = at("TrGrpRow");
-    m_f.TrGrpMDay = at("TrGrpMDay");
-    m_f.TrGrpId = at("TrGrpId");
+    m_f = RowFields::of(gex->recordset().get());
 }
 
 QVariant frmPrint::field(qint64 bookmark, int index) const

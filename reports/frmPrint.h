@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/RowFields.h"
 #include "reports/ReportRules.h"
 
 #include <QDialog>
@@ -110,10 +111,7 @@ private:
     void gex_FormatRow(GridRowFormat &row);
     void gex_BeforePrintPage(int pageNumber, int pageCount);
 
-    struct Fields {
-        int TrType = -1, TrDone = -1, TrDate = -1, TrDescription = -1, TrValue = -1, TrBalance = -1, TrGrpRow = -1,
-            TrGrpMDay = -1, TrGrpId = -1;
-    } m_f;
+    RowFields m_f;
     ReportRules::Options m_applied;
     int m_gridWidth = 0;
 };
