@@ -17,7 +17,7 @@ const QString Header = QStringLiteral("id\tit\ten\tfr\tes\tde");
 const QStringList Languages = {QStringLiteral("it"), QStringLiteral("en"), QStringLiteral("fr"),
                                QStringLiteral("es"), QStringLiteral("de")};
 constexpr int FirstId = 201;
-constexpr int LastId = 1999;   // 1941 and up: messages of the program beyond the original table
+constexpr int LastId = 2999;   // 1941 and up: messages of the program beyond the original table (a block holds 3000)
 // The confirmation of the import tool: the Italian text names only the location ("xxx"); the other
 // languages name the version ("xxx") and the location ("yyy").
 constexpr int ImportConfirmId = 1379;
