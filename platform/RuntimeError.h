@@ -37,6 +37,8 @@ constexpr qint64 DbNoCurrentRecord = 3021;         // BOF or EOF is true, or the
 constexpr qint64 DbOperationNotAllowed = 3219;     // operation not allowed in this context (closed object)
 constexpr qint64 DbTypeMismatch = 3421;            // a value of the wrong kind for the field
 constexpr qint64 DbFilterInvalid = 3001;           // arguments of the wrong type or out of range (bad filter)
+constexpr qint64 DbInUse = 3045;                   // the file is in use by another process
+constexpr qint64 DbHeldElsewhere = 3356;           // another process holds the file for itself
 }
 
 } // namespace platform

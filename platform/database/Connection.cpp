@@ -285,7 +285,7 @@ qint64 Connection::lastInsertId() const
 
 QString dataSourceOf(const QString &connectionString)
 {
-    // key=value pairs separated by ';'; a value may be quoted to hold a ';'.
+    // key=value pairs separated by ';'; a value may be quoted to hold a ';' (its quote doubled inside).
     const QString &s = connectionString;
     qsizetype i = 0;
     while (i < s.size()) {
@@ -298,10 +298,19 @@ QString dataSourceOf(const QString &connectionString)
             ++j;
         QString value;
         if (j < s.size() && (s[j] == QLatin1Char('"') || s[j] == QLatin1Char('\''))) {
-            const QChar quote = s[j];
-            const qsizetype close = s.indexOf(quote, j + 1);
-            value = s.mid(j + 1, (close < 0 ? s.size() : close) - j - 1);
-            j = close < 0 ? s.size() : close + 1;
+            const QChar quote = s[j++];
+            while (j < s.size()) {
+                if (s[j] == quote) {
+                    if (j + 1 < s.size() && s[j + 1] == quote) {
+                        value += quote;
+                        j += 2;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                value += s[j++];
+            }
             const qsizetype semi = s.indexOf(QLatin1Char(';'), j);
             j = semi < 0 ? s.size() : semi + 1;
         } else {
@@ -314,6 +323,17 @@ QString dataSourceOf(const QString &connectionString)
         i = j;
     }
     return QString();
+}
+
+QString connectionStringFor(const QString &databaseFile)
+{
+    QString value = databaseFile;
+    const bool quoted = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('"'))
+                        || value.contains(QLatin1Char('\'')) || value != value.trimmed();
+    if (quoted)
+        value = QLatin1Char('"') + value.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + value
+           + QStringLiteral(";Persist Security Info=False");
 }
 
 void createDatabase(const QString &file, const QString &schemaSql)

@@ -46,8 +46,12 @@ private:
     std::shared_ptr<Impl> m_impl;
 };
 
-// The file named by "Data Source=" in a connection string ("" when there is none).
+// The file named by "Data Source=" in a connection string ("" when there is none). A value in double or
+// single quotes may hold ";" and, doubled, its own quote.
 QString dataSourceOf(const QString &connectionString);
+// The connection string of the program for a database file. A file name that holds ";" or a quote, or
+// that begins or ends with a blank, is quoted, so that dataSourceOf gives it back whole.
+QString connectionStringFor(const QString &databaseFile);
 
 // Makes a new database file from schema text (build tool and tests only; the program copies master.gen).
 void createDatabase(const QString &file, const QString &schemaSql);

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <QTextStream>
 
 #include <algorithm>
 
@@ -60,6 +61,64 @@ QVariant scalar(const QString &connectionString, const QString &sql)
     return rs.EOF() ? QVariant() : rs.value(0);
 }
 
+// What a child process of this test reports by its exit code.
+enum ChildResult { ChildOpened = 0, ChildFailed = 1, ChildRefusedHeld = 3, ChildRefusedInUse = 4 };
+
+// Child processes of this test, another program on the same database: "--child-open <file>" opens a
+// connection and closes it; "--child-keep-open <file>" and "--child-hold <file>" open it or hold it, write
+// "ready" and wait until their input is closed.
+int childMain(const QString &mode, const QString &file)
+{
+    try {
+        Connection c;
+        if (mode == QLatin1String("--child-hold"))
+            holdDatabase(file);
+        else
+            c.Open(connectionStringFor(file));
+        if (mode != QLatin1String("--child-open")) {
+            QTextStream(stdout) << "ready" << Qt::endl;
+            QFile in;
+            in.open(stdin, QIODevice::ReadOnly);
+            in.readAll();
+        }
+        return ChildOpened;
+    } catch (const RuntimeError &e) {
+        return e.number() == errors::DbHeldElsewhere ? ChildRefusedHeld
+               : e.number() == errors::DbInUse       ? ChildRefusedInUse
+                                                     : ChildFailed;
+    }
+}
+
+int runChild(const QString &mode, const QString &file)
+{
+    return QProcess::execute(QCoreApplication::applicationFilePath(), {mode, file});
+}
+
+// A child that keeps the database open or held while it lives.
+class WaitingChild
+{
+public:
+    WaitingChild(const QString &mode, const QString &file)
+    {
+        m_p.start(QCoreApplication::applicationFilePath(), {mode, file});
+        m_ready = m_p.waitForReadyRead(30000) && m_p.readLine().trimmed() == "ready";
+    }
+    ~WaitingChild() { finish(); }
+    bool ready() const { return m_ready; }
+    int finish()
+    {
+        if (m_p.state() != QProcess::NotRunning) {
+            m_p.closeWriteChannel();
+            m_p.waitForFinished(30000);
+        }
+        return m_p.exitCode();
+    }
+
+private:
+    QProcess m_p;
+    bool m_ready = false;
+};
+
 } // namespace
 
 class tst_Database : public QObject
@@ -94,6 +153,10 @@ private slots:
     void openNonDatabase();
     void lockFileLivesWithConnections();
     void staleLockIsNotLive();
+    void holdKeepsOtherProcessesOut();
+    void holdWaitsForOtherProcesses();
+    void fileNameSurvivesTheConnectionString_data();
+    void fileNameSurvivesTheConnectionString();
     void addNewReturnsAutoNumber();
     void editAndDeleteThroughRecordset();
     void readOnlyRecordsetRefusesEdits();
@@ -664,6 +727,102 @@ void tst_Database::staleLockIsNotLive()
     QVERIFY(!QFile::exists(ldb));
 }
 
+// While this process holds the database no other process opens it; this process's own connections do, and
+// the hold outlives them.
+void tst_Database::holdKeepsOtherProcessesOut()
+{
+    const QString ldb = lockFilePathFor(m_file);
+    holdDatabase(m_file);
+    QCOMPARE(runChild(QStringLiteral("--child-open"), m_file), int(ChildRefusedHeld));
+    {
+        Connection own;
+        own.Open(m_cs);
+        QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) FROM Transactions")).toInt(), 9);
+    }
+    QVERIFY(lockFileIsLive(ldb));
+    QVERIFY(!databaseIsHeldElsewhere(m_file));
+    QCOMPARE(runChild(QStringLiteral("--child-open"), m_file), int(ChildRefusedHeld));
+    releaseDatabaseHold(m_file);
+    QVERIFY(!QFile::exists(ldb));
+    QCOMPARE(runChild(QStringLiteral("--child-open"), m_file), int(ChildOpened));
+
+    // Held by another process: this one's connections are refused with their own error, and so is a hold.
+    {
+        WaitingChild holder(QStringLiteral("--child-hold"), m_file);
+        QVERIFY(holder.ready());
+        QVERIFY(databaseIsHeldElsewhere(m_file));
+        Connection c;
+        qint64 refused = 0;
+        try {
+            c.Open(m_cs);
+        } catch (const RuntimeError &e) {
+            refused = e.number();
+        }
+        QCOMPARE(refused, errors::DbHeldElsewhere);
+        QVERIFY(!c.isOpen());
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, holdDatabase(m_file));
+        QCOMPARE(holder.finish(), int(ChildOpened));
+    }
+    // A holder that has ended holds nothing.
+    Connection after;
+    after.Open(m_cs);
+    QVERIFY(!databaseIsHeldElsewhere(m_file));
+}
+
+// The hold is refused while another process has the database open, and taken once it has closed it.
+void tst_Database::holdWaitsForOtherProcesses()
+{
+    {
+        WaitingChild user(QStringLiteral("--child-keep-open"), m_file);
+        QVERIFY(user.ready());
+        QVERIFY(databaseInUseElsewhere(m_file));
+        qint64 refused = 0;
+        try {
+            holdDatabase(m_file);
+        } catch (const RuntimeError &e) {
+            refused = e.number();
+        }
+        QCOMPARE(refused, errors::DbInUse);
+        // The other process's entry is still there.
+        QVERIFY(lockFileIsLive(lockFilePathFor(m_file)));
+        QVERIFY(databaseInUseElsewhere(m_file));
+        QCOMPARE(user.finish(), int(ChildOpened));
+    }
+    QVERIFY(!databaseInUseElsewhere(m_file));
+    holdDatabase(m_file);
+    QCOMPARE(runChild(QStringLiteral("--child-open"), m_file), int(ChildRefusedHeld));
+    releaseDatabaseHold(m_file);
+}
+
+// Any folder or file name reaches the engine whole through the connection string.
+void tst_Database::fileNameSurvivesTheConnectionString_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("plain") << "Dati";
+    QTest::newRow("a semicolon") << "Dati; 2025";
+    QTest::newRow("a key of its own") << "x;Data Source=elsewhere";
+    QTest::newRow("double quotes") << "Lo \"studio\"";
+    QTest::newRow("a leading quote") << "'Archivio";
+    QTest::newRow("blanks around") << " Archivio ";
+}
+
+void tst_Database::fileNameSurvivesTheConnectionString()
+{
+    QFETCH(QString, folder);
+    const QString file = m_sandbox->makeDatabase(m_sandbox->root() + QLatin1Char('/') + folder);
+    const QString cs = connectionStringFor(file);
+    QCOMPARE(dataSourceOf(cs), file);
+    Connection c;
+    c.Open(cs);
+    QCOMPARE(c.databaseFile(), QFileInfo(file).absoluteFilePath());
+    const int counts = scalar(cs, QStringLiteral("SELECT Count(*) FROM Counts")).toInt();
+    c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Cassa'"));
+    QCOMPARE(scalar(cs, QStringLiteral("SELECT Count(*) FROM Counts")).toInt(), counts + 1);
+    QVERIFY(QFile::exists(lockFilePathFor(file)));
+    c.Close();
+    QVERIFY(!QFile::exists(lockFilePathFor(file)));
+}
+
 void tst_Database::addNewReturnsAutoNumber()
 {
     Connection c;
@@ -822,5 +981,13 @@ void tst_Database::fieldTypesAndSizes()
     QCOMPARE(range.value(QStringLiteral("Date2")).toDate(), QDate(2025, 4, 30));
 }
 
-QTEST_GUILESS_MAIN(tst_Database)
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args.at(1).startsWith(QLatin1String("--child-")))
+        return childMain(args.at(1), args.at(2));
+    tst_Database test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_database.moc"
