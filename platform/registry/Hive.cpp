@@ -22,8 +22,9 @@ QString fold(const QString &s)
     return s.toCaseFolded();
 }
 
-// The file's text: a byte-order mark decides UTF-16LE or UTF-8; without one, UTF-8 when the bytes are
-// valid UTF-8, else Latin-1 (an ANSI file written by hand or by an old editor).
+// The file's text: a byte-order mark decides UTF-16LE or UTF-8; without one, each line is UTF-8 when its
+// bytes are valid UTF-8, else Latin-1 (ANSI, as an old editor writes it), so that one stray byte changes the
+// reading of its own line only.
 QString decodeFile(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xFF\xFE")) {
@@ -32,10 +33,19 @@ QString decodeFile(const QByteArray &bytes)
     }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.mid(3));
-    QStringDecoder dec(QStringDecoder::Utf8);
-    QString text = dec.decode(bytes);
-    if (dec.hasError())
-        return QString::fromLatin1(bytes);
+    QStringDecoder whole(QStringDecoder::Utf8);
+    QString text = whole.decode(bytes);
+    if (!whole.hasError())
+        return text;
+    text.clear();
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QStringDecoder dec(QStringDecoder::Utf8);
+        const QString line = dec.decode(lines.at(i));
+        text += dec.hasError() ? QString::fromLatin1(lines.at(i)) : line;
+        if (i + 1 < lines.size())
+            text += QLatin1Char('\n');
+    }
     return text;
 }
 
@@ -379,6 +389,21 @@ bool Hive::removeValue(Key &key, const QString &name)
             key.values.removeAt(i);
             return true;
         }
+    }
+    return false;
+}
+
+bool Hive::isWhole(const QByteArray &bytes)
+{
+    const QString text = decodeFile(bytes);
+    // Every writer of the format ends the file with a line break: a file without one was cut short.
+    if (!text.endsWith(QLatin1Char('\n')))
+        return false;
+    // The first line that is not blank is the header (UTF-16 read without its byte-order mark is not).
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty())
+            return trimmed == kHeader5 || trimmed == kHeader4;
     }
     return false;
 }

@@ -31,8 +31,12 @@ public:
 
     explicit Hive(const QString &rootName = QString());
 
+    // True when the bytes are a whole hive file: the header line first, a line break at the end. A file
+    // that is not (cut short, empty, UTF-16 without its byte-order mark) cannot be read as a hive.
+    static bool isWhole(const QByteArray &bytes);
     // Reads a hive file's bytes (UTF-8, or UTF-16LE with its byte-order mark, or ANSI for REGEDIT4
-    // files). Sections of another root are kept verbatim but not looked at.
+    // files; a line that is not UTF-8 is read as ANSI). Sections of another root are kept verbatim but
+    // not looked at.
     static Hive parse(const QString &rootName, const QByteArray &bytes);
     // The file's text, UTF-8, "Windows Registry Editor Version 5.00" first.
     QByteArray serialize() const;

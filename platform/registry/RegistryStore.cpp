@@ -3,6 +3,7 @@
 #include "platform/registry/Autostart.h"
 #include "platform/registry/Hive.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -80,24 +81,83 @@ QHash<QString, Cached> &cache()
     return c;
 }
 
-// The hive as its file holds it now (an empty one when there is no file); null when the file exists but
-// cannot be read, which a write must not take for an empty hive.
-const Hive *currentHive(const QString &file, const QString &name)
+QStringList &setAsideFiles()
 {
-    const Stamp stamp = stampOf(file);
-    auto it = cache().find(file);
-    if (it != cache().end() && it->stamp == stamp)
-        return &it->hive;
-    Cached fresh;
-    fresh.stamp = stamp;
-    fresh.hive = Hive(name);
-    if (stamp.exists) {
-        QFile f(file);
-        if (!f.open(QIODevice::ReadOnly))
-            return nullptr;
-        fresh.hive = Hive::parse(name, f.readAll());
+    static QStringList files;
+    return files;
+}
+
+// Takes a hive's lock file. One left empty (a process ended between making it and writing its id into it)
+// names no holder: it is removed at once, unless a live process still has it locked.
+bool takeLock(QLockFile &lock)
+{
+    lock.setStaleLockTime(kStaleLockMs);
+    const QFileInfo info(lock.fileName());
+    if (info.exists() && info.size() == 0)
+        lock.removeStaleLockFile();
+    return lock.tryLock(kLockWaitMs);
+}
+
+QString lockPathOf(const QString &file)
+{
+    return file + QStringLiteral(".lock");
+}
+
+enum class SetAside { Done, FileChanged, Failed };
+
+// Renames a hive file that cannot be read aside, so that it is kept for the user and not written over.
+// FileChanged when another process replaced or renamed it since it was read; Failed when it cannot be
+// renamed (a read-only folder) or its lock cannot be had. `locked`: the caller holds the hive's lock.
+SetAside setAside(const QString &file, const Stamp &seen, bool locked)
+{
+    QLockFile lock(lockPathOf(file));
+    if (!locked && !takeLock(lock))
+        return SetAside::Failed;
+    if (!(stampOf(file) == seen))
+        return SetAside::FileChanged;
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss"));
+    QString aside = file + QStringLiteral(".unreadable-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = file + QStringLiteral(".unreadable-%1-%2").arg(stamp).arg(n);
+    if (!QFile::rename(file, aside))
+        return SetAside::Failed;
+    setAsideFiles().append(aside);
+    return SetAside::Done;
+}
+
+// The hive as its file holds it now (an empty one when there is no file, or when the file could not be
+// read as a whole and was set aside); null when the file exists but cannot be read or set aside, which a
+// write must not take for an empty hive. `locked`: the caller holds the hive's lock.
+const Hive *currentHive(const QString &file, const QString &name, bool locked = false)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const Stamp stamp = stampOf(file);
+        auto it = cache().find(file);
+        if (it != cache().end() && it->stamp == stamp)
+            return &it->hive;
+        Cached fresh;
+        fresh.stamp = stamp;
+        fresh.hive = Hive(name);
+        if (stamp.exists) {
+            QFile f(file);
+            if (!f.open(QIODevice::ReadOnly))
+                return nullptr;
+            const QByteArray bytes = f.readAll();
+            f.close();
+            if (Hive::isWhole(bytes)) {
+                fresh.hive = Hive::parse(name, bytes);
+            } else {
+                const SetAside r = setAside(file, stamp, locked);
+                if (r == SetAside::FileChanged)
+                    continue;
+                if (r == SetAside::Failed)
+                    return nullptr;
+                fresh.stamp = stampOf(file);
+            }
+        }
+        return &cache().insert(file, std::move(fresh))->hive;
     }
-    return &cache().insert(file, std::move(fresh))->hive;
+    return nullptr;
 }
 
 const Hive *currentHive(quint32 root)
@@ -118,11 +178,10 @@ bool modifyHive(quint32 root, const Edit &edit)
     if (name.isEmpty() || !QDir().mkpath(folder()))
         return false;
     const QString file = hiveFile(root);
-    QLockFile lock(file + QStringLiteral(".lock"));
-    lock.setStaleLockTime(kStaleLockMs);
-    if (!lock.tryLock(kLockWaitMs))
+    QLockFile lock(lockPathOf(file));
+    if (!takeLock(lock))
         return false;
-    const Hive *current = currentHive(file, name);
+    const Hive *current = currentHive(file, name, true);
     if (!current)
         return false;
     Hive hive = *current;
@@ -159,6 +218,13 @@ QString runCommand(const RawValue &value)
 }
 
 } // namespace
+
+QStringList takeSetAsideHives()
+{
+    QStringList files;
+    files.swap(setAsideFiles());
+    return files;
+}
 
 RawValue makeText(int kind, const QString &text)
 {

@@ -50,6 +50,12 @@ QString textOf(const RawValue &value);
 // %NAME% replaced by the value of the environment variable NAME; names that are not set stay as written.
 QString expandEnvironmentStrings(const QString &text);
 
+// A hive file that cannot be read as a whole (no header line, cut short, UTF-16 without its byte-order
+// mark) is renamed aside ("<file>.unreadable-<yyyyMMddhhmmss>"), never written over, and the store goes on
+// with an empty hive. This returns the files set aside since the last call, so that the program can tell
+// the user once.
+QStringList takeSetAsideHives();
+
 // Where the hive files live. Tests point it at a temporary folder; "" returns to the default.
 QString folder();
 void setFolder(const QString &path);

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -11,10 +12,16 @@
 
 #include <optional>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace platform {
 
 namespace {
 QString g_programFolder;
+QString g_singleInstanceFolder;
 std::optional<QLocale> g_userLocale;
 OpenHandler g_openHandler = nullptr;
 HelpHandler g_helpHandler = nullptr;
@@ -178,6 +185,26 @@ void doEvents()
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+QString singleInstanceFolder()
+{
+    if (!g_singleInstanceFolder.isEmpty())
+        return g_singleInstanceFolder;
+    QString home;
+#ifdef Q_OS_UNIX
+    // The home folder of the user database, not $HOME: a start with another environment finds the same lock.
+    if (const passwd *pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir)
+        home = QFile::decodeName(pw->pw_dir);
+#endif
+    if (home.isEmpty())
+        home = QDir::homePath();
+    return withoutTrailingSeparator(home) + QStringLiteral("/.local/state/Tarnwel");
+}
+
+void setSingleInstanceFolder(const QString &folder)
+{
+    g_singleInstanceFolder = withoutTrailingSeparator(folder);
+}
+
 struct SingleInstance::Impl {
     QLockFile lock;
     bool held = false;
@@ -186,9 +213,8 @@ struct SingleInstance::Impl {
 
 SingleInstance::SingleInstance(const QString &name)
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
+    const QString dir = singleInstanceFolder();
+    QDir().mkpath(dir);
     m = new Impl(dir + QLatin1Char('/') + name + QStringLiteral(".lock"));
     // A lock is stale only when its process is gone; QLockFile checks the process id itself.
     m->lock.setStaleLockTime(0);
@@ -206,7 +232,8 @@ bool SingleInstance::acquire()
         return true;
     // tryLock takes over a lock whose process is gone (QLockFile checks the recorded process id).
     m->held = m->lock.tryLock(0);
-    return m->held;
+    // A lock that cannot be made at all (an unwritable home) names no other instance: the start goes on.
+    return m->held || m->lock.error() != QLockFile::LockFailedError;
 }
 
 void SingleInstance::release()

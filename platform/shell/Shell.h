@@ -53,7 +53,7 @@ void sleepMs(int ms);
 void doEvents();
 
 // One running instance per user: acquire() is true for the first process; a lock left by a process that
-// has ended does not count.
+// has ended does not count, nor one that cannot be made at all. The lock lives in singleInstanceFolder().
 class SingleInstance
 {
 public:
@@ -66,6 +66,11 @@ private:
     struct Impl;
     Impl *m;
 };
+// Where the single-instance locks live: a folder under the user's home as the user database names it,
+// the same for every start of that user whatever the environment says (HOME, XDG_RUNTIME_DIR, TMPDIR).
+// Tests set another; "" returns to it.
+QString singleInstanceFolder();
+void setSingleInstanceFolder(const QString &folder);
 
 // Opens the help page of a language at an anchor (the help context number). Tests install a viewer that
 // records the request.

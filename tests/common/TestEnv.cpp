@@ -51,6 +51,7 @@ Sandbox::Sandbox(const QDate &today, const QLocale &locale)
     // Documents: QStandardPaths reads user-dirs.dirs; without one it falls back to $HOME/Documents.
     platform::registry::setFolder(registryFolder());
     platform::setProgramFolder(programFolder());
+    platform::setSingleInstanceFolder(r + QStringLiteral("/instance"));
     const QString bin = QStringLiteral(ORVEL_BIN_DIR);
     if (QFile::exists(masterGen()))
         copyFileTo(masterGen(), programFolder() + QStringLiteral("/master.gen"));
@@ -88,6 +89,7 @@ Sandbox::~Sandbox()
     platform::setNow(QDateTime());
     platform::registry::setFolder(QString());
     platform::setProgramFolder(QString());
+    platform::setSingleInstanceFolder(QString());
     qputenv("HOME", m->oldHome);
     qputenv("XDG_CONFIG_HOME", m->oldConfig);
     qputenv("XDG_DATA_HOME", m->oldData);
@@ -128,8 +130,7 @@ void Sandbox::clearRequests() { m->requests.clear(); }
 
 QString connectionString(const QString &file)
 {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file
-           + QStringLiteral(";Persist Security Info=False");
+    return platform::connectionStringFor(file);
 }
 
 } // namespace testenv

@@ -263,6 +263,95 @@ private slots:
         QVERIFY(readAll(hiveFile(HKEY_CURRENT_USER)).contains(kept));
     }
 
+    // A byte that is not UTF-8 changes the reading of its own line only: the other values keep their text,
+    // and a write keeps them as they were.
+    void oneBadByteSpoilsOnlyItsLine_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("note");          // how the value Note reads, "" for none
+        QTest::newRow("in another value") << QByteArray("\"Note\"=\"caf\xe9\"") << QStringLiteral("caf\u00e9");
+        QTest::newRow("in a comment") << QByteArray("; edited by hand \xff") << QString();
+        QTest::newRow("in an unreadable line") << QByteArray("garbage \xfe\xff") << QString();
+    }
+    void oneBadByteSpoilsOnlyItsLine()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, note);
+        testenv::Sandbox box;
+        const QByteArray dbPathLine = QStringLiteral("\"DbPath\"=\"/home/ann/Società/Orvel3DB\"").toUtf8();
+        writeAll(hiveFile(HKEY_CURRENT_USER),
+                 "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Tarnwel\\Orvel3\\Settings]\n"
+                 + dbPathLine + "\n" + line + "\n\"After\"=\"ok\"\n");
+        QCOMPARE(textOf(*readValue(HKEY_CURRENT_USER, Key, QStringLiteral("DbPath"))), QStringLiteral("/home/ann/Società/Orvel3DB"));
+        QCOMPARE(textOf(*readValue(HKEY_CURRENT_USER, Key, QStringLiteral("After"))), QStringLiteral("ok"));
+        const auto noteValue = readValue(HKEY_CURRENT_USER, Key, QStringLiteral("Note"));
+        QCOMPARE(noteValue ? textOf(*noteValue) : QString(), note);
+        QVERIFY(writeValue(HKEY_CURRENT_USER, Key, QStringLiteral("New"), dword(1)));
+        reopen();
+        QCOMPARE(textOf(*readValue(HKEY_CURRENT_USER, Key, QStringLiteral("DbPath"))), QStringLiteral("/home/ann/Società/Orvel3DB"));
+        QVERIFY(readAll(hiveFile(HKEY_CURRENT_USER)).contains(dbPathLine + '\n'));
+        QVERIFY(takeSetAsideHives().isEmpty());
+    }
+
+    // A hive that cannot be read as a whole is renamed aside, kept as it was, reported once, and the store
+    // goes on with an empty hive; a whole one is read as always.
+    void unreadableHiveIsSetAside_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("setAside");
+        const QByteArray whole = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tarnwel\\Orvel3\\Settings]\r\n"
+                                 "\"Id\"=dword:00000003\r\n";
+        QByteArray utf16;
+        for (QChar c : QString::fromLatin1(whole))
+            utf16.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+        QTest::newRow("whole") << whole << false;
+        QTest::newRow("whole, UTF-16 with its byte-order mark") << QByteArray("\xff\xfe") + utf16 << false;
+        QTest::newRow("cut short") << whole.left(whole.size() - 4) << true;
+        QTest::newRow("cut inside the header") << whole.left(20) << true;
+        QTest::newRow("UTF-16 without its byte-order mark") << utf16 << true;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("no header") << whole.mid(whole.indexOf('[')) << true;
+    }
+    void unreadableHiveIsSetAside()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, setAside);
+        testenv::Sandbox box;
+        takeSetAsideHives();
+        const QString file = hiveFile(HKEY_CURRENT_USER);
+        writeAll(file, bytes);
+        reopen();
+        const auto id = readValue(HKEY_CURRENT_USER, Key, QStringLiteral("Id"));
+        QCOMPARE(bool(id), !setAside);
+        const QStringList aside = takeSetAsideHives();
+        QCOMPARE(aside.size(), int(setAside));
+        QVERIFY(takeSetAsideHives().isEmpty());
+        if (!setAside) {
+            QCOMPARE(id->data, dword(3).data);
+            return;
+        }
+        QVERIFY(aside.first().startsWith(file + QStringLiteral(".unreadable-")));
+        QCOMPARE(readAll(aside.first()), bytes);
+        QVERIFY(!QFile::exists(file));
+        // The store goes on with a new hive; the one set aside is never written over.
+        QVERIFY(writeValue(HKEY_CURRENT_USER, Key, QStringLiteral("Id"), dword(1)));
+        reopen();
+        QCOMPARE(readValue(HKEY_CURRENT_USER, Key, QStringLiteral("Id"))->data, dword(1).data);
+        QCOMPARE(readAll(aside.first()), bytes);
+        QVERIFY(takeSetAsideHives().isEmpty());
+    }
+
+    // A lock file left empty by a crash names no holder: a write takes it over at once instead of failing.
+    void emptyLockFileIsStale()
+    {
+        testenv::Sandbox box;
+        QVERIFY(writeValue(HKEY_CURRENT_USER, Key, QStringLiteral("Id"), dword(1)));
+        writeAll(hiveFile(HKEY_CURRENT_USER) + QStringLiteral(".lock"), QByteArray());
+        QVERIFY(writeValue(HKEY_CURRENT_USER, Key, QStringLiteral("Id"), dword(2)));
+        reopen();
+        QCOMPARE(readValue(HKEY_CURRENT_USER, Key, QStringLiteral("Id"))->data, dword(2).data);
+    }
+
     void failedWriteKeepsHive_data()
     {
         QTest::addColumn<QString>("failure");
