@@ -5,6 +5,7 @@
 #include "foundation/modShared.h"
 #include "foundation/SettingsKeys.h"
 #include "platform/RuntimeError.h"
+#include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
@@ -27,12 +28,24 @@ constexpr int ExpectedColumns = 25;
 cAccessDb::cAccessDb()
 {
     const QString folder = EnsureDefaultDbFolder();
-    QString stored = RegRead(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), folder).toString();
+    QString stored = StoredDbPath(folder);
     // A value that is present but empty names no folder: it means the default one, never the root.
     if (stored.trimmed().isEmpty())
         stored = folder;
     m_dbPath = stored;
     m_attachedPath = attachedPathFor(m_dbPath);
+}
+
+QString cAccessDb::StoredDbPath(const QString &defaultFolder)
+{
+    const QVariant stored = RegRead(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), defaultFolder);
+    if (stored.typeId() != QMetaType::QString)
+        return defaultFolder;
+    const QString path = stored.toString();
+    // A relative path would make the database depend on the folder the program was started from.
+    if (!path.isEmpty() && (QDir::isRelativePath(path) || path.contains(QChar(0))))
+        return defaultFolder;
+    return path;
 }
 
 QString cAccessDb::defaultFolder()
@@ -52,8 +65,7 @@ QString cAccessDb::attachedPathFor(const QString &folder)
 
 QString cAccessDb::connectionStringFor(const QString &folder)
 {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + databaseFileIn(folder)
-           + QStringLiteral(";Persist Security Info=False");
+    return platform::connectionStringFor(databaseFileIn(folder));
 }
 
 QString cAccessDb::EnsureDefaultDbFolder()
@@ -119,7 +131,15 @@ int cAccessDb::TestDb(const QString &folder) const
             columns += rs.fieldCount();
             rs.Close();
         }
-        return columns == ExpectedColumns ? Usable : WrongStructure;
+        if (columns != ExpectedColumns)
+            return WrongStructure;
+        // A database without any data sheet has nothing the program could show or write to.
+        platform::Recordset sheets;
+        sheets.Open(QStringLiteral("SELECT DbId FROM Dbs"), cs, platform::Recordset::adOpenForwardOnly,
+                    platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+        const bool anySheet = !sheets.EOF();
+        sheets.Close();
+        return anySheet ? Usable : WrongStructure;
     } catch (...) {
         return Unreadable;
     }

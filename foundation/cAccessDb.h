@@ -25,14 +25,18 @@ public:
     static QString attachedPathFor(const QString &folder);
 
     enum TestResult { Usable = 0, Unreadable = 1, WrongStructure = 2, NoDatabaseFile = 3 };
-    // 0 usable, 1 the file cannot be opened or read, 2 wrong structure (not 25 columns), 3 no database file.
-    // Never raises.
+    // 0 usable, 1 the file cannot be opened or read, 2 wrong structure (not 25 columns, or no data sheet),
+    // 3 no database file. Never raises.
     int TestDb(const QString &folder) const;
 
     // Copies the template when the folder holds no database file; true when it copied one.
     bool NewDbFileIfNotExist(const QString &folder);
     // Writes dbPath to the setting DbPath.
     void StoreDbPath();
+
+    // The stored DbPath: its text, or defaultFolder when it is missing, is not a text or names a relative
+    // path. An empty text stays empty (each program has its own rule for it).
+    static QString StoredDbPath(const QString &defaultFolder);
 
     // The default database folder: the documents folder + "/Orvel3DB".
     static QString defaultFolder();

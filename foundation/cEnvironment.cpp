@@ -9,28 +9,27 @@
 namespace {
 const QString Key = QLatin1String(SettingsKey);
 
+// Exactly 1 is True; any other number is False; a value of another kind takes the default.
 bool readFlag(const char *name, int def)
 {
-    return RegRead(4, QLatin1String(name), Key, def).toInt() == 1;
-}
-int readNumber(const char *name, int def)
-{
-    return RegRead(4, QLatin1String(name), Key, def).toInt();
+    return RegReadNumber(QLatin1String(name), Key, def) == 1;
 }
 void write(const char *name, int value)
 {
     RegWrite(4, QLatin1String(name), Key, value);
 }
+// The program's start-with-the-system value; a value of another kind than text is none.
 QString runValue()
 {
-    return RegRead(1, QLatin1String(ProductTitle), QLatin1String(RunKey), QString()).toString();
+    const QVariant v = RegRead(1, QLatin1String(ProductTitle), QLatin1String(RunKey), QString());
+    return v.typeId() == QMetaType::QString ? v.toString() : QString();
 }
 } // namespace
 
 cEnvironment::cEnvironment()
 {
     m_startOnWindows = runValue().size() > 0;
-    AlertDefaultDays = short(readNumber("AlertDefaultDays", 2));
+    AlertDefaultDays = short(RegReadNumber(QStringLiteral("AlertDefaultDays"), Key, 2, 0, MaxAlertDefaultDays));
     AlertOperations = readFlag("AlertOperations", 0);
     DeadlinesShowGroupTotals = readFlag("DeadlinesShowGroupTotals", 1);
     DeadlinesShowRecurringCounters = readFlag("DeadlinesShowRecurringCounters", 1);
@@ -39,8 +38,9 @@ cEnvironment::cEnvironment()
     DeadlinesSplitAmount = readFlag("DeadlinesSplitAmount", 0);
     CalendarVariableColumns = readFlag("CalendarVariableColumns", 1);
     AppTitle = QLatin1String(ProductTitle);
-    LastContactId = readNumber("LastContactId", 0);
-    LastCountId = readNumber("LastCountId", 0);
+    // Ids are never negative.
+    LastContactId = RegReadNumber(QStringLiteral("LastContactId"), Key, 0, 0);
+    LastCountId = RegReadNumber(QStringLiteral("LastCountId"), Key, 0, 0);
 }
 
 cEnvironment::~cEnvironment()

@@ -12,6 +12,9 @@ public:
     cEnvironment(const cEnvironment &) = delete;
     cEnvironment &operator=(const cEnvironment &) = delete;
 
+    // The days a new deadline is due before its date: 0 to this many.
+    static constexpr int MaxAlertDefaultDays = 99;
+
     short AlertDefaultDays = 2;
     bool AlertOperations = false;
     bool DeadlinesShowGroupTotals = true;

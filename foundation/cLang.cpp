@@ -67,8 +67,15 @@ const QHash<int, QString> &textTable()
 
 cLang::cLang()
 {
-    m_appLanguageId = RegRead(4, QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey), 0).toInt();
+    m_appLanguageId = StoredLanguageId();
     LanguageUpdate();
+}
+
+int cLang::StoredLanguageId()
+{
+    // The choice is a 16-bit number; anything else is a hand-edited value and means automatic.
+    return RegReadNumber(QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey), 0,
+                         std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max(), OutOfRange::Default);
 }
 
 cLang::~cLang()

@@ -30,6 +30,9 @@ public:
     int blockOffset() const { return m_offset; }
     QString helpFile() const { return m_helpFile; }
 
+    // The stored AppLanguageId (0, automatic, when it is missing, not a number or not a 16-bit one).
+    static int StoredLanguageId();
+
     // The block offset for an AppLanguageId, and for the automatic choice, for a Windows language id.
     static int offsetForLanguageId(int appLanguageId, const QString &windowsLanguageId);
 

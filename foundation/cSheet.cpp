@@ -14,17 +14,27 @@
 
 cSheet::cSheet()
 {
-    m_id = RegRead(4, QStringLiteral("Id"), QLatin1String(SettingsKey), 1).toInt();
+    // Sheet ids are positive; another value (or kind) means the default sheet.
+    const int stored = RegReadNumber(QStringLiteral("Id"), QLatin1String(SettingsKey), 1, 1,
+                                     std::numeric_limits<int>::max(), OutOfRange::Default);
+    m_id = SheetToUse(Adb->dcs(), stored);
+}
+
+int cSheet::SheetToUse(const QString &connectionString, int wanted)
+{
     platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM Dbs WHERE DbId=") + QString::number(m_id), Adb->dcs());
+    rs.Open(QStringLiteral("SELECT * FROM Dbs WHERE DbId=") + QString::number(wanted), connectionString);
+    int id = wanted;
     if (rs.EOF()) {
         rs.Close();
-        rs.Open(QStringLiteral("SELECT * FROM Dbs ORDER BY DbId"), Adb->dcs(), platform::Recordset::adOpenForwardOnly,
-                platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+        rs.Open(QStringLiteral("SELECT * FROM Dbs ORDER BY DbId"), connectionString,
+                platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+                platform::Recordset::adCmdText);
         if (!rs.EOF())
-            m_id = rs.value(QStringLiteral("DbId")).toInt();
+            id = rs.value(QStringLiteral("DbId")).toInt();
     }
     rs.Close();
+    return id;
 }
 
 cSheet::~cSheet()

@@ -347,3 +347,17 @@ void RegDeleteValue(int kind, const QString &valueName, const QString &keyPath)
     r.setValueKey(valueName);
     r.DeleteValue();
 }
+
+int RegReadNumber(const QString &valueName, const QString &keyPath, int defaultValue, int low, int high,
+                  OutOfRange rule)
+{
+    const QVariant stored = RegRead(comRegistry::REG_DWORD, valueName, keyPath, defaultValue);
+    if (stored.typeId() != QMetaType::Int)
+        return defaultValue;
+    const int n = stored.toInt();
+    if (n >= low && n <= high)
+        return n;
+    if (rule == OutOfRange::Default)
+        return defaultValue;
+    return n < low ? low : high;
+}

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <limits>
+
 // Access to the registry: an object that holds a root key, a key path, a value name, a value kind and a
 // default, and performs one operation at a time on the registry store (platform/registry).
 //
@@ -110,3 +112,12 @@ private:
 QVariant RegRead(int kind, const QString &valueName, const QString &keyPath, const QVariant &defaultValue = QVariant());
 void RegWrite(int kind, const QString &valueName, const QString &keyPath, const QVariant &value);
 void RegDeleteValue(int kind, const QString &valueName, const QString &keyPath);
+
+// What a whole-number setting outside its range reads as.
+enum class OutOfRange { NearestBound, Default };
+// A whole-number setting: the stored number when it is stored as a number and lies within low..high;
+// outside, the nearest bound or the default as `rule` says; the default when it is missing or stored as
+// another kind (a text, bytes).
+int RegReadNumber(const QString &valueName, const QString &keyPath, int defaultValue,
+                  int low = std::numeric_limits<int>::min(), int high = std::numeric_limits<int>::max(),
+                  OutOfRange rule = OutOfRange::NearestBound);

@@ -10,7 +10,9 @@
 #include "foundation/frmForFolders.h"
 #include "foundation/frmSysTray.h"
 #include "platform/RuntimeError.h"
+#include "platform/database/LockFile.h"
 #include "platform/database/Recordset.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
@@ -33,12 +35,24 @@ void say(const QString &text, int style = platform::vbOKOnly)
     platform::MsgBox(text, style, QLatin1String(ProductTitle));
 }
 
+// A settings file that could not be read was kept aside by the registry store: the user is told once.
+void TellSetAsideSettings()
+{
+    for (const QString &file : platform::registry::takeSetAsideHives())
+        say(LRSV(2000, QDir::toNativeSeparators(file)), platform::vbExclamation);
+}
+
 // Tests the database folder until it is usable; false when the program must end.
 bool EnsureUsableDatabase()
 {
     QString copiedInto;   // the folder the template was last copied to in this loop
     for (;;) {
         const QString folder = Adb->dbPath();
+        // The import tool is replacing this database: the program starts again when it has finished.
+        if (platform::databaseIsHeldElsewhere(cAccessDb::databaseFileIn(folder))) {
+            say(LRS(2001), platform::vbExclamation);
+            return false;
+        }
         const int r = Adb->TestDb(folder);
         if (r == cAccessDb::Usable)
             return true;
@@ -147,6 +161,7 @@ StartupResult Main(const StartupHooks &hooks)
 
     // 1. The language first, so every later message is in the user's language.
     Lang = new cLang();
+    TellSetAsideSettings();
 
     // 2. One instance only.
     g_instanceLock = std::make_unique<platform::SingleInstance>(QStringLiteral("Orvel3"));

@@ -139,7 +139,8 @@ QString AppErrorText(const std::exception &error, const QString &window, const Q
 {
     QString description;
     if (const auto *re = dynamic_cast<const platform::RuntimeError *>(&error))
-        description = re->description();
+        // The import tool holds the database: said in the user's language.
+        description = re->number() == platform::errors::DbHeldElsewhere ? LRS(2001) : re->description();
     else
         description = QString::fromUtf8(error.what());
     return description + QLatin1Char('\n') + LRSV(1944, window + QLatin1Char('.') + procedure)

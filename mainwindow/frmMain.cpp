@@ -509,8 +509,8 @@ void frmMain::Form_Load()
     MainWindowHooks::printGrid = [this](ListGrid *grid, bool) { PreviewGrid(grid, this); };
     m_helpContext = 1;
     for (const ViewStateValue &v : ViewState)
-        this->*(v.field) = RegRead(4, QLatin1String(v.name), Key, v.defaultValue).toInt();
-    // Values edited by hand outside their ranges fall back to the defaults.
+        this->*(v.field) = RegReadNumber(QLatin1String(v.name), Key, v.defaultValue);
+    // Values edited by hand outside their ranges (or of another kind) fall back to the defaults.
     curView = MainListRules::validView(curView);
     curFilterIndex = MainListRules::validFilter(curFilterIndex);
     curFilterPnIndex = MainListRules::validFilter(curFilterPnIndex);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/cEnvironment.h"
+
 #include <QDialog>
 #include <QVector>
 
@@ -49,7 +51,7 @@ public:
     static void SaveChoices(const Choices &choices, cEnvironment &env);
     // The default days as typed: a whole number from 0 to 99 (blanks around it allowed), or else `kept`.
     static short AlertDaysFromText(const QString &text, short kept);
-    static constexpr int MaxAlertDays = 99;
+    static constexpr int MaxAlertDays = cEnvironment::MaxAlertDefaultDays;
 
     // The choices the controls show.
     Choices choicesOnScreen() const;

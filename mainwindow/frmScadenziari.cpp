@@ -319,6 +319,8 @@ void frmScadenziari::UseFolder(const QString &folder)
     // its folder and sheet.
     EnsureDefaultCounts(cAccessDb::connectionStringFor(folder));
     makeAttachedFolder(folder);
+    // Sheet 1, or the lowest sheet of a database that has no sheet 1, as at start.
+    const int sheet = cSheet::SheetToUse(cAccessDb::connectionStringFor(folder), 1);
     const QString previous = Adb->dbPath();
     Adb->setDbPath(folder);
     try {
@@ -329,7 +331,7 @@ void frmScadenziari::UseFolder(const QString &folder)
     }
     // Attachments of this run go beside the database in use.
     Adb->setAttachedPath(cAccessDb::attachedPathFor(folder));
-    Sheet->setId(1);
+    Sheet->setId(sheet);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -445,7 +447,7 @@ void frmScadenziari::cmdDatabase_Click()
     } catch (const std::exception &e) {
         ShowAppError(e, WindowName, QStringLiteral("cmdDatabase_Click"), __LINE__);
     }
-    FindSheet(1);
+    FindSheet(Sheet->Id());
     ShowDbPath();
     const QString shown = QDir::toNativeSeparators(Adb->dbPath());
     platform::MsgBox(NewDbCreated ? LRSV(1396, shown) : LRSV(1395, shown), platform::vbOKOnly, QString(), this);

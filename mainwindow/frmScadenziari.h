@@ -53,8 +53,8 @@ public:
     };
     static PreparedFolder PrepareFolder(const QString &folder);
     // Use a prepared, usable folder: default counts, attachments folder beside it, the database object's
-    // folder (stored as DbPath) and attachments folder, and sheet 1 as the current sheet. On failure
-    // (RuntimeError) the program keeps its folder and sheet.
+    // folder (stored as DbPath) and attachments folder, and sheet 1 (the lowest sheet when it has no
+    // sheet 1) as the current sheet. On failure (RuntimeError) the program keeps its folder and sheet.
     static void UseFolder(const QString &folder);
 
     // --- window state ---

@@ -27,6 +27,16 @@ void exec(const QString &dbFile, const QString &sql)
     cn.Open(testenv::connectionString(dbFile));
     cn.Execute(sql);
 }
+
+// Stores a setting in the kind of the value: a whole number as a number, a text as text, bytes as binary.
+void store(const QString &name, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int: RegWrite(comRegistry::REG_DWORD, name, Key, value); break;
+    case QMetaType::QByteArray: RegWrite(comRegistry::REG_BINARY, name, Key, value); break;
+    default: RegWrite(comRegistry::REG_SZ, name, Key, value); break;
+    }
+}
 }
 
 class tst_Settings : public QObject
@@ -125,6 +135,74 @@ private slots:
         QCOMPARE(env.DeadlinesShowGroupTotals, false);
     }
 
+    // A hand-edited value out of its range reads as its nearest bound, one of another kind as the default;
+    // that is what is written back at the end.
+    void preferencesOutOfRangeOrOfAnotherKind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("days: a word") << "AlertDefaultDays" << QVariant(QStringLiteral("abc")) << 2;
+        QTest::newRow("days: a number as text") << "AlertDefaultDays" << QVariant(QStringLiteral("7")) << 2;
+        QTest::newRow("days: bytes") << "AlertDefaultDays" << QVariant(QByteArray("\x05")) << 2;
+        QTest::newRow("days: above the largest") << "AlertDefaultDays" << QVariant(70000) << 99;
+        QTest::newRow("days: negative") << "AlertDefaultDays" << QVariant(-5) << 0;
+        QTest::newRow("days: in range") << "AlertDefaultDays" << QVariant(45) << 45;
+        QTest::newRow("flag: a word") << "DeadlinesShowGroupTotals" << QVariant(QStringLiteral("abc")) << 1;
+        QTest::newRow("flag: 1 as text") << "DeadlinesShowId" << QVariant(QStringLiteral("1")) << 0;
+        QTest::newRow("flag: 0 stored") << "CalendarVariableColumns" << QVariant(0) << 0;
+        QTest::newRow("contact: negative") << "LastContactId" << QVariant(-3) << 0;
+        QTest::newRow("count: a number as text") << "LastCountId" << QVariant(QStringLiteral("12")) << 0;
+        QTest::newRow("count: in range") << "LastCountId" << QVariant(12) << 12;
+    }
+    void preferencesOutOfRangeOrOfAnotherKind()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, stored);
+        QFETCH(int, expected);
+        testenv::Sandbox box;
+        store(name, stored);
+        {
+            cEnvironment env;
+            const QHash<QString, int> read = {
+                {QStringLiteral("AlertDefaultDays"), env.AlertDefaultDays},
+                {QStringLiteral("DeadlinesShowGroupTotals"), env.DeadlinesShowGroupTotals},
+                {QStringLiteral("DeadlinesShowId"), env.DeadlinesShowId},
+                {QStringLiteral("CalendarVariableColumns"), env.CalendarVariableColumns},
+                {QStringLiteral("LastContactId"), env.LastContactId},
+                {QStringLiteral("LastCountId"), env.LastCountId},
+            };
+            QCOMPARE(read.value(name, -999), expected);
+        }
+        QCOMPARE(RegRead(comRegistry::REG_DWORD, name, Key).toInt(), expected);
+    }
+
+    void languageIdOutOfRangeOrOfAnotherKind_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("offset");           // with an Italian user locale
+        QTest::newRow("beyond 16 bits: automatic") << QVariant(70000) << 0 << 0;
+        QTest::newRow("a number as text: automatic") << QVariant(QStringLiteral("3")) << 0 << 0;
+        QTest::newRow("a word: automatic") << QVariant(QStringLiteral("abc")) << 0 << 0;
+        QTest::newRow("a negative id: English") << QVariant(-2) << -2 << 3000;
+        QTest::newRow("German") << QVariant(2) << 2 << 12000;
+    }
+    void languageIdOutOfRangeOrOfAnotherKind()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, expected);
+        QFETCH(int, offset);
+        testenv::Sandbox box(QDate(2025, 3, 15), QLocale(QLocale::Italian, QLocale::Italy));
+        store(QStringLiteral("AppLanguageId"), stored);
+        {
+            cLang lang;
+            QCOMPARE(lang.AppLanguageId(), expected);
+            QCOMPARE(lang.blockOffset(), offset);
+        }
+        QCOMPARE(RegRead(comRegistry::REG_DWORD, QStringLiteral("AppLanguageId"), Key).toInt(), expected);
+    }
+
     void preferencesWrittenBackInOrder()
     {
         testenv::Sandbox box;
@@ -200,6 +278,10 @@ private slots:
         QTest::newRow("no stored id, sheets 1 and 3") << QVariant() << QList<int>{1, 3} << 1;
         QTest::newRow("stored 3 exists") << QVariant(3) << QList<int>{1, 3} << 3;
         QTest::newRow("stored 5 missing, sheets 2 and 3") << QVariant(5) << QList<int>{2, 3} << 2;
+        QTest::newRow("stored as a word: sheet 1") << QVariant(QStringLiteral("abc")) << QList<int>{1, 3} << 1;
+        QTest::newRow("stored 3 as text: sheet 1") << QVariant(QStringLiteral("3")) << QList<int>{1, 3} << 1;
+        QTest::newRow("stored 0: sheet 1") << QVariant(0) << QList<int>{1, 3} << 1;
+        QTest::newRow("stored negative, no sheet 1: the lowest") << QVariant(-3) << QList<int>{2, 3} << 2;
     }
     void currentSheet()
     {
@@ -214,7 +296,7 @@ private slots:
         for (int id : sheets)
             exec(file, QStringLiteral("INSERT INTO Dbs ( DbId, DbName ) SELECT %1, 'Sheet %1'").arg(id));
         if (storedId.isValid())
-            RegWrite(4, QStringLiteral("Id"), Key, storedId.toInt());
+            store(QStringLiteral("Id"), storedId);
         {
             cSheet sheet;
             QCOMPARE(sheet.Id(), expected);
@@ -254,6 +336,7 @@ private slots:
         QTest::newRow("column added") << "added" << 2;
         QTest::newRow("column removed") << "removed" << 2;
         QTest::newRow("table missing") << "notable" << 1;
+        QTest::newRow("no data sheet") << "nosheets" << 2;
         QTest::newRow("a folder named orvel3.mdb") << "dir" << 3;
     }
     void folderTest()
@@ -268,8 +351,11 @@ private slots:
             QDir().mkpath(folder);
         const QString file = folder + QStringLiteral("/orvel3.mdb");
         if (content == QLatin1String("template") || content == QLatin1String("added")
-            || content == QLatin1String("removed") || content == QLatin1String("notable"))
+            || content == QLatin1String("removed") || content == QLatin1String("notable")
+            || content == QLatin1String("nosheets"))
             box.makeDatabase(folder);
+        if (content == QLatin1String("nosheets"))
+            exec(file, QStringLiteral("DELETE * FROM Dbs"));
         if (content == QLatin1String("text") || content == QLatin1String("zero")) {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -302,6 +388,36 @@ private slots:
     {
         QCOMPARE(cAccessDb::connectionStringFor(QStringLiteral("/srv/Data")),
                  QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/srv/Data/orvel3.mdb;Persist Security Info=False"));
+    }
+
+    // The stored folder is taken as it is written only when it is a text naming an absolute path: anything
+    // else means the default folder (a relative path would depend on where the program was started).
+    void storedDbPath_data()
+    {
+        QTest::addColumn<QVariant>("stored");      // invalid: no value
+        QTest::addColumn<QString>("expected");     // "@": the default folder
+        QTest::newRow("no value") << QVariant() << "@";
+        QTest::newRow("an absolute folder") << QVariant(QStringLiteral("/srv/Dati")) << "/srv/Dati";
+        QTest::newRow("a folder holding ;") << QVariant(QStringLiteral("/srv/Dati; 2025")) << "/srv/Dati; 2025";
+        QTest::newRow("a relative folder") << QVariant(QStringLiteral("Orvel3DB")) << "@";
+        QTest::newRow("relative to the working folder") << QVariant(QStringLiteral("./dati")) << "@";
+        QTest::newRow("a tilde is no home") << QVariant(QStringLiteral("~/dati")) << "@";
+        QTest::newRow("a number") << QVariant(5) << "@";
+        QTest::newRow("blanks") << QVariant(QStringLiteral("   ")) << "@";
+    }
+    void storedDbPath()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QString, expected);
+        testenv::Sandbox box;
+        if (stored.isValid())
+            store(QStringLiteral("DbPath"), stored);
+        Lang = new cLang();
+        Adb = new cAccessDb();
+        const QString folder = expected == QLatin1String("@") ? box.documents() + QStringLiteral("/Orvel3DB") : expected;
+        QCOMPARE(Adb->dbPath(), folder);
+        QCOMPARE(Adb->attachedPath(), folder + QStringLiteral("/attached/"));
+        QCOMPARE(platform::dataSourceOf(Adb->dcs()), folder + QStringLiteral("/orvel3.mdb"));
     }
 
     void defaultFolderMadeEvenWhenDbPathPointsElsewhere()

@@ -14,6 +14,7 @@
 #include "foundation/clsSysTray.h"
 #include "foundation/modMain.h"
 #include "platform/database/Connection.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/shell/Shell.h"
 
 #include <QDir>
@@ -21,6 +22,8 @@
 #include <QProcess>
 #include <QTest>
 #include <QWidget>
+
+#include <unistd.h>
 
 using platform::DialogKind;
 
@@ -99,14 +102,17 @@ private slots:
     void storedFolderWithoutDatabaseGetsTheTemplate_data()
     {
         QTest::addColumn<bool>("folderExists");
-        QTest::newRow("existing empty folder") << true;
-        QTest::newRow("missing folder, parent exists") << false;
+        QTest::addColumn<QString>("name");
+        QTest::newRow("existing empty folder") << true << "data";
+        QTest::newRow("missing folder, parent exists") << false << "data";
+        QTest::newRow("a name holding ; and blanks") << false << "Dati; 2025 ";
     }
     void storedFolderWithoutDatabaseGetsTheTemplate()
     {
         QFETCH(bool, folderExists);
+        QFETCH(QString, name);
         testenv::Sandbox &box = *m_box;
-        const QString folder = box.root() + QStringLiteral("/data");
+        const QString folder = box.root() + QLatin1Char('/') + name;
         if (folderExists)
             QDir().mkpath(folder);
         setDbPath(folder);
@@ -114,8 +120,84 @@ private slots:
         QCOMPARE(Adb->dbPath(), folder);
         QVERIFY(QFile::exists(folder + QStringLiteral("/orvel3.mdb")));
         QVERIFY(box.requests().isEmpty());   // silently
+        QCOMPARE(Adb->TestDb(folder), int(cAccessDb::Usable));
         // The default folder is made all the same.
         QVERIFY(QFile::exists(box.documents() + QStringLiteral("/Orvel3DB/orvel3.mdb")));
+    }
+
+    void relativeDbPathIsTheDefaultFolder()
+    {
+        testenv::Sandbox &box = *m_box;
+        const QString relative = QStringLiteral("orvel3-relative-%1").arg(QCoreApplication::applicationPid());
+        setDbPath(relative);
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Adb->dbPath(), box.documents() + QStringLiteral("/Orvel3DB"));
+        QVERIFY(!QFileInfo::exists(QDir::current().filePath(relative)));
+        QVERIFY(box.requests().isEmpty());
+    }
+
+    // While the import tool holds the database, a start says so and ends, asking nothing and writing nothing.
+    void databaseHeldByTheImportToolEndsTheStart()
+    {
+        testenv::Sandbox &box = *m_box;
+        const QString folder = box.documents() + QStringLiteral("/Orvel3DB");
+        const QString file = box.makeDatabase(folder);
+        const QByteArray before = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        // A running process other than this one (the test's parent) holds it.
+        QFile ldb(folder + QStringLiteral("/orvel3.ldb"));
+        QVERIFY(ldb.open(QIODevice::WriteOnly));
+        ldb.write(QByteArray::number(qint64(::getppid())) + " hold\n");
+        ldb.close();
+        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(box.requests().size(), 1);
+        QCOMPARE(box.requests()[0].text, LRS(2001));
+        QVERIFY(!g_loaded);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+
+    // A settings file that cannot be read is kept aside and the user told once; the program starts on the
+    // default folder and the next start says nothing.
+    void unreadableSettingsAreKeptAsideAndToldOnce_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray whole = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Tarnwel\\Orvel3\\Settings]\n"
+                                 "\"DbPath\"=\"/srv/elsewhere\"\n\"AppLanguageId\"=dword:00000006\n";
+        QTest::newRow("cut short") << whole.left(whole.size() - 5);
+        QByteArray utf16;
+        for (QChar c : QString::fromUtf8(whole))
+            utf16.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+        QTest::newRow("UTF-16 without its byte-order mark") << utf16;
+    }
+    void unreadableSettingsAreKeptAsideAndToldOnce()
+    {
+        QFETCH(QByteArray, bytes);
+        testenv::Sandbox &box = *m_box;
+        const QString hive = box.registryFolder() + QStringLiteral("/HKEY_CURRENT_USER.reg");
+        QDir().mkpath(box.registryFolder());
+        QFile f(hive);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        platform::registry::setFolder(box.registryFolder());   // read afresh, as a new process does
+
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        const QStringList aside = QDir(box.registryFolder()).entryList({QStringLiteral("HKEY_CURRENT_USER.reg.unreadable-*")});
+        QCOMPARE(aside.size(), 1);
+        QFile kept(box.registryFolder() + QLatin1Char('/') + aside.first());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytes);
+        QCOMPARE(box.requests().size(), 1);
+        QCOMPARE(box.requests()[0].text, LRSV(2000, QDir::toNativeSeparators(kept.fileName())));
+        QCOMPARE(Adb->dbPath(), box.documents() + QStringLiteral("/Orvel3DB"));
+        EndProgram();
+
+        box.clearRequests();
+        platform::registry::setFolder(box.registryFolder());
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QVERIFY(box.requests().isEmpty());
+        QCOMPARE(QDir(box.registryFolder()).entryList({QStringLiteral("HKEY_CURRENT_USER.reg.unreadable-*")}), aside);
     }
 
     void emptyDbPathMeansTheDefaultFolder()
@@ -254,11 +336,45 @@ private slots:
         QCOMPARE(Main(hooks()), StartupResult::Running);
     }
 
+    // The lock's place depends on the user alone: a start with another HOME, without XDG_RUNTIME_DIR or with
+    // another TMPDIR finds the same lock, so it refuses a second instance whatever the environment says.
+    void singleInstanceFolderIgnoresTheEnvironment_data()
+    {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<QByteArray>("value");     // empty: unset
+        QTest::newRow("no XDG_RUNTIME_DIR") << QByteArray("XDG_RUNTIME_DIR") << QByteArray();
+        QTest::newRow("another XDG_RUNTIME_DIR") << QByteArray("XDG_RUNTIME_DIR") << QByteArray("/tmp/elsewhere");
+        QTest::newRow("another HOME") << QByteArray("HOME") << QByteArray("/tmp/another-home");
+        QTest::newRow("no HOME") << QByteArray("HOME") << QByteArray();
+        QTest::newRow("another TMPDIR") << QByteArray("TMPDIR") << QByteArray("/var/tmp");
+    }
+    void singleInstanceFolderIgnoresTheEnvironment()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(QByteArray, value);
+        platform::setSingleInstanceFolder(QString());   // the real place; nothing is made there here
+        const QString usual = platform::singleInstanceFolder();
+        const bool wasSet = qEnvironmentVariableIsSet(variable.constData());
+        const QByteArray old = qgetenv(variable.constData());
+        if (value.isEmpty())
+            qunsetenv(variable.constData());
+        else
+            qputenv(variable.constData(), value);
+        const QString other = platform::singleInstanceFolder();
+        if (wasSet)
+            qputenv(variable.constData(), old);
+        else
+            qunsetenv(variable.constData());
+        platform::setSingleInstanceFolder(m_box->root() + QStringLiteral("/instance"));
+        QCOMPARE(other, usual);
+        QVERIFY2(!usual.startsWith(m_box->root()), qPrintable(usual));   // not the sandbox's $HOME
+    }
+
     void lockOfAProcessThatEndedDoesNotBlock()
     {
-        testenv::Sandbox &box = *m_box;
         // A child process takes the lock and dies without releasing it.
-        const QString lockPath = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/Orvel3.lock");
+        const QString lockPath = platform::singleInstanceFolder() + QStringLiteral("/Orvel3.lock");
+        QDir().mkpath(platform::singleInstanceFolder());
         QFile f(lockPath);
         QVERIFY(f.open(QIODevice::WriteOnly));
         QProcess child;

@@ -314,18 +314,23 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("message");
-        QTest::newRow("an empty folder") << "empty" << 1396;
-        QTest::newRow("the folder in use") << "same" << 1395;
-        QTest::newRow("a folder with a database") << "database" << 1395;
-        QTest::newRow("not a database") << "garbage" << DbErrorText;
-        QTest::newRow("a column missing") << "structure" << DbErrorText;
-        QTest::newRow("no template to copy") << "notemplate" << AppError;
-        QTest::newRow("cancelled") << "cancel" << 0;
+        QTest::addColumn<int>("sheet");          // the current sheet afterwards
+        QTest::newRow("an empty folder") << "empty" << 1396 << 1;
+        QTest::newRow("the folder in use") << "same" << 1395 << 1;
+        QTest::newRow("a folder with a database") << "database" << 1395 << 1;
+        QTest::newRow("a folder whose name holds ;") << "semicolon" << 1396 << 1;
+        QTest::newRow("a database without sheet 1: the lowest") << "nosheet1" << 1395 << 4;
+        QTest::newRow("a database without any sheet") << "nosheets" << DbErrorText << 2;
+        QTest::newRow("not a database") << "garbage" << DbErrorText << 2;
+        QTest::newRow("a column missing") << "structure" << DbErrorText << 2;
+        QTest::newRow("no template to copy") << "notemplate" << AppError << 2;
+        QTest::newRow("cancelled") << "cancel" << 0 << 2;
     }
     void otherFolder()
     {
         QFETCH(QString, kind);
         QFETCH(int, message);
+        QFETCH(int, sheet);
         MainWindowFixture f;
         frmMain *w = f.load();
         const int listed = w->gex->recordCount();
@@ -333,11 +338,21 @@ private slots:
         const QString oldAttached = Adb->attachedPath();
         Sheet->setId(2);
         QTemporaryDir dir;
-        const QString folder = kind == QLatin1String("same") ? oldFolder : dir.path();
+        const QString folder = kind == QLatin1String("same")        ? oldFolder
+                               : kind == QLatin1String("semicolon") ? dir.path() + QStringLiteral("/Dati; 2025")
+                                                                    : dir.path();
+        QDir().mkpath(folder);
         const QString file = cAccessDb::databaseFileIn(folder);
         if (kind == QLatin1String("database")) {
             f.box->makeDatabase(folder);
             execute(file, QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Safe'"));
+        } else if (kind == QLatin1String("nosheet1") || kind == QLatin1String("nosheets")) {
+            f.box->makeDatabase(folder);
+            execute(file, QStringLiteral("DELETE * FROM Dbs"));
+            if (kind == QLatin1String("nosheet1")) {
+                execute(file, QStringLiteral("INSERT INTO Dbs ( DbId, DbName ) SELECT 7, 'Sette'"));
+                execute(file, QStringLiteral("INSERT INTO Dbs ( DbId, DbName ) SELECT 4, 'Quattro'"));
+            }
         } else if (kind == QLatin1String("garbage")) {
             QFile garbage(file);
             QVERIFY(garbage.open(QIODevice::WriteOnly));
@@ -365,8 +380,9 @@ private slots:
             QCOMPARE(Adb->dbPath(), oldFolder);
             QCOMPARE(Adb->attachedPath(), oldAttached);
             QVERIFY(stored.isEmpty());
-            QCOMPARE(Sheet->Id(), 2);
-            QCOMPARE(QFile::exists(file), kind == QLatin1String("garbage") || kind == QLatin1String("structure"));
+            QCOMPARE(Sheet->Id(), sheet);
+            QCOMPARE(QFile::exists(file), kind == QLatin1String("garbage") || kind == QLatin1String("structure")
+                                              || kind == QLatin1String("nosheets"));
             click(dlg.cmdClose);
             QCOMPARE(w->lblTitle->text(), QStringLiteral("Second sheet"));
             return;
@@ -375,8 +391,8 @@ private slots:
         QCOMPARE(stored, folder);
         QCOMPARE(Adb->attachedPath(), cAccessDb::attachedPathFor(folder));
         QVERIFY(QFileInfo(Adb->attachedPath()).isDir());
-        QCOMPARE(Sheet->Id(), 1);
-        QCOMPARE(dlg.SelectedDbId, 1);
+        QCOMPARE(Sheet->Id(), sheet);
+        QCOMPARE(dlg.SelectedDbId, sheet);
         QCOMPARE(dlg.lblDb->text(), QDir::toNativeSeparators(folder + QLatin1Char('/')));
         // A new database gets the two default counts; one with counts keeps its own.
         QCOMPARE(countOf(file, QStringLiteral("Counts")), kind == QLatin1String("database") ? 1 : 2);

@@ -159,6 +159,49 @@ private slots:
         QCOMPARE(w->curDatePnSorting, 1);
     }
 
+    // A view-state value edited by hand, out of its range or of another kind, loads as its default.
+    void viewStateOutOfRangeOrOfAnotherKind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("view as text") << "viewKey" << QVariant(QStringLiteral("1")) << 0;
+        QTest::newRow("view out of range") << "viewKey" << QVariant(7) << 0;
+        QTest::newRow("filter out of range") << "curFilterIndexKey" << QVariant(6) << 0;
+        QTest::newRow("cash filter as a word") << "curFilterPnIndexKey" << QVariant(QStringLiteral("abc")) << 0;
+        QTest::newRow("grouping negative") << "curGroupIndexKey" << QVariant(-1) << 0;
+        QTest::newRow("cash grouping in range") << "curGroupPnIndexKey" << QVariant(4) << 4;
+        QTest::newRow("sort as bytes") << "curDateSortingKey" << QVariant(QByteArray("\x01")) << 1;
+        QTest::newRow("sort 0") << "curDateSortingKey" << QVariant(0) << 1;
+        QTest::newRow("cash sort as text") << "curDatePnSortingKey" << QVariant(QStringLiteral("1")) << -1;
+        QTest::newRow("cash sort ascending") << "curDatePnSortingKey" << QVariant(1) << 1;
+    }
+    void viewStateOutOfRangeOrOfAnotherKind()
+    {
+        QFETCH(QString, name);
+        QFETCH(QVariant, stored);
+        QFETCH(int, expected);
+        MainWindowFixture f;
+        const QString key = QLatin1String(SettingsKey);
+        const int kind = stored.typeId() == QMetaType::Int          ? 4
+                         : stored.typeId() == QMetaType::QByteArray ? 3
+                                                                    : 1;
+        RegWrite(kind, name, key, stored);
+        frmMain *w = f.load();
+        const QHash<QString, int> fields = {
+            {QStringLiteral("viewKey"), w->curView},
+            {QStringLiteral("curFilterIndexKey"), w->curFilterIndex},
+            {QStringLiteral("curFilterPnIndexKey"), w->curFilterPnIndex},
+            {QStringLiteral("curGroupIndexKey"), w->curGroupIndex},
+            {QStringLiteral("curGroupPnIndexKey"), w->curGroupPnIndex},
+            {QStringLiteral("curDateSortingKey"), w->curDateSorting},
+            {QStringLiteral("curDatePnSortingKey"), w->curDatePnSorting},
+        };
+        QCOMPARE(fields.value(name, -999), expected);
+        f.unload();
+        QCOMPARE(RegRead(4, name, key).toInt(), expected);
+    }
+
     void calendarSelectionFillsTheSideList()
     {
         MainWindowFixture f;
