@@ -89,8 +89,10 @@ void ImportOrvel(OldDatabase &source, platform::Connection &target)
                                         "TrGrpId"});
     const auto rowsByAccount = groupedBy(transactions, QStringLiteral("TrAcId"), QStringLiteral("TrRowId"));
 
-    // The old data sheets replace the template's, with their old ids.
-    target.Execute(QStringLiteral("DELETE * FROM Dbs"));
+    // The old data sheets replace the template's, with their old ids. An old database without any sheet
+    // keeps the template's: the program needs one.
+    if (!dbs.rows().isEmpty())
+        target.Execute(QStringLiteral("DELETE * FROM Dbs"));
     Recordset rsDbs;
     openForAdding(rsDbs, target, QStringLiteral("Dbs"));
     for (const Row &row : dbs.sortedBy(QStringLiteral("DbId"))) {

@@ -40,7 +40,7 @@ void settle(const QString &dbFile)
         return;
     try {
         platform::Connection cn;
-        cn.Open(QStringLiteral("Data Source=") + dbFile);
+        cn.Open(platform::connectionStringFor(dbFile));
         cn.Close();
     } catch (const platform::RuntimeError &) {
         // A file that cannot be opened is copied as it is: the backup keeps what there is.
@@ -121,7 +121,7 @@ QString PrepareFreshDatabase(const QString &dbFolder)
 
 void ReplaceDatabase(const QString &freshFile, const QString &dbFile)
 {
-    if (platform::lockFileIsLive(platform::lockFilePathFor(dbFile)))
+    if (platform::databaseInUseElsewhere(dbFile))
         raiseFileError(LRS(1382));
     // Journal files left beside the old database must not be rolled into the new one.
     for (const char *suffix : JournalSuffixes) {

@@ -27,8 +27,8 @@ QString WorkFolderFor(const QString &dbFolder);
 QString PrepareFreshDatabase(const QString &dbFolder);
 
 // Puts the new database in place of the old one with one rename: the database file is at every moment
-// either the old database or the complete new one. Raises RuntimeError, with nothing changed, while the
-// main program has the database open or when the rename fails.
+// either the old database or the complete new one. Raises RuntimeError, with nothing changed, while
+// another process (the main program) has the database open or when the rename fails.
 void ReplaceDatabase(const QString &freshFile, const QString &dbFile);
 
 // Removes the work folder and what is in it; nothing when it is absent.

@@ -5,17 +5,10 @@
 
 namespace importtool {
 
-namespace {
-QString connectionStringFor(const QString &file)
-{
-    return QStringLiteral("Data Source=") + file;
-}
-} // namespace
-
 SqliteOldDatabase::SqliteOldDatabase(const QString &file)
     : m_file(file)
 {
-    m_connection.Open(connectionStringFor(file));
+    m_connection.Open(platform::connectionStringFor(file));
 }
 
 SqliteOldDatabase::~SqliteOldDatabase() = default;

@@ -3,7 +3,6 @@
 #include "foundation/SettingsKeys.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cLang.h"
-#include "foundation/comRegistry.h"
 #include "foundation/modShared.h"
 #include "importtool/modMain.h"
 #include "platform/RuntimeError.h"
@@ -20,10 +19,10 @@ cEnvironment::cEnvironment()
 {
     m_KeyPath = QLatin1String(SettingsKey);
     m_DbName = QStringLiteral("orvel3.mdb");
-    m_AppLanguageId = RegRead(comRegistry::REG_DWORD, QStringLiteral("AppLanguageId"), m_KeyPath, 0).toInt();
+    m_AppLanguageId = cLang::StoredLanguageId();
     m_Lsn = GetLanguageOffset();
     m_DefaultDbPath = GetDefaultDbPath();
-    m_DbPath = RegRead(comRegistry::REG_SZ, QStringLiteral("DbPath"), m_KeyPath, m_DefaultDbPath).toString();
+    m_DbPath = cAccessDb::StoredDbPath(m_DefaultDbPath);
 }
 
 int cEnvironment::GetLanguageOffset() const

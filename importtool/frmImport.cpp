@@ -9,6 +9,7 @@
 #include "importtool/cEnvironment.h"
 #include "importtool/modMain.h"
 #include "platform/Clock.h"
+#include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/LockFile.h"
 #include "platform/dialogs/Dialogs.h"
@@ -56,12 +57,6 @@ QString withoutTrailingSeparator(QString folder)
     while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
         folder.chop(1);
     return folder;
-}
-
-QString connectionStringFor(const QString &file)
-{
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file
-           + QStringLiteral(";Persist Security Info=False");
 }
 
 // The folders where a product's database is looked for, in order.
@@ -134,6 +129,21 @@ private:
 };
 
 } // namespace
+
+// Marks the wizard as working (its buttons and choices disabled) while it lives.
+class frmImport::WorkingState
+{
+public:
+    explicit WorkingState(frmImport *w) : m_w(w) { m_w->setWorking(true); }
+    ~WorkingState()
+    {
+        if (m_w)
+            m_w->setWorking(false);
+    }
+
+private:
+    QPointer<frmImport> m_w;
+};
 
 frmImport *frmImport::Load(QWidget *owner)
 {
@@ -232,11 +242,15 @@ void frmImport::Form_Load()
 
 void frmImport::cmdProsegui_Click()
 {
+    // The import lets pending events run: a click or key meanwhile must not start it again.
+    if (m_working)
+        return;
     if (WizardStep == 0) {
         WizardStep = 1;
         m_steps->setCurrentWidget(m_picStep[1]);
         return;
     }
+    const WorkingState working(this);
     switch (LocateOldDatabase()) {
     case NotFound:
         platform::MsgBox(LRS(1378), platform::vbOKOnly, QString(), this);
@@ -262,7 +276,16 @@ void frmImport::cmdAnnulla_Click()
 
 void frmImport::reject()
 {
-    cmdAnnulla_Click();
+    if (!m_working)
+        cmdAnnulla_Click();
+}
+
+void frmImport::setWorking(bool working)
+{
+    m_working = working;
+    cmdProsegui->setEnabled(!working);
+    cmdAnnulla->setEnabled(!working);
+    frmChoose->setEnabled(!working);
 }
 
 int frmImport::LocateOldDatabase()
@@ -301,17 +324,28 @@ QString frmImport::ConfirmText() const
 bool frmImport::RunImport()
 {
     const QString dbFile = Env->DbPath() + QLatin1Char('/') + Env->DbName();
-    // The main program may have been started since the tool was.
-    if (platform::lockFileIsLive(platform::lockFilePathFor(dbFile))) {
-        platform::MsgBox(LRS(1382), platform::vbOKOnly, QString(), this);
+    // From here to the end the tool holds the database: Orvel 3, started or saving meanwhile, cannot open
+    // it, so nothing it would write is lost with the old file. The main program may have been started
+    // since the tool was: then the hold is refused.
+    try {
+        platform::holdDatabase(dbFile);
+    } catch (const platform::RuntimeError &e) {
+        if (e.number() == platform::errors::DbInUse)
+            platform::MsgBox(LRS(1382), platform::vbOKOnly, QString(), this);
+        else
+            ShowToolError(e, QStringLiteral("frmImport.cmdProsegui_Click"), __LINE__, Env->Lsn());
         return false;
     }
+    const struct HoldEnd {
+        QString file;
+        ~HoldEnd() { platform::releaseDatabaseHold(file); }
+    } holdEnd{dbFile};
     try {
         BackupDatabase(dbFile, platform::now());
         platform::doEvents();
         PauseForDbRelease();
         const QString fresh = PrepareFreshDatabase(Env->DbPath());
-        ImportDatabase(connectionStringFor(OldDbFile), connectionStringFor(fresh));
+        ImportDatabase(platform::connectionStringFor(OldDbFile), platform::connectionStringFor(fresh));
         platform::doEvents();
         PauseForDbRelease();
         ReplaceDatabase(fresh, dbFile);

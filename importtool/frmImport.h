@@ -67,6 +67,11 @@ private:
     // Backup, new database, data, replacement; false (after reporting why) when it did not complete, with
     // the database as it was.
     bool RunImport();
+    // While working, Continue, Cancel and the choices are disabled and Esc does nothing.
+    void setWorking(bool working);
+    class WorkingState;
+
+    bool m_working = false;
 
     QStackedWidget *m_steps = nullptr;
     std::array<QWidget *, 2> m_picStep{};

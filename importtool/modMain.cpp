@@ -7,6 +7,9 @@
 #include "platform/RuntimeError.h"
 #include "platform/database/LockFile.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/registry/RegistryStore.h"
+
+#include <QDir>
 
 namespace importtool {
 
@@ -30,6 +33,12 @@ int Main()
 
 StartCheck CheckStart()
 {
+    const QStringList setAside = platform::registry::takeSetAsideHives();
+    if (!setAside.isEmpty()) {
+        for (const QString &file : setAside)
+            platform::MsgBox(LRSV(2000, QDir::toNativeSeparators(file)), platform::vbExclamation);
+        return StartCheck::SettingsUnreadable;
+    }
     if (Env->DbPath().isEmpty()) {
         platform::MsgBox(QStringLiteral("Avviare Orvel 3 almeno una volta per creare la cartella del Database\n\n"
                                         "Start Orvel 3 at least once to create the Database Folder"),

@@ -12,7 +12,9 @@ namespace importtool {
 int Main();
 
 // Steps 2 and 3 of the start, with their messages (fixed, in Italian and English, whatever the language).
-enum class StartCheck { NoDbFolder, MainProgramRunning, Ready };
+// Before them, a settings file that could not be read (kept aside by the registry store) is reported in the
+// tool's language and the tool ends: the database folder it names is not known.
+enum class StartCheck { NoDbFolder, MainProgramRunning, Ready, SettingsUnreadable };
 StartCheck CheckStart();
 
 // The text Id of the string table in the language block lsn; "" when there is none.

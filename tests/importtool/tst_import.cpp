@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/database/Currency.h"
 #include "platform/RuntimeError.h"
+#include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
@@ -22,10 +23,15 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QApplication>
+#include <QGroupBox>
+#include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using importtool::frmImport;
 
@@ -34,6 +40,27 @@ namespace {
 const QDateTime ImportTime(QDate(2025, 3, 15), QTime(14, 30, 0));
 const QString BackupSuffix = QStringLiteral(".20250315143000.bak");
 const QString DeadPid = QStringLiteral("99999999\n");   // above any process id the system gives
+
+// The lock file line of a running process other than this one (the test's parent) with the database open.
+QByteArray otherProcessLock()
+{
+    return QByteArray::number(qint64(::getppid())) + '\n';
+}
+
+// Exit codes of the child process "--child-open <file>": Orvel 3 opening the database meanwhile.
+enum ChildResult { ChildOpened = 0, ChildFailed = 1, ChildRefusedHeld = 3 };
+
+int childOpen(const QString &file)
+{
+    try {
+        platform::Connection c;
+        c.Open(platform::connectionStringFor(file));
+        c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) VALUES ('Saved meanwhile')"));
+        return ChildOpened;
+    } catch (const platform::RuntimeError &e) {
+        return e.number() == platform::errors::DbHeldElsewhere ? ChildRefusedHeld : ChildFailed;
+    }
+}
 
 QByteArray readAll(const QString &file)
 {
@@ -137,6 +164,8 @@ private slots:
     void nothingIsLost();
     void replaceWaitsForTheMainProgram_data();
     void replaceWaitsForTheMainProgram();
+    void orvel3IsKeptOutUntilTheEnd();
+    void wizardIsNotEnteredAgainWhileItWorks();
 
 private:
     frmImport *wizard()
@@ -202,6 +231,10 @@ void tst_Import::importsEachProduct_data()
         QTest::addRow("Orvel 2, registry folder, %s", type) << 1 << "orvel2-registry" << t << orvelSheets
                                                             << orvelAccounts << QStringList() << orvelRows;
     }
+    // An old database without data sheets: the new one keeps the template's.
+    QTest::newRow("Orvel 2 without data sheets") << 1 << "orvel2-nosheets" << "CURRENCY"
+                                                 << dump(testenv::Sandbox::masterGen(), QStringLiteral("SELECT DbId, DbName FROM Dbs"))
+                                                 << orvelAccounts << QStringList() << orvelRows;
     // Closed cash-book rows of sheet 1 under the new counts; the income when it is over zero, else the
     // expense; the date without its time; the orphan movement left out.
     QTest::newRow("Quilvaro") << 2 << "quilvaro" << "DOUBLE" << QStringList{QStringLiteral("1|Orvel")} << QStringList()
@@ -234,8 +267,10 @@ void tst_Import::importsEachProduct()
     } else if (place == QLatin1String("orvel1-x86")) {
         old = fixtures::makeOrvel(localData + QStringLiteral("/VirtualStore/Program Files (x86)/Tarnwel/Orvel/orvel.mdb"),
                                   amountType);
-    } else if (place == QLatin1String("orvel2-documents")) {
+    } else if (place == QLatin1String("orvel2-documents") || place == QLatin1String("orvel2-nosheets")) {
         old = fixtures::makeOrvel(m_box->documents() + QStringLiteral("/Orvel2DB/orvel2.mdb"), amountType);
+        if (place == QLatin1String("orvel2-nosheets"))
+            fixtures::exec(old, {QStringLiteral("DELETE FROM Dbs")});
     } else if (place == QLatin1String("orvel2-registry")) {
         RegWrite(1, QStringLiteral("appset_curdb"), QStringLiteral("Software\\Tarnwel\\Orvel 2\\Settings"),
                  m_box->root() + QStringLiteral("/old/v2/"));
@@ -430,7 +465,7 @@ void tst_Import::nothingIsLost()
     frmImport *w = wizard();
     QSignalSpy finished(w, &QDialog::finished);
     if (failure == QLatin1String("started"))
-        writeFile(m_dbFolder + QStringLiteral("/orvel3.ldb"), QByteArray::number(QCoreApplication::applicationPid()) + '\n');
+        writeFile(m_dbFolder + QStringLiteral("/orvel3.ldb"), otherProcessLock());
     {
         std::unique_ptr<FullDisk> full;
         if (failure == QLatin1String("full while filling"))
@@ -464,7 +499,7 @@ void tst_Import::replaceWaitsForTheMainProgram_data()
     QTest::addColumn<bool>("replaced");
     QTest::newRow("no lock") << QByteArray() << true;
     QTest::newRow("stale lock") << DeadPid.toLatin1() << true;
-    QTest::newRow("live lock") << QByteArray::number(QCoreApplication::applicationPid()) + '\n' << false;
+    QTest::newRow("live lock") << otherProcessLock() << false;
 }
 
 void tst_Import::replaceWaitsForTheMainProgram()
@@ -491,5 +526,79 @@ void tst_Import::replaceWaitsForTheMainProgram()
     QVERIFY(!QFileInfo::exists(importtool::WorkFolderFor(m_dbFolder)));
 }
 
-QTEST_MAIN(tst_Import)
+// From the user's Yes to the end the tool holds the database: Orvel 3 opening it meanwhile (to start, or
+// to save) is refused, so nothing it writes is lost with the old file; once the tool has finished it opens.
+void tst_Import::orvel3IsKeptOutUntilTheEnd()
+{
+    fixtures::makeOrvel(m_box->documents() + QStringLiteral("/Orvel2DB/orvel2.mdb"), QStringLiteral("CURRENCY"));
+    wizard();
+    QList<int> meanwhile;
+    // Runs at each pending-events call of the import: after the backup, while the data is copied.
+    QTimer probe;
+    probe.setInterval(0);
+    connect(&probe, &QTimer::timeout, this, [&] {
+        if (meanwhile.size() < 2)
+            meanwhile << QProcess::execute(QCoreApplication::applicationFilePath(), {QStringLiteral("--child-open"), m_dbFile});
+    });
+    probe.start();
+    runWizard(1);
+    probe.stop();
+    QCOMPARE(meanwhile, (QList<int>{ChildRefusedHeld, ChildRefusedHeld}));
+    QCOMPARE(m_box->requests().last().text, importtool::LRS(1380));
+    QVERIFY(!QFileInfo::exists(m_dbFolder + QStringLiteral("/orvel3.ldb")));
+    QCOMPARE(dump(backupFile(), QStringLiteral("SELECT AcName FROM Accounts")), QStringList{QStringLiteral("Current")});
+    QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(), {QStringLiteral("--child-open"), m_dbFile}),
+             int(ChildOpened));
+    QVERIFY(dump(m_dbFile, QStringLiteral("SELECT AcName FROM Accounts")).contains(QStringLiteral("Saved meanwhile")));
+}
+
+// While the import works (it lets pending events run) its buttons are disabled: Enter, Esc and clicks
+// neither start a second import nor close the wizard.
+void tst_Import::wizardIsNotEnteredAgainWhileItWorks()
+{
+    fixtures::makeOrvel(m_box->documents() + QStringLiteral("/Orvel2DB/orvel2.mdb"), QStringLiteral("CURRENCY"));
+    frmImport *w = wizard();
+    QSignalSpy finished(w, &QDialog::finished);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->cmdProsegui->click();
+    w->optApp(1)->click();
+    bool enabledMeanwhile = false;
+    int tries = 0;
+    QTimer again;
+    again.setInterval(0);
+    connect(&again, &QTimer::timeout, this, [&] {
+        if (tries++ > 0)
+            return;
+        enabledMeanwhile = w->cmdProsegui->isEnabled() || w->cmdAnnulla->isEnabled() || w->frmChoose->isEnabled();
+        QTest::keyClick(w, Qt::Key_Return);
+        QTest::keyClick(w, Qt::Key_Escape);
+        w->cmdProsegui->click();
+        w->cmdAnnulla->click();
+    });
+    again.start();
+    w->cmdProsegui->click();
+    again.stop();
+    QVERIFY(tries > 0);
+    QVERIFY(!enabledMeanwhile);
+    // One confirmation, one end message; the wizard closed once, accepted.
+    const auto &asked = m_box->requests();
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].text, importtool::LRS(1380));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(w->result(), int(QDialog::Accepted));
+    QStringList backups = QDir(m_dbFolder).entryList({QStringLiteral("orvel3.mdb.*.bak")});
+    QCOMPARE(backups, QStringList{QFileInfo(backupFile()).fileName()});
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args.at(1) == QLatin1String("--child-open"))
+        return childOpen(args.at(2));
+    QTEST_SET_MAIN_SOURCE_PATH
+    tst_Import test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_import.moc"

@@ -9,6 +9,7 @@
 #include "importtool/cEnvironment.h"
 #include "importtool/frmImport.h"
 #include "importtool/modMain.h"
+#include "platform/registry/RegistryStore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,6 +63,7 @@ private slots:
     void mainShowsTheWizardUntilItCloses();
     void wizardLanguage_data();
     void wizardLanguage();
+    void unreadableSettingsEndTheTool();
 };
 
 void tst_ImportStart::start_data()
@@ -76,6 +78,8 @@ void tst_ImportStart::start_data()
     const int ready = int(StartCheck::Ready);
     QTest::newRow("no value: the default folder") << "-" << "" << "@" << 0 << ready << "";
     QTest::newRow("another folder") << "/srv/orvel" << "" << "/srv/orvel" << 0 << ready << "";
+    QTest::newRow("a relative folder: the default folder") << "Orvel3DB" << "" << "@" << 0 << ready << "";
+    QTest::newRow("a number: the default folder") << "#5" << "" << "@" << 0 << ready << "";
     QTest::newRow("an empty value") << "" << "" << "" << 0 << int(StartCheck::NoDbFolder) << NoFolderMessage;
     QTest::newRow("main program running") << "-" << "live lock" << "@" << 0 << int(StartCheck::MainProgramRunning)
                                           << RunningMessage;
@@ -97,7 +101,9 @@ void tst_ImportStart::start()
     QFETCH(QString, message);
     testenv::Sandbox box;
     const QString folder = box.documents() + QStringLiteral("/Orvel3DB");
-    if (dbPath != QLatin1String("-"))
+    if (dbPath.startsWith(QLatin1Char('#')))
+        RegWrite(4, QStringLiteral("DbPath"), QLatin1String(SettingsKey), dbPath.mid(1).toInt());
+    else if (dbPath != QLatin1String("-"))
         RegWrite(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), dbPath);
     if (setup == QLatin1String("live lock"))
         writeFile(folder + QStringLiteral("/orvel3.ldb"), QByteArray::number(QCoreApplication::applicationPid()) + '\n');
@@ -191,6 +197,25 @@ void tst_ImportStart::wizardLanguage()
     QCOMPARE(shown, expected);
     QVERIFY(!expected.contains(QString()));
     QVERIFY(w->picStep(0)->isVisibleTo(w) && !w->picStep(1)->isVisibleTo(w));
+}
+
+// A settings file that cannot be read names no database folder: the tool says where it was kept, in the
+// tool's language, and ends without the wizard.
+void tst_ImportStart::unreadableSettingsEndTheTool()
+{
+    testenv::Sandbox box;
+    const QString hive = box.registryFolder() + QStringLiteral("/HKEY_CURRENT_USER.reg");
+    writeFile(hive, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Tarnwel\\Orvel3\\Settings]\n"
+                    "\"DbPath\"=\"/srv/or");
+    platform::registry::setFolder(box.registryFolder());
+    QCOMPARE(importtool::Main(), 0);
+    QVERIFY(!importtool::frmImport::instance());
+    const QStringList aside = QDir(box.registryFolder()).entryList({QStringLiteral("HKEY_CURRENT_USER.reg.unreadable-*")});
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(box.requests().size(), 1);
+    QCOMPARE(box.requests()[0].text,
+             importtool::TextAtV(3000, 2000, QDir::toNativeSeparators(box.registryFolder() + QLatin1Char('/') + aside.first())));
+    QVERIFY(!QFileInfo::exists(hive));
 }
 
 QTEST_MAIN(tst_ImportStart)
