@@ -150,10 +150,8 @@ private slots:
         QTest::newRow("days: in range") << "AlertDefaultDays" << QVariant(45) << 45;
         QTest::newRow("flag: a word") << "DeadlinesShowGroupTotals" << QVariant(QStringLiteral("abc")) << 1;
         QTest::newRow("flag: 1 as text") << "DeadlinesShowId" << QVariant(QStringLiteral("1")) << 0;
-        QTest::newRow("flag: 0 stored") << "CalendarVariableColumns" << QVariant(0) << 0;
         QTest::newRow("contact: negative") << "LastContactId" << QVariant(-3) << 0;
         QTest::newRow("count: a number as text") << "LastCountId" << QVariant(QStringLiteral("12")) << 0;
-        QTest::newRow("count: in range") << "LastCountId" << QVariant(12) << 12;
     }
     void preferencesOutOfRangeOrOfAnotherKind()
     {
@@ -168,7 +166,6 @@ private slots:
                 {QStringLiteral("AlertDefaultDays"), env.AlertDefaultDays},
                 {QStringLiteral("DeadlinesShowGroupTotals"), env.DeadlinesShowGroupTotals},
                 {QStringLiteral("DeadlinesShowId"), env.DeadlinesShowId},
-                {QStringLiteral("CalendarVariableColumns"), env.CalendarVariableColumns},
                 {QStringLiteral("LastContactId"), env.LastContactId},
                 {QStringLiteral("LastCountId"), env.LastCountId},
             };

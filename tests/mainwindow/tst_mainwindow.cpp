@@ -166,15 +166,11 @@ private slots:
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<int>("expected");
         QTest::newRow("view as text") << "viewKey" << QVariant(QStringLiteral("1")) << 0;
-        QTest::newRow("view out of range") << "viewKey" << QVariant(7) << 0;
         QTest::newRow("filter out of range") << "curFilterIndexKey" << QVariant(6) << 0;
         QTest::newRow("cash filter as a word") << "curFilterPnIndexKey" << QVariant(QStringLiteral("abc")) << 0;
-        QTest::newRow("grouping negative") << "curGroupIndexKey" << QVariant(-1) << 0;
         QTest::newRow("cash grouping in range") << "curGroupPnIndexKey" << QVariant(4) << 4;
         QTest::newRow("sort as bytes") << "curDateSortingKey" << QVariant(QByteArray("\x01")) << 1;
-        QTest::newRow("sort 0") << "curDateSortingKey" << QVariant(0) << 1;
         QTest::newRow("cash sort as text") << "curDatePnSortingKey" << QVariant(QStringLiteral("1")) << -1;
-        QTest::newRow("cash sort ascending") << "curDatePnSortingKey" << QVariant(1) << 1;
     }
     void viewStateOutOfRangeOrOfAnotherKind()
     {
