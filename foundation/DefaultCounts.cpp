@@ -4,6 +4,9 @@
 #include "foundation/modShared.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/RuntimeError.h"
+
+#include <QDir>
 
 void EnsureDefaultCounts(const QString &connectionString)
 {
@@ -15,6 +18,10 @@ void EnsureDefaultCounts(const QString &connectionString)
     const bool empty = rs.RecordCount() == 0;
     rs.Close();
     if (empty) {
+        // An empty table may be all that can still be read of a damaged file: nothing is written into it.
+        if (!cn.CheckIntegrity())
+            throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("Orvel3.Database"),
+                                         LRSV(1955, QDir::toNativeSeparators(cn.databaseFile())));
         cn.BeginTrans();
         try {
             for (int i = 0; i <= 1; ++i)

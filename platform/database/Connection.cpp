@@ -228,6 +228,17 @@ long Connection::Execute(const QString &jetSql)
     return long(sqlite3_changes(m_impl->db));
 }
 
+bool Connection::CheckIntegrity()
+{
+    StmtPtr st = m_impl->prepareNative("PRAGMA quick_check(1)");
+    const int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_ROW)
+        return qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)), "ok") == 0;
+    if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
+        return false;
+    m_impl->raise(rc, QStringLiteral("CheckIntegrity"));
+}
+
 void Connection::BeginTrans()
 {
     m_impl->requireOpen();

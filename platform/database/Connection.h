@@ -39,6 +39,10 @@ public:
     // The AutoNumber given to the last row inserted through this connection.
     qint64 lastInsertId() const;
 
+    // Reads every page of the file and checks it: false when the file is damaged, so that nothing is built
+    // on pages that cannot be read. Raises RuntimeError when the check cannot run (the file locked, say).
+    bool CheckIntegrity();
+
     struct Impl;
     std::shared_ptr<Impl> impl() const { return m_impl; }   // shared with the recordsets opened on it
 
