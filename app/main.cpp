@@ -1,5 +1,6 @@
 // Orvel 3: the program's entry. Start-up (foundation) does the work; here it is wired to the main window.
 
+#include "foundation/GuardedApplication.h"
 #include "foundation/Icons.h"
 #include "foundation/modMain.h"
 #include "mainwindow/frmMain.h"
@@ -9,17 +10,14 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvel3"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwel"));
     QApplication::setApplicationVersion(QStringLiteral(ORVEL_VERSION));
     QApplication::setWindowIcon(Icons::program());
 
     // A log-out or SIGTERM ends the program as closing its window does: windows unload, settings are written.
-    platform::setTerminationHandler([] {
-        QApplication::closeAllWindows();
-        QApplication::quit();
-    });
+    platform::setTerminationHandler(EndSession);
 
     StartupHooks hooks;
     hooks.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
