@@ -4,6 +4,20 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+namespace {
+std::optional<bool> g_available;
+}
+
+bool clsSysTray::isAvailable()
+{
+    return g_available.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void clsSysTray::setAvailable(std::optional<bool> available)
+{
+    g_available = available;
+}
+
 clsSysTray::clsSysTray(QObject *parent)
     : QObject(parent)
 {

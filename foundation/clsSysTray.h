@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class QSystemTrayIcon;
 class QWidget;
@@ -17,6 +18,11 @@ public:
     static constexpr int TipBytes = 128;
     static constexpr int BalloonTextBytes = 256;
     static constexpr int BalloonTitleBytes = 64;
+
+    // Whether the desktop has a notification area to put the icon in. Tests may decide it
+    // (std::nullopt: the desktop is asked again).
+    static bool isAvailable();
+    static void setAvailable(std::optional<bool> available);
 
     explicit clsSysTray(QObject *parent = nullptr);
     ~clsSysTray() override;   // removes the icon

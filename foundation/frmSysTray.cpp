@@ -11,7 +11,7 @@
 namespace {
 frmSysTray *g_instance = nullptr;
 std::function<void(QWidget *)> g_showMain;
-std::function<void()> g_unloadMain;
+std::function<bool()> g_unloadMain;
 }
 
 frmSysTray *frmSysTray::Load()
@@ -43,7 +43,7 @@ void frmSysTray::Unload()
     }
 }
 
-void frmSysTray::setMainWindowHooks(std::function<void(QWidget *)> show, std::function<void()> unload)
+void frmSysTray::setMainWindowHooks(std::function<void(QWidget *)> show, std::function<bool()> unload)
 {
     g_showMain = std::move(show);
     g_unloadMain = std::move(unload);
@@ -89,9 +89,10 @@ void frmSysTray::mnuPopup_Click(int index)
     if (index == 0) {
         showMain();
     } else if (index == 2) {
+        // The main window goes first: it may ask about unsaved input and stay, and the icon with it.
+        if (g_unloadMain && !g_unloadMain())
+            return;
         Unload();
-        if (g_unloadMain)
-            g_unloadMain();
     }
 }
 

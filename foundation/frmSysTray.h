@@ -20,7 +20,8 @@ public:
     static void Unload();
 
     // The main window's show and unload, set by start-up (the tray window never includes the main window).
-    static void setMainWindowHooks(std::function<void(QWidget *owner)> show, std::function<void()> unload);
+    // The unload answers false when the main window stayed open (the user cancelled its closing).
+    static void setMainWindowHooks(std::function<void(QWidget *owner)> show, std::function<bool()> unload);
 
     // Shows a balloon with the information icon for 30 seconds, when the program runs in the tray.
     void ShowBaloonTip(const QString &title, const QString &message);

@@ -7,8 +7,10 @@
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
 #include "foundation/cSheet.h"
+#include "foundation/clsSysTray.h"
 #include "foundation/frmForFolders.h"
 #include "foundation/frmSysTray.h"
+#include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/LockFile.h"
 #include "platform/database/Recordset.h"
@@ -28,6 +30,7 @@ namespace {
 std::unique_ptr<platform::SingleInstance> g_instanceLock;
 QPointer<QWidget> g_mainWindow;
 StartupHooks g_hooks;
+bool g_sessionEnding = false;
 
 // Message boxes without a title of their own carry the program title.
 void say(const QString &text, int style = platform::vbOKOnly)
@@ -100,29 +103,42 @@ QWidget *loadMain()
 
 void StartInTray()
 {
-    // In the tray, closing the main window does not end the program; the tray menu does.
-    qApp->setQuitOnLastWindowClosed(false);
-    frmSysTray::setMainWindowHooks(
-        [](QWidget *) {
-            if (QWidget *w = loadMain()) {
-                w->show();
-                w->raise();
-                w->activateWindow();
-            }
-        },
-        [] {
-            if (g_mainWindow)
-                g_mainWindow->close();
-            qApp->quit();
-        });
-    frmSysTray *tray = frmSysTray::Load();
+    // A desktop without a notification area has no place for the icon: the main window is shown instead,
+    // and the deadlines due are told in a message rather than a balloon.
+    const bool tray = clsSysTray::isAvailable();
+    if (tray) {
+        // In the tray, closing the main window does not end the program; the tray menu does.
+        qApp->setQuitOnLastWindowClosed(false);
+        frmSysTray::setMainWindowHooks(
+            [](QWidget *) {
+                if (QWidget *w = loadMain()) {
+                    w->show();
+                    w->raise();
+                    w->activateWindow();
+                }
+            },
+            [] {
+                // The main window may refuse to close (the user kept an editor's unsaved input).
+                if (g_mainWindow && !g_mainWindow->close())
+                    return false;
+                qApp->quit();
+                return true;
+            });
+        frmSysTray::Load();
+    } else {
+        g_mainWindow->show();
+    }
     try {
         const int n = CountDueDeadlines(Adb->dcs(), Sheet->Id());
         const QString text = DueBalloonText(n);
-        if (!text.isEmpty())
-            tray->ShowBaloonTip(Env->AppTitle, text);
+        if (text.isEmpty())
+            return;
+        if (tray)
+            frmSysTray::instance()->ShowBaloonTip(Env->AppTitle, text);
+        else
+            platform::MsgBox(text, platform::vbInformation, Env->AppTitle, g_mainWindow);
     } catch (const platform::RuntimeError &e) {
-        // The icon is up and the main window can be opened from it: the program stays usable.
+        // The window, or the icon from which it opens, is up: the program stays usable.
         say(e.description(), platform::vbExclamation);
     }
 }
@@ -194,17 +210,40 @@ StartupResult Main(const StartupHooks &hooks)
         return StartupResult::Ended;
     }
 
-    // 7. The main window, loaded hidden.
-    if (!loadMain())
-        return StartupResult::Ended;
+    // 7. to 9. A failure that nothing below caught is told, and the program ends normally: the settings, the
+    // language and the data sheet are written back by EndProgram.
+    try {
+        // 7. The main window, loaded hidden.
+        if (!loadMain())
+            return StartupResult::Ended;
 
-    // 8. Shown, unless the program starts with the system: then 9. it lives in the tray.
-    if (!Env->StartOnWindows()) {
-        g_mainWindow->show();
+        // 8. Shown, unless the program starts with the system: then 9. it lives in the tray.
+        if (!Env->StartOnWindows()) {
+            g_mainWindow->show();
+            return StartupResult::Running;
+        }
+        StartInTray();
         return StartupResult::Running;
+    } catch (const std::exception &e) {
+        say(AppErrorText(e, QStringLiteral("modMain"), QStringLiteral("Main"), 0) + QStringLiteral("\n\n") + LRS(1950),
+            platform::vbCritical);
     }
-    StartInTray();
-    return StartupResult::Running;
+    if (frmSysTray::isLoaded())
+        frmSysTray::Unload();
+    delete g_mainWindow.data();
+    return StartupResult::Ended;
+}
+
+void EndSession()
+{
+    g_sessionEnding = true;
+    QApplication::closeAllWindows();
+    QApplication::quit();
+}
+
+bool SessionEnding()
+{
+    return g_sessionEnding;
 }
 
 void EndProgram()
@@ -214,4 +253,5 @@ void EndProgram()
     delete g_mainWindow.data();
     ReleaseGlobals();
     g_instanceLock.reset();
+    g_sessionEnding = false;
 }

@@ -19,6 +19,12 @@ enum class StartupResult {
 
 StartupResult Main(const StartupHooks &hooks);
 
+// A log-out or SIGTERM: the program ends as closing its windows does, without a question: editors drop
+// what they hold, the main window writes its view state, the event loop ends.
+void EndSession();
+// True once EndSession has begun: the windows close without asking.
+bool SessionEnding();
+
 // After the event loop: the main window is gone; the settings, the data sheet and the language write
 // themselves back.
 void EndProgram();

@@ -17,6 +17,7 @@
 #include "platform/registry/RegistryStore.h"
 #include "platform/shell/Shell.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -71,6 +72,8 @@ private slots:
     {
         EndProgram();   // before the sandbox goes, so the instance lock is released inside it
         m_box.reset();
+        clsSysTray::setAvailable(std::nullopt);
+        qApp->setQuitOnLastWindowClosed(true);
     }
 
     void firstStartOnCleanHome()
@@ -369,14 +372,18 @@ private slots:
 
     void trayCountAndBalloon_data()
     {
+        QTest::addColumn<bool>("trayAvailable");
         QTest::addColumn<int>("dueRows");
         QTest::addColumn<QString>("balloon");
-        QTest::newRow("none") << 0 << QString();
-        QTest::newRow("one") << 1 << QStringLiteral("There is a Deadline in evidence");
-        QTest::newRow("three") << 3 << QStringLiteral("There are 3 Deadlines in evidence");
+        QTest::newRow("none") << true << 0 << QString();
+        QTest::newRow("one") << true << 1 << QStringLiteral("There is a Deadline in evidence");
+        QTest::newRow("three") << true << 3 << QStringLiteral("There are 3 Deadlines in evidence");
+        QTest::newRow("no tray, none") << false << 0 << QString();
+        QTest::newRow("no tray, three") << false << 3 << QStringLiteral("There are 3 Deadlines in evidence");
     }
     void trayCountAndBalloon()
     {
+        QFETCH(bool, trayAvailable);
         QFETCH(int, dueRows);
         QFETCH(QString, balloon);
         testenv::Sandbox &box = *m_box;   // today 2025-03-15
@@ -397,10 +404,24 @@ private slots:
         exec(file, head + QStringLiteral("2, 1, #03/01/2025#, 'other sheet', '', 0, 10, 10, 'n', 0, 2, 0, False, NULL"));
         QCOMPARE(CountDueDeadlines(testenv::connectionString(file), 1), dueRows);
 
-        // In tray mode the main window stays hidden and the balloon tells the count.
         RegWrite(1, QStringLiteral("Orvel 3"), QLatin1String(RunKey), QStringLiteral("/usr/bin/Orvel3"));
+        clsSysTray::setAvailable(trayAvailable);
         QCOMPARE(Main(hooks()), StartupResult::Running);
         QVERIFY(Env->StartOnWindows());
+        if (!trayAvailable) {
+            // A desktop without a notification area: the main window shows, the count comes as a message.
+            QVERIFY(!frmSysTray::isLoaded());
+            QVERIFY(g_loaded && g_loaded->isVisible());
+            QVERIFY(qApp->quitOnLastWindowClosed());
+            QCOMPARE(box.requests().size(), balloon.isEmpty() ? 0 : 1);
+            if (!balloon.isEmpty()) {
+                QCOMPARE(box.requests().first().text, balloon);
+                QCOMPARE(box.requests().first().title, QStringLiteral("Orvel 3"));
+                QCOMPARE(box.requests().first().style, int(platform::vbInformation));
+            }
+            return;
+        }
+        // In tray mode the main window stays hidden and the balloon tells the count.
         QVERIFY(Env->IsMinimized());
         QVERIFY(g_loaded && !g_loaded->isVisible());
         QCOMPARE(frmSysTray::instance()->SysTray()->lastBalloonText(), balloon);

@@ -63,7 +63,11 @@ private slots:
         Env = new cEnvironment();
         QVERIFY(!Env->IsMinimized());
         int shown = 0, unloaded = 0;
-        frmSysTray::setMainWindowHooks([&](QWidget *) { ++shown; }, [&] { ++unloaded; });
+        bool mainWindowCloses = false;
+        frmSysTray::setMainWindowHooks([&](QWidget *) { ++shown; }, [&] {
+            ++unloaded;
+            return mainWindowCloses;
+        });
         frmSysTray *tray = frmSysTray::Load();
         QVERIFY(Env->IsMinimized());
         const QList<QAction *> items = tray->mnuSysTray()->actions();
@@ -77,8 +81,13 @@ private slots:
         QCOMPARE(shown, 2);   // a click and a balloon click; a double-click adds nothing
         tray->ShowBaloonTip(QStringLiteral("Orvel 3"), QStringLiteral("There is a Deadline in evidence"));
         QCOMPARE(tray->SysTray()->lastBalloonTimeout(), 30000);
-        items[2]->trigger();   // "&Chiudi": the tray goes, then the main window
+        // "&Chiudi": the main window is asked first; while it stays (its user cancelled), the icon stays too.
+        items[2]->trigger();
         QCOMPARE(unloaded, 1);
+        QVERIFY(frmSysTray::isLoaded());
+        mainWindowCloses = true;
+        items[2]->trigger();
+        QCOMPARE(unloaded, 2);
         QVERIFY(!frmSysTray::isLoaded());
         QVERIFY(!Env->IsMinimized());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
