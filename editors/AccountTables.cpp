@@ -65,6 +65,23 @@ bool isReferenced(platform::Connection &cn, int tab, int id)
     return used;
 }
 
+int missingEntry(platform::Connection &cn, int acId, int countId)
+{
+    for (const auto &[tab, id] : {std::pair{int(AccountsTab), acId}, std::pair{int(CountsTab), countId}}) {
+        if (id == 0)
+            continue;
+        platform::Recordset rs;
+        rs.Open(QStringLiteral("SELECT %1 FROM %2 WHERE %1=%3").arg(idField(tab), tableName(tab)).arg(id), cn,
+                platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+                platform::Recordset::adCmdText);
+        const bool found = !rs.EOF();
+        rs.Close();
+        if (!found)
+            return tab;
+    }
+    return 0;
+}
+
 DeleteResult deleteRow(platform::Connection &cn, int tab, int id)
 {
     if (!isTab(tab))

@@ -23,6 +23,11 @@ int textId(int accountsTextId, int tab);
 // True when a Transactions row of any data sheet refers to the row `id` of the tab's table.
 bool isReferenced(platform::Connection &cn, int tab, int id);
 
+// The table of a row that a Transactions row would refer to and that does not exist: AccountsTab when the
+// customer acId is missing, CountsTab when the count countId is; 0 when both exist (an id of 0 refers to
+// nothing and is never missing).
+int missingEntry(platform::Connection &cn, int acId, int countId);
+
 enum class DeleteResult { Deleted, Referenced, NotFound };
 // Deletes the row `id` of the tab's table in one transaction, when no row refers to it (tested again inside
 // the transaction). A failure rolls the transaction back, leaves the table as it was and raises RuntimeError.

@@ -13,7 +13,8 @@ inline std::function<void()> interfaceUpdate;  // empty-list text, command state
 inline std::function<void(int)> gexFind;       // show the row with that TrRowId (0: none)
 
 // The refresh after an editor saved: gexUpdate, mvUpdate, tasksUpdate, interfaceUpdate, then gexFind with
-// the saved row's id (0 after a new deadline or series), in this order.
+// the saved row's id (0 after a new deadline or series), in this order. A failure stops the refresh with
+// the "App Error" message of the failing procedure.
 void RefreshAfterSave(int savedRowId);
 
 } // namespace EditorHooks

@@ -1,5 +1,7 @@
 #include "editors/RecordEditorWindow.h"
 
+#include "editors/AccountTables.h"
+#include "editors/AmountText.h"
 #include "editors/RowEditorSave.h"
 #include "editors/frmNewAcc.h"
 #include "foundation/Globals.h"
@@ -7,6 +9,7 @@
 #include "foundation/Twips.h"
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
+#include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
 #include <QApplication>
@@ -138,6 +141,53 @@ void RecordEditorWindow::ShowModeless(QWidget *firstDate)
         imgcmbData->setFocus();
     else
         firstDate->setFocus();
+    m_filled = true;
+    m_filledState = inputState();
+}
+
+QVariantList RecordEditorWindow::inputState() const
+{
+    QVariantList state;
+    const QLineEdit *amountBox = textBoxes()[AmountBox];
+    for (const QWidget *w : findChildren<QWidget *>()) {
+        if (const auto *box = qobject_cast<const QLineEdit *>(w)) {
+            // The amount box shows its value in more than one form (the currency format, then plain).
+            const auto amount = box == amountBox ? AmountText::parse(box->text(), platform::userLocale())
+                                                 : std::optional<platform::Currency>();
+            state << (amount ? QVariant::fromValue(amount->raw()) : QVariant(box->text()));
+        } else if (const auto *notes = qobject_cast<const QPlainTextEdit *>(w)) {
+            state << notes->toPlainText();
+        } else if (const auto *list = qobject_cast<const QComboBox *>(w)) {
+            // Lists of database rows by the row chosen (a refilled list may place it elsewhere).
+            state << (list->currentData().isValid() ? list->currentData() : QVariant(list->currentIndex()));
+        } else if (const auto *date = qobject_cast<const QDateEdit *>(w)) {
+            state << date->date();
+        } else if (const auto *option = qobject_cast<const QAbstractButton *>(w); option && option->isCheckable()) {
+            state << option->isChecked();
+        }
+    }
+    return state;
+}
+
+bool RecordEditorWindow::isModified() const
+{
+    return isOpen() && (inputState() != m_filledState || hasOtherInput());
+}
+
+bool RecordEditorWindow::hasOtherInput() const
+{
+    return false;
+}
+
+bool RecordEditorWindow::ChosenEntriesExist(platform::Connection &cn, int acId, int countId)
+{
+    const int missing = AccountTables::missingEntry(cn, acId, countId);
+    if (missing == 0)
+        return true;
+    platform::MsgBox(LRS(missing == AccountTables::AccountsTab ? 1952 : 1953), platform::vbExclamation, QString(), this);
+    InitCombos();
+    dtcData[missing == AccountTables::AccountsTab ? 0 : 1]->setFocus();
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------------

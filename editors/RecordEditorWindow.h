@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariantList>
 #include <QWidget>
 #include <array>
 #include <span>
@@ -18,6 +19,7 @@ class QPushButton;
 class QStatusBar;
 class QToolButton;
 class QVBoxLayout;
+namespace platform { class Connection; }
 
 // An item of a record editor's type list.
 struct EditorTypeItem {
@@ -50,6 +52,12 @@ public:
     void cmdAnnulla_Click();
 
     int helpContext() const { return m_helpContext; }
+    // True while an entry procedure has filled the window and neither Save nor Cancel has ended it.
+    bool isOpen() const { return m_filled && !m_unloaded; }
+    // True when the user changed what the window shows since its entry procedure filled it.
+    bool isModified() const;
+    // Shows the open window in front, with what it holds.
+    void BringToFront();
     // The type selected: the whole number of the selected key (1 credit or income, -1 debit or expense,
     // -2 appointment).
     int selectedType() const;
@@ -95,9 +103,15 @@ protected:
     void FillTypes(std::span<const EditorTypeItem> items);
     // The type rule: an appointment has no amount and no payment account. True when the type has an amount.
     bool ApplyTypeRule();
-    void BringToFront();
-    // Shows the window in front with the focus on the type list, or on firstDate when the type is locked.
+    // Shows the window in front with the focus on the type list, or on firstDate when the type is locked;
+    // what it shows now is what it was filled with (isModified compares with it).
     void ShowModeless(QWidget *firstDate);
+    // Input that no control shows (an attachment chosen or removed): the window's part of isModified.
+    virtual bool hasOtherInput() const;
+    // Before a save: the customer (acId) and the payment account (countId) chosen must still exist, on the
+    // database of cn. When one was deleted meanwhile the user is told, the lists are filled again without
+    // it, and the answer is false: nothing may be written. 0 ids choose nothing and always pass.
+    bool ChosenEntriesExist(platform::Connection &cn, int acId, int countId);
     // Lets go of the window's data and takes it down (once).
     void Form_Unload();
     void ShowHelp() const;
@@ -112,9 +126,13 @@ protected:
 private:
     void focusMoved(QWidget *old, QWidget *now);
     QString hintOf(QWidget *w) const;
+    // The values of the window's input controls, in a fixed order (an amount by its value).
+    QVariantList inputState() const;
 
     EditorCombos rsCombo;   // the lists' row sources, open with the window
     QVBoxLayout *m_outer = nullptr;
     QMetaObject::Connection m_focusWatch;
     bool m_validating = false;
+    bool m_filled = false;
+    QVariantList m_filledState;
 };

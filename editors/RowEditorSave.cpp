@@ -102,6 +102,10 @@ int writeRow(platform::Recordset &rs, const RowValues &v, const WriteScope &scop
         if (line)
             *line = l;
     };
+    // A column is written when the row is new or the user changed its value.
+    const auto changed = [&](auto RowValues::*column) {
+        return scope.newRow || !scope.opened || scope.opened->*column != v.*column;
+    };
     QString copy;   // the attachment copied by this save, removed again when the row is not written
     try {
         if (scope.newRow) {
@@ -110,18 +114,29 @@ int writeRow(platform::Recordset &rs, const RowValues &v, const WriteScope &scop
             if (scope.cashBook)
                 rs.setValue(QStringLiteral("IsPN"), true);
         }
-        step(__LINE__), rs.setValue(QStringLiteral("TrType"), v.type);
+        step(__LINE__);
+        if (changed(&RowValues::type))
+            rs.setValue(QStringLiteral("TrType"), v.type);
         if (scope.newRow || !scope.cashBook) {
-            rs.setValue(QStringLiteral("TrDone"), v.done);
-            rs.setValue(QStringLiteral("TrAlertDays"), v.alertDays);
+            if (changed(&RowValues::done))
+                rs.setValue(QStringLiteral("TrDone"), v.done);
+            if (changed(&RowValues::alertDays))
+                rs.setValue(QStringLiteral("TrAlertDays"), v.alertDays);
         }
-        rs.setValue(QStringLiteral("TrDate"), v.date);
-        rs.setValue(QStringLiteral("TrDescription"), v.description);
-        rs.setValue(QStringLiteral("TrNotes"), v.notes);
-        rs.setValue(QStringLiteral("TrAcId"), v.acId);
-        rs.setValue(QStringLiteral("TrValue"), QVariant::fromValue(v.value));
-        rs.setValue(QStringLiteral("TrBalance"), QVariant::fromValue(balanceOf(v.value, v.type)));
-        rs.setValue(QStringLiteral("TrCountId"), v.countId);
+        if (changed(&RowValues::date))
+            rs.setValue(QStringLiteral("TrDate"), v.date);
+        if (changed(&RowValues::description))
+            rs.setValue(QStringLiteral("TrDescription"), v.description);
+        if (changed(&RowValues::notes))
+            rs.setValue(QStringLiteral("TrNotes"), v.notes);
+        if (changed(&RowValues::acId))
+            rs.setValue(QStringLiteral("TrAcId"), v.acId);
+        if (changed(&RowValues::value))
+            rs.setValue(QStringLiteral("TrValue"), QVariant::fromValue(v.value));
+        if (changed(&RowValues::value) || changed(&RowValues::type))
+            rs.setValue(QStringLiteral("TrBalance"), QVariant::fromValue(balanceOf(v.value, v.type)));
+        if (changed(&RowValues::countId))
+            rs.setValue(QStringLiteral("TrCountId"), v.countId);
         if (attachment.action == AttachmentChange::Chosen) {
             rs.setValue(QStringLiteral("TrAttached"), attachment.storedName);
             // The file is in place before the row that names it is written.

@@ -17,6 +17,8 @@ namespace RowEditorSave {
 
 // The columns the editors show and write.
 struct RowValues {
+    bool operator==(const RowValues &) const = default;
+
     int dbId = 0;            // TrDbId (written for a new row only)
     int type = 1;            // 1 credit / income, -1 debit / expense, -2 appointment
     bool done = false;       // TrDone
@@ -61,10 +63,14 @@ struct AttachmentChange {
 };
 
 // Which columns a save writes. A new row gets every column the editors know; an opened row its bound
-// columns, its type and balance, and, in the deadline editor only, its alert days and closed flag.
+// columns, its type and balance, and, in the deadline editor only, its alert days and closed flag. Given the
+// row as the window read it (opened), an opened row gets only the columns whose value the user changed
+// (the balance with its value or type): what changed meanwhile elsewhere (the row closed from the main
+// list, say) stays as it is.
 struct WriteScope {
     bool newRow = false;
     bool cashBook = false;
+    const RowValues *opened = nullptr;
 };
 
 // Writes the row held by rs (the opened row, or the row added with AddNew) in one update: the values,

@@ -432,8 +432,14 @@ void frmRowEditor::cmdSalva_Click()
     int line = 0;
     int id = 0;
     try {
-        id = writeRow(*rsRow, ReadValues(), WriteScope{m_newRow, m_layout.cashBook}, Attach, Adb->attachedPath(),
-                      &line);
+        const RowValues values = ReadValues();
+        // A customer or account deleted meanwhile: told, nothing written, the window stays open.
+        line = __LINE__;
+        if (!ChosenEntriesExist(*cnRow, values.acId, values.countId))
+            return;
+        // An opened row gets only what the user changed here.
+        id = writeRow(*rsRow, values, WriteScope{m_newRow, m_layout.cashBook, m_newRow ? nullptr : &m_row}, Attach,
+                      Adb->attachedPath(), &line);
     } catch (const std::exception &e) {
         // Nothing was written: the window stays open with what the user typed, to try again or cancel.
         ShowAppError(e, m_layout.windowName, QStringLiteral("cmdSalva_Click"), line);
@@ -448,6 +454,11 @@ void frmRowEditor::cmdSalva_Click()
 void frmRowEditor::Unloading()
 {
     CloseData();
+}
+
+bool frmRowEditor::hasOtherInput() const
+{
+    return Attach.action != AttachmentChange::None;
 }
 
 void frmRowEditor::cmdAllegato_Click(int Index)

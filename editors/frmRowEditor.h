@@ -81,6 +81,7 @@ protected:
     std::span<QDateEdit *const> dateBoxes() const override { return {&datData, 1}; }
     bool FilterBoxKey(QObject *watched, QKeyEvent *key) override;
     void Unloading() override;   // the row is let go of, nothing written
+    bool hasOtherInput() const override;   // an attachment chosen or removed
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

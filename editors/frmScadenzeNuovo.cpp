@@ -344,6 +344,11 @@ void frmScadenzeNuovo::Form_Load()
 
 void frmScadenzeNuovo::Nuovo()
 {
+    // The open window comes to the front with what it holds.
+    if (isOpen()) {
+        BringToFront();
+        return;
+    }
     GrpId = 0;
     InitCombos();
     txtData[1]->setText(formatNamed(QVariant::fromValue(Currency()), QStringLiteral("Currency")));
@@ -353,6 +358,10 @@ void frmScadenzeNuovo::Nuovo()
 
 void frmScadenzeNuovo::Nuovo2(int TrType, const QVariant &TrDescription, int TrAcId, Currency TrValue, int TrGrpId)
 {
+    if (isOpen()) {
+        BringToFront();
+        return;
+    }
     InitCombos();
     imgcmbData->setCurrentIndex(TrType == -2 ? 0 : (TrType == -1 ? 1 : 2));
     txtData[0]->setText(NullToString(TrDescription));
@@ -493,12 +502,26 @@ bool frmScadenzeNuovo::Salva()
 {
     int line = 0;
     try {
-        NewDeadlineSave::save(ReadValues(), Adb->dcs(), Adb->attachedPath(), &line);
+        const NewDeadlineSave::NewDeadline values = ReadValues();
+        {
+            // A customer or account deleted meanwhile: told, nothing written.
+            platform::Connection cn;
+            line = __LINE__, cn.Open(Adb->dcs());
+            line = __LINE__;
+            if (!ChosenEntriesExist(cn, values.acId, values.countId))
+                return false;
+        }
+        NewDeadlineSave::save(values, Adb->dcs(), Adb->attachedPath(), &line);
         return true;
     } catch (const std::exception &e) {
         ShowAppError(e, WindowName, QStringLiteral("Salva"), line);
         return false;
     }
+}
+
+bool frmScadenzeNuovo::hasOtherInput() const
+{
+    return !AttachStoredName.isEmpty();
 }
 
 void frmScadenzeNuovo::Unloading()

@@ -37,6 +37,7 @@ public:
     ~frmScadenzeNuovo() override;
 
     // A plain new entry: no group, the lists filled, an appointment with an empty amount; shown modeless.
+    // While the window is open (Nuovo and Nuovo2 alike) it only comes to the front, unchanged.
     void Nuovo();
     // New rows for the group of a main-list row: its type, description, customer and amount are shown, and
     // type, description and customer locked; the rows join group TrGrpId. Shown modeless.
@@ -78,6 +79,7 @@ protected:
     bool isPanel(const QWidget *w) const override;
     // Remembers the split choice.
     void Unloading() override;
+    bool hasOtherInput() const override;   // an attachment chosen
     void ReleaseInstance() override;
 
 private:
