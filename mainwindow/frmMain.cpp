@@ -1,6 +1,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "editors/EditorHooks.h"
+#include "editors/EditorWindows.h"
 #include "editors/MainWindowHooks.h"
 #include "editors/frmAccounts.h"
 #include "editors/frmCloseDeadline.h"
@@ -29,6 +30,7 @@
 #include "foundation/cLang.h"
 #include "foundation/cSheet.h"
 #include "foundation/comRegistry.h"
+#include "foundation/modMain.h"
 #include "foundation/grid/GridColumn.h"
 #include "foundation/grid/GridFormat.h"
 #include "foundation/grid/GridPreview.h"
@@ -70,6 +72,41 @@ namespace {
 
 frmMain *g_instance = nullptr;
 
+const QString WindowName = QStringLiteral("frmMain");
+
+// While it lives the window counts as rebuilding its list (inUpdate) and the grid does not draw; both end
+// however the rebuild ends, a failure included.
+class ListRebuild
+{
+public:
+    ListRebuild(frmMain *w, ListGrid *grid, bool markUpdate)
+        : m_w(w), m_grid(grid), m_markUpdate(markUpdate)
+    {
+        if (m_markUpdate)
+            m_w->inUpdate = true;
+        if (m_grid)
+            m_grid->setUpdatesEnabled(false);
+    }
+    ~ListRebuild() { end(); }
+    // Ends the rebuild before the scope does.
+    void end()
+    {
+        if (m_grid)
+            m_grid->setUpdatesEnabled(true);
+        if (m_markUpdate)
+            m_w->inUpdate = false;
+        m_grid = nullptr;
+        m_markUpdate = false;
+    }
+    ListRebuild(const ListRebuild &) = delete;
+    ListRebuild &operator=(const ListRebuild &) = delete;
+
+private:
+    frmMain *m_w;
+    ListGrid *m_grid;
+    bool m_markUpdate;
+};
+
 const QString Key = QLatin1String(SettingsKey);
 
 using TaggedActions::tagOf;
@@ -105,7 +142,13 @@ frmMain *frmMain::Load()
 {
     if (!g_instance) {
         g_instance = new frmMain();
-        g_instance->Form_Load();
+        try {
+            g_instance->Form_Load();
+        } catch (...) {
+            // A window that could not load is not kept half built: the caller is told.
+            delete g_instance;
+            throw;
+        }
     }
     return g_instance;
 }
@@ -519,7 +562,13 @@ void frmMain::Form_Load()
     curDateSorting = MainListRules::validSortDirection(curDateSorting, 1);
     curDatePnSorting = MainListRules::validSortDirection(curDatePnSorting, -1);
 
-    EnsureDefaultCounts();
+    try {
+        EnsureDefaultCounts();
+    } catch (const std::exception &e) {
+        // A database that cannot be written (read-only, a full disk) or is damaged gets no counts; the
+        // program goes on with what it can read.
+        ShowAppError(e, WindowName, QStringLiteral("Form_Load"), 0);
+    }
     InitEnvironment();
     Localize();
     SetInterfaceOnCurrentView();
@@ -553,6 +602,12 @@ void frmMain::Form_Unload()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // The editors go with this window: what the user typed into them is saved or dropped as the user says,
+    // or the window stays. A log-out or SIGTERM ends without a question.
+    if (!m_unloaded && !SessionEnding() && !EditorWindows::ConfirmClose(this)) {
+        event->ignore();
+        return;
+    }
     if (!m_unloaded)
         Form_Unload();
     event->accept();
@@ -563,7 +618,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::InitEnvironment()
 {
-    inUpdate = true;
+    ListRebuild rebuild(this, nullptr, true);
     m_today = platform::today();
     lblTitle->setText(Sheet->Name());
     mv->setLocale(platform::userLocale());
@@ -649,7 +704,7 @@ void frmMain::InitEnvironment()
     gex->column(QStringLiteral("gexExpenses"))->setWidth(1360);
 
     MainListRules::BuildFilterConditions(FilterTable, Env->DebitCreditToPN, m_today);
-    inUpdate = false;
+    rebuild.end();
     // Another data sheet, database folder or setting: the bold days are those of the new data.
     mv->refreshDayBold();
 }
@@ -671,8 +726,7 @@ void frmMain::gexUpdate()
     const int sheetId = Sheet->Id();
     const int view = MainListRules::validView(curView);
     const QString tail = MainListRules::GridTail(sheetId, FilterTable[size_t(view)][size_t(currentFilterIndex() + 6)]);
-    inUpdate = true;
-    gex->setUpdatesEnabled(false);
+    const ListRebuild rebuild(this, gex, true);
     gex->setRecordSource(MainListRules::BuildGridSql(tail));
     gex->rebind(true);
     rsGrid = gex->recordset();
@@ -685,8 +739,6 @@ void frmMain::gexUpdate()
     SetGroupColumn();
     ApplyColumnVisibility();
     interfaceUpdate();
-    gex->setUpdatesEnabled(true);
-    inUpdate = false;
 }
 
 void frmMain::SetGroupColumn()
@@ -840,15 +892,22 @@ void frmMain::gex_KeyDown(int &keyCode, Qt::KeyboardModifiers)
 // Record commands
 
 void frmMain::NewCommand()
-{
+try {
     if (curView == 1)
         frmPN::Load(this)->Nuovo();
     else
         NewDeadline(gex->row());
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("NewCommand"), 0);
 }
 
 void frmMain::NewDeadline(int row)
 {
+    // An open new-deadline editor comes to the front as it is: no series question, nothing reset.
+    if (frmScadenzeNuovo *open = frmScadenzeNuovo::instance(); open && open->isOpen()) {
+        open->BringToFront();
+        return;
+    }
     const GridRowData data = gex->rowData(row);
     if (row < 1 || !data.isRecord() || data.value(QStringLiteral("TrGrpId")).toInt() == 0) {
         frmScadenzeNuovo::Load(this)->Nuovo();
@@ -869,7 +928,7 @@ void frmMain::NewDeadline(int row)
 }
 
 void frmMain::EditCommand()
-{
+try {
     // An empty list opens a new record of the view.
     if (gex->rowCount() < 1 || gex->recordCount() < 1) {
         if (curView == 1)
@@ -886,10 +945,12 @@ void frmMain::EditCommand()
         frmPN::Load(this)->Apri(id);
     else
         frmScadenze::Load(this)->Apri(id);
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("EditCommand"), 0);
 }
 
 void frmMain::DuplicateCommand()
-{
+try {
     const GridRowData data = gex->rowData(gex->row());
     if (!data.isRecord())
         return;
@@ -898,13 +959,17 @@ void frmMain::DuplicateCommand()
         frmPN::Load(this)->Duplica(id);
     else
         frmScadenze::Load(this)->Duplica(id);
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("DuplicateCommand"), 0);
 }
 
 void frmMain::DeleteCommand()
-{
+try {
     DeleteRecord(gex->row());
     mvUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("DeleteCommand"), 0);
 }
 
 void frmMain::DeleteRecord(int row)
@@ -921,7 +986,11 @@ void frmMain::DeleteRecord(int row)
             const QString question = LRS(curView == 1 ? 1058 : 1055);
             if (platform::MsgBox(question, platform::vbYesNo, Env->AppTitle, this) != platform::vbYes)
                 return;
-            RecordCommands::DeleteRow(id);
+            // A series row deleted from the cash book leaves the rest of its series numbered again.
+            if (grpId == 0)
+                RecordCommands::DeleteRow(id);
+            else
+                RecordCommands::DeleteFromSeries(id, grpId);
         } else {
             const int choice = frmGrpErase::Load(this)->Apri();
             frmGrpErase::Unload();
@@ -938,7 +1007,7 @@ void frmMain::DeleteRecord(int row)
 }
 
 void frmMain::CloseOrReopen()
-{
+try {
     const int row = gex->row();
     const GridRowData data = gex->rowData(row);
     if (!data.isRecord() || curView != 0)
@@ -969,17 +1038,21 @@ void frmMain::CloseOrReopen()
     txtFind->clear();
     gex->setRow(qMin(row, gex->rowCount()));
     interfaceUpdate();
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("CloseOrReopen"), 0);
 }
 
 void frmMain::OpenAttachmentCommand()
-{
+try {
     const GridRowData data = gex->rowData(gex->row());
     if (data.isRecord())
         OpenAttachment(NullToString(data.value(QStringLiteral("TrAttached"))));
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("OpenAttachmentCommand"), 0);
 }
 
 void frmMain::DeleteClosedDeadlines()
-{
+try {
     const QString question = LRS(1301) + QStringLiteral("\n\n") + LRS(1302);
     if (platform::MsgBox(question, platform::vbYesNo, Env->AppTitle, this) != platform::vbYes)
         return;
@@ -989,6 +1062,8 @@ void frmMain::DeleteClosedDeadlines()
         mvUpdate();
         tasksUpdate(mv->selStart(), mv->selEnd());
     }
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("DeleteClosedDeadlines"), 0);
 }
 
 void frmMain::gex_RowColChange(int lastRow, int)
@@ -1065,7 +1140,7 @@ void frmMain::interfaceUpdate()
 }
 
 void frmMain::txtFind_Change()
-{
+try {
     if (!rsGrid)
         return;
     const QString s = txtFind->text().trimmed();
@@ -1078,6 +1153,8 @@ void frmMain::txtFind_Change()
     }
     gex->refetch();
     interfaceUpdate();
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("txtFind_Change"), 0);
 }
 
 void frmMain::imgSearch_Click()
@@ -1150,7 +1227,7 @@ void frmMain::mvUpdate()
 void frmMain::tasksUpdate(const QDate &d1, const QDate &d2)
 {
     const QString c = RowRules::calendarCondition(curView, Env->DebitCreditToPN);
-    gextasks->setUpdatesEnabled(false);
+    const ListRebuild rebuild(this, gextasks, false);
     gextasks->setConnectionString(Adb->dcs());
     gextasks->setRecordSource(
         QStringLiteral("SELECT TrDescription, TrGrpType, TrGrpRow, TrGrpMDay, TrRowId FROM Transactions Where (TrDate Between ")
@@ -1165,7 +1242,6 @@ void frmMain::tasksUpdate(const QDate &d1, const QDate &d2)
     for (int i = 2; i <= gextasks->columnCount(); ++i)
         gextasks->column(i)->setVisible(false);
     gextasks->setRow(0);
-    gextasks->setUpdatesEnabled(true);
 }
 
 void frmMain::gextasks_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVariant &value)
@@ -1194,25 +1270,31 @@ void frmMain::gextasks_Click()
 }
 
 void frmMain::mv_SelChange(const QDate &startDate, const QDate &endDate)
-{
+try {
     tasksUpdate(startDate, endDate);
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("mv_SelChange"), 0);
 }
 
 void frmMain::imgOggi_Click()
-{
+try {
     const QDate t = platform::today();
     mv->setValue(t);
     mv->setSelection(t, t);
     tasksUpdate(mv->selStart(), mv->selEnd());
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("imgOggi_Click"), 0);
 }
 
 void frmMain::imgMese_Click()
-{
+try {
     const QDate t = platform::today();
     mv->setValue(t);
     const QDate first(t.year(), t.month(), 1);
     mv->setSelection(first, QDate(t.year(), t.month(), DaysInMonth(t)));
     tasksUpdate(mv->selStart(), mv->selEnd());
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("imgMese_Click"), 0);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -1358,17 +1440,19 @@ void frmMain::resizeEvent(QResizeEvent *event)
 }
 
 void frmMain::SwitchView(int view)
-{
+try {
     curView = view;
     SetInterfaceOnCurrentView();
     gexUpdate();
     ResizeGridColumns();
     mvUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("SwitchView"), 0);
 }
 
 void frmMain::mnuLangs_Click(int index)
-{
+try {
     if (index == Lang->AppLanguageId())
         return;
     for (int i = 0; i < mnuLangs.size(); ++i)
@@ -1380,10 +1464,12 @@ void frmMain::mnuLangs_Click(int index)
     SetInterfaceOnCurrentView();
     gexUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("mnuLangs_Click"), 0);
 }
 
 void frmMain::cmbFilter_Click()
-{
+try {
     if (inUpdate)
         return;
     if (curView == 1)
@@ -1392,10 +1478,12 @@ void frmMain::cmbFilter_Click()
         curFilterIndex = MainListRules::validFilter(cmbFilter->currentIndex());
     gexUpdate();
     gex->setFocus();
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("cmbFilter_Click"), 0);
 }
 
 void frmMain::cmbGroup_Click()
-{
+try {
     if (inUpdate)
         return;
     if (curView == 1)
@@ -1404,6 +1492,8 @@ void frmMain::cmbGroup_Click()
         curGroupIndex = MainListRules::validGrouping(cmbGroup->currentIndex());
     gexUpdate();
     gex->setFocus();
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("cmbGroup_Click"), 0);
 }
 
 void frmMain::tbGroup_ButtonClick(const QString &key)
@@ -1418,9 +1508,11 @@ void frmMain::tbGroup_ButtonClick(const QString &key)
 }
 
 void frmMain::RefreshList()
-{
+try {
     gexUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
+} catch (const std::exception &e) {
+    ShowAppError(e, WindowName, QStringLiteral("RefreshList"), 0);
 }
 
 void frmMain::PreviewGrid(ListGrid *grid, QWidget *owner)

@@ -1,5 +1,6 @@
 #include "mainwindow/frmScadenziari.h"
 
+#include "editors/EditorWindows.h"
 #include "foundation/DefaultCounts.h"
 
 #include "foundation/Globals.h"
@@ -337,9 +338,18 @@ void frmScadenziari::UseFolder(const QString &folder)
 // ---------------------------------------------------------------------------------------------------
 // Commands
 
+bool frmScadenziari::ChangeAllowed()
+{
+    // An open editor or accounts window holds rows, customers and accounts of the sheet and database in use.
+    if (!EditorWindows::anyOpen())
+        return true;
+    platform::MsgBox(LRS(1951), platform::vbExclamation, QString(), this);
+    return false;
+}
+
 void frmScadenziari::cmdSelect_Click()
 {
-    if (SelectedDbId <= 0)
+    if (SelectedDbId <= 0 || (SelectedDbId != Sheet->Id() && !ChangeAllowed()))
         return;
     Sheet->setId(SelectedDbId);
     platform::MsgBox(LRSV(1391, SelectedDbName), platform::vbOKOnly, QString(), this);
@@ -347,6 +357,9 @@ void frmScadenziari::cmdSelect_Click()
 
 void frmScadenziari::cmdNuovo_Click()
 {
+    // The new sheet becomes the current one.
+    if (!ChangeAllowed())
+        return;
     const QString name = platform::InputBox(LRS(1409), QString(), QString(), nullptr, this).trimmed();
     if (name.isEmpty())
         return;
@@ -426,6 +439,8 @@ void frmScadenziari::cmdErase_Click()
 void frmScadenziari::cmdDatabase_Click()
 {
     NewDbCreated = false;
+    if (!ChangeAllowed())
+        return;
     const QString folder = BrowseForFolder(this, LRS(506));
     if (folder.isEmpty())
         return;

@@ -100,6 +100,9 @@ private:
     bool FindSheet(int sheetId);
     void ShowDbPath();
     void RebuildMainWindow();
+    // The current sheet and the database folder change only while no record editor and no accounts window
+    // is open; otherwise the user is told so and the answer is false.
+    bool ChangeAllowed();
 
     frmMain *m_owner = nullptr;
     bool m_closing = false;

@@ -10,6 +10,7 @@
 #include "editors/UpDown.h"
 #include "editors/frmPN.h"
 #include "editors/frmScadenze.h"
+#include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/shell/Shell.h"
 
@@ -520,6 +521,19 @@ private slots:
         QVERIFY(!frmScadenze::instance());
         QVERIFY(appErrorShown(duplicate ? QStringLiteral("frmScadenze.Duplica") : QStringLiteral("frmScadenze.Apri")));
         QCOMPARE(total(), rows);
+    }
+
+    // The row is saved; a main window that cannot read it back says so, and the editor closes all the same.
+    void refreshThatFailsAfterTheSave()
+    {
+        EditorHooks::mvUpdate = [] { throw platform::RuntimeError(3, QStringLiteral("test"), QStringLiteral("Gone")); };
+        frmScadenze *w = openDeadline(QStringLiteral("Invoice 121"));
+        typeInto(w->txtData[0], QStringLiteral("Invoice 121 bis"));
+        w->cmdSalva->click();
+        QVERIFY(!frmScadenze::instance());
+        QCOMPARE(row(QStringLiteral("Invoice 121 bis")).value, QStringLiteral("880"));
+        QVERIFY(appErrorShown(QStringLiteral("Gone\nin Orvel3.frmMain.mvUpdate")));
+        QCOMPARE(g_calls, QStringList{QStringLiteral("gexUpdate")});
     }
 
     void secondEntryKeepsTheOpenRow()

@@ -8,6 +8,7 @@
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
 #include "foundation/cSheet.h"
+#include "foundation/grid/ListGrid.h"
 #include "mainwindow/frmMain.h"
 
 #include <memory>
@@ -48,3 +49,17 @@ struct MainWindowFixture {
     int rows = 0;
     frmMain *w = nullptr;
 };
+
+// Makes the main list's row with that stored description current; returns its row number (0: not listed).
+inline int selectRow(frmMain *w, const QString &description)
+{
+    for (int r = 1; r <= w->gex->rowCount(); ++r) {
+        const GridRowData d = w->gex->rowData(r);
+        if (d.isRecord() && w->rsGrid->valueAt(d.bookmark(), w->rsGrid->fieldIndex(QStringLiteral("TrDescription"))).toString()
+                                == description) {
+            w->gex->setRow(r);
+            return r;
+        }
+    }
+    return 0;
+}

@@ -19,20 +19,6 @@
 
 namespace {
 
-// Makes the row with that description current; returns its row number.
-int selectRow(frmMain *w, const QString &description)
-{
-    for (int r = 1; r <= w->gex->rowCount(); ++r) {
-        const GridRowData d = w->gex->rowData(r);
-        if (d.isRecord() && w->rsGrid->valueAt(d.bookmark(), w->rsGrid->fieldIndex(QStringLiteral("TrDescription"))).toString()
-                                == description) {
-            w->gex->setRow(r);
-            return r;
-        }
-    }
-    return 0;
-}
-
 int count(const QString &file, const QString &where)
 {
     platform::Recordset rs;
@@ -75,6 +61,15 @@ private slots:
         QTest::keyClick(w->gex->view(), Qt::Key_Delete);
         QCOMPARE(count(f.dbFile, where), before - 1);   // only that row, also of a series
         QCOMPARE(count(f.dbFile, QStringLiteral("TrGrpId=1")), row == QLatin1String("Rent") ? 5 : 6);
+        // What is left of the series is numbered again, as after a delete from the deadlines view.
+        platform::Recordset rs;
+        rs.Open(QStringLiteral("SELECT TrGrpRow, TrGrpMDay FROM Transactions WHERE TrGrpId=1 ORDER BY TrDate"),
+                testenv::connectionString(f.dbFile));
+        const int left = rs.RecordCount();
+        for (int k = 1; !rs.EOF(); ++k, rs.MoveNext()) {
+            QCOMPARE(rs.value(0).toInt(), k);
+            QCOMPARE(rs.value(1).toInt(), left);
+        }
     }
 
     void deleteASeriesMember_data()

@@ -1,0 +1,313 @@
+// Run-time errors never end the program: a failure that no handler caught becomes the "App Error" message
+// through the application's guard; a database that went away, stays locked or does not match the program
+// gives the message on the main window's commands and the window goes on; a start-up that cannot go on
+// says so and ends normally, and nothing is written into a database that cannot be read or written.
+
+#include "GuardedTestMain.h"
+#include "MainWindowFixture.h"
+
+#include "foundation/SettingsKeys.h"
+#include "foundation/comRegistry.h"
+#include "foundation/grid/ListGrid.h"
+#include "foundation/modMain.h"
+#include "platform/RuntimeError.h"
+#include "platform/controls/MonthView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+#include <sqlite3.h>
+#include <stdexcept>
+
+namespace {
+
+// Runs SQLite's own SQL on the file, past the program's data layer.
+void rawExec(const QString &file, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    QVERIFY(sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK);
+    char *message = nullptr;
+    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
+    const QString text = QString::fromUtf8(message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(text));
+}
+
+// The first value of a query, read past the program's data layer (the file may be damaged elsewhere).
+int rawCount(const QString &file, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(file).constData(), &db);
+    sqlite3_stmt *st = nullptr;
+    int n = -1;
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        n = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return n;
+}
+
+// Overwrites the first page of the Transactions table with bytes that are no page at all.
+void damageTransactions(const QString &file)
+{
+    const int page = rawCount(file, "SELECT rootpage FROM sqlite_master WHERE name='Transactions'");
+    const int pageSize = rawCount(file, "PRAGMA page_size");
+    QVERIFY(page > 1 && pageSize > 0);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.seek(qint64(page - 1) * pageSize));
+    f.write(QByteArray(pageSize, '\xee'));
+}
+
+bool messageShown(const testenv::Sandbox &box, const QString &part, const QString &title = QString())
+{
+    for (const platform::DialogRequest &r : box.requests())
+        if (r.text.contains(part) && (title.isEmpty() || r.title == title))
+            return true;
+    return false;
+}
+
+int appErrors(const testenv::Sandbox &box)
+{
+    int n = 0;
+    for (const platform::DialogRequest &r : box.requests())
+        if (r.title == LRS(1943))
+            ++n;
+    return n;
+}
+
+// Lets a report that waits for the event loop be shown.
+void drainEvents()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// The main window's commands as the user gives them, through its controls.
+void command(frmMain *w, const QString &name)
+{
+    if (name == QLatin1String("refresh"))
+        w->tb[3]->actions().first()->trigger();
+    else if (name == QLatin1String("view switch"))
+        w->mnuView[w->curView == 0 ? 1 : 0]->trigger();
+    else if (name == QLatin1String("calendar click"))
+        QTest::mouseClick(w->mv, Qt::LeftButton, {}, w->mv->cellRect(QDate(2025, 3, 20)).center());
+    else if (name == QLatin1String("filter"))
+        QTest::keyClick(w->cmbFilter, Qt::Key_Down);
+    else if (name == QLatin1String("search"))
+        QTest::keyClicks(w->txtFind, QStringLiteral("zz"));
+    else if (name == QLatin1String("new cash-book movement"))
+        w->mnuRecord[0]->trigger();
+}
+
+StartupHooks realMainWindow()
+{
+    StartupHooks h;
+    h.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
+    return h;
+}
+
+} // namespace
+
+class tst_RuntimeErrors : public QObject
+{
+    Q_OBJECT
+
+    // The sandbox of a start-up test: it outlives the test's checks, so that the program's end (in cleanup
+    // when a check failed) still writes inside it.
+    std::unique_ptr<testenv::Sandbox> m_box;
+    testenv::Sandbox &startBox()
+    {
+        m_box = std::make_unique<testenv::Sandbox>();
+        return *m_box;
+    }
+
+private slots:
+    void cleanup()
+    {
+        EndProgram();
+        m_box.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void guardReportsWhatAHandlerMissed_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("run-time error") << "runtime" << "The handler failed";
+        QTest::newRow("standard exception") << "std" << "out of range";
+        QTest::newRow("anything else") << "other" << "Unexpected error.";
+    }
+    void guardReportsWhatAHandlerMissed()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, told);
+        MainWindowFixture f(false);
+        QWidget window;
+        window.setObjectName(QStringLiteral("frmBroken"));
+        auto *button = new QPushButton(&window);
+        connect(button, &QPushButton::clicked, this, [failure] {
+            if (failure == QLatin1String("runtime"))
+                throw platform::RuntimeError(5, QStringLiteral("test"), QStringLiteral("The handler failed"));
+            if (failure == QLatin1String("std"))
+                throw std::out_of_range("out of range");
+            throw 42;
+        });
+        window.show();
+        QApplication::setActiveWindow(&window);
+        const int caught = GuardedApplication::caughtCount();
+        QTest::mouseClick(button, Qt::LeftButton);
+        drainEvents();
+        QCOMPARE(GuardedApplication::caughtCount(), caught + 1);
+        QCOMPARE(appErrors(*f.box), 1);
+        QVERIFY(messageShown(*f.box, told + QStringLiteral("\nin Orvel3.frmBroken."), LRS(1943)));
+        // The program goes on: the next click is told again.
+        QTest::mouseClick(button, Qt::LeftButton);
+        drainEvents();
+        QCOMPARE(appErrors(*f.box), 2);
+    }
+
+    // The database folder moved away (an unmounted share, a renamed folder): every command tells it and the
+    // window goes on; once the folder is back the same command works.
+    void commandsOnAVanishedDatabase_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"refresh", "view switch", "calendar click", "filter", "search", "new cash-book movement"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void commandsOnAVanishedDatabase()
+    {
+        QFETCH(QString, name);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        if (name == QLatin1String("new cash-book movement"))
+            w->SwitchView(1);
+        w->show();
+        QApplication::setActiveWindow(w);
+        const QString folder = QFileInfo(f.dbFile).absolutePath();
+        QVERIFY(QDir().rename(folder, folder + QStringLiteral("-away")));
+        f.box->clearRequests();
+        const int caught = GuardedApplication::caughtCount();
+        command(w, name);
+        drainEvents();
+        QVERIFY2(appErrors(*f.box) >= 1, qPrintable(name));
+        QVERIFY(messageShown(*f.box, QStringLiteral("orvel3.mdb")));
+        QCOMPARE(GuardedApplication::caughtCount(), caught);   // told by the handler itself
+        QCOMPARE(frmMain::instance(), w);
+        QVERIFY(!w->inUpdate);
+
+        QVERIFY(QDir().rename(folder + QStringLiteral("-away"), folder));
+        f.box->clearRequests();
+        w->txtFind->clear();
+        command(w, name);
+        drainEvents();
+        QCOMPARE(appErrors(*f.box), 0);
+        w->tb[3]->actions().first()->trigger();
+        QVERIFY(w->gex->recordCount() > 0);
+    }
+
+    // Another program holds the database longer than the connection waits for it (2 s): the command tells
+    // it; once the other program lets go, the list reads again.
+    void commandOnALockedDatabase()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        sqlite3 *other = nullptr;
+        QVERIFY(sqlite3_open(QFile::encodeName(f.dbFile).constData(), &other) == SQLITE_OK);
+        QVERIFY(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK);
+        f.box->clearRequests();
+        command(w, QStringLiteral("refresh"));
+        QCOMPARE(appErrors(*f.box), 1);
+        QVERIFY(messageShown(*f.box, QStringLiteral("locked")));
+        QVERIFY(messageShown(*f.box, QStringLiteral("in Orvel3.frmMain.RefreshList")));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        f.box->clearRequests();
+        command(w, QStringLiteral("refresh"));
+        QCOMPARE(appErrors(*f.box), 0);
+        QVERIFY(w->gex->recordCount() > 0);
+    }
+
+    // A column renamed by another tool keeps the count of columns the structure test checks: the list
+    // cannot be read, which is told, and the window goes on.
+    void renamedColumn()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        rawExec(f.dbFile, "ALTER TABLE Transactions RENAME COLUMN TrDescription TO TrSubject");
+        QCOMPARE(Adb->TestDb(QFileInfo(f.dbFile).absolutePath()), int(cAccessDb::Usable));
+        f.box->clearRequests();
+        command(w, QStringLiteral("view switch"));
+        QCOMPARE(appErrors(*f.box), 1);
+        QVERIFY(messageShown(*f.box, QStringLiteral("in Orvel3.frmMain.SwitchView")));
+        QVERIFY(!w->inUpdate);
+        rawExec(f.dbFile, "ALTER TABLE Transactions RENAME COLUMN TrSubject TO TrDescription");
+        f.box->clearRequests();
+        command(w, QStringLiteral("refresh"));
+        QCOMPARE(appErrors(*f.box), 0);
+    }
+
+    // Start-up that cannot load the main window: told, ended normally; nothing written into a damaged file.
+    void startUpThatCannotGoOn_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("damaged page, Counts empty") << "damaged";
+        QTest::newRow("renamed column") << "renamed";
+    }
+    void startUpThatCannotGoOn()
+    {
+        QFETCH(QString, fault);
+        testenv::Sandbox &box = startBox();
+        const QString file = box.makeDatabase(box.documents() + QStringLiteral("/Orvel3DB"));
+        QCOMPARE(rawCount(file, "SELECT Count(*) FROM Counts"), 0);
+        if (fault == QLatin1String("damaged"))
+            damageTransactions(file);
+        else
+            rawExec(file, "ALTER TABLE Transactions RENAME COLUMN TrDate TO TrDay");
+        QCOMPARE(Main(realMainWindow()), StartupResult::Ended);
+        QVERIFY(messageShown(box, LRS(1950)));
+        QVERIFY(messageShown(box, QStringLiteral("in Orvel3.modMain.Main")));
+        QVERIFY(!frmMain::instance());
+        if (fault == QLatin1String("damaged")) {
+            // Nothing was written into the damaged file, and the user was told why.
+            QCOMPARE(rawCount(file, "SELECT Count(*) FROM Counts"), 0);
+            QVERIFY(messageShown(box, LRSV(1955, QDir::toNativeSeparators(file)), LRS(1943)));
+        }
+        Env->AlertDefaultDays = 7;
+        EndProgram();
+        // Ended normally: the settings and the main window's view state are written back.
+        QCOMPARE(RegRead(4, QStringLiteral("AlertDefaultDays"), QLatin1String(SettingsKey)).toInt(), 7);
+        QVERIFY(RegRead(4, QStringLiteral("viewKey"), QLatin1String(SettingsKey)).isValid());
+    }
+
+    void unwritableDatabaseAtStart_data()
+    {
+        QTest::addColumn<QString>("refusal");
+        // Root ignores a file's read-only mode: the engine's refusal is made by a trigger.
+        QTest::newRow("read-only file") << "attempt to write a readonly database";
+        QTest::newRow("full disk") << "database or disk is full";
+    }
+    void unwritableDatabaseAtStart()
+    {
+        QFETCH(QString, refusal);
+        testenv::Sandbox &box = startBox();
+        const QString file = box.makeDatabase(box.documents() + QStringLiteral("/Orvel3DB"));
+        rawExec(file, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Counts BEGIN SELECT RAISE(ABORT, '%1'); END;")
+                          .arg(refusal)
+                          .toUtf8());
+        QCOMPARE(Main(realMainWindow()), StartupResult::Running);
+        QVERIFY(messageShown(box, refusal, LRS(1943)));
+        QVERIFY(messageShown(box, QStringLiteral("in Orvel3.frmMain.Form_Load")));
+        QCOMPARE(rawCount(file, "SELECT Count(*) FROM Counts"), 0);
+        QVERIFY(frmMain::instance() && frmMain::instance()->isVisible());
+    }
+};
+
+ORVEL_GUARDED_TEST_MAIN(tst_RuntimeErrors)
+#include "tst_runtimeerrors.moc"
