@@ -28,15 +28,16 @@ bool anyOpen()
     return !openEditors().isEmpty() || frmAccounts::instance();
 }
 
-bool ConfirmClose(QWidget *owner)
+bool ConfirmClose()
 {
     for (RecordEditorWindow *editor : openEditors()) {
         if (!editor->isModified())
             continue;
         QPointer<RecordEditorWindow> w(editor);
         w->BringToFront();
+        // Asked over the editor it is about.
         const int answer = platform::MsgBox(LRSV(1954, w->windowTitle()),
-                                            platform::vbYesNoCancel | platform::vbQuestion, QString(), owner);
+                                            platform::vbYesNoCancel | platform::vbQuestion, QString(), w);
         if (answer == platform::vbCancel || !w)
             return false;
         if (answer == platform::vbYes) {

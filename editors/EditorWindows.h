@@ -2,7 +2,6 @@
 
 #include <QList>
 
-class QWidget;
 class RecordEditorWindow;
 
 // The modeless windows that work on the database in use beside the main window: the record editors (new
@@ -15,9 +14,9 @@ QList<RecordEditorWindow *> openEditors();
 // sheet must not change under them.
 bool anyOpen();
 
-// Before the main window closes: each open editor whose input was changed asks whether to save it (Yes
-// saves, No drops it, Cancel stops the closing). False when the closing must stop: the user cancelled, or
+// Before the main window closes: each open editor whose input was changed comes to the front and asks
+// whether to save it (Yes saves, No drops it, Cancel stops the closing). False when the closing must stop: the user cancelled, or
 // a save did not complete (the editor then stays open, in front, with what it holds).
-bool ConfirmClose(QWidget *owner);
+bool ConfirmClose();
 
 } // namespace EditorWindows

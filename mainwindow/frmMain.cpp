@@ -604,7 +604,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 {
     // The editors go with this window: what the user typed into them is saved or dropped as the user says,
     // or the window stays. A log-out or SIGTERM ends without a question.
-    if (!m_unloaded && !SessionEnding() && !EditorWindows::ConfirmClose(this)) {
+    if (!m_unloaded && !SessionEnding() && !EditorWindows::ConfirmClose()) {
         event->ignore();
         return;
     }
