@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QQueue>
 #include <QTest>
+#include <sqlite3.h>
 
 namespace testenv {
 
@@ -128,9 +129,42 @@ void Sandbox::answerText(const QString &text)
 const QList<platform::DialogRequest> &Sandbox::requests() const { return m->requests; }
 void Sandbox::clearRequests() { m->requests.clear(); }
 
+bool Sandbox::told(const QString &part, const QString &title) const
+{
+    for (const platform::DialogRequest &r : m->requests)
+        if (r.kind == platform::DialogKind::Message && r.text.contains(part) && (title.isEmpty() || r.title == title))
+            return true;
+    return false;
+}
+
 QString connectionString(const QString &file)
 {
     return platform::connectionStringFor(file);
+}
+
+void rawExec(const QString &file, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    QVERIFY(sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK);
+    char *message = nullptr;
+    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
+    const QString text = QString::fromUtf8(message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(text));
+}
+
+int rawInt(const QString &file, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(file).constData(), &db);
+    sqlite3_stmt *st = nullptr;
+    int n = -1;
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        n = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return n;
 }
 
 } // namespace testenv

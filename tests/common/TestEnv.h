@@ -36,6 +36,8 @@ public:
     void answerText(const QString &text);
     const QList<platform::DialogRequest> &requests() const;
     void clearRequests();
+    // True when a message holding `part` was shown (with that title, when one is given).
+    bool told(const QString &part, const QString &title = QString()) const;
 
 private:
     struct Impl;
@@ -44,5 +46,10 @@ private:
 
 // The connection string for a database file.
 QString connectionString(const QString &file);
+
+// SQLite's own SQL run on a file past the program's data layer (triggers that make writes fail, damage):
+// rawExec fails the test when the statement fails; rawInt gives the first column of the first row, or -1.
+void rawExec(const QString &file, const QByteArray &sql);
+int rawInt(const QString &file, const QByteArray &sql);
 
 } // namespace testenv

@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
-#include <sqlite3.h>
 
 // The program's objects made as start-up makes them, over a database in a sandbox (filled with the sample
 // rows unless asked otherwise), English texts.
@@ -56,17 +55,7 @@ struct EditorsFixture {
     int count(const QString &sql) const { return value(sql).toInt(); }
 
     // Runs SQLite's own SQL on the file, past the program's data layer: triggers that make a write fail.
-    void rawExec(const char *sql) const
-    {
-        sqlite3 *db = nullptr;
-        QVERIFY(sqlite3_open(QFile::encodeName(dbFile).constData(), &db) == SQLITE_OK);
-        char *message = nullptr;
-        const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
-        const QString text = QString::fromUtf8(message ? message : "");
-        sqlite3_free(message);
-        sqlite3_close(db);
-        QVERIFY2(rc == SQLITE_OK, qPrintable(text));
-    }
+    void rawExec(const char *sql) const { testenv::rawExec(dbFile, sql); }
     // Every write of the kind (INSERT, UPDATE, DELETE) on the table fails as a full disk would.
     void failWrites(const QString &kind, const QString &table) const
     {

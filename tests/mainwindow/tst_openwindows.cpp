@@ -63,14 +63,6 @@ int insertEntry(const QString &dbFile, const QString &sql)
     return id;
 }
 
-bool asked(const testenv::Sandbox &box, const QString &text)
-{
-    for (const platform::DialogRequest &r : box.requests())
-        if (r.text == text)
-            return true;
-    return false;
-}
-
 // Opens the main list's row in its editor as the user does: the row made current, then Enter.
 template <class Editor>
 Editor *openInEditor(frmMain *w, const QString &description)
@@ -196,7 +188,7 @@ private slots:
             f.box->clearRequests();
             QDir().mkpath(otherFolder);
             tryChange(dlg);
-            QVERIFY(!asked(*f.box, LRS(1951)));
+            QVERIFY(!f.box->told(LRS(1951)));
         }
         if (change == QLatin1String("database folder"))
             QCOMPARE(Adb->dbPath(), QDir::toNativeSeparators(otherFolder));
@@ -472,7 +464,7 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         const QString question = LRSV(1954, LRS(902));
-        QCOMPARE(asked(*f.box, question), typed);
+        QCOMPARE(f.box->told(question), typed);
         const bool stays = answer == platform::vbCancel;
         QCOMPARE(bool(w), stays);
         if (!w)
@@ -604,7 +596,7 @@ private slots:
 
         box.answerButton(platform::vbCancel);
         close->trigger();
-        QVERIFY(asked(box, LRSV(1954, LRS(902))));
+        QVERIFY(box.told(LRSV(1954, LRS(902))));
         QVERIFY(frmSysTray::isLoaded());
         QVERIFY(w && frmScadenze::instance());
 

@@ -26,51 +26,16 @@
 
 namespace {
 
-// Runs SQLite's own SQL on the file, past the program's data layer.
-void rawExec(const QString &file, const QByteArray &sql)
-{
-    sqlite3 *db = nullptr;
-    QVERIFY(sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK);
-    char *message = nullptr;
-    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
-    const QString text = QString::fromUtf8(message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(db);
-    QVERIFY2(rc == SQLITE_OK, qPrintable(text));
-}
-
-// The first value of a query, read past the program's data layer (the file may be damaged elsewhere).
-int rawCount(const QString &file, const QByteArray &sql)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(QFile::encodeName(file).constData(), &db);
-    sqlite3_stmt *st = nullptr;
-    int n = -1;
-    if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        n = sqlite3_column_int(st, 0);
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return n;
-}
-
 // Overwrites the first page of the Transactions table with bytes that are no page at all.
 void damageTransactions(const QString &file)
 {
-    const int page = rawCount(file, "SELECT rootpage FROM sqlite_master WHERE name='Transactions'");
-    const int pageSize = rawCount(file, "PRAGMA page_size");
+    const int page = testenv::rawInt(file, "SELECT rootpage FROM sqlite_master WHERE name='Transactions'");
+    const int pageSize = testenv::rawInt(file, "PRAGMA page_size");
     QVERIFY(page > 1 && pageSize > 0);
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadWrite));
     QVERIFY(f.seek(qint64(page - 1) * pageSize));
     f.write(QByteArray(pageSize, '\xee'));
-}
-
-bool messageShown(const testenv::Sandbox &box, const QString &part, const QString &title = QString())
-{
-    for (const platform::DialogRequest &r : box.requests())
-        if (r.text.contains(part) && (title.isEmpty() || r.title == title))
-            return true;
-    return false;
 }
 
 int appErrors(const testenv::Sandbox &box)
@@ -166,7 +131,7 @@ private slots:
         drainEvents();
         QCOMPARE(GuardedApplication::caughtCount(), caught + 1);
         QCOMPARE(appErrors(*f.box), 1);
-        QVERIFY(messageShown(*f.box, told + QStringLiteral("\nin Orvel3.frmBroken."), LRS(1943)));
+        QVERIFY(f.box->told(told + QStringLiteral("\nin Orvel3.frmBroken."), LRS(1943)));
         // The program goes on: the next click is told again.
         QTest::mouseClick(button, Qt::LeftButton);
         drainEvents();
@@ -197,7 +162,7 @@ private slots:
         command(w, name);
         drainEvents();
         QVERIFY2(appErrors(*f.box) >= 1, qPrintable(name));
-        QVERIFY(messageShown(*f.box, QStringLiteral("orvel3.mdb")));
+        QVERIFY(f.box->told(QStringLiteral("orvel3.mdb")));
         QCOMPARE(GuardedApplication::caughtCount(), caught);   // told by the handler itself
         QCOMPARE(frmMain::instance(), w);
         QVERIFY(!w->inUpdate);
@@ -224,8 +189,8 @@ private slots:
         f.box->clearRequests();
         command(w, QStringLiteral("refresh"));
         QCOMPARE(appErrors(*f.box), 1);
-        QVERIFY(messageShown(*f.box, QStringLiteral("locked")));
-        QVERIFY(messageShown(*f.box, QStringLiteral("in Orvel3.frmMain.RefreshList")));
+        QVERIFY(f.box->told(QStringLiteral("locked")));
+        QVERIFY(f.box->told(QStringLiteral("in Orvel3.frmMain.RefreshList")));
         sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         f.box->clearRequests();
@@ -240,14 +205,14 @@ private slots:
     {
         MainWindowFixture f;
         frmMain *w = f.load();
-        rawExec(f.dbFile, "ALTER TABLE Transactions RENAME COLUMN TrDescription TO TrSubject");
+        testenv::rawExec(f.dbFile, "ALTER TABLE Transactions RENAME COLUMN TrDescription TO TrSubject");
         QCOMPARE(Adb->TestDb(QFileInfo(f.dbFile).absolutePath()), int(cAccessDb::Usable));
         f.box->clearRequests();
         command(w, QStringLiteral("view switch"));
         QCOMPARE(appErrors(*f.box), 1);
-        QVERIFY(messageShown(*f.box, QStringLiteral("in Orvel3.frmMain.SwitchView")));
+        QVERIFY(f.box->told(QStringLiteral("in Orvel3.frmMain.SwitchView")));
         QVERIFY(!w->inUpdate);
-        rawExec(f.dbFile, "ALTER TABLE Transactions RENAME COLUMN TrSubject TO TrDescription");
+        testenv::rawExec(f.dbFile, "ALTER TABLE Transactions RENAME COLUMN TrSubject TO TrDescription");
         f.box->clearRequests();
         command(w, QStringLiteral("refresh"));
         QCOMPARE(appErrors(*f.box), 0);
@@ -265,19 +230,19 @@ private slots:
         QFETCH(QString, fault);
         testenv::Sandbox &box = startBox();
         const QString file = box.makeDatabase(box.documents() + QStringLiteral("/Orvel3DB"));
-        QCOMPARE(rawCount(file, "SELECT Count(*) FROM Counts"), 0);
+        QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
         if (fault == QLatin1String("damaged"))
             damageTransactions(file);
         else
-            rawExec(file, "ALTER TABLE Transactions RENAME COLUMN TrDate TO TrDay");
+            testenv::rawExec(file, "ALTER TABLE Transactions RENAME COLUMN TrDate TO TrDay");
         QCOMPARE(Main(realMainWindow()), StartupResult::Ended);
-        QVERIFY(messageShown(box, LRS(1950)));
-        QVERIFY(messageShown(box, QStringLiteral("in Orvel3.modMain.Main")));
+        QVERIFY(box.told(LRS(1950)));
+        QVERIFY(box.told(QStringLiteral("in Orvel3.modMain.Main")));
         QVERIFY(!frmMain::instance());
         if (fault == QLatin1String("damaged")) {
             // Nothing was written into the damaged file, and the user was told why.
-            QCOMPARE(rawCount(file, "SELECT Count(*) FROM Counts"), 0);
-            QVERIFY(messageShown(box, LRSV(1955, QDir::toNativeSeparators(file)), LRS(1943)));
+            QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
+            QVERIFY(box.told(LRSV(1955, QDir::toNativeSeparators(file)), LRS(1943)));
         }
         Env->AlertDefaultDays = 7;
         EndProgram();
@@ -298,13 +263,13 @@ private slots:
         QFETCH(QString, refusal);
         testenv::Sandbox &box = startBox();
         const QString file = box.makeDatabase(box.documents() + QStringLiteral("/Orvel3DB"));
-        rawExec(file, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Counts BEGIN SELECT RAISE(ABORT, '%1'); END;")
+        testenv::rawExec(file, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Counts BEGIN SELECT RAISE(ABORT, '%1'); END;")
                           .arg(refusal)
                           .toUtf8());
         QCOMPARE(Main(realMainWindow()), StartupResult::Running);
-        QVERIFY(messageShown(box, refusal, LRS(1943)));
-        QVERIFY(messageShown(box, QStringLiteral("in Orvel3.frmMain.Form_Load")));
-        QCOMPARE(rawCount(file, "SELECT Count(*) FROM Counts"), 0);
+        QVERIFY(box.told(refusal, LRS(1943)));
+        QVERIFY(box.told(QStringLiteral("in Orvel3.frmMain.Form_Load")));
+        QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
         QVERIFY(frmMain::instance() && frmMain::instance()->isVisible());
     }
 };
