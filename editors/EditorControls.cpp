@@ -145,6 +145,8 @@ QStatusBar *NewStatusBar(QWidget *window, QLabel *&panel)
     sb->setSizeGripEnabled(false);
     panel = new QLabel(sb);
     panel->setObjectName(QStringLiteral("sbPanel1"));
+    // A long hint is cut at the window's edge: it never widens the window.
+    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     sb->addWidget(panel, 1);
     return sb;
 }

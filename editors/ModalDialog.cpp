@@ -1,11 +1,11 @@
 #include "editors/ModalDialog.h"
 
-#include "foundation/Globals.h"
-#include "foundation/cLang.h"
+#include "foundation/WindowSupport.h"
 #include "foundation/modShared.h"
-#include "platform/shell/Shell.h"
 
+#include <QBoxLayout>
 #include <QKeyEvent>
+#include <QSpacerItem>
 
 ModalDialog::ModalDialog(QWidget *owner)
     : QDialog(owner)
@@ -16,7 +16,7 @@ ModalDialog::ModalDialog(QWidget *owner)
 
 void ModalDialog::ShowHelp() const
 {
-    platform::showHelp(Lang ? Lang->helpFile() : QString(), m_helpContextId);
+    ShowHelpPage(this, m_helpContextId);
 }
 
 void ModalDialog::keyPressEvent(QKeyEvent *event)
@@ -27,4 +27,31 @@ void ModalDialog::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void ModalDialog::setVisible(bool visible)
+{
+    // Sized before the dialog is placed over its owner.
+    if (visible)
+        FitTitle();
+    QDialog::setVisible(visible);
+}
+
+void ModalDialog::FitTitle()
+{
+    const int needed = TitleWidth(windowTitle());
+    auto *box = qobject_cast<QBoxLayout *>(layout());
+    if (!box) {
+        setMinimumWidth(qMax(minimumWidth(), needed));
+        return;
+    }
+    // The dialogs size themselves to their layouts: a strut in the layout holds the title's width.
+    const QMargins margins = box->contentsMargins();
+    if (!m_titleStrut) {
+        m_titleStrut = new QSpacerItem(0, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+        box->addItem(m_titleStrut);
+    }
+    m_titleStrut->changeSize(qMax(0, needed - margins.left() - margins.right()), 0, QSizePolicy::Fixed,
+                             QSizePolicy::Minimum);
+    box->invalidate();
 }

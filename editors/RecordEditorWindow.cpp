@@ -4,6 +4,7 @@
 #include "editors/AmountText.h"
 #include "editors/RowEditorSave.h"
 #include "editors/frmNewAcc.h"
+#include "foundation/WindowSupport.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
 #include "foundation/Twips.h"
@@ -129,6 +130,8 @@ bool RecordEditorWindow::ApplyTypeRule()
 
 void RecordEditorWindow::BringToFront()
 {
+    if (!isVisible())
+        PlaceOverOwner(this);
     show();
     raise();
     activateWindow();
@@ -228,7 +231,7 @@ void RecordEditorWindow::Form_Unload()
 
 void RecordEditorWindow::ShowHelp() const
 {
-    platform::showHelp(Lang ? Lang->helpFile() : QString(), helpContext());
+    ShowHelpPage(this, helpContext());
 }
 
 // ---------------------------------------------------------------------------------------------------

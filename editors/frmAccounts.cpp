@@ -1,5 +1,6 @@
 #include "editors/frmAccounts.h"
 
+#include "foundation/WindowSupport.h"
 #include "foundation/TaggedActions.h"
 
 #include "editors/AccountTables.h"
@@ -59,6 +60,8 @@ frmAccounts *frmAccounts::Load(QWidget *owner)
 frmAccounts *frmAccounts::Open(QWidget *owner)
 {
     frmAccounts *w = Load(owner);
+    if (!w->isVisible())
+        PlaceOverOwner(w);
     w->show();
     w->raise();
     w->activateWindow();
@@ -171,10 +174,13 @@ void frmAccounts::Form_Load()
     localize(mnuRecordGrp);
     for (QAction *a : mnuRecord)
         localize(a);
-    // The toolbar keeps the Accounts tooltips on both tabs.
-    for (QAction *a : tbButtons)
-        if (!a->isSeparator())
+    // The toolbar keeps the Accounts tooltips on both tabs; the same text names the picture-only buttons.
+    for (QAction *a : tbButtons) {
+        if (!a->isSeparator()) {
+            localize(a);
             a->setToolTip(LRS(tagOf(a)));
+        }
+    }
     for (int i = 0; i < tbs->count(); ++i)
         tbs->setTabText(i, LRS(tbs->tabData(i)));
 
@@ -407,7 +413,7 @@ void frmAccounts::PrintList()
 void frmAccounts::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F1) {
-        platform::showHelp(Lang->helpFile(), helpContext());
+        ShowHelpPage(this, helpContext());
         event->accept();
         return;
     }

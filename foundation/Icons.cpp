@@ -145,20 +145,23 @@ QIcon calendarPage(const QColor &band)
 
 } // namespace
 
+void drawProgram(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Blue);
+    p.drawRoundedRect(QRectF(0.5, 1.5, 15, 14), 2.5, 2.5);
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(2.5, 5, 11, 9), 1, 1);
+    p.setBrush(Red);
+    p.drawEllipse(QRectF(8.5, 8.5, 4, 4));
+    p.setBrush(Blue);
+    p.drawRect(QRectF(4, 0.5, 1.6, 3));
+    p.drawRect(QRectF(10.4, 0.5, 1.6, 3));
+}
+
 QIcon program()
 {
-    return drawn([](QPainter &p) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(Blue);
-        p.drawRoundedRect(QRectF(0.5, 1.5, 15, 14), 2.5, 2.5);
-        p.setBrush(Qt::white);
-        p.drawRoundedRect(QRectF(2.5, 5, 11, 9), 1, 1);
-        p.setBrush(Red);
-        p.drawEllipse(QRectF(8.5, 8.5, 4, 4));
-        p.setBrush(Blue);
-        p.drawRect(QRectF(4, 0.5, 1.6, 3));
-        p.drawRect(QRectF(10.4, 0.5, 1.6, 3));
-    });
+    return drawn(drawProgram);
 }
 
 QList<QIcon> rowImageList()

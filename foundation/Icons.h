@@ -12,6 +12,9 @@ class QPainter;
 namespace Icons {
 
 QIcon program();
+// The program icon's drawing on a 16 x 16 canvas: the window icon, and the scalable icon of the installed
+// program made from it at build time.
+void drawProgram(QPainter &p);
 
 // A picture drawn by draw on a 16 x 16 canvas (antialiased, on a transparent ground), rendered at 1x, 2x
 // and 3x.

@@ -27,7 +27,7 @@ int tagOf(const QObject *object)
 
 void localize(QAction *action)
 {
-    if (tagOf(action) > 0 && action->text() != QLatin1String("-"))
+    if (tagOf(action) > 0 && !action->isSeparator())
         action->setText(LRS(tagOf(action)));
 }
 
@@ -43,7 +43,6 @@ QAction *addMenu(QMainWindow *window, int textId, const QString &objectName, QVe
         QAction *a = nullptr;
         if (id < 0) {
             a = menu->addSeparator();
-            a->setText(QStringLiteral("-"));
         } else {
             a = action(menu, id);
             menu->addAction(a);

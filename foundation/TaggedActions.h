@@ -20,7 +20,7 @@ int tagOf(const QObject *object);
 // Puts in the text of the tag in the current language (separators and untagged actions stay as they are).
 void localize(QAction *action);
 
-// A top-level menu of the window with tagged items; -1 in ids stands for a separator (captioned "-").
+// A top-level menu of the window with tagged items; -1 in ids stands for a separator.
 // Appends the items to `items` and returns the menu's own action.
 QAction *addMenu(QMainWindow *window, int textId, const QString &objectName, QVector<QAction *> &items,
                  const QList<int> &ids);

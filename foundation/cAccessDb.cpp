@@ -85,7 +85,7 @@ QString cAccessDb::EnsureDefaultDbFolder()
 
 void cAccessDb::CopyTemplate(const QString &folder)
 {
-    const QString source = platform::programFolder() + QStringLiteral("/master.gen");
+    const QString source = platform::programDataFile(QStringLiteral("master.gen"));
     const QString target = databaseFileIn(folder);
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))

@@ -5,7 +5,11 @@
 #include "foundation/SettingsKeys.h"
 #include "platform/shell/Shell.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTranslator>
 #include <QStringList>
 
 namespace {
@@ -55,6 +59,32 @@ QHash<int, QString> loadTable()
             table.insert(id + lang * 3000, unescape(fields[lang + 1]));
     }
     return table;
+}
+
+// Qt's own texts (the buttons of message boxes, the file dialogs) follow the language of the text block:
+// Qt's translation of that language is installed in place of the previous one. English needs none.
+void InstallQtTranslation(int offset)
+{
+    static QPointer<QTranslator> installed;
+    static int installedOffset = -1;
+    if (!QCoreApplication::instance() || offset == installedOffset)
+        return;
+    installedOffset = offset;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+    }
+    static const char *const codes[] = {"it", "en", "fr", "es", "de"};
+    const QString code = QLatin1String(codes[qBound(0, offset / 3000, 4)]);
+    if (code == QLatin1String("en"))
+        return;
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+        installed = translator;
+    } else {
+        delete translator;
+    }
 }
 
 } // namespace
@@ -126,9 +156,10 @@ int cLang::offsetForLanguageId(int appLanguageId, const QString &windowsLanguage
 bool cLang::LanguageUpdate()
 {
     m_offset = offsetForLanguageId(m_appLanguageId, platform::localeString(1024, platform::LOCALE_ILANGUAGE));
-    // One help page per language, beside the program.
-    static const char *const pages[] = {"/it_help.html", "/en_help.html", "/fr_help.html", "/es_help.html", "/de_help.html"};
-    m_helpFile = platform::programFolder() + QLatin1String(pages[m_offset / 3000]);
+    // One help page per language, with the program's data files.
+    static const char *const pages[] = {"it_help.html", "en_help.html", "fr_help.html", "es_help.html", "de_help.html"};
+    m_helpFile = platform::programDataFile(QLatin1String(pages[m_offset / 3000]));
+    InstallQtTranslation(m_offset);
     return true;
 }
 

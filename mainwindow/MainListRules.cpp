@@ -1,6 +1,7 @@
 #include "mainwindow/MainListRules.h"
 
 #include "foundation/RowRules.h"
+#include "foundation/cLang.h"
 #include "foundation/modShared.h"
 
 #include <cmath>
@@ -151,6 +152,20 @@ int calendarColumns(double windowWidthTwips, bool variableColumns)
     if (windowWidthTwips > 20000)
         return 2;
     return 1;
+}
+
+int languageMenuItem(int appLanguageId)
+{
+    if (appLanguageId == 0)
+        return 0;
+    // Items 2..6 of the menu: German, English, Spanish, French, Italian, by their text blocks.
+    switch (cLang::offsetForLanguageId(appLanguageId, QString())) {
+    case 12000: return 2;
+    case 9000: return 4;
+    case 6000: return 5;
+    case 0: return 6;
+    default: return 3;
+    }
 }
 
 } // namespace MainListRules

@@ -66,6 +66,10 @@ struct SharedWidths {
 SharedWidths sharedColumnWidths(int view, double gridWidth, bool showId, double scrollBarWidth, int columnCount,
                                 double dateWidth, double valueWidth, double incomesWidth);
 
+// The item of the Languages menu that shows a language id: "Automatic" for 0, else the item of the language
+// the id chooses (English for 1 and for ids the menu lacks).
+int languageMenuItem(int appLanguageId);
+
 // Month columns of the calendar for a window width in twips.
 int calendarColumns(double windowWidthTwips, bool variableColumns);
 

@@ -1,5 +1,6 @@
 #include "mainwindow/frmAbout.h"
 
+#include "foundation/WindowSupport.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
 #include "foundation/cEnvironment.h"
@@ -175,7 +176,7 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
 void frmAbout::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        platform::showHelp(Lang ? Lang->helpFile() : QString(), HelpContext);
+        ShowHelpPage(this, HelpContext);
         event->accept();
         return;
     }

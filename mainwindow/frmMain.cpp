@@ -18,6 +18,7 @@
 #include "reports/frmExport.h"
 #include "reports/frmPrint.h"
 
+#include "foundation/WindowSupport.h"
 #include "foundation/DefaultCounts.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
@@ -37,6 +38,8 @@
 #include "foundation/grid/GridPrinter.h"
 #include "foundation/grid/GridRowFormat.h"
 #include "foundation/grid/ListGrid.h"
+#include "foundation/grid/TextLines.h"
+#include "foundation/grid/GridView.h"
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
 #include "platform/RuntimeError.h"
@@ -47,6 +50,7 @@
 #include "platform/shell/Shell.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -265,6 +269,7 @@ void frmMain::BuildControls()
     gex = new ListGrid(central);
     gex->setObjectName(QStringLiteral("gex"));
     gex->setGroupRowWhenEmpty(true);
+    gex->setNavigatorVisible(true);
     gex->installEventFilter(this);
     left->addWidget(gex, 1);
     txtNoRecs = new QLabel(gex);
@@ -289,11 +294,16 @@ void frmMain::BuildControls()
     lblAccNotes = new QLabel(notes);
     lblAccNotes->setObjectName(QStringLiteral("lblAccNotes"));
     lblAccNotes->setStyleSheet(QStringLiteral("color: rgb(37,75,108);"));
+    // The pane keeps its height whatever the notes hold: the row's notes on two lines, the account's on
+    // one, each wrapped to the pane's width and cut with an ellipsis; the whole text is the tooltip.
     for (QLabel *l : {lblDeadlineNotes, lblAccNotes}) {
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        l->setMinimumHeight(l->fontMetrics().height());
+        l->setTextFormat(Qt::PlainText);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        l->setFixedHeight(l->fontMetrics().lineSpacing() * NoteLines(l) + 2);
         notesLayout->addWidget(l);
     }
+    notes->installEventFilter(this);
     left->addWidget(notes);
     body->addLayout(left, 1);
 
@@ -349,6 +359,7 @@ void frmMain::BuildControls()
     gextasks->setBorder(false);
     gextasks->setNavigatorVisible(false);
     gextasks->setImageList(Icons::sideListPictures());
+    gextasks->installEventFilter(this);
     pane->addWidget(gextasks, 1);
     body->addWidget(m_calendarPane);
 
@@ -432,15 +443,17 @@ void frmMain::BuildMenus()
     QAction *automatic = TaggedActions::action(langs, 505);
     langs->addAction(automatic);
     mnuLangs.append(automatic);
-    QAction *sep = langs->addSeparator();
-    sep->setText(QStringLiteral("-"));
-    mnuLangs.append(sep);
+    mnuLangs.append(langs->addSeparator());
     for (const char *name : LanguageNames)
         mnuLangs.append(langs->addAction(QString::fromUtf8(name)));
+    // One language is always checked: choosing the checked one again keeps its mark.
+    auto *languages = new QActionGroup(langs);
+    languages->setExclusive(true);
     for (int i = 0; i < mnuLangs.size(); ++i) {
         if (i == 1)
             continue;
         mnuLangs[i]->setCheckable(true);
+        languages->addAction(mnuLangs[i]);
         connect(mnuLangs[i], &QAction::triggered, this, [this, i] { mnuLangs_Click(i); });
     }
 
@@ -451,7 +464,6 @@ void frmMain::BuildMenus()
         QAction *a = nullptr;
         if (id < 0) {
             a = PopUp1->addSeparator();
-            a->setText(QStringLiteral("-"));
         } else {
             a = TaggedActions::action(PopUp1, id);
             PopUp1->addAction(a);
@@ -1074,9 +1086,25 @@ void frmMain::gex_RowColChange(int lastRow, int)
 
 void frmMain::ShowNotesOfCurrentRow()
 {
+    // A group row has no notes of its own.
     const GridRowData data = gex->rowData(gex->row());
-    lblDeadlineNotes->setText(NullToString(data.value(QStringLiteral("TrNotes"))));
-    lblAccNotes->setText(NullToString(data.value(QStringLiteral("AcNotes"))));
+    const bool record = data.isRecord();
+    lblDeadlineNotes->setToolTip(record ? NullToString(data.value(QStringLiteral("TrNotes"))) : QString());
+    lblAccNotes->setToolTip(record ? NullToString(data.value(QStringLiteral("AcNotes"))) : QString());
+    FitNotes();
+}
+
+int frmMain::NoteLines(const QLabel *label) const
+{
+    return label == lblDeadlineNotes ? 2 : 1;
+}
+
+void frmMain::FitNotes()
+{
+    for (QLabel *l : {lblDeadlineNotes, lblAccNotes}) {
+        const int width = l->contentsRect().width();
+        l->setText(TextLines(l->toolTip(), l->font(), nullptr, qMax(1, width), NoteLines(l)).join(QLatin1Char('\n')));
+    }
 }
 
 void frmMain::gex_MouseUp(Qt::MouseButton button, const QPoint &pos)
@@ -1171,6 +1199,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         // The grid's size follows the window's layout: its shared columns follow the grid.
         ResizeGridColumns();
         PlaceNoRecsText();
+    } else if (watched == gextasks && event->type() == QEvent::Resize) {
+        // The side list's one column fills its width.
+        if (gextasks->columnCount() > 0)
+            gextasks->column(1)->setWidth(int(PixelsToTwips(gextasks->view()->viewport()->width())));
+    } else if (event->type() == QEvent::Resize && watched == lblDeadlineNotes->parentWidget()) {
+        FitNotes();
     } else if (watched == txtFind && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down || key == Qt::Key_Tab)
@@ -1238,7 +1272,7 @@ void frmMain::tasksUpdate(const QDate &d1, const QDate &d2)
     text->setComputed(true);
     text->setContent(GridColumn::IconAndText);
     text->setIconIndex(curView == 1 ? 2 : 1);
-    text->setWidth(int(PixelsToTwips(gextasks->width())));
+    text->setWidth(int(PixelsToTwips(gextasks->view()->viewport()->width())));
     for (int i = 2; i <= gextasks->columnCount(); ++i)
         gextasks->column(i)->setVisible(false);
     gextasks->setRow(0);
@@ -1328,9 +1362,7 @@ void frmMain::Localize()
             applyTag(a);
     applyTag(mnuLangs[0]);
     applyTag(mnuHelpGrp);
-    for (int i = 0; i < mnuLangs.size(); ++i)
-        if (i != 1)
-            mnuLangs[i]->setChecked(i == Lang->AppLanguageId());
+    mnuLangs[MainListRules::languageMenuItem(Lang->AppLanguageId())]->setChecked(true);
     for (QAction *a : mnuHelp)
         applyTag(a);
     for (QAction *a : mnuPopup)
@@ -1345,8 +1377,12 @@ void frmMain::Localize()
         const QString text = LRS(tagOf(a));
         a->setText(QStringLiteral("  ") + text + QString(qMax(0, 20 - int(text.size())), QLatin1Char(' ')));
     }
-    for (QAction *a : tbGroup->actions())
+    // The group buttons show only their pictures: the text names them to the accessibility tools and in
+    // the toolbar's overflow menu.
+    for (QAction *a : tbGroup->actions()) {
+        a->setText(LRS(tagOf(a)));
         a->setToolTip(LRS(tagOf(a)));
+    }
 
     for (int i = 0; i < FilterCount; ++i) {
         FilterTable[0][size_t(i)] = LRS(951 + i);
@@ -1455,9 +1491,7 @@ void frmMain::mnuLangs_Click(int index)
 try {
     if (index == Lang->AppLanguageId())
         return;
-    for (int i = 0; i < mnuLangs.size(); ++i)
-        if (i != 1)
-            mnuLangs[i]->setChecked(i == index);
+    mnuLangs[MainListRules::languageMenuItem(index)]->setChecked(true);
     Lang->setAppLanguageId(index);
     Lang->LanguageUpdate();
     Localize();
@@ -1522,7 +1556,7 @@ void frmMain::PreviewGrid(ListGrid *grid, QWidget *owner)
     dialog.setWindowTitle(LRS(205));
     auto *layout = new QVBoxLayout(&dialog);
     auto *preview = new GridPreview(&printer, &dialog);
-    preview->setButtonTexts(LRS(1600), LRS(1602), LRS(1604));
+    LocalizePreview(preview);
     connect(preview, &GridPreview::closeClicked, &dialog, &QDialog::reject);
     layout->addWidget(preview);
     dialog.resize(owner ? owner->size() : QSize(900, 700));
@@ -1532,7 +1566,7 @@ void frmMain::PreviewGrid(ListGrid *grid, QWidget *owner)
 
 void frmMain::ShowHelp()
 {
-    platform::showHelp(Lang->helpFile(), m_helpContext);
+    ShowHelpPage(this, m_helpContext);
 }
 
 void frmMain::keyPressEvent(QKeyEvent *event)

@@ -160,6 +160,9 @@ private:
     void mv_SelChange(const QDate &startDate, const QDate &endDate);
     void txtFind_Change();
     void ShowNotesOfCurrentRow();
+    // The notes labels' texts laid out in their width (their tooltips hold the whole notes).
+    void FitNotes();
+    int NoteLines(const QLabel *label) const;
 
     // Field positions of the list query in rsGrid (the grid's recordset).
     RowFields m_f;

@@ -1,5 +1,6 @@
 #include "mainwindow/frmOptions.h"
 
+#include "foundation/WindowSupport.h"
 #include "foundation/Globals.h"
 #include "foundation/Twips.h"
 #include "foundation/cEnvironment.h"
@@ -7,7 +8,6 @@
 #include "foundation/modShared.h"
 #include "mainwindow/frmMain.h"
 #include "platform/dialogs/Dialogs.h"
-#include "platform/shell/Shell.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -244,7 +244,7 @@ void frmOptions::RebuildMainWindow()
 void frmOptions::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F1) {
-        platform::showHelp(Lang->helpFile(), HelpContext);
+        ShowHelpPage(this, HelpContext);
         return;
     }
     QDialog::keyPressEvent(event);

@@ -1,6 +1,7 @@
 #include "mainwindow/frmScadenziari.h"
 
 #include "editors/EditorWindows.h"
+#include "foundation/WindowSupport.h"
 #include "foundation/DefaultCounts.h"
 
 #include "foundation/Globals.h"
@@ -509,7 +510,7 @@ bool frmScadenziari::eventFilter(QObject *watched, QEvent *event)
 void frmScadenziari::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F1) {
-        platform::showHelp(Lang->helpFile(), HelpContext);
+        ShowHelpPage(this, HelpContext);
         return;
     }
     QDialog::keyPressEvent(event);

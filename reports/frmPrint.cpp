@@ -1,5 +1,6 @@
 #include "reports/frmPrint.h"
 
+#include "foundation/WindowSupport.h"
 #include "foundation/RowRules.h"
 
 #include "foundation/Globals.h"
@@ -288,7 +289,7 @@ void frmPrint::Form_Load()
 
         setWindowTitle(LRS(205));
         lblTitolo->setText(LRS(1674));
-        gxp->setButtonTexts(LRS(1600), LRS(1602), LRS(1604));
+        LocalizePreview(gxp);
         const QLocale locale = platform::userLocale();
         for (int i = 0; i < 2; ++i)
             optReport[i]->setText(locale.toUpper(LRS(ReportCaptions[i])));
@@ -337,7 +338,7 @@ void frmPrint::Form_Load()
 void frmPrint::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F1) {
-        platform::showHelp(Lang ? Lang->helpFile() : QString(), HelpContext);
+        ShowHelpPage(this, HelpContext);
         return;
     }
     QDialog::keyPressEvent(event);

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, when they are missing.
+# Installs the Debian 12 packages the build and the tests need, when they are missing (as root, or
+# through sudo). ORVEL_BENCH=1 adds the benchmark library for the benchmarks under bench/.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libegl-dev
-  libsqlite3-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libegl-dev qt6-translations-l10n
+  libsqlite3-dev
   mdbtools-dev
   xvfb xauth
+  desktop-file-utils appstream poppler-utils
 )
+if [ "${ORVEL_BENCH:-0}" = 1 ]; then
+  packages+=(libbenchmark-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

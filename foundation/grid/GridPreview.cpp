@@ -2,6 +2,7 @@
 
 #include "foundation/grid/GridPrinter.h"
 #include "foundation/grid/ListGrid.h"
+#include "platform/RuntimeError.h"
 
 #include <QHBoxLayout>
 #include <QPrintPreviewWidget>
@@ -86,5 +87,11 @@ void GridPreview::pageSetupClicked()
 
 void GridPreview::printClicked()
 {
-    m_gridPrinter->printWithDialog(this);
+    try {
+        m_gridPrinter->printWithDialog(this);
+    } catch (const platform::RuntimeError &e) {
+        const QPrinter *printer = m_gridPrinter->printer();
+        const bool toFile = printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty();
+        emit printFailed(toFile ? printer->outputFileName() : QString(), e.description());
+    }
 }

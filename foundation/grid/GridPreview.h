@@ -34,6 +34,9 @@ public:
 
 signals:
     void closeClicked();
+    // Printing from the print dialog failed: file is the file that was not written ("" for a printer),
+    // description what went wrong. The owner tells the user.
+    void printFailed(const QString &file, const QString &description);
 
 private:
     void paint(QPrinter *printer);

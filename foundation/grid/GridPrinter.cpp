@@ -3,6 +3,7 @@
 #include "foundation/grid/GridFormat.h"
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/ListGrid.h"
+#include "foundation/grid/TextLines.h"
 #include "platform/RuntimeError.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,7 @@ constexpr double IconSize = 240;         // the 16 x 16 pictures print at a sixt
 constexpr double NotePadding = 50;       // above and below the note's text
 constexpr double MinBaseLine = 40;       // room under a row's text
 constexpr double KeptWidth = 1440;       // what a column keeps when the columns are narrowed to the page
+constexpr int BandLines = 2;             // lines a page header's or footer's centre text may take
 
 // Band colours of group rows by level (the grid's own white ground would not set them apart on paper).
 QColor groupTint(int level)
@@ -139,8 +141,11 @@ GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
     auto lineHeight = [&](const QFont &f) { return QFontMetricsF(f, device).height() / g.k; };
     const double text = lineHeight(deviceFont(g, 1));
     g.textLine = text;
-    g.headerBand = std::max(lineHeight(deviceFont(g, 1.35, true)), lineHeight(deviceFont(g, 1))) + 2 * BandGap;
-    g.footerBand = lineHeight(deviceFont(g, 0.85)) + 2 * BandGap;
+    // The centre texts (the title, a summary) have room for a second line on every page, so that pages
+    // keep one size whatever each page's texts are.
+    g.headerBand = std::max(BandLines * lineHeight(bandFont(true, true)), lineHeight(bandFont(true, false)))
+                   + 2 * BandGap;
+    g.footerBand = BandLines * lineHeight(bandFont(false, true)) + 2 * BandGap;
     g.rowsHeight = std::max(1.0, g.pageHeight - g.headerBand - g.footerBand);
     g.columnHeaders = std::max<double>(m_grid->headerHeight(), lineHeight(deviceFont(g, 0.95, true)) + 2 * MinBaseLine);
     g.rowHeight = std::max<double>(m_grid->rowHeight(), text + MinBaseLine);
@@ -346,27 +351,30 @@ QRectF deviceRect(double k, double x, double y, double w, double h)
     return QRectF(x * k, y * k, w * k, h * k);
 }
 
-// Draws a cell's text. Amounts, dates and numbers (right-aligned or centred) are printed smaller rather
-// than cut, down to three quarters of the size; what still does not fit, and left-aligned text, ends with
-// an ellipsis.
+// Draws a cell's text. Amounts, dates and numbers (right-aligned or centred) are never cut: a font small
+// enough for the cell prints them whole. Left-aligned text that does not fit ends with an ellipsis.
 void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::Alignment alignment, const QString &text)
 {
     const int align = int((alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
     const QFont font = p.font();
     QFontMetricsF fm(font, const_cast<QPaintDevice *>(device));
-    const double width = fm.horizontalAdvance(text);
+    double width = fm.horizontalAdvance(text);
     if (width <= rect.width()) {
         p.drawText(rect, align, text);
         return;
     }
-    const bool shrink = (alignment & (Qt::AlignRight | Qt::AlignHCenter)) && width > 0;
-    if (shrink) {
-        QFont smaller = font;
-        smaller.setPointSizeF(font.pointSizeF() * std::max(0.75, rect.width() / width * 0.98));
-        p.setFont(smaller);
-        fm = QFontMetricsF(smaller, const_cast<QPaintDevice *>(device));
+    if (!(alignment & (Qt::AlignRight | Qt::AlignHCenter))) {
+        p.drawText(rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
+        return;
     }
-    p.drawText(rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
+    // Text widths do not scale exactly with the font size: smaller until it fits.
+    QFont smaller = font;
+    for (int i = 0; i < 8 && width > rect.width() && rect.width() > 0; ++i) {
+        smaller.setPointSizeF(smaller.pointSizeF() * rect.width() / width * 0.98);
+        width = QFontMetricsF(smaller, const_cast<QPaintDevice *>(device)).horizontalAdvance(text);
+    }
+    p.setFont(smaller);
+    p.drawText(rect, align | int(Qt::TextDontClip), text);
     p.setFont(font);
 }
 
@@ -429,21 +437,32 @@ void GridPrinter::drawPage(QPainter &p, const Geometry &g, const Page &page, int
     p.restore();
 }
 
+QFont GridPrinter::bandFont(bool header, bool centre) const
+{
+    Geometry none;
+    if (header)
+        return centre ? deviceFont(none, 1.35, true) : deviceFont(none, 1.0);
+    return deviceFont(none, 0.85);
+}
+
 void GridPrinter::drawBand(QPainter &p, const Geometry &g, const QString *texts, double top, double height,
                            bool header) const
 {
-    const QFont side = deviceFont(g, header ? 1.0 : 0.85);
-    const QFont centre = header ? deviceFont(g, 1.35, true) : side;
+    const QFont side = bandFont(header, false);
+    const QFont centre = bandFont(header, true);
     const QFontMetricsF sideMetrics(side, g.device);
     const QFontMetricsF centreMetrics(centre, g.device);
     const double width = g.pageWidth * g.k;
+    const double gap = 2 * CellPadding * g.k;
 
-    // The centre text keeps up to three fifths of the width; the sides share the rest.
-    const QString c = centreMetrics.elidedText(texts[Centre], Qt::ElideRight, width * 0.6);
-    const double centreWidth = centreMetrics.horizontalAdvance(c);
-    const double sideWidth = std::max(0.0, (width - centreWidth) / 2 - CellPadding * g.k);
-    const QString l = sideMetrics.elidedText(texts[Left], Qt::ElideRight, sideWidth);
-    const QString r = sideMetrics.elidedText(texts[Right], Qt::ElideRight, sideWidth);
+    // The sides take what their texts need, up to a third of the width each; the centre text takes the
+    // width they leave, the same on both sides so that it stays centred, on up to two lines.
+    const QString l = sideMetrics.elidedText(texts[Left], Qt::ElideRight, width / 3);
+    const QString r = sideMetrics.elidedText(texts[Right], Qt::ElideRight, width / 3);
+    const double sides = std::max(l.isEmpty() ? 0.0 : sideMetrics.horizontalAdvance(l) + gap,
+                                  r.isEmpty() ? 0.0 : sideMetrics.horizontalAdvance(r) + gap);
+    const double centreWidth = std::max(1.0, width - 2 * sides);
+    const QStringList lines = TextLines(texts[Centre], centre, g.device, centreWidth, BandLines);
 
     const double textTop = header ? top : top + BandGap;
     const double textHeight = height - BandGap;
@@ -454,7 +473,8 @@ void GridPrinter::drawBand(QPainter &p, const Geometry &g, const QString *texts,
     p.drawText(area, int(Qt::AlignLeft | Qt::AlignVCenter), l);
     p.drawText(area, int(Qt::AlignRight | Qt::AlignVCenter), r);
     p.setFont(centre);
-    p.drawText(area, int(Qt::AlignHCenter | Qt::AlignVCenter), c);
+    const QRectF centreArea((width - centreWidth) / 2, area.top(), centreWidth, area.height());
+    p.drawText(centreArea, int(Qt::AlignHCenter | Qt::AlignVCenter), lines.join(QLatin1Char('\n')));
     p.restore();
     if (header)
         hairline(p, g.k, kRule, 0, top + height - BandGap / 2, g.pageWidth, 15);
@@ -661,5 +681,18 @@ bool GridPrinter::printWithDialog(QWidget *parent)
     QPrintDialog dialog(m_printer.get(), parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    return print();
+    printChosen();
+    return true;
+}
+
+void GridPrinter::printChosen()
+{
+    // A file chosen in the print dialog is written as printToPdf writes it: complete, or not at all.
+    const QString file = m_printer->outputFileName();
+    if (m_printer->outputFormat() == QPrinter::PdfFormat && !file.isEmpty()) {
+        printToPdf(file);
+        return;
+    }
+    if (!print())
+        throw platform::RuntimeError(platform::errors::DbGeneric, kSource, m_printer->printerName());
 }

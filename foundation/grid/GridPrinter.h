@@ -101,8 +101,12 @@ public:
     void printToPdf(const QString &file);
     // The page set-up dialog for the grid's printer; true when the settings were accepted.
     bool pageSetup(QWidget *parent);
-    // The print dialog (printer, pages, copies, or a file), then printing; true when printed.
+    // The print dialog (printer, pages, copies, or a file), then printChosen; false when the dialog was
+    // cancelled. Raises platform::RuntimeError when the pages could not be printed or written.
     bool printWithDialog(QWidget *parent);
+    // Prints where the grid's printer points: a file (PDF) is written through printToPdf, so a failure
+    // leaves no half-written file; otherwise the printer. Raises platform::RuntimeError on failure.
+    void printChosen();
 
 signals:
     // Page pageNumber (1-based) of pageCount is about to be drawn.
@@ -123,6 +127,8 @@ private:
     void drawNote(QPainter &p, const Geometry &g, int row0, double top, double height) const;
     void drawGroupSums(QPainter &p, const Geometry &g, int group, double top, double height) const;
     QFont deviceFont(const Geometry &g, double scale, bool bold = false, bool italic = false) const;
+    // The fonts of the page header's and footer's texts: the centre and the sides.
+    QFont bandFont(bool header, bool centre) const;
 
     ListGrid *m_grid;
     std::unique_ptr<QPrinter> m_printer;

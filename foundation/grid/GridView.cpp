@@ -263,7 +263,11 @@ void GridView::paintEvent(QPaintEvent *event)
     const int rows = model()->rowCount();
     int top = 0;
     if (rows > 0) {
-        const QRect last = visualRect(model()->index(rows - 1, 0));
+        // The last row's place, read in a column that is shown (the first one may be hidden).
+        int shown = 0;
+        while (shown + 1 < model()->columnCount() && header()->isSectionHidden(shown))
+            ++shown;
+        const QRect last = visualRect(model()->index(rows - 1, shown));
         if (!last.isValid() || last.bottom() >= viewport()->height())
             return;
         top = last.bottom() + 1;

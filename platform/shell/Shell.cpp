@@ -69,6 +69,15 @@ QString programPath()
     return programFolder() + QStringLiteral("/Orvel3");
 }
 
+QString programDataFile(const QString &name)
+{
+    const QString beside = programFolder() + QLatin1Char('/') + name;
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = QDir::cleanPath(programFolder() + QStringLiteral("/../share/orvel3/") + name);
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
 QLocale userLocale()
 {
     return g_userLocale ? *g_userLocale : QLocale::system();
@@ -249,15 +258,19 @@ void setHelpHandler(HelpHandler handler)
     g_helpHandler = handler;
 }
 
-void showHelp(const QString &file, int context)
+bool showHelp(const QString &file, int context)
 {
     if (g_helpHandler) {
         g_helpHandler(file, context);
-        return;
+        return true;
     }
+    if (!QFileInfo(file).isFile())
+        return false;
     QUrl url = QUrl::fromLocalFile(file);
     url.setFragment(QStringLiteral("context-%1").arg(context));
-    QDesktopServices::openUrl(url);
+    if (g_openHandler)
+        return g_openHandler(url.toString());
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace platform

@@ -23,6 +23,10 @@ QString programFolder();
 void setProgramFolder(const QString &folder);
 // The running program's full path.
 QString programPath();
+// A data file of the program (the template database, the help pages): the one in the program folder, as
+// the build lays them out, else the one in share/orvel3 beside the program's bin folder, as installed.
+// When neither exists, the program folder's path.
+QString programDataFile(const QString &name);
 
 // The one user locale every locale lookup uses: QLocale::system() unless a test sets one.
 QLocale userLocale();
@@ -72,11 +76,12 @@ private:
 QString singleInstanceFolder();
 void setSingleInstanceFolder(const QString &folder);
 
-// Opens the help page of a language at an anchor (the help context number). Tests install a viewer that
-// records the request.
+// Opens the help page of a language at an anchor (the help context number) with the default application
+// (the open handler's answer, when one is installed); false when the page is missing or nothing could
+// open it. Tests install a viewer that records the request.
 using HelpHandler = void (*)(const QString &file, int context);
 void setHelpHandler(HelpHandler handler);
-void showHelp(const QString &file, int context);
+bool showHelp(const QString &file, int context);
 
 } // namespace platform
 

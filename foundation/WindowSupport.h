@@ -1,0 +1,24 @@
+#pragma once
+
+// What the program's windows share beyond their texts: a modeless window placed over its owner, room for
+// a window's title, the print preview's texts and failure messages, and the help page that F1 opens.
+
+#include <QString>
+
+class GridPreview;
+class QWidget;
+
+// Puts a window that is about to be shown over the middle of the window that owns it (kept on the
+// owner's screen); a window without an owner stays where it is.
+void PlaceOverOwner(QWidget *window);
+
+// The width a window needs for the window system to show its whole title beside the title bar's icon and
+// buttons.
+int TitleWidth(const QString &title);
+
+// The texts of a print preview's buttons, and its failures to print or to write a file told to the user.
+void LocalizePreview(GridPreview *preview);
+
+// F1: opens the help page of the current language at a help context. A page that is missing, or that no
+// installed program can show, is told in a message box over owner.
+void ShowHelpPage(const QWidget *owner, int context);
