@@ -19,9 +19,10 @@ void PlaceOverOwner(QWidget *window)
     if (!owner || !owner->isVisible())
         return;
     const QRect over = owner->frameGeometry();
-    // A window not sized by the program takes its layout's size as it is first shown.
-    const QSize size = window->testAttribute(Qt::WA_Resized) ? window->frameGeometry().size() : window->sizeHint();
-    QRect placed(QPoint(0, 0), size);
+    // A window not sized by the program takes its layout's size as it is first shown: that size, now.
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
+    QRect placed(QPoint(0, 0), window->frameGeometry().size());
     placed.moveCenter(over.center());
     if (const QScreen *screen = owner->screen()) {
         const QRect free = screen->availableGeometry();

@@ -63,6 +63,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QSet>
 #include <QToolButton>
@@ -234,12 +236,16 @@ void frmMain::BuildControls()
     auto *listBar = new QHBoxLayout();
     cmbFilter = new QComboBox(central);
     cmbFilter->setObjectName(QStringLiteral("cmbFilter"));
-    cmbFilter->setMinimumContentsLength(28);
     cmbGroup = new QComboBox(central);
     cmbGroup->setObjectName(QStringLiteral("cmbGroup"));
-    cmbGroup->setMinimumContentsLength(26);
-    listBar->addWidget(cmbFilter);
-    listBar->addWidget(cmbGroup);
+    // The lists grow up to their longest item where there is room, and give way before the group
+    // buttons and the search box do (a long item is then cut in the closed list, whole in the open one).
+    for (QComboBox *list : {cmbFilter, cmbGroup}) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(16);
+        list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        listBar->addWidget(list, 1);
+    }
     listBar->addStretch(1);
     tbGroup = new QToolBar(central);
     tbGroup->setObjectName(QStringLiteral("tbGroup"));
@@ -359,7 +365,7 @@ void frmMain::BuildControls()
     gextasks->setBorder(false);
     gextasks->setNavigatorVisible(false);
     gextasks->setImageList(Icons::sideListPictures());
-    gextasks->installEventFilter(this);
+    gextasks->view()->viewport()->installEventFilter(this);
     pane->addWidget(gextasks, 1);
     body->addWidget(m_calendarPane);
 
@@ -1199,7 +1205,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         // The grid's size follows the window's layout: its shared columns follow the grid.
         ResizeGridColumns();
         PlaceNoRecsText();
-    } else if (watched == gextasks && event->type() == QEvent::Resize) {
+    } else if (watched == gextasks->view()->viewport() && event->type() == QEvent::Resize) {
         // The side list's one column fills its width.
         if (gextasks->columnCount() > 0)
             gextasks->column(1)->setWidth(int(PixelsToTwips(gextasks->view()->viewport()->width())));
@@ -1347,6 +1353,7 @@ void frmMain::SetInterfaceOnCurrentView()
         cmbFilter->addItem(QLatin1Char(' ') + FilterTable[size_t(view)][size_t(i)]);
     cmbFilter->setCurrentIndex(currentFilterIndex());
     cmbGroup->setCurrentIndex(currentGroupIndex());
+    FitListWidth(cmbFilter);
     lblCalTitle->setText(LRS(curView == 1 ? 1071 : 1070));
     inUpdate = false;
     m_helpContext = curView == 1 ? 9 : 2;
@@ -1383,6 +1390,8 @@ void frmMain::Localize()
         a->setText(LRS(tagOf(a)));
         a->setToolTip(LRS(tagOf(a)));
     }
+    // Both buttons always show: the toolbar never folds them into its overflow menu.
+    tbGroup->setMinimumWidth(tbGroup->sizeHint().width());
 
     for (int i = 0; i < FilterCount; ++i) {
         FilterTable[0][size_t(i)] = LRS(951 + i);
@@ -1391,6 +1400,7 @@ void frmMain::Localize()
     cmbGroup->clear();
     for (int i = 0; i < GroupingCount; ++i)
         cmbGroup->addItem(QLatin1Char(' ') + LRS(412 + i));
+    FitListWidth(cmbGroup);
 
     for (int i = 1; i <= gex->columnCount(); ++i) {
         GridColumn *c = gex->column(i);
@@ -1401,6 +1411,18 @@ void frmMain::Localize()
     lblMese->setText(LRS(971));
     gex->setNavigatorCaption(LRS(1052));
     mv->setLocale(platform::userLocale());
+}
+
+void frmMain::FitListWidth(QComboBox *list)
+{
+    int widest = 0;
+    const QFontMetrics metrics(list->font());
+    for (int i = 0; i < list->count(); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(list->itemText(i)));
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    const QSize contents(widest, metrics.height());
+    list->setMaximumWidth(list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, list).width() + 4);
 }
 
 void frmMain::LayoutCommandToolbars()

@@ -140,6 +140,8 @@ private:
     void ResizeGridColumns();
     void PlaceNoRecsText();
     void LayoutCommandToolbars();
+    // A list of the list bar grows no wider than its longest item needs.
+    void FitListWidth(QComboBox *list);
     void SetGroupColumn();
     void ApplyColumnVisibility();
     int currentFilterIndex() const { return curView == 1 ? curFilterPnIndex : curFilterIndex; }

@@ -388,6 +388,10 @@ void frmPrint::cmdApplica_Click()
         m_ReportSql = ReportSql(o, Sheet->Id(), Env->DebitCreditToPN);
         gexPrinter->setRepeatHeaders(o.repeatHeaders);
         gexPrinter->setHeaderText(GridPrinter::Centre, o.title);
+        // The pages are laid out for the longest texts their header and footer show: a page counter of
+        // three digits and the filter summary of the last page.
+        gexPrinter->setHeaderText(GridPrinter::Right, PageCounter(888, 888));
+        gexPrinter->setFooterText(GridPrinter::Centre, FilterSummary(o));
         // The grid's answers read the options of the report it shows: these from now on.
         m_applied = o;
         ApplyReportLayout(o);

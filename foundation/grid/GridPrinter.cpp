@@ -141,11 +141,13 @@ GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
     auto lineHeight = [&](const QFont &f) { return QFontMetricsF(f, device).height() / g.k; };
     const double text = lineHeight(deviceFont(g, 1));
     g.textLine = text;
-    // The centre texts (the title, a summary) have room for a second line on every page, so that pages
-    // keep one size whatever each page's texts are.
-    g.headerBand = std::max(BandLines * lineHeight(bandFont(true, true)), lineHeight(bandFont(true, false)))
+    // The bands take the lines that their texts, as set when the pages are laid out, need.
+    auto bandLines = [&](const QString *texts, bool header) {
+        return double(std::max<qsizetype>(1, bandLayout(g, texts, header).centre.size()));
+    };
+    g.headerBand = std::max(bandLines(m_header, true) * lineHeight(bandFont(true, true)), lineHeight(bandFont(true, false)))
                    + 2 * BandGap;
-    g.footerBand = BandLines * lineHeight(bandFont(false, true)) + 2 * BandGap;
+    g.footerBand = bandLines(m_footer, false) * lineHeight(bandFont(false, true)) + 2 * BandGap;
     g.rowsHeight = std::max(1.0, g.pageHeight - g.headerBand - g.footerBand);
     g.columnHeaders = std::max<double>(m_grid->headerHeight(), lineHeight(deviceFont(g, 0.95, true)) + 2 * MinBaseLine);
     g.rowHeight = std::max<double>(m_grid->rowHeight(), text + MinBaseLine);
@@ -226,6 +228,7 @@ QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
 
     std::vector<Block> blocks(size_t(std::max(0, rows)));
     QList<int> open;   // the groups whose records are being printed, innermost last
+    double groupsAbove = 0;   // the group rows right above a record, which stay on its page
     for (int r = 0; r < rows; ++r) {
         Block &b = blocks[size_t(r)];
         const GridModel::RowRef ref = model->rowRef(r);
@@ -237,13 +240,23 @@ QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
             while (!open.isEmpty() && model->groupLevel(open.last()) >= level)
                 b.closedBefore.append(open.takeLast());
             open.append(b.groupIndex);
+            groupsAbove += b.height;
             continue;
         }
-        const QString note = noteText(r);
-        b.note = note.isEmpty() ? 0 : std::min(noteHeight(g, note), room - b.height);
         while (!open.isEmpty()
                && model->groupFirstRecord(open.last()) + model->groupRecordCount(open.last()) - 1 == ref)
             b.closedAfter.append(open.takeLast());
+        // A long note is cut to what a page holds beside its record, the group rows above it and the
+        // sums after it (at least a line of it stays).
+        const QString note = noteText(r);
+        if (!note.isEmpty()) {
+            double keep = room - b.height - groupsAbove;
+            for (int group : b.closedAfter)
+                keep -= hasSums(group) ? sumsHeight : 0;
+            const double full = noteHeight(g, note);
+            b.note = std::min(full, std::max(keep, std::min(full, g.textLine + 2 * NotePadding)));
+        }
+        groupsAbove = 0;
     }
     QList<int> closedAtEnd;
     while (!open.isEmpty())
@@ -445,35 +458,44 @@ QFont GridPrinter::bandFont(bool header, bool centre) const
     return deviceFont(none, 0.85);
 }
 
+GridPrinter::BandLayout GridPrinter::bandLayout(const Geometry &g, const QString *texts, bool header) const
+{
+    const QFontMetricsF sideMetrics(bandFont(header, false), g.device);
+    const double width = g.pageWidth * g.k;
+    const double gap = 2 * CellPadding * g.k;
+    // The sides take what their texts need, up to a third of the width each; the centre text takes the
+    // width they leave, the same on both sides so that it stays centred, on up to two lines.
+    BandLayout b;
+    b.left = sideMetrics.elidedText(texts[Left], Qt::ElideRight, width / 3);
+    b.right = sideMetrics.elidedText(texts[Right], Qt::ElideRight, width / 3);
+    const double sides = std::max(b.left.isEmpty() ? 0.0 : sideMetrics.horizontalAdvance(b.left) + gap,
+                                  b.right.isEmpty() ? 0.0 : sideMetrics.horizontalAdvance(b.right) + gap);
+    b.centreWidth = std::max(1.0, width - 2 * sides);
+    b.centre = TextLines(texts[Centre], bandFont(header, true), g.device, b.centreWidth, BandLines);
+    return b;
+}
+
 void GridPrinter::drawBand(QPainter &p, const Geometry &g, const QString *texts, double top, double height,
                            bool header) const
 {
-    const QFont side = bandFont(header, false);
-    const QFont centre = bandFont(header, true);
-    const QFontMetricsF sideMetrics(side, g.device);
-    const QFontMetricsF centreMetrics(centre, g.device);
-    const double width = g.pageWidth * g.k;
-    const double gap = 2 * CellPadding * g.k;
-
-    // The sides take what their texts need, up to a third of the width each; the centre text takes the
-    // width they leave, the same on both sides so that it stays centred, on up to two lines.
-    const QString l = sideMetrics.elidedText(texts[Left], Qt::ElideRight, width / 3);
-    const QString r = sideMetrics.elidedText(texts[Right], Qt::ElideRight, width / 3);
-    const double sides = std::max(l.isEmpty() ? 0.0 : sideMetrics.horizontalAdvance(l) + gap,
-                                  r.isEmpty() ? 0.0 : sideMetrics.horizontalAdvance(r) + gap);
-    const double centreWidth = std::max(1.0, width - 2 * sides);
-    const QStringList lines = TextLines(texts[Centre], centre, g.device, centreWidth, BandLines);
-
+    const BandLayout b = bandLayout(g, texts, header);
     const double textTop = header ? top : top + BandGap;
     const double textHeight = height - BandGap;
     const QRectF area = deviceRect(g.k, 0, textTop, g.pageWidth, textHeight);
     p.save();
     p.setPen(Qt::black);
-    p.setFont(side);
-    p.drawText(area, int(Qt::AlignLeft | Qt::AlignVCenter), l);
-    p.drawText(area, int(Qt::AlignRight | Qt::AlignVCenter), r);
+    p.setFont(bandFont(header, false));
+    p.drawText(area, int(Qt::AlignLeft | Qt::AlignVCenter), b.left);
+    p.drawText(area, int(Qt::AlignRight | Qt::AlignVCenter), b.right);
+    // A page whose centre text needs more lines than the band was laid out for ends its last line with
+    // an ellipsis.
+    const QFont centre = bandFont(header, true);
+    const int fit = std::max(1, int(textHeight * g.k / QFontMetricsF(centre, g.device).height() + 0.01));
+    QStringList lines = b.centre;
+    if (lines.size() > fit)
+        lines = TextLines(texts[Centre], centre, g.device, b.centreWidth, fit);
     p.setFont(centre);
-    const QRectF centreArea((width - centreWidth) / 2, area.top(), centreWidth, area.height());
+    const QRectF centreArea((g.pageWidth * g.k - b.centreWidth) / 2, area.top(), b.centreWidth, area.height());
     p.drawText(centreArea, int(Qt::AlignHCenter | Qt::AlignVCenter), lines.join(QLatin1Char('\n')));
     p.restore();
     if (header)

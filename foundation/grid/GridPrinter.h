@@ -52,6 +52,9 @@ public:
     ListGrid *grid() const { return m_grid; }
 
     // --- page header and footer ---
+    // The bands are laid out for the texts set when the pages are laid out (a centre text of two lines
+    // makes its band two lines high on every page): an owner that sets a page's texts in BeforePrintPage
+    // sets its longest ones (the last page's) before.
     QString headerText(Part part) const { return m_header[part]; }
     void setHeaderText(Part part, const QString &text) { m_header[part] = text; }
     QString footerText(Part part) const { return m_footer[part]; }
@@ -129,6 +132,13 @@ private:
     QFont deviceFont(const Geometry &g, double scale, bool bold = false, bool italic = false) const;
     // The fonts of the page header's and footer's texts: the centre and the sides.
     QFont bandFont(bool header, bool centre) const;
+    // A page header's or footer's texts as they fit the page's width: the sides, the centre's lines.
+    struct BandLayout {
+        QString left, right;
+        QStringList centre;
+        double centreWidth = 0;   // device units
+    };
+    BandLayout bandLayout(const Geometry &g, const QString *texts, bool header) const;
 
     ListGrid *m_grid;
     std::unique_ptr<QPrinter> m_printer;

@@ -4,11 +4,15 @@
 
 #include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"
+#include "foundation/grid/GridFormat.h"
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/GridPrinter.h"
 #include "foundation/grid/ListGrid.h"
+#include "foundation/grid/TextLines.h"
+#include "platform/database/Connection.h"
 #include "platform/RuntimeError.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
@@ -58,6 +62,14 @@ private slots:
     void pageEventTellsNumberAndCount();
     void pdfReplacesTheFileOnlyWhenComplete();
     void pdfIntoUnwritableFolderLeavesNothing();
+    void amountsAreNeverCut_data();
+    void amountsAreNeverCut();
+    void titleAndFooterTakeTheFreeWidth_data();
+    void titleAndFooterTakeTheFreeWidth();
+    void printToFileFromTheDialog_data();
+    void printToFileFromTheDialog();
+    void textLines_data();
+    void textLines();
 
 private:
     void bind(const QString &tail = QString());
@@ -136,7 +148,9 @@ int TestGridPrinter::checkPages(const QList<GridPrinter::Page> &pages, bool repe
             }
         }
         if (bottom > paint.height() * 1440 || (p + 1 < pages.size() && items.last().kind == Item::Group)) {
-            QTest::qFail(qPrintable(QStringLiteral("page %1 of %2 ends badly").arg(p + 1).arg(pages.size())),
+            QTest::qFail(qPrintable(QStringLiteral("page %1 of %2 ends badly (%3 items, the last of kind %4, %5 twips)")
+                                        .arg(p + 1).arg(pages.size()).arg(items.size()).arg(int(items.last().kind))
+                                        .arg(bottom)),
                          __FILE__, __LINE__);
             return -1;
         }
@@ -307,6 +321,184 @@ void TestGridPrinter::pdfIntoUnwritableFolderLeavesNothing()
     }
     QVERIFY(!QFile::exists(pdf));
     QCOMPARE(QFileInfo(notAFolder).size(), 0);
+}
+
+void TestGridPrinter::amountsAreNeverCut_data()
+{
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("a million") << "1367833" << "$1,367,833.00";
+    QTest::newRow("a hundred million") << "123456789.5" << "$123,456,789.50";
+    QTest::newRow("a small amount") << "12.5" << "$12.50";
+}
+
+void TestGridPrinter::amountsAreNeverCut()
+{
+    QFETCH(QString, amount);
+    QFETCH(QString, printed);
+    platform::Connection cn;
+    cn.Open(m_dcs);
+    cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=7"));
+    for (const char *description : {"Sale of the warehouse", "Deposit"})
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrValue, TrBalance ) "
+                                  "SELECT 7, 1, #03/14/2025#, '%1', %2, %2")
+                       .arg(QLatin1String(description), amount));
+    cn.Close();
+    bind(QStringLiteral("WHERE TrDbId=7"));
+    m_grid->addGroup(QStringLiteral("TrDbId"));
+    // Wider than a portrait page: the text columns give way, the amount keeps its own narrow width.
+    m_grid->column(QStringLiteral("TrDescription"))->setWidth(9000);
+    m_grid->column(QStringLiteral("AcName"))->setWidth(2960);
+    m_grid->column(QStringLiteral("TrValue"))->setWidth(1180);
+    m_grid->column(QStringLiteral("TrValue"))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_printer->setGroupSumColumns({QStringLiteral("TrValue")});
+    const QString pdf = m_sandbox->root() + QStringLiteral("/amounts.pdf");
+    m_printer->printToPdf(pdf);
+    const QStringList pages = pdfPages(pdf);
+    if (pages.isEmpty())
+        QSKIP("pdftotext is not installed: the page texts are not read back");
+    const QString text = pages.join(QLatin1Char('\n'));
+    // Both records and the sum, each amount whole.
+    QCOMPARE(text.count(printed), 2);
+    const QString sum = formatNamed(m_grid->model()->groupSum(0, m_grid->column(QStringLiteral("TrValue"))->index()),
+                                    QStringLiteral("Currency"));
+    QVERIFY2(text.contains(sum), qPrintable(sum + QStringLiteral(" in ") + text));
+    QVERIFY(!text.contains(QChar(0x2026)) || !text.contains(printed.left(6) + QChar(0x2026)));
+}
+
+void TestGridPrinter::titleAndFooterTakeTheFreeWidth_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("counter");
+    QTest::addColumn<QString>("footer");
+    QTest::newRow("short texts") << "Deadlines" << "1 of 1" << "Filter: ";
+    QTest::newRow("a title of two lines beside the counter")
+        << "Deadlines and payments of the whole year for the customers and the suppliers of the second building downtown"
+        << "1 of 1" << "Filter: ";
+    QTest::newRow("a summary of two lines with nothing beside it")
+        << "Deadlines" << ""
+        << "Filter: Open Deadlines | Credits, Expiry dates | 01/01/2024-12/31/2025 | Studio Bianchi and Partners "
+           "Associated Architects | Cash box of the second building downtown";
+}
+
+void TestGridPrinter::titleAndFooterTakeTheFreeWidth()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, counter);
+    QFETCH(QString, footer);
+    bind(QStringLiteral("WHERE TrDbId=2"));
+    QPageLayout layout = m_printer->printer()->pageLayout();
+    layout.setOrientation(QPageLayout::Portrait);
+    m_printer->printer()->setPageLayout(layout);
+    m_printer->setHeaderText(GridPrinter::Centre, title);
+    m_printer->setHeaderText(GridPrinter::Right, counter);
+    m_printer->setFooterText(GridPrinter::Centre, footer);
+    const QString pdf = m_sandbox->root() + QStringLiteral("/bands.pdf");
+    m_printer->printToPdf(pdf);
+    const QStringList pages = pdfPages(pdf);
+    if (pages.isEmpty())
+        QSKIP("pdftotext is not installed: the page texts are not read back");
+    const QString words = pages.first().simplified();
+    QVERIFY2(words.contains(title.simplified()) || [&] {
+        // Wrapped: every word is there, in order.
+        qsizetype at = 0;
+        for (const QString &w : title.split(QLatin1Char(' '))) {
+            at = words.indexOf(w, at);
+            if (at < 0)
+                return false;
+        }
+        return true;
+    }(), qPrintable(words));
+    for (const QString &w : footer.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        QVERIFY2(words.contains(w), qPrintable(w));
+    QVERIFY(!words.left(words.indexOf(QStringLiteral("TrRowId"))).contains(QChar(0x2026)));
+    QVERIFY(!words.mid(words.lastIndexOf(QStringLiteral("Filter:"))).contains(QChar(0x2026)));
+    if (!counter.isEmpty())
+        QVERIFY(words.contains(counter));
+}
+
+void TestGridPrinter::printToFileFromTheDialog_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("a folder that takes the file") << true;
+    QTest::newRow("a folder that cannot") << false;
+}
+
+void TestGridPrinter::printToFileFromTheDialog()
+{
+    QFETCH(bool, writable);
+    bind(QStringLiteral("WHERE TrDbId=2"));
+    const QString folder = m_sandbox->root() + (writable ? QStringLiteral("/printed") : QStringLiteral("/full"));
+    if (writable) {
+        QDir().mkpath(folder);
+    } else {
+        QFile blocker(folder);   // a file where the folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    const QString pdf = folder + QStringLiteral("/report.pdf");
+    // What the print dialog sets when the user prints to a file.
+    m_printer->printer()->setOutputFormat(QPrinter::PdfFormat);
+    m_printer->printer()->setOutputFileName(pdf);
+    bool failed = false;
+    try {
+        m_printer->printChosen();
+    } catch (const platform::RuntimeError &e) {
+        failed = true;
+        QVERIFY(e.description().contains(QDir::toNativeSeparators(pdf)));
+    }
+    QCOMPARE(failed, !writable);
+    QCOMPARE(QFile::exists(pdf), writable);
+    if (writable) {
+        QFile written(pdf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().endsWith("%%EOF\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("report.pdf")});
+    }
+}
+
+void TestGridPrinter::textLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("maxLines");
+    QTest::addColumn<QStringList>("lines");
+    const QChar dots(0x2026);
+    QTest::newRow("fits") << "Rent of May" << 2 << QStringList{QStringLiteral("Rent of May")};
+    QTest::newRow("own line breaks kept") << "First\nSecond" << 2 << QStringList{QStringLiteral("First"), QStringLiteral("Second")};
+    QTest::newRow("windows line breaks") << "First\r\nSecond" << 2 << QStringList{QStringLiteral("First"), QStringLiteral("Second")};
+    QTest::newRow("more lines than room") << "First\nSecond\nThird" << 2
+                                          << QStringList{QStringLiteral("First"), QStringLiteral("Second Third")};
+    QTest::newRow("one line, cut") << "First\nSecond" << 1 << QStringList{QStringLiteral("First Second")};
+    QTest::newRow("wrapped at words") << "alpha beta gamma delta epsilon zeta eta theta" << 9
+                                      << QStringList{QStringLiteral("alpha beta"), QStringLiteral("gamma delta"),
+                                                     QStringLiteral("epsilon zeta"), QStringLiteral("eta theta")};
+    QTest::newRow("wrapped, then cut") << "alpha beta gamma delta epsilon zeta eta theta" << 2
+                                       << QStringList{QStringLiteral("alpha beta"), QStringLiteral("gamma d") + dots};
+    QTest::newRow("empty") << "" << 2 << QStringList();
+    Q_UNUSED(dots);
+}
+
+void TestGridPrinter::textLines()
+{
+    QFETCH(QString, text);
+    QFETCH(int, maxLines);
+    QFETCH(QStringList, lines);
+    // A fixed-pitch font: every character as wide as "n".
+    QFont font(QStringLiteral("monospace"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(10);
+    const QFontMetricsF fm(font);
+    const double width = fm.horizontalAdvance(QStringLiteral("epsilon zeta")) + 1;
+    QStringList got = TextLines(text, font, nullptr, width, maxLines);
+    // What is cut ends with an ellipsis at the width: compare what comes before it.
+    for (int i = 0; i < got.size() && i < lines.size(); ++i) {
+        if (lines[i].endsWith(QChar(0x2026)) || got[i].endsWith(QChar(0x2026))) {
+            QVERIFY2(got[i].endsWith(QChar(0x2026)), qPrintable(got[i]));
+            QVERIFY(fm.horizontalAdvance(got[i]) <= width + 0.5);
+            QVERIFY2(lines[i].startsWith(got[i].chopped(1).left(lines[i].size() - 1).left(1)), qPrintable(got[i]));
+            got[i] = lines[i];
+        }
+    }
+    QCOMPARE(got, lines);
 }
 
 QTEST_MAIN(TestGridPrinter)

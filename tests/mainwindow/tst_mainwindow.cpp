@@ -3,7 +3,11 @@
 
 #include "MainWindowFixture.h"
 
+#include "foundation/Icons.h"
 #include "foundation/SettingsKeys.h"
+#include "foundation/TaggedActions.h"
+#include "foundation/Twips.h"
+#include "foundation/cLang.h"
 #include "foundation/comRegistry.h"
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/GridView.h"
@@ -13,10 +17,17 @@
 #include "platform/Clock.h"
 #include "platform/controls/MonthView.h"
 #include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -55,6 +66,35 @@ void clickHeader(frmMain *w, const QString &caption)
 
 QString g_helpFile;
 int g_helpContext = 0;
+
+// Chooses an item of a menu with the mouse, as a user does.
+void chooseFromMenu(QMenu *menu, QAction *item)
+{
+    menu->popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(item).center());
+    QVERIFY(!menu->isVisible());
+}
+
+QList<int> checkedLanguages(frmMain *w)
+{
+    QList<int> checked;
+    for (int i = 0; i < w->mnuLangs.size(); ++i)
+        if (w->mnuLangs[i]->isChecked())
+            checked << i;
+    return checked;
+}
+
+QString accessibleName(QWidget *widget)
+{
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(widget);
+    return a ? a->text(QAccessible::Name) : QString();
+}
+
+QImage pictureOf(const QIcon &icon)
+{
+    return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
 
 } // namespace
 
@@ -294,8 +334,7 @@ private slots:
             QVERIFY(!w->mnuRecord[1]->isEnabled());
             QVERIFY(!w->mnuRecord[2]->isEnabled());
         }
-        QCOMPARE(w->imgSearch->icon().cacheKey() != 0, true);
-        Q_UNUSED(activeIcon);
+        QCOMPARE(pictureOf(w->imgSearch->icon()), pictureOf(Icons::searchImageList().value(activeIcon ? 1 : 0)));
         // A refresh empties the box and shows every row again.
         w->RefreshList();
         QVERIFY(w->txtFind->text().isEmpty());
@@ -326,21 +365,90 @@ private slots:
         w->cmbFilter->setCurrentIndex(2);
         w->cmbFilter_Click();
         QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&File"));
-        w->mnuLangs_Click(6);
+        w->show();
+        QMenu *languages = w->mnuTools[0]->menu();
+        chooseFromMenu(languages, w->mnuLangs[6]);
         QCOMPARE(Lang->AppLanguageId(), 6);
         QCOMPARE(w->cmbFilter->itemText(2), QStringLiteral(" Scadenze aperte"));
         QCOMPARE(w->cmbFilter->currentIndex(), 2);
         QCOMPARE(w->lblOggi->text(), QStringLiteral("Oggi"));
         QCOMPARE(w->gex->column(QStringLiteral("TrDate"))->caption(), QStringLiteral("Data"));
-        QVERIFY(w->mnuLangs[6]->isChecked());
-        QVERIFY(!w->mnuLangs[3]->isChecked());
+        QCOMPARE(checkedLanguages(w), QList<int>{6});
         // The language names stay as they are; "Automatic" is translated.
         QCOMPARE(w->mnuLangs[4]->text(), QStringLiteral("Español"));
         QCOMPARE(w->mnuLangs[0]->text(), LRS(505));
-        // Choosing the current language again does nothing.
+        // Choosing the current language again does nothing, and its mark stays.
         const QString source = w->gex->recordSource();
-        w->mnuLangs_Click(6);
+        chooseFromMenu(languages, w->mnuLangs[6]);
         QCOMPARE(w->gex->recordSource(), source);
+        QCOMPARE(checkedLanguages(w), QList<int>{6});
+    }
+
+    // Qt's own texts (message box and file dialog buttons) follow the language chosen in the menu.
+    void qtTextsFollowTheLanguage_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("yes");
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("Italian") << 6 << "&S\u00ec" << "Annulla";
+        QTest::newRow("French") << 5 << "&Oui" << "Annuler";
+        QTest::newRow("Spanish") << 4 << "&S\u00ed" << "Cancelar";
+        QTest::newRow("German") << 2 << "&Ja" << "Abbrechen";
+        QTest::newRow("English") << 3 << "&Yes" << "Cancel";
+    }
+    void qtTextsFollowTheLanguage()
+    {
+        QFETCH(int, item);
+        QFETCH(QString, yes);
+        QFETCH(QString, cancel);
+        // Start in another language, so that the switch is always a change.
+        MainWindowFixture f(true, QLocale(QLocale::English, QLocale::UnitedStates), item == 6 ? 5 : 6);
+        frmMain *w = f.load();
+        w->show();
+        chooseFromMenu(w->mnuTools[0]->menu(), w->mnuLangs[item]);
+        QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), yes);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), cancel);
+    }
+
+    // Separators are drawn as lines (a separator with a text is drawn as a section title); the picture-
+    // only group buttons carry their names for accessibility tools and the toolbar's overflow menu.
+    void menusAndToolbarsInEveryLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        for (int id : {6, 3, 5, 4, 2})
+            QTest::addRow("language %d", id) << id;
+    }
+    void menusAndToolbarsInEveryLanguage()
+    {
+        QFETCH(int, language);
+        MainWindowFixture f(true, QLocale(QLocale::English, QLocale::UnitedStates), language);
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QList<QMenu *> menus = w->findChildren<QMenu *>();
+        QVERIFY(menus.size() >= 7);
+        int separators = 0;
+        for (QMenu *menu : menus) {
+            for (QAction *a : menu->actions()) {
+                if (a->isSeparator()) {
+                    ++separators;
+                    QVERIFY2(a->text().isEmpty(), qPrintable(menu->objectName()));
+                } else {
+                    QVERIFY2(!a->text().isEmpty() && a->text() != QString::number(TaggedActions::tagOf(a)),
+                             qPrintable(a->text()));
+                }
+            }
+        }
+        QVERIFY(separators >= 10);
+        const QList<QAction *> group = w->tbGroup->actions();
+        QCOMPARE(group.size(), 2);
+        QCOMPARE(accessibleName(w->tbGroup->widgetForAction(group[0])), LRS(913));
+        QCOMPARE(accessibleName(w->tbGroup->widgetForAction(group[1])), LRS(915));
+        // At the window's size as it opens, the list's toolbar has room for both buttons.
+        auto *overflow = w->tbGroup->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
+        QVERIFY(!overflow || !overflow->isVisible());
+        QVERIFY(w->tbGroup->widgetForAction(group[1])->isVisible());
     }
 
     void boldDaysFollowAnotherSheet()
@@ -363,22 +471,25 @@ private slots:
     void unusualLanguageIdsLoad_data()
     {
         QTest::addColumn<int>("language");
-        QTest::newRow("1, English by another id") << 1;
-        QTest::newRow("77, not a language") << 77;
-        QTest::newRow("automatic") << 0;
+        QTest::addColumn<int>("checkedItem");
+        QTest::newRow("1, English by another id") << 1 << 3;
+        QTest::newRow("77, not a language") << 77 << 3;
+        QTest::newRow("-4, not a language") << -4 << 3;
+        QTest::newRow("automatic") << 0 << 0;
     }
     void unusualLanguageIdsLoad()
     {
         QFETCH(int, language);
+        QFETCH(int, checkedItem);
         MainWindowFixture f(true, QLocale(QLocale::English, QLocale::UnitedStates), language);
         frmMain *w = f.load();
+        w->show();
         QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&File"));
-        int checked = 0;
-        for (QAction *a : w->mnuLangs)
-            checked += a->isChecked() ? 1 : 0;
-        QCOMPARE(checked, language == 0 ? 1 : 0);
-        w->mnuLangs_Click(2);
+        // The language in use is checked, whatever id chose it.
+        QCOMPARE(checkedLanguages(w), QList<int>{checkedItem});
+        chooseFromMenu(w->mnuTools[0]->menu(), w->mnuLangs[2]);
         QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&Datei"));
+        QCOMPARE(checkedLanguages(w), QList<int>{2});
     }
 
     void helpOpensAtTheViewsTopic()
@@ -396,6 +507,124 @@ private slots:
         w->SwitchView(1);
         w->ShowHelp();
         QCOMPARE(g_helpContext, 9);
+    }
+
+    // F1 says so when the page cannot be shown: no program to show it, or no page.
+    void helpThatCannotOpenIsTold_data()
+    {
+        QTest::addColumn<bool>("pageThere");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no web browser") << true << "The help page %1 cannot be opened: no web browser is installed to show it.";
+        QTest::newRow("no help page") << false << "The help page %1 cannot be found.";
+    }
+    void helpThatCannotOpenIsTold()
+    {
+        QFETCH(bool, pageThere);
+        QFETCH(QString, message);
+        MainWindowFixture f;
+        platform::setHelpHandler(nullptr);
+        platform::setOpenHandler([](const QString &) { return false; });
+        if (!pageThere)
+            QVERIFY(QFile::remove(Lang->helpFile()));
+        frmMain *w = f.load();
+        w->show();
+        QTest::keyClick(w, Qt::Key_F1);
+        const auto &asked = f.box->requests();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, message.arg(QDir::toNativeSeparators(Lang->helpFile())));
+    }
+
+    // The side list's one column fills the list, as it opens and as the window is resized.
+    void sideListColumnFillsTheList()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCoreApplication::processEvents();
+        auto columnWidth = [w] { return TwipsToPixels(w->gextasks->column(1)->width()); };
+        const int viewport = w->gextasks->view()->viewport()->width();
+        QVERIFY(viewport > 150);
+        QVERIFY(qAbs(columnWidth() - viewport) <= 1);
+        w->resize(w->width() + 300, w->height() + 200);
+        w->Form_Resize();
+        QCoreApplication::processEvents();
+        QVERIFY(qAbs(columnWidth() - w->gextasks->view()->viewport()->width()) <= 1);
+    }
+
+    // The notes pane shows the notes of a record and nothing on a group row; it keeps its height
+    // whatever the notes hold, and so does the grid; the record navigator counts the rows.
+    void notesPaneAndNavigator()
+    {
+        MainWindowFixture f;
+        const QString notes = QStringLiteral("First line of the notes\nSecond line\nThird line\n")
+                              + QString(40, QLatin1Char('w')).replace(QStringLiteral("w"), QStringLiteral("word "));
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(f.dbFile));
+        cn.Execute(QStringLiteral("UPDATE Transactions SET TrNotes='%1' WHERE TrDescription='Rent'").arg(notes));
+        cn.Close();
+        platform::Recordset rs;
+        rs.Open(QStringLiteral("SELECT Min(TrRowId) AS Id FROM Transactions WHERE TrDescription='Rent' AND TrDbId=1"),
+                testenv::connectionString(f.dbFile));
+        const int rentId = rs.value(QStringLiteral("Id")).toInt();
+        rs.Close();
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCoreApplication::processEvents();
+        QVERIFY(w->gex->navigatorVisible());
+
+        w->gex->setRow(1);   // the title group
+        QVERIFY(w->gex->rowData(1).isGroupHeader());
+        QVERIFY(w->lblDeadlineNotes->text().isEmpty());
+        QVERIFY(w->lblAccNotes->text().isEmpty());
+        QCOMPARE(w->gex->navigatorText(), QStringLiteral("row 1 of %1").arg(w->gex->rowCount()));
+
+        const int paneHeight = w->lblDeadlineNotes->parentWidget()->height();
+        const int gridHeight = w->gex->height();
+        w->gexFind(rentId);
+        QVERIFY(w->gex->rowData(w->gex->row()).isRecord());
+        QCoreApplication::processEvents();
+        QCOMPARE(w->lblDeadlineNotes->toolTip(), notes);
+        const QStringList shown = w->lblDeadlineNotes->text().split(QLatin1Char('\n'));
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0], QStringLiteral("First line of the notes"));
+        QVERIFY(shown[1].startsWith(QStringLiteral("Second line")));
+        QVERIFY(shown[1].endsWith(QChar(0x2026)));
+        QCOMPARE(w->lblDeadlineNotes->parentWidget()->height(), paneHeight);
+        QCOMPARE(w->gex->height(), gridHeight);
+        QCOMPARE(w->gex->navigatorText(), QStringLiteral("row %1 of %2").arg(w->gex->row()).arg(w->gex->rowCount()));
+    }
+
+    // Empty rows are drawn under the last row (their grid lines), with or without the Id column.
+    void emptyRowsUnderTheLastRow_data()
+    {
+        QTest::addColumn<bool>("showId");
+        QTest::newRow("Id column shown") << true;
+        QTest::newRow("Id column hidden") << false;
+    }
+    void emptyRowsUnderTheLastRow()
+    {
+        QFETCH(bool, showId);
+        MainWindowFixture f;
+        Env->DeadlinesShowId = showId;
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QTest::keyClicks(w->txtFind, QStringLiteral("invoice"));
+        QCoreApplication::processEvents();
+        QWidget *viewport = w->gex->view()->viewport();
+        int shown = 0;
+        while (w->gex->view()->header()->isSectionHidden(shown))
+            ++shown;
+        const QRect last = w->gex->view()->visualRect(w->gex->model()->index(w->gex->rowCount() - 1, shown));
+        QVERIFY(last.isValid());
+        const QImage picture = viewport->grab().toImage();
+        int lines = 0;
+        const int x = viewport->width() / 2;
+        for (int y = last.bottom() + 4; y < picture.height(); ++y)
+            lines += picture.pixelColor(x, y) == QColor(192, 192, 192) ? 1 : 0;
+        QVERIFY2(lines >= 3, qPrintable(QString::number(lines)));
     }
 
     void minimumSizeAndCalendarColumns()

@@ -219,9 +219,10 @@ void TestExport::dialogWritesTheFile()
     QCOMPARE(asked[0].kind, DialogKind::SaveFile);
     QCOMPARE(asked[0].title, QStringLiteral("Orvel 3 - Export data"));
     QCOMPARE(asked[0].filter, QStringLiteral("Text file (*.txt)|*.txt"));
-    QVERIFY(asked[0].initial.isEmpty());
+    // The first export opens in the documents folder, never in the working folder.
+    QCOMPARE(asked[0].initial, f.box->documents());
     QCOMPARE(asked[1].kind, DialogKind::Message);
-    QCOMPARE(asked[1].text, QStringLiteral("Data export successful."));
+    QCOMPARE(asked[1].text, QStringLiteral("Data export successful.\nFile written: ") + QDir::toNativeSeparators(folder + written));
     QCOMPARE(asked[1].title, QStringLiteral("Orvel 3"));
 
     const QByteArray bytes = readAll(folder + written);
@@ -230,6 +231,16 @@ void TestExport::dialogWritesTheFile()
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
     if (view == 1)   // UTF-8 keeps every name
         QVERIFY(bytes.contains("\tStationery\t\xC3\x89lan Design\t"));
+
+    // The next export opens where this one wrote; once that folder is gone, in the documents again.
+    frmExport next(&list.grid, view);
+    next.cmdProcedi_Click();
+    QCOMPARE(f.box->requests().size(), 3);
+    QCOMPARE(f.box->requests()[2].initial, QDir::toNativeSeparators(folder));
+    QVERIFY(QDir(folder).removeRecursively());
+    frmExport afterRemoval(&list.grid, view);
+    afterRemoval.cmdProcedi_Click();
+    QCOMPARE(f.box->requests()[3].initial, f.box->documents());
 }
 
 void TestExport::cancelOrEmptyList()
@@ -280,7 +291,7 @@ void TestExport::unwritableFolderKeepsTheDialogAndNoFile()
     QTest::mouseClick(dialog.cmdProcedi, Qt::LeftButton);
     QVERIFY(QFile::exists(good));
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(asked.last().text, QStringLiteral("Data export successful."));
+    QCOMPARE(asked.last().text, QStringLiteral("Data export successful.\nFile written: ") + QDir::toNativeSeparators(good));
 }
 
 QTEST_MAIN(TestExport)
