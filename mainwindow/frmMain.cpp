@@ -1205,11 +1205,11 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         // The grid's size follows the window's layout: its shared columns follow the grid.
         ResizeGridColumns();
         PlaceNoRecsText();
-    } else if (watched == gextasks->view()->viewport() && event->type() == QEvent::Resize) {
+    } else if (event->type() == QEvent::Resize && gextasks && watched == gextasks->view()->viewport()) {
         // The side list's one column fills its width.
         if (gextasks->columnCount() > 0)
             gextasks->column(1)->setWidth(int(PixelsToTwips(gextasks->view()->viewport()->width())));
-    } else if (event->type() == QEvent::Resize && watched == lblDeadlineNotes->parentWidget()) {
+    } else if (event->type() == QEvent::Resize && lblDeadlineNotes && watched == lblDeadlineNotes->parentWidget()) {
         FitNotes();
     } else if (watched == txtFind && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent *>(event)->key();
