@@ -33,7 +33,7 @@
 #include <algorithm>
 
 RecordEditorWindow::RecordEditorWindow(const QString &windowName, QWidget *owner)
-    : QWidget(owner, Qt::Window)
+    : QWidget(owner, OwnedWindowFlags)
 {
     setObjectName(windowName);
 }

@@ -69,7 +69,7 @@ frmAccounts *frmAccounts::Open(QWidget *owner)
 }
 
 frmAccounts::frmAccounts(QWidget *owner)
-    : QMainWindow(owner, Qt::Window)
+    : QMainWindow(owner, OwnedWindowFlags)
 {
     setObjectName(WindowName);
     setAttribute(Qt::WA_DeleteOnClose);

@@ -4,9 +4,15 @@
 // a window's title, the print preview's texts and failure messages, and the help page that F1 opens.
 
 #include <QString>
+#include <Qt>
 
 class GridPreview;
 class QWidget;
+
+// A modeless window owned by the main window: the window system keeps it over its owner and gives it no
+// taskbar entry of its own; it can still be maximised and minimised with its owner.
+inline constexpr Qt::WindowFlags OwnedWindowFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
 
 // Puts a window that is about to be shown over the middle of the window that owns it (kept on the
 // owner's screen); a window without an owner stays where it is.

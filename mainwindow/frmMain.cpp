@@ -246,7 +246,7 @@ void frmMain::BuildControls()
         list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         listBar->addWidget(list, 1);
     }
-    listBar->addStretch(1);
+    listBar->addStretch(0);
     tbGroup = new QToolBar(central);
     tbGroup->setObjectName(QStringLiteral("tbGroup"));
     tbGroup->setIconSize(QSize(16, 16));

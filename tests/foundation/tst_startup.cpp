@@ -94,6 +94,33 @@ private slots:
                 == QStringLiteral("none"));
     }
 
+    // The template and the help pages are found beside the program (the build's bin folder) and in the
+    // installed layout (bin/ with share/orvel3/); the first start works from either.
+    void dataFilesInBothLayouts_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("build folder") << false;
+        QTest::newRow("installed under a prefix") << true;
+    }
+    void dataFilesInBothLayouts()
+    {
+        QFETCH(bool, installed);
+        testenv::Sandbox &box = *m_box;
+        if (installed) {
+            const QString prefix = box.root() + QStringLiteral("/prefix");
+            const QString data = prefix + QStringLiteral("/share/orvel3");
+            QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")) && QDir().mkpath(prefix + QStringLiteral("/share")));
+            QVERIFY(QDir().rename(box.programFolder(), data));
+            platform::setProgramFolder(prefix + QStringLiteral("/bin"));
+        }
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QVERIFY(QFile::exists(box.documents() + QStringLiteral("/Orvel3DB/orvel3.mdb")));
+        QVERIFY(QFileInfo(Lang->helpFile()).isFile());
+        QCOMPARE(QFileInfo(Lang->helpFile()).fileName(), QStringLiteral("en_help.html"));
+        QCOMPARE(Lang->helpFile().contains(QStringLiteral("/share/orvel3/")), installed);
+        QVERIFY(box.requests().isEmpty());
+    }
+
     void documentsFolderMissing()
     {
         testenv::Sandbox &box = *m_box;
