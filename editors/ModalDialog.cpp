@@ -1,7 +1,7 @@
 #include "editors/ModalDialog.h"
 
-#include "foundation/WindowSupport.h"
 #include "foundation/modShared.h"
+#include "foundation/WindowSupport.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>

@@ -4,12 +4,12 @@
 #include "editors/AmountText.h"
 #include "editors/RowEditorSave.h"
 #include "editors/frmNewAcc.h"
-#include "foundation/WindowSupport.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
 #include "foundation/Twips.h"
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
+#include "foundation/WindowSupport.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 

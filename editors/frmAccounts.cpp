@@ -1,7 +1,7 @@
 #include "editors/frmAccounts.h"
 
-#include "foundation/WindowSupport.h"
 #include "foundation/TaggedActions.h"
+#include "foundation/WindowSupport.h"
 
 #include "editors/AccountTables.h"
 #include "editors/EditorHooks.h"

@@ -34,8 +34,8 @@ void PlaceOverOwner(QWidget *window)
 
 int TitleWidth(const QString &title)
 {
-    // Window systems draw titles in a bold face of about the program's size; the icon and three buttons
-    // take about four times the title bar's height beside it.
+    // Window systems draw titles in a bold face of about the program's size; the title bar's icon and
+    // three buttons take about eight times the font's height beside it.
     QFont font = QApplication::font();
     font.setBold(true);
     const QFontMetrics metrics(font);

@@ -61,8 +61,9 @@ QHash<int, QString> loadTable()
     return table;
 }
 
-// Qt's own texts (the buttons of message boxes, the file dialogs) follow the language of the text block:
-// Qt's translation of that language is installed in place of the previous one. English needs none.
+
+} // namespace
+
 void InstallQtTranslation(int offset)
 {
     static QPointer<QTranslator> installed;
@@ -86,8 +87,6 @@ void InstallQtTranslation(int offset)
         delete translator;
     }
 }
-
-} // namespace
 
 const QHash<int, QString> &textTable()
 {

@@ -46,5 +46,9 @@ private:
 QString LRS(const QVariant &id, const QString &defstring = QString());
 QString LRSV(const QVariant &id, const QVariant &val, const QString &defstring = QString());
 
+// Qt's own texts (the buttons of message boxes, the file dialogs) in the language of a text block: Qt's
+// translation of that language replaces the one installed before. English needs none.
+void InstallQtTranslation(int blockOffset);
+
 // The text table, loaded once from the program's resources: id (block offset + number) -> text.
 const QHash<int, QString> &textTable();

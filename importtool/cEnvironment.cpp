@@ -21,6 +21,7 @@ cEnvironment::cEnvironment()
     m_DbName = QStringLiteral("orvel3.mdb");
     m_AppLanguageId = cLang::StoredLanguageId();
     m_Lsn = GetLanguageOffset();
+    InstallQtTranslation(m_Lsn);
     m_DefaultDbPath = GetDefaultDbPath();
     m_DbPath = cAccessDb::StoredDbPath(m_DefaultDbPath);
 }

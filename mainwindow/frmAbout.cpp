@@ -1,10 +1,10 @@
 #include "mainwindow/frmAbout.h"
 
-#include "foundation/WindowSupport.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
+#include "foundation/WindowSupport.h"
 #include "platform/shell/Shell.h"
 
 #include <QApplication>

@@ -18,7 +18,6 @@
 #include "reports/frmExport.h"
 #include "reports/frmPrint.h"
 
-#include "foundation/WindowSupport.h"
 #include "foundation/DefaultCounts.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
@@ -41,6 +40,7 @@
 #include "foundation/grid/TextLines.h"
 #include "foundation/grid/GridView.h"
 #include "foundation/modShared.h"
+#include "foundation/WindowSupport.h"
 #include "platform/Clock.h"
 #include "platform/RuntimeError.h"
 #include "platform/controls/MonthView.h"

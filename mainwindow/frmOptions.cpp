@@ -1,11 +1,11 @@
 #include "mainwindow/frmOptions.h"
 
-#include "foundation/WindowSupport.h"
 #include "foundation/Globals.h"
 #include "foundation/Twips.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
+#include "foundation/WindowSupport.h"
 #include "mainwindow/frmMain.h"
 #include "platform/dialogs/Dialogs.h"
 

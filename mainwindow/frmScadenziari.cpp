@@ -1,8 +1,8 @@
 #include "mainwindow/frmScadenziari.h"
 
 #include "editors/EditorWindows.h"
-#include "foundation/WindowSupport.h"
 #include "foundation/DefaultCounts.h"
+#include "foundation/WindowSupport.h"
 
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"

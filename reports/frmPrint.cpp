@@ -1,7 +1,7 @@
 #include "reports/frmPrint.h"
 
-#include "foundation/WindowSupport.h"
 #include "foundation/RowRules.h"
+#include "foundation/WindowSupport.h"
 
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"

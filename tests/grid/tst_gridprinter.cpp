@@ -1,6 +1,8 @@
 // The grid's printing: the rows as they fall on pages (every row once, in order, group rows kept with
 // what follows, notes with their record, sums after their group, column headers on the first or on every
-// page), the page event with the page number and count, and the PDF file written in one piece.
+// page), the page event with the page number and count, the PDF file written in one piece (also when the
+// print dialog chose a file), amounts printed whole, and page titles and footers wrapped in the width
+// their page leaves them.
 
 #include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"
@@ -8,11 +10,9 @@
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/GridPrinter.h"
 #include "foundation/grid/ListGrid.h"
-#include "foundation/grid/TextLines.h"
 #include "platform/database/Connection.h"
 #include "platform/RuntimeError.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
@@ -68,8 +68,6 @@ private slots:
     void titleAndFooterTakeTheFreeWidth();
     void printToFileFromTheDialog_data();
     void printToFileFromTheDialog();
-    void textLines_data();
-    void textLines();
 
 private:
     void bind(const QString &tail = QString());
@@ -363,7 +361,7 @@ void TestGridPrinter::amountsAreNeverCut()
     const QString sum = formatNamed(m_grid->model()->groupSum(0, m_grid->column(QStringLiteral("TrValue"))->index()),
                                     QStringLiteral("Currency"));
     QVERIFY2(text.contains(sum), qPrintable(sum + QStringLiteral(" in ") + text));
-    QVERIFY(!text.contains(QChar(0x2026)) || !text.contains(printed.left(6) + QChar(0x2026)));
+    QVERIFY(!text.contains(QChar(0x2026)));
 }
 
 void TestGridPrinter::titleAndFooterTakeTheFreeWidth_data()
@@ -454,51 +452,6 @@ void TestGridPrinter::printToFileFromTheDialog()
         QVERIFY(written.readAll().endsWith("%%EOF\n"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("report.pdf")});
     }
-}
-
-void TestGridPrinter::textLines_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("maxLines");
-    QTest::addColumn<QStringList>("lines");
-    const QChar dots(0x2026);
-    QTest::newRow("fits") << "Rent of May" << 2 << QStringList{QStringLiteral("Rent of May")};
-    QTest::newRow("own line breaks kept") << "First\nSecond" << 2 << QStringList{QStringLiteral("First"), QStringLiteral("Second")};
-    QTest::newRow("windows line breaks") << "First\r\nSecond" << 2 << QStringList{QStringLiteral("First"), QStringLiteral("Second")};
-    QTest::newRow("more lines than room") << "First\nSecond\nThird" << 2
-                                          << QStringList{QStringLiteral("First"), QStringLiteral("Second Third")};
-    QTest::newRow("one line, cut") << "First\nSecond" << 1 << QStringList{QStringLiteral("First Second")};
-    QTest::newRow("wrapped at words") << "alpha beta gamma delta epsilon zeta eta theta" << 9
-                                      << QStringList{QStringLiteral("alpha beta"), QStringLiteral("gamma delta"),
-                                                     QStringLiteral("epsilon zeta"), QStringLiteral("eta theta")};
-    QTest::newRow("wrapped, then cut") << "alpha beta gamma delta epsilon zeta eta theta" << 2
-                                       << QStringList{QStringLiteral("alpha beta"), QStringLiteral("gamma d") + dots};
-    QTest::newRow("empty") << "" << 2 << QStringList();
-    Q_UNUSED(dots);
-}
-
-void TestGridPrinter::textLines()
-{
-    QFETCH(QString, text);
-    QFETCH(int, maxLines);
-    QFETCH(QStringList, lines);
-    // A fixed-pitch font: every character as wide as "n".
-    QFont font(QStringLiteral("monospace"));
-    font.setStyleHint(QFont::Monospace);
-    font.setPixelSize(10);
-    const QFontMetricsF fm(font);
-    const double width = fm.horizontalAdvance(QStringLiteral("epsilon zeta")) + 1;
-    QStringList got = TextLines(text, font, nullptr, width, maxLines);
-    // What is cut ends with an ellipsis at the width: compare what comes before it.
-    for (int i = 0; i < got.size() && i < lines.size(); ++i) {
-        if (lines[i].endsWith(QChar(0x2026)) || got[i].endsWith(QChar(0x2026))) {
-            QVERIFY2(got[i].endsWith(QChar(0x2026)), qPrintable(got[i]));
-            QVERIFY(fm.horizontalAdvance(got[i]) <= width + 0.5);
-            QVERIFY2(lines[i].startsWith(got[i].chopped(1).left(lines[i].size() - 1).left(1)), qPrintable(got[i]));
-            got[i] = lines[i];
-        }
-    }
-    QCOMPARE(got, lines);
 }
 
 QTEST_MAIN(TestGridPrinter)

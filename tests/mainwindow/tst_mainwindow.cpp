@@ -1,5 +1,7 @@
 // The main window driven through its controls: views and filters, the calendar's days and the side list,
-// bold days after a data change, the search box, the saved view state, the language switch, help.
+// bold days after a data change, the search box, the saved view state, the language switch through its
+// menu (Qt's own texts included), menus and toolbars as drawn and named, the notes pane, the navigator and
+// the empty rows of the list, help.
 
 #include "MainWindowFixture.h"
 

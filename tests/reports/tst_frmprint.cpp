@@ -81,6 +81,8 @@ private slots:
     void accountAndCountLists();
     void printedReport();
     void closeButtonUnloads();
+    void failedPrintIsTold_data();
+    void failedPrintIsTold();
 };
 
 void TestFrmPrint::openingShowsTheOpenDeadlines_data()
@@ -403,6 +405,29 @@ void TestFrmPrint::closeButtonUnloads()
     frmPrint::showModal(nullptr);
     QVERIFY(closedByButton);
     QVERIFY(!*leftOpen);
+}
+
+void TestFrmPrint::failedPrintIsTold_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a file from the print dialog") << "/full/report.pdf"
+                                                  << "The report could not be written to the file /full/report.pdf.\n\nNo space left on device";
+    QTest::newRow("a printer") << "" << "The report could not be printed.\n\nNo space left on device";
+}
+
+void TestFrmPrint::failedPrintIsTold()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    ReportsFixture f;
+    frmPrint w;
+    const int before = int(f.box->requests().size());
+    // What the preview reports when printing from its print dialog failed.
+    emit w.gxp->printFailed(file, QStringLiteral("No space left on device"));
+    QCOMPARE(int(f.box->requests().size()), before + 1);
+    QCOMPARE(f.box->requests().last().text, message);
+    QCOMPARE(f.box->requests().last().style & 0x70, int(platform::vbExclamation));
 }
 
 QTEST_MAIN(TestFrmPrint)
