@@ -68,10 +68,11 @@ void Connection::Impl::open(const QString &cs)
         raiseDatabaseError(QStringLiteral("The connection string names no data source: %1").arg(cs));
     const QFileInfo fi(source);
     if (!fi.exists() || !fi.isFile())
-        raiseDatabaseError(QStringLiteral("Could not find file '%1'.").arg(source), errors::DbFileNotFound);
+        raiseDatabaseError(QStringLiteral("Could not find file '%1'.").arg(source), errors::DbFileNotFound,
+                           ErrorKind::DatabaseNotFound, source);
     const QString notADatabase = QStringLiteral("Unrecognized database format '%1'.").arg(source);
     if (fi.size() == 0)
-        raiseDatabaseError(notADatabase);
+        raiseDatabaseError(notADatabase, 0, ErrorKind::NotADatabase, source);
 
     sqlite3 *handle = nullptr;
     // Read-write only: opening never creates a file. The program has one thread, so the connection needs
@@ -96,7 +97,7 @@ void Connection::Impl::open(const QString &cs)
         const int code = sqlite3_errcode(handle) & 0xff;
         sqlite3_close_v2(handle);
         if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
-            raiseDatabaseError(notADatabase);
+            raiseDatabaseError(notADatabase, 0, ErrorKind::NotADatabase, source);
         throw;
     }
     try {
@@ -140,6 +141,9 @@ void Connection::Impl::raise(int rc, const QString &what) const
 StmtPtr Connection::Impl::prepare(const QString &jetSql, std::shared_ptr<const Translation> *translation)
 {
     requireOpen();
+    // The engine reads a statement up to its first NUL: a text holding one would be cut.
+    if (jetSql.contains(QChar(0)))
+        raiseDatabaseError(QStringLiteral("The statement holds a NUL character."), 0, ErrorKind::TextNotStorable);
     auto t = dialect->translate(jetSql);
     sqlite3_stmt *st = nullptr;
     const char *tail = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/database/Currency.h"
 
+#include <QtNumeric>
+
 #include <cmath>
 #include <limits>
 
@@ -116,25 +118,82 @@ QString Currency::toString() const
 
 QString Currency::toLocaleString(const QLocale &locale, int decimals) const
 {
+    return CurrencySum(*this).toLocaleString(locale, decimals);
+}
+
+CurrencySum &CurrencySum::operator+=(Currency amount)
+{
+    if (m_overflowed)
+        return *this;
+    // Both parts keep the sign of the amount (C++ division truncates towards zero).
+    m_fraction += amount.raw() % Currency::Scale;
+    qint64 carry = amount.raw() / Currency::Scale;
+    if (m_fraction >= Currency::Scale) {
+        m_fraction -= Currency::Scale;
+        ++carry;
+    } else if (m_fraction <= -Currency::Scale) {
+        m_fraction += Currency::Scale;
+        --carry;
+    }
+    if (qAddOverflow(m_units, carry, &m_units)) {
+        m_overflowed = true;
+        return *this;
+    }
+    // One sign for both parts: 3 units and -0.25 are 2 units and 0.75.
+    if (m_units > 0 && m_fraction < 0) {
+        --m_units;
+        m_fraction += Currency::Scale;
+    } else if (m_units < 0 && m_fraction > 0) {
+        ++m_units;
+        m_fraction -= Currency::Scale;
+    }
+    return *this;
+}
+
+CurrencySum &CurrencySum::addUnits(qint64 units)
+{
+    if (!m_overflowed && qAddOverflow(m_units, units, &m_units))
+        m_overflowed = true;
+    if (!m_overflowed && ((m_units > 0 && m_fraction < 0) || (m_units < 0 && m_fraction > 0))) {
+        m_units += m_units > 0 ? -1 : 1;
+        m_fraction += m_fraction < 0 ? Currency::Scale : -Currency::Scale;
+    }
+    return *this;
+}
+
+bool CurrencySum::fitsCurrency() const
+{
+    qint64 raw = 0;
+    return !m_overflowed && !qMulOverflow(m_units, Currency::Scale, &raw) && !qAddOverflow(raw, m_fraction, &raw);
+}
+
+Currency CurrencySum::value() const
+{
+    return fitsCurrency() ? Currency::fromRaw(m_units * Currency::Scale + m_fraction) : Currency();
+}
+
+QString CurrencySum::toLocaleString(const QLocale &locale, int decimals) const
+{
+    if (m_overflowed)
+        return QString();
     decimals = qBound(0, decimals, 4);
-    qint64 divisor = 1;
+    const bool negative = m_units < 0 || m_fraction < 0;
+    // Magnitudes: the unsigned whole part has room for the smallest qint64 and for a carry from rounding.
+    quint64 units = negative ? quint64(0) - quint64(m_units) : quint64(m_units);
+    const quint64 fraction = quint64(m_fraction < 0 ? -m_fraction : m_fraction);
+    quint64 divisor = 1;
     for (int i = decimals; i < 4; ++i)
         divisor *= 10;
-    // Round half away from zero to the shown decimals, then format the exact integer parts.
-    qint64 r = m_raw;
-    const qint64 half = divisor / 2;
-    if (divisor > 1)
-        r = (r >= 0 ? (r + half) : (r - half)) / divisor;
-    const bool negative = r < 0;
-    const quint64 mag = negative ? quint64(0) - quint64(r) : quint64(r);
-    qint64 unitsDivisor = 1;
-    for (int i = 0; i < decimals; ++i)
-        unitsDivisor *= 10;
-    QString s = locale.toString(qulonglong(mag / unitsDivisor));
+    quint64 shown = fraction / divisor + (2 * (fraction % divisor) >= divisor ? 1 : 0);
+    const quint64 oneUnit = quint64(Currency::Scale) / divisor;
+    if (shown == oneUnit) {
+        ++units;
+        shown = 0;
+    }
+    QString s = locale.toString(qulonglong(units));
     if (decimals > 0)
-        s += locale.decimalPoint()
-             + QString::number(mag % unitsDivisor).rightJustified(decimals, QLatin1Char('0'));
-    return negative ? locale.negativeSign() + s : s;
+        s += locale.decimalPoint() + QString::number(shown).rightJustified(decimals, QLatin1Char('0'));
+    return negative && (units != 0 || shown != 0) ? locale.negativeSign() + s : s;
 }
 
 } // namespace platform

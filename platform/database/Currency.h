@@ -14,6 +14,10 @@ class Currency
 {
 public:
     static constexpr qint64 Scale = 10000;
+    // The largest amount the program takes in, from the editors, the import or a database it reads:
+    // 999 999 999 999.99. Every amount up to it is told apart to the cent even through a double, and sums of
+    // thousands of rows at it still fit.
+    static constexpr qint64 MaxAmountRaw = 9'999'999'999'999'900;
 
     constexpr Currency() = default;
     static constexpr Currency fromRaw(qint64 tenThousandths) { Currency c; c.m_raw = tenThousandths; return c; }
@@ -28,12 +32,17 @@ public:
     // separators in their places, optional sign. Malformed text is refused, never truncated.
     static std::optional<Currency> parseLocale(const QString &text, const QLocale &locale);
 
+    static constexpr Currency maxAmount() { return fromRaw(MaxAmountRaw); }
+    // True when the amount, whatever its sign, lies beyond the largest amount.
+    constexpr bool beyondMaxAmount() const { return m_raw > MaxAmountRaw || m_raw < -MaxAmountRaw; }
+
     constexpr qint64 raw() const { return m_raw; }
     double toDouble() const { return double(m_raw) / Scale; }
 
     // Locale-independent text with only the digits needed: "12.5", "-3", "0.0001".
     QString toString() const;
-    // Fixed decimals in a locale, with group separators ("1.234,50" in Italian).
+    // Fixed decimals in a locale, with group separators ("1.234,50" in Italian). Exact over the whole
+    // range: the rounding to the shown decimals never overflows.
     QString toLocaleString(const QLocale &locale, int decimals = 2) const;
 
     constexpr Currency operator+(Currency o) const { return fromRaw(m_raw + o.m_raw); }
@@ -48,6 +57,35 @@ private:
     qint64 m_raw = 0;
 };
 
+// A sum of amounts, exact far beyond the Currency range: whole units and ten-thousandths kept apart, so
+// that millions of rows at the largest amount still add up to the cent. Every addition is checked: a sum
+// beyond even that is marked as overflowed and stays so; it never wraps.
+class CurrencySum
+{
+public:
+    CurrencySum() = default;
+    explicit CurrencySum(Currency amount) { *this += amount; }
+    CurrencySum &operator+=(Currency amount);
+    // Adds whole units (a whole-number column summed with amounts).
+    CurrencySum &addUnits(qint64 units);
+
+    bool overflowed() const { return m_overflowed; }
+    // True when the sum is an amount Currency holds; value() is then that amount.
+    bool fitsCurrency() const;
+    Currency value() const;
+    double toDouble() const { return double(m_units) + double(m_fraction) / Currency::Scale; }
+
+    // Fixed decimals in a locale, with group separators, exact at any size (rounded half away from zero to
+    // the shown decimals); "" once overflowed.
+    QString toLocaleString(const QLocale &locale, int decimals = 2) const;
+
+private:
+    qint64 m_units = 0;      // whole units
+    qint64 m_fraction = 0;   // ten-thousandths, |m_fraction| < Scale, never of the other sign than m_units
+    bool m_overflowed = false;
+};
+
 } // namespace platform
 
 Q_DECLARE_METATYPE(platform::Currency)
+Q_DECLARE_METATYPE(platform::CurrencySum)

@@ -205,7 +205,12 @@ StoredValue toStored(FieldType type, int definedSize, const QVariant &v, const Q
             throw RuntimeError(errors::DbTypeMismatch, databaseErrorSource(),
                                QStringLiteral("The field %1 is too small to accept the amount of data you attempted "
                                               "to add (%2 characters, at most %3).")
-                                   .arg(field).arg(s.size()).arg(definedSize));
+                                   .arg(field).arg(s.size()).arg(definedSize),
+                               ErrorKind::TextTooLong, field);
+        if (s.contains(QChar(0)))
+            throw RuntimeError(errors::DbTypeMismatch, databaseErrorSource(),
+                               QStringLiteral("The text for the field %1 holds a NUL character.").arg(field),
+                               ErrorKind::TextNotStorable, field);
         return StoredValue::utf8(s.toUtf8());
     }
     }

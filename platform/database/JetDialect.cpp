@@ -250,7 +250,8 @@ int literalAt(const Seq &s, size_t i)
 }
 
 // Writes the literal at i (length len) in the stored form of a column of the given kind.
-void coerceLiteral(Seq &s, size_t i, int len, const DeclaredType &type, bool writing, const Context &ctx)
+void coerceLiteral(Seq &s, size_t i, int len, const DeclaredType &type, bool writing, const Context &ctx,
+                   const QString &column = QString())
 {
     const JetToken &last = s[i + len - 1].tok;
     if (last.kind == JetToken::String) {
@@ -258,7 +259,8 @@ void coerceLiteral(Seq &s, size_t i, int len, const DeclaredType &type, bool wri
             && last.text.size() > type.definedSize)
             raiseDatabaseError(QStringLiteral("The field is too small to accept the amount of data you attempted "
                                               "to add (%1 characters, at most %2).")
-                                   .arg(last.text.size()).arg(type.definedSize));
+                                   .arg(last.text.size()).arg(type.definedSize),
+                               0, ErrorKind::TextTooLong, column);
         return;
     }
     QString number;
@@ -353,7 +355,7 @@ void rewriteUpdate(Seq &s, const Context &ctx)
         const size_t value = b + len + 1;
         const int litLen = literalAt(s, value);
         if (col && litLen > 0 && value + litLen == e)
-            coerceLiteral(s, value, litLen, col->declared, true, ctx);
+            coerceLiteral(s, value, litLen, col->declared, true, ctx, col->name);
         if (len == 3) {
             const bool space = s[b].tok.spaceBefore;
             s.erase(s.begin() + qsizetype(b), s.begin() + qsizetype(b + 2));
@@ -395,7 +397,7 @@ void rewriteInsert(Seq &s, const Context &ctx)
             const auto [b, e] = items[size_t(k)];
             const int len = literalAt(seq, b);
             if (len > 0 && b + len == e)
-                coerceLiteral(seq, b, len, columns[k]->declared, true, ctx);
+                coerceLiteral(seq, b, len, columns[k]->declared, true, ctx, columns[k]->name);
         }
     };
     if (i < s.size() && isTopWord(s[i], QLatin1String("values"))) {

@@ -162,7 +162,8 @@ EditResult editLockFile(const QString &ldbPath, const std::function<bool(QList<H
 
 [[noreturn]] void raiseNotWritable(const QString &ldbPath)
 {
-    raiseDatabaseError(QStringLiteral("The lock file '%1' cannot be written; the folder may be read-only.").arg(ldbPath));
+    raiseDatabaseError(QStringLiteral("The lock file '%1' cannot be written; the folder may be read-only.").arg(ldbPath),
+                       0, ErrorKind::DatabaseReadOnly, ldbPath);
 }
 
 // One key per file however it was named (links, relative paths).

@@ -42,9 +42,9 @@ QByteArray quoted(const QString &name)
                                       "Requested operation requires a current record."));
 }
 
-[[noreturn]] void notAllowed(const QString &what)
+[[noreturn]] void notAllowed(const QString &what, ErrorKind kind = ErrorKind::Other)
 {
-    throw RuntimeError(errors::DbOperationNotAllowed, databaseErrorSource(), what);
+    throw RuntimeError(errors::DbOperationNotAllowed, databaseErrorSource(), what, kind);
 }
 
 // A table name alone ("Counts", "[Counts]") rather than a statement.
@@ -391,7 +391,8 @@ struct Recordset::Impl {
         bindStored(st.get(), fields.size() + 1, k);
         conn->runToEnd(st.get(), QString::fromUtf8(sql));
         if (sqlite3_changes(conn->db) != 1)
-            notAllowed(QStringLiteral("Row cannot be located for updating: it was deleted or changed since it was read."));
+            notAllowed(QStringLiteral("Row cannot be located for updating: it was deleted or changed since it was read."),
+                       ErrorKind::RowChanged);
         for (int f : fields)
             store.set(row, f, pending.value(f));
         return keyCell.cls == StoredValue::Int ? keyCell.i : 0;
@@ -444,7 +445,8 @@ struct Recordset::Impl {
             sqlite3_bind_int64(st.get(), 1, keyCell.i);
         conn->runToEnd(st.get(), QString::fromUtf8(sql));
         if (sqlite3_changes(conn->db) != 1)
-            notAllowed(QStringLiteral("Row cannot be located for deletion: it was deleted or changed since it was read."));
+            notAllowed(QStringLiteral("Row cannot be located for deletion: it was deleted or changed since it was read."),
+                       ErrorKind::RowChanged);
         store.markDeleted(row);
         visible.remove(pos);
         positionsValid = false;

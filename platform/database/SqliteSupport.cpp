@@ -11,31 +11,36 @@ QString databaseErrorSource()
     return QStringLiteral("Orvel3.Database");
 }
 
-void raiseDatabaseError(const QString &description, qint64 number)
+void raiseDatabaseError(const QString &description, qint64 number, ErrorKind kind, const QString &subject)
 {
-    throw RuntimeError(number ? number : errors::DbGeneric, databaseErrorSource(), description);
+    throw RuntimeError(number ? number : errors::DbGeneric, databaseErrorSource(), description, kind, subject);
 }
 
 void raiseSqlite(sqlite3 *db, int rc, const QString &statement)
 {
     QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    ErrorKind kind = ErrorKind::Other;
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        message = QStringLiteral("The database is locked by another user or program (%1).").arg(message);
+        kind = ErrorKind::DatabaseLocked;
         break;
     case SQLITE_READONLY:
-        message = QStringLiteral("The database cannot be written: it is read-only (%1).").arg(message);
+        kind = ErrorKind::DatabaseReadOnly;
         break;
     case SQLITE_FULL:
-        message = QStringLiteral("The disk is full: nothing was written (%1).").arg(message);
+        kind = ErrorKind::DiskFull;
+        break;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        kind = ErrorKind::NotADatabase;
         break;
     default:
         break;
     }
     if (!statement.isEmpty())
         message += QStringLiteral(" in: ") + statement;
-    raiseDatabaseError(message);
+    raiseDatabaseError(message, 0, kind);
 }
 
 Stmt::Stmt(sqlite3 *db, const char *sql)

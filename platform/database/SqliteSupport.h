@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "platform/RuntimeError.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -11,11 +13,12 @@ namespace platform {
 // The source named in the database layer's run-time errors.
 QString databaseErrorSource();
 
-// Raises RuntimeError with the engine's message for rc, in the user's terms for a locked, read-only or
-// full database, followed by the statement (or what was being done) when given.
+// Raises RuntimeError with the engine's message for rc, followed by the statement (or what was being
+// done) when given; a locked, read-only, full or damaged database is told by the error's kind.
 [[noreturn]] void raiseSqlite(sqlite3 *db, int rc, const QString &statement = QString());
 // Raises RuntimeError with a message of our own.
-[[noreturn]] void raiseDatabaseError(const QString &description, qint64 number = 0);
+[[noreturn]] void raiseDatabaseError(const QString &description, qint64 number = 0,
+                                     ErrorKind kind = ErrorKind::Other, const QString &subject = QString());
 
 // One prepared statement, finalized when it goes out of scope. Every failure raises.
 class Stmt

@@ -71,6 +71,8 @@ int MsgBox(const QString &text, int style, const QString &title, QWidget *owner)
 
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     box.setWindowTitle(req.title);
+    // Messages carry the user's own texts (names, notes, paths): shown as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (style & 0x70) {
     case vbCritical: box.setIcon(QMessageBox::Critical); break;

@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QMimeDatabase>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QThread>
 
 #include <optional>
@@ -167,14 +169,59 @@ QString localeString(int /*localeId*/, int item)
     }
 }
 
-bool openWithDefaultApplication(const QString &pathOrUrl)
+bool openWithDefaultApplication(const QString &link)
 {
     if (g_openHandler)
-        return g_openHandler(pathOrUrl);
-    const QUrl url = QFileInfo(pathOrUrl).isAbsolute() || QFileInfo::exists(pathOrUrl)
-                         ? QUrl::fromLocalFile(pathOrUrl)
-                         : QUrl::fromUserInput(pathOrUrl);
+        return g_openHandler(link);
+    const QUrl url(link, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().size() < 2 || url.isLocalFile())
+        return false;
     return QDesktopServices::openUrl(url);
+}
+
+bool runsWhenOpened(const QString &path)
+{
+    const QFileInfo fi(path);
+    // Kinds that the desktop runs, or hands to an interpreter, rather than shows.
+    static const char *const running[] = {
+        "application/x-executable",      "application/x-sharedlib",   "application/x-pie-executable",
+        "application/x-shellscript",     "application/x-desktop",     "application/x-ms-dos-executable",
+        "application/x-msdownload",      "application/x-msi",         "application/x-ms-shortcut",
+        "application/x-bat",             "application/x-java-archive", "application/x-perl",
+        "text/x-python",                 "text/x-python3",            "application/x-ruby",
+        "application/javascript",        "application/x-appimage",    "application/vnd.appimage",
+        "application/x-deb",             "application/vnd.microsoft.portable-executable",
+    };
+    const QMimeDatabase db;
+    const QMimeType content = db.mimeTypeForFile(fi, QMimeDatabase::MatchContent);
+    QList<QMimeType> kinds = db.mimeTypesForFileName(fi.fileName());
+    kinds.append(content);
+    for (const QMimeType &kind : kinds)
+        for (const char *name : running)
+            if (kind.inherits(QLatin1String(name)))
+                return true;
+    // An executable file whose content tells no document kind (plain text, unknown bytes) may be a
+    // program or a script without its mark. Documents on disks that mark every file executable still open.
+    return fi.isExecutable()
+           && (content.isDefault() || content.name() == QLatin1String("text/plain"));
+}
+
+OpenFileResult openFile(const QString &path)
+{
+    const QFileInfo fi(path);
+    if (path.isEmpty() || !fi.isAbsolute() || !fi.isFile())
+        return OpenFileResult::NotFound;
+    if (runsWhenOpened(path))
+        return OpenFileResult::RunsWhenOpened;
+    const bool opened = g_openHandler ? g_openHandler(fi.absoluteFilePath())
+                                      : QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
+    return opened ? OpenFileResult::Opened : OpenFileResult::Failed;
+}
+
+bool lacksSpace(const QString &folder, qint64 bytes)
+{
+    const QStorageInfo volume(folder);
+    return volume.isValid() && volume.bytesAvailable() >= 0 && volume.bytesAvailable() < bytes;
 }
 
 void setOpenHandler(OpenHandler handler)

@@ -45,11 +45,22 @@ QString localeString(int localeId, int item);
 // The Windows-style language id of a locale ("0410" Italian, "100c" French (Switzerland), ...); "" unknown.
 QString windowsLanguageId(const QLocale &locale);
 
-// Opens a file or link with the desktop's default application; false when nothing could open it.
-// Tests install an opener that records the request instead.
-bool openWithDefaultApplication(const QString &pathOrUrl);
+// Opens a link (a URL with its scheme: https:, mailto:) with the desktop's default application; false when
+// nothing could open it. Tests install an opener that records the request instead, for links and files.
+bool openWithDefaultApplication(const QString &link);
 using OpenHandler = bool (*)(const QString &);
 void setOpenHandler(OpenHandler handler);
+
+// What became of a request to open a file.
+enum class OpenFileResult { Opened, NotFound, RunsWhenOpened, Failed };
+// Opens an existing file, given by its absolute path, with the desktop's default application; never a
+// link. A file that would run when opened (runsWhenOpened) is not opened.
+OpenFileResult openFile(const QString &path);
+// True when opening the file would run it: it may be executed, or by its name or content it is a
+// program, a script or a desktop entry.
+bool runsWhenOpened(const QString &path);
+// True when the disk that holds folder has fewer than bytes free (a write of that size cannot succeed).
+bool lacksSpace(const QString &folder, qint64 bytes);
 
 // Sleeps on the calling thread (the UI does not repaint meanwhile, as intended for the database pause).
 void sleepMs(int ms);

@@ -18,6 +18,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <limits>
 
 using namespace platform;
 
@@ -145,6 +146,12 @@ private slots:
     void filterRefusedKeepsPrevious();
     void textCompareFoldsCaseAndAccents();
     void amountsAreExact();
+    void amountsShownAtTheirBounds_data();
+    void amountsShownAtTheirBounds();
+    void sumsNeverWrap_data();
+    void sumsNeverWrap();
+    void failuresTellTheirKind_data();
+    void failuresTellTheirKind();
     void textTooLongIsRefused();
     void idsAreNeverReused();
     void failedChangeRollsBackWhole();
@@ -575,6 +582,137 @@ void tst_Database::amountsAreExact()
     QCOMPARE(one.RecordCount(), 1);
     QCOMPARE(one.value(QStringLiteral("TrBalance")).value<Currency>(), *Currency::parse(QStringLiteral("-33.33")));
     QCOMPARE(one.value(QStringLiteral("TrDone")).toBool(), true);      // written as -1, read as True
+}
+
+void tst_Database::amountsShownAtTheirBounds_data()
+{
+    QTest::addColumn<qint64>("raw");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("text");
+    const QLocale en(QLocale::English, QLocale::UnitedStates);
+    const QLocale it(QLocale::Italian, QLocale::Italy);
+    constexpr qint64 top = std::numeric_limits<qint64>::max();
+    QTest::newRow("largest Currency, rounded up") << top << en << "922,337,203,685,477.58";
+    QTest::newRow("just below it") << qint64(9'223'372'036'854'775'800) << it << "922.337.203.685.477,58";
+    QTest::newRow("smallest Currency") << std::numeric_limits<qint64>::min() << en << "-922,337,203,685,477.58";
+    QTest::newRow("largest amount") << Currency::MaxAmountRaw << it << "999.999.999.999,99";
+    QTest::newRow("half a cent carries into the units") << qint64(9'999'999'999'999'950) << en << "1,000,000,000,000.00";
+    QTest::newRow("less than half a cent below zero") << qint64(-40) << en << "0.00";
+}
+
+void tst_Database::amountsShownAtTheirBounds()
+{
+    QFETCH(qint64, raw);
+    QFETCH(QLocale, locale);
+    QFETCH(QString, text);
+    QCOMPARE(Currency::fromRaw(raw).toLocaleString(locale, 2), text);
+}
+
+void tst_Database::sumsNeverWrap_data()
+{
+    QTest::addColumn<QList<qint64>>("amounts");   // ten-thousandths, added in turn
+    QTest::addColumn<int>("times");               // how often the list is added
+    QTest::addColumn<QString>("text");            // "" once overflowed
+    QTest::addColumn<bool>("fits");               // an amount Currency holds
+    constexpr qint64 half = 5'000'000'000'000'000'000;   // 500 000 000 000 000
+    QTest::newRow("two credits of 500 000 000 000 000") << QList<qint64>{half, half} << 1
+                                                        << "1,000,000,000,000,000.00" << false;
+    QTest::newRow("a million rows at the largest amount")
+        << QList<qint64>{Currency::MaxAmountRaw} << 1'000'000 << "999,999,999,999,990,000.00" << false;
+    QTest::newRow("credit and debit at the largest amount") << QList<qint64>{Currency::MaxAmountRaw, -Currency::MaxAmountRaw}
+                                                           << 1000 << "0.00" << true;
+    QTest::newRow("fractions of both signs") << QList<qint64>{30'000, -2'500} << 1 << "2.75" << true;
+    QTest::newRow("a debit of a quarter") << QList<qint64>{-2'500} << 1 << "-0.25" << true;
+    QTest::newRow("debits past the Currency range") << QList<qint64>{-half, -half, 100} << 1
+                                                    << "-999,999,999,999,999.99" << false;
+    QTest::newRow("beyond every sum") << QList<qint64>{std::numeric_limits<qint64>::max()} << 10'010 << "" << false;
+}
+
+void tst_Database::sumsNeverWrap()
+{
+    QFETCH(QList<qint64>, amounts);
+    QFETCH(int, times);
+    QFETCH(QString, text);
+    QFETCH(bool, fits);
+    CurrencySum sum;
+    for (int i = 0; i < times; ++i)
+        for (qint64 raw : amounts)
+            sum += Currency::fromRaw(raw);
+    QCOMPARE(sum.toLocaleString(QLocale(QLocale::English, QLocale::UnitedStates), 2), text);
+    QCOMPARE(sum.overflowed(), text.isEmpty());
+    QCOMPARE(sum.fitsCurrency(), fits);
+    // An overflowed sum stays so: a later debit never brings a wrapped number back.
+    if (sum.overflowed()) {
+        sum += Currency::fromRaw(std::numeric_limits<qint64>::min());
+        QVERIFY(sum.overflowed());
+    }
+}
+
+void tst_Database::failuresTellTheirKind_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("subject");   // "FILE": the database file
+    QTest::newRow("no database file") << "missing" << int(ErrorKind::DatabaseNotFound) << "FILE";
+    QTest::newRow("not a database") << "text file" << int(ErrorKind::NotADatabase) << "FILE";
+    QTest::newRow("held by another connection") << "locked" << int(ErrorKind::DatabaseLocked) << "";
+    QTest::newRow("row deleted since it was read") << "row gone" << int(ErrorKind::RowChanged) << "";
+    QTest::newRow("text too long in a statement") << "long literal" << int(ErrorKind::TextTooLong) << "CnName";
+    QTest::newRow("text too long in a recordset") << "long value" << int(ErrorKind::TextTooLong) << "CnName";
+    QTest::newRow("NUL in a statement") << "nul literal" << int(ErrorKind::TextNotStorable) << "";
+    QTest::newRow("NUL in a recordset") << "nul value" << int(ErrorKind::TextNotStorable) << "CnName";
+}
+
+void tst_Database::failuresTellTheirKind()
+{
+    QFETCH(QString, failure);
+    QFETCH(int, kind);
+    QFETCH(QString, subject);
+    QString file = m_file;
+    if (failure == QLatin1String("missing"))
+        file = m_sandbox->root() + QStringLiteral("/moved/orvel3.mdb");
+    if (failure == QLatin1String("text file")) {
+        file = m_sandbox->root() + QStringLiteral("/notes.mdb");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database\n");
+    }
+    const QString nul = QStringLiteral("Bank") + QChar(0) + QStringLiteral("Cash");
+    Connection holder;
+    try {
+        Connection c;
+        c.Open(testenv::connectionString(file));
+        if (failure == QLatin1String("locked")) {
+            holder.Open(m_cs);
+            holder.BeginTrans();
+            holder.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'held'"));
+            c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'waits'"));
+        } else if (failure == QLatin1String("row gone")) {
+            Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=%1").arg(m_ids.value(QStringLiteral("r1"))), c,
+                    Recordset::adOpenStatic, Recordset::adLockBatchOptimistic);
+            exec(QStringLiteral("DELETE * FROM Transactions WHERE TrRowId=%1").arg(m_ids.value(QStringLiteral("r1"))));
+            rs.setValue(QStringLiteral("TrDescription"), QStringLiteral("changed"));
+            rs.Update();
+        } else if (failure.endsWith(QLatin1String("literal"))) {
+            const QString text = failure.startsWith(QLatin1String("nul")) ? nul : QString(51, QLatin1Char('x'));
+            c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '%1'").arg(text));
+        } else if (failure.endsWith(QLatin1String("value"))) {
+            Recordset rs;
+            rs.Open(QStringLiteral("Counts"), c, Recordset::adOpenStatic, Recordset::adLockOptimistic, Recordset::adCmdTable);
+            rs.AddNew();
+            rs.setValue(QStringLiteral("CnName"), failure.startsWith(QLatin1String("nul")) ? nul : QString(51, QLatin1Char('x')));
+            rs.Update();
+        }
+        QFAIL("no error was raised");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(int(e.kind()), kind);
+        QCOMPARE(e.subject(), subject == QLatin1String("FILE") ? file : subject);
+    }
+    if (holder.isOpen())
+        holder.RollbackTrans();
+    // Nothing of the refused texts was stored.
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Counts")).toInt(), 0);
 }
 
 void tst_Database::textTooLongIsRefused()
