@@ -72,7 +72,7 @@ bool EnsureUsableDatabase()
             try {
                 cAccessDb::CopyTemplate(folder);
             } catch (const platform::RuntimeError &e) {
-                say(e.description(), platform::vbCritical);
+                say(ErrorDescription(e), platform::vbCritical);
                 return false;
             }
             copiedInto = folder;
@@ -139,7 +139,7 @@ void StartInTray()
             platform::MsgBox(text, platform::vbInformation, Env->AppTitle, g_mainWindow);
     } catch (const platform::RuntimeError &e) {
         // The window, or the icon from which it opens, is up: the program stays usable.
-        say(e.description(), platform::vbExclamation);
+        say(ErrorDescription(e), platform::vbExclamation);
     }
 }
 
@@ -206,7 +206,7 @@ StartupResult Main(const StartupHooks &hooks)
             return StartupResult::Ended;
         }
     } catch (const platform::RuntimeError &e) {
-        say(e.description(), platform::vbCritical);
+        say(ErrorDescription(e), platform::vbCritical);
         return StartupResult::Ended;
     }
 

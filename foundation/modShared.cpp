@@ -10,6 +10,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
+#include <QDir>
 #include <QWidget>
 
 int FilterDecimalKey(int keyAscii)
@@ -94,15 +95,42 @@ QString NewAttachmentName(const QString &extension)
            + extension;
 }
 
-void OpenAttachment(const QString &stored)
+bool HasAttachment(const QVariant &stored)
+{
+    return !NullToString(stored).trimmed().isEmpty();
+}
+
+bool OpenAttachment(const QString &stored, QWidget *owner)
 {
     const QString text = stored.trimmed();
     if (text.isEmpty())
-        return;
-    if (!text.startsWith(QLatin1Char('2')))
-        platform::openWithDefaultApplication(text);
-    else
-        platform::openWithDefaultApplication((Adb ? Adb->attachedPath() : QString()) + text);
+        return false;
+    QString path = text;
+    if (text.startsWith(QLatin1Char('2'))) {
+        // A generated name is a file of the attachments folder, never a path that leads out of it.
+        const bool bareName = !text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('\\'));
+        path = bareName && Adb ? Adb->attachedPath() + text : QString();
+    }
+    const QString shown = QDir::toNativeSeparators(path.isEmpty() ? text : path);
+    switch (platform::openFile(path)) {
+    case platform::OpenFileResult::Opened:
+        return true;
+    case platform::OpenFileResult::NotFound:
+        platform::MsgBox(LRSV(2040, shown), platform::vbExclamation, QString(), owner);
+        return false;
+    case platform::OpenFileResult::RunsWhenOpened:
+        platform::MsgBox(LRSV(2041, shown), platform::vbExclamation, QString(), owner);
+        return false;
+    case platform::OpenFileResult::Failed:
+        platform::MsgBox(LRSV(2042, shown), platform::vbExclamation, QString(), owner);
+        return false;
+    }
+    return false;
+}
+
+bool IsStorableText(const QString &text)
+{
+    return !text.contains(QChar(0));
 }
 
 QString SqlQuote(const QString &text)
@@ -135,15 +163,44 @@ int FourMonthPeriod(const QDate &date)
     return (date.month() - 1) / 4 + 1;
 }
 
+namespace {
+
+// The text that tells a known failure (0 for ErrorKind::Other).
+int ErrorKindTextId(platform::ErrorKind kind)
+{
+    switch (kind) {
+    case platform::ErrorKind::RowChanged: return 2044;
+    case platform::ErrorKind::DatabaseLocked: return 2045;
+    case platform::ErrorKind::DatabaseReadOnly: return 2046;
+    case platform::ErrorKind::DiskFull: return 2047;
+    case platform::ErrorKind::NotADatabase: return 2048;
+    case platform::ErrorKind::DatabaseNotFound: return 2049;
+    case platform::ErrorKind::TextTooLong: return 2052;
+    case platform::ErrorKind::TextNotStorable: return 2037;
+    case platform::ErrorKind::AmountTooLarge: return 2051;
+    case platform::ErrorKind::Other: break;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString ErrorDescription(const std::exception &error, const std::function<QString(int)> &text)
+{
+    const auto *re = dynamic_cast<const platform::RuntimeError *>(&error);
+    if (!re)
+        return QString::fromUtf8(error.what());
+    // The import tool holds the database: that too is said in the user's language.
+    const int id = re->number() == platform::errors::DbHeldElsewhere ? 2001 : ErrorKindTextId(re->kind());
+    if (!id)
+        return re->description();
+    const QString told = text ? text(id) : LRS(id);
+    return re->subject().isEmpty() ? told : told + QLatin1Char('\n') + re->subject();
+}
+
 QString AppErrorText(const std::exception &error, const QString &window, const QString &procedure, int line)
 {
-    QString description;
-    if (const auto *re = dynamic_cast<const platform::RuntimeError *>(&error))
-        // The import tool holds the database: said in the user's language.
-        description = re->number() == platform::errors::DbHeldElsewhere ? LRS(2001) : re->description();
-    else
-        description = QString::fromUtf8(error.what());
-    return description + QLatin1Char('\n') + LRSV(1944, window + QLatin1Char('.') + procedure)
+    return ErrorDescription(error) + QLatin1Char('\n') + LRSV(1944, window + QLatin1Char('.') + procedure)
            + LRS(1945) + QString::number(line);
 }
 

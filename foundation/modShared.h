@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 class QWidget;
 namespace platform { class RuntimeError; }
@@ -33,9 +34,17 @@ QString BrowseForFolder(QWidget *owner, const QString &title);
 // Name of an attachment copied into the attachments folder: yyyyMMddHHmmss, the hundredths of the second,
 // then the extension (with its leading full stop).
 QString NewAttachmentName(const QString &extension);
-// Opens a stored attachment: a generated name (first character "2") in the attachments folder, anything
-// else as a full path.
-void OpenAttachment(const QString &stored);
+// True when a stored attachment names a file (Null, "" and blanks name none).
+bool HasAttachment(const QVariant &stored);
+// Opens a stored attachment with the desktop's default application: a generated name (first character
+// "2") only as a file of the attachments folder, anything else only as an existing absolute path; never as
+// a link. A missing file, a program or script (which opening would run) or a failed open is told in a
+// message over owner. True when the file was opened.
+bool OpenAttachment(const QString &stored, QWidget *owner = nullptr);
+
+// True when a text can be stored: it holds no NUL character (which the database's text cannot carry).
+// Texts that fail are refused with text 2037.
+bool IsStorableText(const QString &text);
 
 QString SqlQuote(const QString &text);
 // #mm/dd/yyyy# for SQL text, or 'yyyy-mm-dd' (iso) for recordset filters.
@@ -44,7 +53,15 @@ QString SqlDateShort(const QDate &date);
 int DaysInMonth(const QDate &date);
 int FourMonthPeriod(const QDate &date);
 
-// The "App Error" report: the error's description, a line break, "in Orvel3.<window>.<procedure> ",
-// "line " and the line; exclamation icon. The caller goes on with its next statement.
+// What a run-time error tells the user: for a failure whose meaning is known (a locked or read-only
+// database, a full disk, a row changed meanwhile, a file that is no database, a text too long, ...) what
+// happened and what to do, in the user's language, followed on a line of its own by what it concerns (the
+// file, the column); otherwise the error's own description. `text` looks the texts up (the import tool
+// has a language of its own).
+QString ErrorDescription(const std::exception &error, const std::function<QString(int)> &text = {});
+
+// The "App Error" report: the error's description (ErrorDescription), a line break, "in
+// Orvel3.<window>.<procedure> ", "line " and the line; exclamation icon. The caller goes on with its next
+// statement.
 void ShowAppError(const std::exception &error, const QString &window, const QString &procedure, int line);
 QString AppErrorText(const std::exception &error, const QString &window, const QString &procedure, int line);

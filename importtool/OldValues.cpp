@@ -1,6 +1,7 @@
 #include "importtool/OldValues.h"
 
 #include "importtool/OldDatabase.h"
+#include "platform/RuntimeError.h"
 #include "platform/database/Currency.h"
 #include "platform/database/DecimalText.h"
 #include "platform/database/JetDate.h"
@@ -19,6 +20,17 @@ namespace {
     raiseOldDatabaseError(QStringLiteral("The value '%1' of the column '%2' is not %3.")
                               .arg(value.toString(), column, QLatin1String(what)));
 }
+// An amount the program takes in: whatever its sign, not beyond the largest amount.
+QVariant checkedAmount(platform::Currency amount, const QString &column)
+{
+    if (amount.beyondMaxAmount())
+        throw platform::RuntimeError(platform::errors::DbGeneric, oldDatabaseErrorSource(),
+                                     QStringLiteral("The amount %1 of the column '%2' is beyond the largest amount %3.")
+                                         .arg(amount.toString(), column, platform::Currency::maxAmount().toString()),
+                                     platform::ErrorKind::AmountTooLarge, column);
+    return QVariant::fromValue(amount);
+}
+
 } // namespace
 
 QVariant amountOf(const QVariant &value, const QString &column)
@@ -27,7 +39,7 @@ QVariant amountOf(const QVariant &value, const QString &column)
     if (!value.isValid() || value.isNull())
         return QVariant();
     if (value.metaType() == QMetaType::fromType<Currency>())
-        return value;
+        return checkedAmount(value.value<Currency>(), column);
     QString text;
     switch (value.typeId()) {
     case QMetaType::Double:
@@ -58,7 +70,7 @@ QVariant amountOf(const QVariant &value, const QString &column)
     const auto raw = platform::parseScaledDecimal(text, 4);
     if (!raw)
         notA("an amount", value, column);
-    return QVariant::fromValue(Currency::fromRaw(*raw));
+    return checkedAmount(Currency::fromRaw(*raw), column);
 }
 
 QVariant dateOf(const QVariant &value, const QString &column)

@@ -2,6 +2,7 @@
 
 #include "foundation/cLang.h"
 #include "foundation/comRegistry.h"
+#include "foundation/modShared.h"
 #include "importtool/cEnvironment.h"
 #include "importtool/frmImport.h"
 #include "platform/RuntimeError.h"
@@ -90,8 +91,7 @@ QVariant GetRegValueEx(qint32 root, int kind, const QString &valueName, const QS
 
 QString ToolErrorText(const std::exception &error, const QString &procedure, int line, int lsn)
 {
-    const auto *re = dynamic_cast<const platform::RuntimeError *>(&error);
-    const QString description = re ? re->description() : QString::fromUtf8(error.what());
+    const QString description = ErrorDescription(error, [lsn](int id) { return TextAt(lsn, id); });
     return description + QLatin1Char('\n') + TextAtV(lsn, 1944, procedure)
            + TextAt(lsn, 1945) + QString::number(line);
 }

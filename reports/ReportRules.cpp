@@ -137,9 +137,9 @@ QString DateGroupCaption(int mode, int key, const QDate &groupDate)
     }
 }
 
-QString TotalSuffix(platform::Currency total)
+QString TotalSuffix(const QVariant &total)
 {
-    return QStringLiteral(" [") + formatNamed(QVariant::fromValue(total), QStringLiteral("Currency")) + QLatin1Char(']');
+    return QStringLiteral(" [") + formatNamed(total, QStringLiteral("Currency")) + QLatin1Char(']');
 }
 
 platform::Currency ReportTotal(int kind, bool done, platform::Currency balance)

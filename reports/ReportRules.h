@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QVariant>
 #include <array>
 
 namespace ReportRules {
@@ -61,8 +62,9 @@ QList<int> SecondLevelKinds(int firstLevel);
 int GroupKeyOfDate(const QDate &date, int mode, const QDate &today);
 // The caption of a date group from its key and a date of its rows.
 QString DateGroupCaption(int mode, int key, const QDate &groupDate);
-// " [<total>]" added to a group caption, the total in the locale's currency format.
-QString TotalSuffix(platform::Currency total);
+// " [<total>]" added to a group caption, the group's sum (as the grid gives it: an amount, 0 for a group
+// without amounts, or a sum too large) in the locale's currency format.
+QString TotalSuffix(const QVariant &total);
 
 // What a row adds to the group totals: in the deadlines report only open deadlines count.
 platform::Currency ReportTotal(int kind, bool done, platform::Currency balance);

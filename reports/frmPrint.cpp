@@ -756,8 +756,7 @@ void frmPrint::gex_FormatRow(GridRowFormat &row)
                                    dateOf(row.value(QStringLiteral("TrDate"))));
     }
     if (o.showGroupTotals) {
-        const QVariant sum = row.groupSum(QStringLiteral("gexTotals"));
-        caption += TotalSuffix(sum.metaType() == QMetaType::fromType<Currency>() ? sum.value<Currency>() : Currency());
+        caption += TotalSuffix(row.groupSum(QStringLiteral("gexTotals")));
     }
     row.setCaption(caption);
 }

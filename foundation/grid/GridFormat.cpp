@@ -1,10 +1,14 @@
 #include "foundation/grid/GridFormat.h"
 
+#include "foundation/cLang.h"
 #include "platform/database/Currency.h"
 #include "platform/shell/Shell.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
 
 using platform::Currency;
 
@@ -13,19 +17,27 @@ namespace {
 const QString kShortDate = QStringLiteral("short date");
 const QString kCurrency = QStringLiteral("currency");
 
-// The Currency a numeric value stands for; nullopt when the value is not a number.
-std::optional<Currency> asCurrency(const QVariant &value)
+// The amount a numeric value stands for, exactly; nullopt when the value is not a number.
+std::optional<platform::CurrencySum> asAmount(const QVariant &value)
 {
+    if (value.metaType() == QMetaType::fromType<platform::CurrencySum>())
+        return value.value<platform::CurrencySum>();
     if (value.metaType() == QMetaType::fromType<Currency>())
-        return value.value<Currency>();
+        return platform::CurrencySum(value.value<Currency>());
     if (isWholeNumber(value))
-        return Currency::fromUnits(value.toLongLong());
+        return platform::CurrencySum().addUnits(value.toLongLong());
     switch (value.metaType().id()) {
     case QMetaType::Double:
-    case QMetaType::Float:
-        return Currency::fromDouble(value.toDouble());
+    case QMetaType::Float: {
+        const double d = value.toDouble();
+        if (!(std::fabs(d) < double(std::numeric_limits<qint64>::max() / Currency::Scale)))
+            return std::nullopt;
+        return platform::CurrencySum(Currency::fromDouble(d));
+    }
     case QMetaType::QString:
-        return Currency::parse(value.toString());
+        if (const auto c = Currency::parse(value.toString()))
+            return platform::CurrencySum(*c);
+        return std::nullopt;
     default:
         return std::nullopt;
     }
@@ -49,11 +61,16 @@ std::optional<QDate> asDate(const QVariant &value)
     }
 }
 
-// The locale's currency text for an exact amount: the locale's own pattern around our exact digits.
-QString currencyText(Currency amount, const QLocale &locale)
+// The locale's currency text for an exact amount: the locale's own pattern around our exact digits. A sum
+// too large for any amount says so.
+QString currencyText(const platform::CurrencySum &amount, const QLocale &locale)
 {
-    const bool negative = amount.raw() < 0;
-    const QString digits = (negative ? -amount : amount).toLocaleString(locale, 2);
+    if (amount.overflowed())
+        return LRS(2030);
+    QString digits = amount.toLocaleString(locale, 2);
+    const bool negative = digits.startsWith(locale.negativeSign());
+    if (negative)
+        digits.remove(0, locale.negativeSign().size());
     // The pattern of the locale: symbol place, sign place and blanks, as it writes one unit.
     const QString unit = locale.toString(1.0, 'f', 2);
     QString pattern = locale.toCurrencyString(negative ? -1.0 : 1.0, QString(), 2);
@@ -85,7 +102,7 @@ QString formatNamed(const QVariant &value, const QString &format, const QLocale 
         return QString();
     const QString name = format.trimmed().toLower();
     if (name == kCurrency) {
-        if (const auto amount = asCurrency(value))
+        if (const auto amount = asAmount(value))
             return currencyText(*amount, locale);
         return value.toString();
     }
@@ -108,6 +125,14 @@ QString formatNamed(const QVariant &value, const QString &format, const QLocale 
         return value.toString();
     default:
         break;
+    }
+    if (value.metaType() == QMetaType::fromType<platform::CurrencySum>()) {
+        const auto sum = value.value<platform::CurrencySum>();
+        if (sum.overflowed())
+            return LRS(2030);
+        QLocale plain = locale;
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+        return sum.toLocaleString(plain, 4);
     }
     if (value.metaType() == QMetaType::fromType<Currency>()) {
         const Currency c = value.value<Currency>();

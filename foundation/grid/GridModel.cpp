@@ -1,6 +1,7 @@
 #include "foundation/grid/GridModel.h"
 
 #include "foundation/grid/GridFormat.h"
+#include "foundation/modShared.h"
 #include "foundation/grid/GridRowFormat.h"
 #include "foundation/grid/ListGrid.h"
 #include "platform/RuntimeError.h"
@@ -501,7 +502,7 @@ void GridModel::rebuild(bool keepComputed)
         m_groups.clear();
         m_visible.clear();
         indexRows();
-        m_grid->reportError(e.number(), e.description());
+        m_grid->reportError(e.number(), ErrorDescription(e));
     } catch (const std::exception &e) {
         m_order.clear();
         m_groups.clear();
@@ -736,7 +737,7 @@ QString GridModel::cellText(RowRef ref, int column) const
     try {
         v = value(ref, column);
     } catch (const platform::RuntimeError &e) {
-        m_grid->reportError(e.number(), e.description());
+        m_grid->reportError(e.number(), ErrorDescription(e));
     }
     return formatNamed(v, c->m_format);
 }
@@ -826,7 +827,7 @@ QString GridModel::defaultGroupCaption(int group) const
     try {
         text = formatNamed(groupValue(group), c->m_format);
     } catch (const platform::RuntimeError &e) {
-        m_grid->reportError(e.number(), e.description());
+        m_grid->reportError(e.number(), ErrorDescription(e));
     }
     return c->m_caption.isEmpty() ? text : c->m_caption + QStringLiteral(": ") + text;
 }
@@ -840,8 +841,7 @@ QVariant GridModel::groupSum(int group, int column) const
     if (it != m_sums.constEnd())
         return it.value();
     const Group &g = m_groups[size_t(group)];
-    qint64 whole = 0;       // whole numbers
-    qint64 money = 0;       // Currency, in ten-thousandths
+    platform::CurrencySum money;   // Currency and whole numbers, exact, never wrapping
     double real = 0;
     bool anyMoney = false, anyReal = false, anyWhole = false;
     for (int p = g.first; p < g.end; ++p) {
@@ -849,12 +849,12 @@ QVariant GridModel::groupSum(int group, int column) const
         if (!v.isValid() || v.isNull())
             continue;
         if (v.metaType() == QMetaType::fromType<Currency>()) {
-            money += v.value<Currency>().raw();
+            money += v.value<Currency>();
             anyMoney = true;
             continue;
         }
         if (isWholeNumber(v)) {
-            whole += v.toLongLong();
+            money.addUnits(v.toLongLong());
             anyWhole = true;
             continue;
         }
@@ -870,11 +870,13 @@ QVariant GridModel::groupSum(int group, int column) const
     }
     QVariant sum;
     if (anyReal)
-        sum = real + whole + Currency::fromRaw(money).toDouble();
+        sum = real + money.toDouble();
+    else if (!money.fitsCurrency())
+        sum = QVariant::fromValue(money);   // beyond any amount: shown exactly, or as a sum too large
     else if (anyMoney)
-        sum = QVariant::fromValue(Currency::fromRaw(money) + Currency::fromUnits(whole));
+        sum = QVariant::fromValue(money.value());
     else
-        sum = anyWhole ? QVariant(whole) : QVariant(0);
+        sum = anyWhole ? QVariant(money.value().raw() / Currency::Scale) : QVariant(0);
     m_sums.insert(key, sum);
     return sum;
 }

@@ -3,6 +3,7 @@
 #include "foundation/Twips.h"
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/GridView.h"
+#include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 #include "platform/dialogs/Dialogs.h"
 
@@ -686,7 +687,7 @@ bool ListGrid::guarded(const std::function<void()> &call)
         call();
         return true;
     } catch (const platform::RuntimeError &e) {
-        reportError(e.number(), e.description());
+        reportError(e.number(), ErrorDescription(e));
     } catch (const std::exception &e) {
         reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(e.what()));
     }

@@ -11,10 +11,20 @@
 #include "platform/database/Currency.h"
 #include "platform/shell/Shell.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
+
+#include <limits>
 
 namespace {
 QStringList g_opened;
+bool g_openerWorks = true;
 }
 
 class tst_Shared : public QObject
@@ -136,34 +146,166 @@ private slots:
 
     void openAttachment_data()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("opened");
-        QTest::newRow("generated name") << QStringLiteral("2024030514030927.pdf ") << QStringLiteral("ATT2024030514030927.pdf");
-        QTest::newRow("full path") << QStringLiteral(" /home/me/bill.pdf ") << QStringLiteral("/home/me/bill.pdf");
-        QTest::newRow("empty") << QString() << QString();
+        QTest::addColumn<QString>("stored");    // ATT/: the attachments folder; HOME/: a folder of the user
+        QTest::addColumn<QString>("file");      // the file made first ("" none), same placeholders
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<bool>("openerWorks");
+        QTest::addColumn<QString>("opened");    // "" nothing opened
+        QTest::addColumn<int>("message");       // text id of the message shown, 0 none
+        QTest::addColumn<QString>("named");     // the file the message names
+        const QByteArray pdf("%PDF-1.4\n");
+        const QString copy = QStringLiteral("ATT/2024030514030927.pdf");
+        QTest::newRow("copy in the attachments folder") << QStringLiteral("2024030514030927.pdf ") << copy << pdf << false
+                                                        << true << copy << 0 << QString();
+        QTest::newRow("copy gone") << QStringLiteral("2024030514030927.pdf") << QString() << pdf << false << true
+                                   << QString() << 2040 << copy;
+        QTest::newRow("a generated name leading out of the folder")
+            << QStringLiteral("2024/../../bill.pdf") << QStringLiteral("HOME/bill.pdf") << pdf << false << true << QString()
+            << 2040 << QStringLiteral("2024/../../bill.pdf");
+        QTest::newRow("a bare name is no web address") << QStringLiteral("missing.pdf") << QString() << pdf << false << true
+                                                       << QString() << 2040 << QStringLiteral("missing.pdf");
+        QTest::newRow("a host-like name is no web link")
+            << QStringLiteral("evil.example.com/payload.exe") << QString() << pdf << false << true << QString() << 2040
+            << QStringLiteral("evil.example.com/payload.exe");
+        QTest::newRow("a link") << QStringLiteral("https://example.com/bill.pdf") << QString() << pdf << false << true
+                                << QString() << 2040 << QStringLiteral("https://example.com/bill.pdf");
+        QTest::newRow("full path") << QStringLiteral(" HOME/bill.pdf ") << QStringLiteral("HOME/bill.pdf") << pdf << false
+                                   << true << QStringLiteral("HOME/bill.pdf") << 0 << QString();
+        QTest::newRow("a document marked executable, as some disks mark every file")
+            << QStringLiteral("HOME/bill.pdf") << QStringLiteral("HOME/bill.pdf") << pdf << true << true
+            << QStringLiteral("HOME/bill.pdf") << 0 << QString();
+        QTest::newRow("a script") << QStringLiteral("HOME/run.sh") << QStringLiteral("HOME/run.sh")
+                                  << QByteArray("#!/bin/sh\nrm -rf ~\n") << false << true << QString() << 2041
+                                  << QStringLiteral("HOME/run.sh");
+        QTest::newRow("a desktop entry") << QStringLiteral("HOME/invoice.desktop") << QStringLiteral("HOME/invoice.desktop")
+                                         << QByteArray("[Desktop Entry]\nType=Application\nExec=sh\n") << false << true
+                                         << QString() << 2041 << QStringLiteral("HOME/invoice.desktop");
+        QTest::newRow("an executable of no known kind") << QStringLiteral("HOME/invoice") << QStringLiteral("HOME/invoice")
+                                                        << QByteArray("rm -rf ~\n") << true << true << QString() << 2041
+                                                        << QStringLiteral("HOME/invoice");
+        QTest::newRow("no program opens it") << QStringLiteral("HOME/bill.pdf") << QStringLiteral("HOME/bill.pdf") << pdf
+                                             << false << false << QStringLiteral("HOME/bill.pdf") << 2042
+                                             << QStringLiteral("HOME/bill.pdf");
+        QTest::newRow("empty") << QString() << QString() << pdf << false << true << QString() << 0 << QString();
     }
     void openAttachment()
     {
         QFETCH(QString, stored);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, executable);
+        QFETCH(bool, openerWorks);
         QFETCH(QString, opened);
+        QFETCH(int, message);
+        QFETCH(QString, named);
         testenv::Sandbox box;
         Lang = new cLang();
         Adb = new cAccessDb();
+        const auto place = [&box](QString path) {
+            path.replace(QStringLiteral("ATT/"), Adb->attachedPath());
+            path.replace(QStringLiteral("HOME/"), box.home() + QLatin1Char('/'));
+            return path;
+        };
+        if (!file.isEmpty()) {
+            QDir().mkpath(QFileInfo(place(file)).path());
+            QFile f(place(file));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+            f.close();
+            if (executable)
+                QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser));
+        }
         g_opened.clear();
-        platform::setOpenHandler([](const QString &p) { g_opened << p; return true; });
-        OpenAttachment(stored);
-        opened.replace(QStringLiteral("ATT"), Adb->attachedPath());
-        QCOMPARE(g_opened.value(0), opened);
+        g_openerWorks = openerWorks;
+        platform::setOpenHandler([](const QString &p) {
+            g_opened << p;
+            return g_openerWorks;
+        });
+        QCOMPARE(OpenAttachment(place(stored)), opened.isEmpty() ? false : message == 0);
+        QCOMPARE(g_opened, opened.isEmpty() ? QStringList() : QStringList{place(opened)});
+        if (message == 0) {
+            QVERIFY(box.requests().isEmpty());
+        } else {
+            QCOMPARE(box.requests().size(), 1);
+            QCOMPARE(box.requests()[0].text, LRSV(message, place(named)));
+        }
         ReleaseGlobals();
     }
 
-    void appErrorText()
+    void messageBoxShowsTheTextAsWritten()
     {
         testenv::Sandbox box;
+        platform::setDialogResponder({});   // the real message box, closed as soon as it is up
+        QString shown;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *message = qobject_cast<QMessageBox *>(top); message && message->isVisible()) {
+                    shown = message->text();
+                    format = message->textFormat();
+                    message->button(QMessageBox::Ok)->click();
+                }
+        });
+        closer.start(10);
+        const QString text = QStringLiteral("Sheet <b>Big</b> & Co selected");
+        QCOMPARE(platform::MsgBox(text), int(platform::vbOK));
+        QCOMPARE(shown, text);
+        QCOMPARE(format, Qt::PlainText);
+    }
+
+    void lacksSpace_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<bool>("lacks");
+        QTest::newRow("a byte") << qint64(1) << false;
+        QTest::newRow("more than any disk holds") << std::numeric_limits<qint64>::max() << true;
+    }
+    void lacksSpace()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(bool, lacks);
+        testenv::Sandbox box;
+        QCOMPARE(platform::lacksSpace(box.home(), bytes), lacks);
+    }
+
+    void appErrorText_data()
+    {
+        QTest::addColumn<int>("language");   // AppLanguageId: 1 Italian, 3 English, 5 German
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("told");   // the first line: a text of the table, or the description
+        QTest::newRow("our own words") << 3 << int(platform::ErrorKind::Other) << QString() << "Disk full";
+        QTest::newRow("a row changed, Italian") << 1 << int(platform::ErrorKind::RowChanged) << QString() << "2044";
+        QTest::newRow("database locked, German") << 5 << int(platform::ErrorKind::DatabaseLocked) << QString() << "2045";
+        QTest::newRow("full disk, naming the file") << 3 << int(platform::ErrorKind::DiskFull)
+                                                    << QStringLiteral("/data/Orvel3DB/attached/2024.pdf") << "2047";
+        QTest::newRow("not a database, Italian") << 1 << int(platform::ErrorKind::NotADatabase)
+                                                 << QStringLiteral("/data/orvel3.mdb") << "2048";
+        QTest::newRow("text too long") << 3 << int(platform::ErrorKind::TextTooLong) << QStringLiteral("DbName") << "2052";
+    }
+    void appErrorText()
+    {
+        QFETCH(int, language);
+        QFETCH(int, kind);
+        QFETCH(QString, subject);
+        QFETCH(QString, told);
+        testenv::Sandbox box;
         Lang = new cLang();
-        const platform::RuntimeError e(5, QStringLiteral("x"), QStringLiteral("Disk full"));
+        Lang->setAppLanguageId(language);
+        Lang->LanguageUpdate();
+        const platform::RuntimeError e(5, QStringLiteral("x"), QStringLiteral("Disk full"), platform::ErrorKind(kind),
+                                       subject);
+        bool isId = false;
+        const int id = told.toInt(&isId);
+        QString expected = isId ? LRS(id) : told;
+        QVERIFY(!expected.isEmpty());
+        if (!subject.isEmpty())
+            expected += QLatin1Char('\n') + subject;
         QCOMPARE(AppErrorText(e, QStringLiteral("frmMain"), QStringLiteral("gexUpdate"), 12),
-                 QStringLiteral("Disk full\nin Orvel3.frmMain.gexUpdate line 12"));
+                 expected + QLatin1Char('\n') + LRSV(1944, QStringLiteral("frmMain.gexUpdate")) + LRS(1945)
+                     + QStringLiteral("12"));
         ReleaseGlobals();
     }
 };

@@ -2,6 +2,8 @@
 // row, find, the bound recordset's filter, expand and collapse, the events, formats and drawing.
 
 #include "tests/common/TestEnv.h"
+#include "foundation/Globals.h"
+#include "foundation/cLang.h"
 #include "foundation/grid/GridFormat.h"
 #include "foundation/grid/GridView.h"
 #include "foundation/grid/ListGrid.h"
@@ -14,6 +16,8 @@
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <limits>
 
 using platform::Currency;
 using platform::Recordset;
@@ -76,6 +80,8 @@ private slots:
     void groupsAscendingWhateverSortDirection();
     void textSortFoldsCaseAndAccentsAndKeepsTies();
     void groupSums();
+    void groupSumsBeyondAnyAmount_data();
+    void groupSumsBeyondAnyAmount();
     void groupByComputedColumn();
     void currentRowCountsGroupRows();
     void find_data();
@@ -333,6 +339,36 @@ void TestListGrid::groupSums()
     QCOMPARE(credits.groupSum(QStringLiteral("TrRowId")).toLongLong(), 1 + 3 + 6 + 8);
     QCOMPARE(formatNamed(debits.groupSum(QStringLiteral("TrBalance")), QStringLiteral("Currency")),
              QStringLiteral("($196.50)"));
+}
+
+void TestListGrid::groupSumsBeyondAnyAmount_data()
+{
+    QTest::addColumn<QVariant>("perRow");   // the computed value of every row
+    QTest::addColumn<QString>("shown");     // the credits' sum (4 rows) in the currency format
+    QTest::newRow("the largest Currency on each row, summed exactly")
+        << QVariant::fromValue(Currency::fromRaw(std::numeric_limits<qint64>::max())) << "$3,689,348,814,741,910.32";
+    QTest::newRow("whole numbers beyond every sum") << QVariant(std::numeric_limits<qint64>::max()) << "OVERFLOW";
+}
+
+void TestListGrid::groupSumsBeyondAnyAmount()
+{
+    QFETCH(QVariant, perRow);
+    QFETCH(QString, shown);
+    Lang = new cLang();
+    bind(*m_grid);
+    GridColumn *huge = m_grid->addComputedColumn(QStringLiteral("huge"));
+    connect(m_grid.get(), &ListGrid::UnboundColumnFetch, this, [&](int, int col, qint64, QVariant &value) {
+        if (col == huge->index())
+            value = perRow;
+    });
+    m_grid->addGroup(QStringLiteral("TrType"));
+    const GridRowData credits = m_grid->rowData(7);
+    QCOMPARE(credits.recordCount(), 4);
+    // Never a wrapped, negative or cut number: the exact sum, or a text that says it is too large.
+    QCOMPARE(formatNamed(credits.groupSum(QStringLiteral("huge")), QStringLiteral("Currency")),
+             shown == QLatin1String("OVERFLOW") ? QStringLiteral("total too large") : shown);
+    delete Lang;
+    Lang = nullptr;
 }
 
 void TestListGrid::groupByComputedColumn()

@@ -419,6 +419,8 @@ void tst_Import::nothingIsLost_data()
     QTest::newRow("Orvel 3 started meanwhile") << "started" << false << false << importtool::LRS(1382);
     QTest::newRow("database folder gone") << "folder gone" << false << true << "unplugged";
     QTest::newRow("a value that does not fit, after rows were written") << "long name" << true << true << "AcName";
+    QTest::newRow("an amount beyond the largest the program takes") << "large amount" << true << true
+                                                                    << importtool::LRS(2051) + QStringLiteral("\nTrValue");
     QTest::newRow("a table missing") << "no table" << true << true << "Transactions";
     QTest::newRow("not a database") << "text file" << true << true << "Unrecognized database format";
     QTest::newRow("a damaged Jet file") << "damaged jet" << true << true << "orvel2.mdb";
@@ -447,6 +449,8 @@ void tst_Import::nothingIsLost()
     } else {
         fixtures::makeOrvel(old, QStringLiteral("CURRENCY"));
     }
+    if (failure == QLatin1String("large amount"))
+        fixtures::exec(old, {QStringLiteral("UPDATE Transactions SET TrValue = 1000000000000 WHERE TrRowId = 12")});
     if (failure == QLatin1String("long name"))
         fixtures::exec(old, {QStringLiteral("INSERT INTO Accounts VALUES (8, '%1', NULL)").arg(QString(150, QLatin1Char('x')))});
     if (failure == QLatin1String("full while filling")) {

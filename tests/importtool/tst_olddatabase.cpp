@@ -79,7 +79,11 @@ void tst_OldDatabase::amounts_data()
     QTest::addColumn<std::optional<qint64>>("raw");      // ten-thousandths; none: refused
     auto row = [](const char *name, const QVariant &v, std::optional<qint64> raw) { QTest::newRow(name) << v << raw; };
     row("Null", QVariant(), std::nullopt);
-    row("Currency as it is", QVariant::fromValue(Currency::fromRaw(-922337203685477580LL)), -922337203685477580LL);
+    row("Currency as it is", QVariant::fromValue(Currency::fromRaw(-123456789LL)), -123456789LL);
+    row("the largest amount, as a debit", QVariant::fromValue(Currency::fromRaw(-Currency::MaxAmountRaw)),
+        -Currency::MaxAmountRaw);
+    row("Currency beyond the largest amount", QVariant::fromValue(Currency::fromRaw(-922337203685477580LL)), std::nullopt);
+    row("a cent beyond the largest amount, as text", QVariant(QStringLiteral("1000000000000")), std::nullopt);
     row("whole number", QVariant(25), 250000);
     row("0.1 + 0.2", QVariant(0.1 + 0.2), 3000);
     row("more decimals: rounded", QVariant(-1.23456), -12346);

@@ -242,6 +242,44 @@ private slots:
         QVERIFY2(title.endsWith(total), qPrintable(title));
     }
 
+    void titleTotalNeverWraps_data()
+    {
+        QTest::addColumn<QString>("amount");   // of each open row
+        QTest::addColumn<int>("credits");
+        QTest::addColumn<int>("debits");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("two credits of 500 000 000 000 000") << "500000000000000" << 2 << 0
+                                                            << "[$1,000,000,000,000,000.00]";
+        QTest::newRow("a thousand rows at the largest amount") << "999999999999.99" << 1000 << 0
+                                                               << "[$999,999,999,999,990.00]";
+        QTest::newRow("debits past the Currency range") << "500000000000000" << 0 << 2
+                                                        << "[($1,000,000,000,000,000.00)]";
+        QTest::newRow("credits and debits at the largest amount") << "999999999999.99" << 500 << 500 << "[$0.00]";
+    }
+    void titleTotalNeverWraps()
+    {
+        QFETCH(QString, amount);
+        QFETCH(int, credits);
+        QFETCH(int, debits);
+        QFETCH(QString, total);
+        MainWindowFixture f(false);
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(f.dbFile));
+        cn.BeginTrans();
+        for (int i = 0; i < credits + debits; ++i) {
+            const int type = i < credits ? 1 : -1;
+            cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrValue, TrBalance, "
+                                      "TrDone ) SELECT 1, %1, 'large', #03/20/2025#, %2, %3%2, False")
+                           .arg(type)
+                           .arg(amount, type < 0 ? QStringLiteral("-") : QString()));
+        }
+        cn.CommitTrans();
+        cn.Close();
+        frmMain *w = f.load();
+        const QString title = w->gex->model()->data(w->gex->model()->index(0, 0), Qt::DisplayRole).toString();
+        QVERIFY2(title.endsWith(total), qPrintable(title));
+    }
+
     void findById()
     {
         MainWindowFixture f;
