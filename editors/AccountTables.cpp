@@ -82,6 +82,18 @@ int missingEntry(platform::Connection &cn, int acId, int countId)
     return 0;
 }
 
+bool isLastCount(platform::Connection &cn, int tab, int id)
+{
+    if (tab != CountsTab)
+        return false;
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT CnId FROM Counts WHERE CnId<>%1").arg(id), cn, platform::Recordset::adOpenForwardOnly,
+            platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+    const bool last = rs.EOF();
+    rs.Close();
+    return last;
+}
+
 DeleteResult deleteRow(platform::Connection &cn, int tab, int id)
 {
     if (!isTab(tab))
@@ -91,6 +103,10 @@ DeleteResult deleteRow(platform::Connection &cn, int tab, int id)
         if (isReferenced(cn, tab, id)) {
             cn.RollbackTrans();
             return DeleteResult::Referenced;
+        }
+        if (isLastCount(cn, tab, id)) {
+            cn.RollbackTrans();
+            return DeleteResult::LastCount;
         }
         const long removed =
             cn.Execute(QStringLiteral("DELETE * FROM %1 WHERE %2=%3").arg(tableName(tab), idField(tab)).arg(id));

@@ -28,9 +28,14 @@ bool isReferenced(platform::Connection &cn, int tab, int id);
 // nothing and is never missing).
 int missingEntry(platform::Connection &cn, int acId, int countId);
 
-enum class DeleteResult { Deleted, Referenced, NotFound };
-// Deletes the row `id` of the tab's table in one transaction, when no row refers to it (tested again inside
-// the transaction). A failure rolls the transaction back, leaves the table as it was and raises RuntimeError.
+// True when the row `id` is the last one of the Counts table, which is never left empty (the editors and
+// the cash book need an account to collect or pay with).
+bool isLastCount(platform::Connection &cn, int tab, int id);
+
+enum class DeleteResult { Deleted, Referenced, NotFound, LastCount };
+// Deletes the row `id` of the tab's table in one transaction, when no row refers to it and it is not the
+// last count (both tested again inside the transaction). A failure rolls the transaction back, leaves the
+// table as it was and raises RuntimeError.
 DeleteResult deleteRow(platform::Connection &cn, int tab, int id);
 
 // Widths in twips of the grid's name column (and, on the Accounts tab, its notes column) for a grid that is

@@ -1,8 +1,42 @@
 #include "editors/AmountText.h"
 
+#include "foundation/cLang.h"
+
 using platform::Currency;
 
 namespace AmountText {
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F);
+}
+
+// The text with the group separators that typing or pasting gave it put back in the locale's own form
+// (see parse); the text unchanged when nothing is to be put back.
+QString regrouped(const QString &text, const QLocale &locale)
+{
+    const QString decimal = locale.decimalPoint();
+    const QString group = locale.groupSeparator();
+    QString s = text;
+    if (group.size() == 1 && isBlank(group.at(0)))
+        for (QChar &c : s)
+            if (isBlank(c))
+                c = group.at(0);
+    if (group != QLatin1String(".") || decimal == group || s.count(decimal) < 2)
+        return s;
+    const qsizetype last = s.lastIndexOf(decimal);
+    const QString tail = s.mid(last + decimal.size());
+    bool threeDigits = tail.size() == 3;
+    for (QChar c : tail)
+        threeDigits = threeDigits && c.isDigit();
+    QString head = s.left(last);
+    head.replace(decimal, group);
+    return head + (threeDigits ? group : decimal) + tail;
+}
+
+} // namespace
 
 std::optional<Currency> parse(const QString &text, const QLocale &locale)
 {
@@ -33,10 +67,35 @@ std::optional<Currency> parse(const QString &text, const QLocale &locale)
         s = QLatin1Char('-') + s.mid(minus.size());
     if (negative && (s.startsWith(QLatin1Char('-')) || s.startsWith(QLatin1Char('+'))))
         return std::nullopt;
-    const auto value = Currency::parseLocale(s, locale);
+    auto value = Currency::parseLocale(s, locale);
+    if (!value)
+        value = Currency::parseLocale(regrouped(s, locale), locale);
     if (!value)
         return std::nullopt;
     return negative ? -*value : *value;
+}
+
+Refusal refusalOf(std::optional<Currency> amount)
+{
+    if (!amount)
+        return Refusal::Malformed;
+    if (amount->raw() < 0)
+        return Refusal::Negative;
+    if (roundToCents(*amount) > Currency::maxAmount())
+        return Refusal::TooLarge;
+    return Refusal::None;
+}
+
+QString refusalText(Refusal refusal, const QLocale &locale)
+{
+    const QString example = Currency::fromRaw(12'345'600).toLocaleString(locale, 2);
+    switch (refusal) {
+    case Refusal::Malformed: return LRSV(2031, example);
+    case Refusal::Negative: return LRSV(2032, example);
+    case Refusal::TooLarge: return LRSV(2033, Currency::maxAmount().toLocaleString(locale, 2));
+    case Refusal::None: break;
+    }
+    return QString();
 }
 
 QString plain(Currency amount, const QLocale &locale)

@@ -12,9 +12,22 @@ namespace AmountText {
 
 // The amount a field holds, read in the locale: a number with the locale's decimal separator and,
 // optionally, its group separators in their places, a sign, and the locale's currency symbol as the field
-// shows an amount in the currency format ("$1,200.50", "1.200,50 €"). Anything else, more than four
-// decimals or an overflow gives no value: a malformed amount is refused, never cut.
+// shows an amount in the currency format ("$1,200.50", "1.200,50 €"). Where the group separator is the
+// full stop, which the key filter turns into the decimal separator as it is typed, "1.234,56" reaches the
+// field as "1,234,56": with more than one decimal separator, all but the last are group separators, and
+// so is the last when three digits follow it. Where the group separator is a blank, any blank serves.
+// Anything else, more than four decimals or an overflow gives no value: a malformed amount is refused,
+// never cut.
 std::optional<platform::Currency> parse(const QString &text, const QLocale &locale);
+
+// Why an amount typed in an editor is refused: not a number, below zero, or (rounded to cents) beyond the
+// largest amount.
+enum class Refusal { None, Malformed, Negative, TooLarge };
+Refusal refusalOf(std::optional<platform::Currency> amount);
+inline Refusal refusalOf(const QString &text, const QLocale &locale) { return refusalOf(parse(text, locale)); }
+// What the editor tells the user, with an example of an accepted amount or the largest one, written in
+// the locale; "" for Refusal::None.
+QString refusalText(Refusal refusal, const QLocale &locale);
 
 // The amount as a plain number in the locale: its decimal separator, no grouping, only the digits needed
 // ("1200,5" in Italian).

@@ -11,7 +11,7 @@ QDateEdit *NewDatePicker(QWidget *parent)
     const QLocale locale = platform::userLocale();
     picker->setLocale(locale);
     picker->setDisplayFormat(shortDatePattern(locale));
-    picker->setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
+    picker->setDateRange(FirstStoredDate(), LastStoredDate());
     picker->setCalendarPopup(true);
     return picker;
 }

@@ -1,5 +1,6 @@
 #include "editors/EditorControls.h"
 
+#include "editors/NewDeadlineSave.h"
 #include "foundation/Globals.h"
 #include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
@@ -10,6 +11,7 @@
 #include "platform/dialogs/Dialogs.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -19,6 +21,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVariant>
+#include <limits>
 
 namespace {
 
@@ -107,6 +110,14 @@ bool filterNumberKey(QLineEdit *box, const QKeyEvent *key, bool decimal)
     return false;
 }
 
+int BoxMaxLength(const platform::Recordset &rs, const QString &field, const QString &stored)
+{
+    const int f = rs.fieldIndex(field);
+    if (f < 0 || rs.fieldType(f) != platform::FieldType::VarWChar || rs.fieldDefinedSize(f) <= 0)
+        return std::numeric_limits<int>::max();
+    return qMax(rs.fieldDefinedSize(f), int(stored.size()));
+}
+
 void paintDisabledAsButtonFace(QWidget *w)
 {
     QPalette p = w->palette();
@@ -157,6 +168,11 @@ std::optional<AttachmentChoice> chooseAttachment(QWidget *owner)
         owner, LRS(1170), LRS(1163) + QStringLiteral("|*.pdf;*.jpg;*.bmp;*.doc;*.docx;*.xls;*.xlsx"));
     if (path.isEmpty())
         return std::nullopt;   // cancelled
+    // A named pipe or a device would never end the copy; a folder is no file.
+    if (!NewDeadlineSave::isAttachableFile(path)) {
+        platform::MsgBox(LRSV(2043, QDir::toNativeSeparators(path)), platform::vbExclamation, QString(), owner);
+        return std::nullopt;
+    }
     AttachmentChoice c;
     c.sourcePath = path;
     c.title = QFileInfo(path).fileName();

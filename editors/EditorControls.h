@@ -50,6 +50,11 @@ bool isEnterKey(const QKeyEvent *key);
 // True when the key was dealt with here (swallowed, or replaced by its inserted character).
 bool filterNumberKey(QLineEdit *box, const QKeyEvent *key, bool decimal);
 
+// The most characters a box bound to the column `field` of rs takes: the column's defined size for text of
+// variable length, and never less than the stored text (a longer text written by other means is kept
+// whole, never cut); no limit for other columns.
+int BoxMaxLength(const platform::Recordset &rs, const QString &field, const QString &stored = QString());
+
 // A disabled amount box or payment-account list is painted in the colour of button faces.
 void paintDisabledAsButtonFace(QWidget *w);
 
@@ -67,6 +72,7 @@ struct AttachmentChoice {
     QString title;        // its name without the folder
     QString storedName;   // the generated name of its copy in the attachments folder
 };
-// Nothing when the dialog was cancelled. A file without an extension is copied under a generated name
-// without one.
+// Nothing when the dialog was cancelled, or when the chosen file is no regular file that can be read (a
+// folder, a named pipe, a device): that is said in a message (text 2043) and nothing is attached. A file
+// without an extension is copied under a generated name without one.
 std::optional<AttachmentChoice> chooseAttachment(QWidget *owner);

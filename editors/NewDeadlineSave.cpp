@@ -3,10 +3,12 @@
 #include "editors/AmountText.h"
 #include "editors/SeriesDates.h"
 #include "foundation/SeriesRules.h"
+#include "foundation/cLang.h"
 #include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/shell/Shell.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,9 +108,18 @@ int nextGroupId(platform::Connection &cn)
     return id;
 }
 
+bool isAttachableFile(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.isFile() && fi.isReadable();
+}
+
 QString copyAttachment(const QString &sourcePath, const QString &attachedPath, const QString &storedName)
 {
     const QString target = attachedPath + storedName;
+    if (!isAttachableFile(sourcePath))
+        throw platform::RuntimeError(ErrFileNotFound, QStringLiteral("Orvel3"),
+                                     LRSV(2043, QDir::toNativeSeparators(sourcePath)));
     QDir().mkpath(attachedPath);
     // QFile::copy never overwrites a file, and writes a temporary file in the target folder that it renames
     // into place: a copy that fails halfway leaves nothing under the target name.
@@ -117,8 +128,19 @@ QString copyAttachment(const QString &sourcePath, const QString &attachedPath, c
         const qint64 number = !QFileInfo(sourcePath).isFile() ? ErrFileNotFound
                               : QFileInfo::exists(target)     ? ErrFileAlreadyExists
                                                               : ErrPathFileAccess;
+        const platform::ErrorKind kind = platform::lacksSpace(attachedPath, QFileInfo(sourcePath).size())
+                                             ? platform::ErrorKind::DiskFull
+                                             : platform::ErrorKind::Other;
         throw platform::RuntimeError(number, QStringLiteral("Orvel3"),
-                                     QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(sourcePath), file.errorString()));
+                                     QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(sourcePath), file.errorString()),
+                                     kind, QDir::toNativeSeparators(target));
+    }
+    // A document, never a program: the copy keeps no execute permission.
+    const QFile::Permissions execute = QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
+    if ((QFile::permissions(target) & execute) && !QFile::setPermissions(target, QFile::permissions(target) & ~execute)) {
+        QFile::remove(target);
+        throw platform::RuntimeError(ErrPathFileAccess, QStringLiteral("Orvel3"),
+                                     QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), file.errorString()));
     }
     return target;
 }
@@ -136,6 +158,10 @@ SaveResult save(const NewDeadline &d, const QString &connectionString, const QSt
     platform::Connection cn;
     QString copy;   // the attachment copied by this save, removed again when the save does not complete
     try {
+        // The file is in place before the rows that name it are written, and copied before the database
+        // is opened: a slow or large copy holds no lock.
+        if (!d.attachStoredName.isEmpty())
+            step(__LINE__), copy = copyAttachment(d.attachSourcePath, attachedPath, d.attachStoredName);
         step(__LINE__), cn.Open(connectionString);
         step(__LINE__), cn.BeginTrans();
         if (!d.series) {
@@ -152,9 +178,6 @@ SaveResult save(const NewDeadline &d, const QString &connectionString, const QSt
         // New rows that join a group: the whole group, over every data sheet, is numbered again by date.
         if (d.grpId > 0)
             step(__LINE__), SeriesRules::RenumberSeries(cn, d.grpId);
-        // The file is in place before the rows that name it are committed.
-        if (!d.attachStoredName.isEmpty())
-            step(__LINE__), copy = copyAttachment(d.attachSourcePath, attachedPath, d.attachStoredName);
         step(__LINE__), cn.CommitTrans();
     } catch (...) {
         try {

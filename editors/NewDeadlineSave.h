@@ -62,19 +62,24 @@ QString seriesInsertSql(const NewDeadline &d, const SeriesRow &row, int k, int g
 // table holds none. Runs on the caller's connection (inside its transaction).
 int nextGroupId(platform::Connection &cn);
 
+// True for a file that can be copied as an attachment: a regular file that can be read (not a folder, a
+// named pipe or a device, whose copy would never end).
+bool isAttachableFile(const QString &path);
 // Copies the attachment to attachedPath + storedName (making the attachments folder when it is missing)
-// and returns the copy's path. Never overwrites a file. Raises RuntimeError when the copy fails; no
-// partial copy is left.
+// and returns the copy's path. The copy is a document: it never keeps the source's execute permission.
+// Never overwrites a file. Raises RuntimeError when the source is no attachable file or the copy fails
+// (of kind DiskFull when the disk has no room for it); no partial copy is left.
 QString copyAttachment(const QString &sourcePath, const QString &attachedPath, const QString &storedName);
 
 struct SaveResult {
     int rows = 0;       // rows written
     int groupId = 0;    // the group they belong to (0 for a plain single row)
 };
-// Writes the new row or rows on a connection of its own (connectionString), in one transaction: the
-// inserts, the renumbering of the joined group over every data sheet, and the copy of the attachment into
-// attachedPath before the commit. Any failure rolls everything back, removes the copy made here and raises
-// RuntimeError: nothing is half saved, and no row ever names a file that is not there. `line`, when
+// Copies the attachment into attachedPath, then writes the new row or rows on a connection of its own
+// (connectionString) in one transaction: the inserts and the renumbering of the joined group over every
+// data sheet. The copy is made before the transaction opens, so the database is never held while a file is
+// read. Any failure rolls everything back, removes the copy made here and raises RuntimeError: nothing is
+// half saved, and no row ever names a file that is not there. `line`, when
 // given, receives the line of the statement being run (the one that failed, after an error).
 // A series with a row count outside 2..99 writes nothing and returns 0 rows.
 SaveResult save(const NewDeadline &d, const QString &connectionString, const QString &attachedPath,

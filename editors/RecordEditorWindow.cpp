@@ -115,6 +115,37 @@ int RecordEditorWindow::selectedType() const
     return RowEditorSave::typeOfKey(imgcmbData->currentData().toString());
 }
 
+bool RecordEditorWindow::txtData_Validate(int Index)
+{
+    m_refusal = FieldRefusal(Index);
+    return m_refusal.isEmpty();
+}
+
+bool RecordEditorWindow::FieldAccepted(int Index)
+{
+    if (txtData_Validate(Index))
+        return true;
+    ShowRefusal(textBoxes()[size_t(Index)], m_refusal);
+    return false;
+}
+
+bool RecordEditorWindow::NotesAccepted()
+{
+    if (IsStorableText(txtNotes->toPlainText()))
+        return true;
+    ShowRefusal(txtNotes, LRS(2037));
+    return false;
+}
+
+void RecordEditorWindow::ShowRefusal(QWidget *box, const QString &reason)
+{
+    // The focus goes back first: the box's own hint would otherwise take the status bar.
+    m_validating = true;
+    box->setFocus();
+    m_validating = false;
+    sbPanel1->setText(reason);
+}
+
 bool RecordEditorWindow::ApplyTypeRule()
 {
     QLineEdit *amountBox = textBoxes()[AmountBox];
@@ -343,9 +374,7 @@ void RecordEditorWindow::focusMoved(QWidget *old, QWidget *now)
     const int box = old ? int(std::find(boxes.begin(), boxes.end(), old) - boxes.begin()) : -1;
     if (!m_validating && box >= 0 && box < int(boxes.size()) && boxes[box] && boxes[box]->isEnabled()
         && now != cmdAnnulla && !txtData_Validate(box)) {
-        m_validating = true;
-        boxes[box]->setFocus();
-        m_validating = false;
+        ShowRefusal(boxes[box], m_refusal);
         return;
     }
     sbPanel1->setText(hintOf(now));

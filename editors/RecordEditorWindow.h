@@ -46,8 +46,9 @@ public:
     // selections.
     void InitCombos();
 
-    // The check of text box Index as it loses the focus: false keeps the focus there.
-    virtual bool txtData_Validate(int Index) = 0;
+    // The check of text box Index as it loses the focus: false keeps the focus there, and the status bar
+    // says why.
+    bool txtData_Validate(int Index);
     void cmdAdd_Click();
     void cmdAnnulla_Click();
 
@@ -81,6 +82,16 @@ protected:
     // The window's text boxes by index (a null where an index has no line box) and its date pickers.
     virtual std::span<QLineEdit *const> textBoxes() const = 0;
     virtual std::span<QDateEdit *const> dateBoxes() const = 0;
+    // Why text box Index refuses its text, in the user's language; "" when it is accepted (an accepted box
+    // may rewrite its text, as the amount does).
+    virtual QString FieldRefusal(int Index) = 0;
+    // The checks Save runs again (a click on Save, the up-down buttons and a paste pass the boxes' own
+    // checks): false after putting the focus into the refused box, or the notes, with the reason in the
+    // status bar.
+    bool FieldAccepted(int Index);
+    bool NotesAccepted();
+    // Puts the focus back into box and shows reason in the status bar.
+    void ShowRefusal(QWidget *box, const QString &reason);
     // The key filters of the window's own boxes: true when the key was dealt with.
     virtual bool FilterBoxKey(QObject *watched, QKeyEvent *key);
     // A panel that holds controls as the window does (the control, not the panel, gives the hint).
@@ -129,7 +140,9 @@ private:
     // The values of the window's input controls, in a fixed order (an amount by its value).
     QVariantList inputState() const;
 
+
     EditorCombos rsCombo;   // the lists' row sources, open with the window
+    QString m_refusal;      // why the box checked last refused its text
     QVBoxLayout *m_outer = nullptr;
     QMetaObject::Connection m_focusWatch;
     bool m_validating = false;

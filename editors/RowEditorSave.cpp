@@ -78,9 +78,11 @@ Currency balanceOf(Currency value, int type)
     return value * type;
 }
 
-bool descriptionAccepted(const QString &text)
+int descriptionRefusal(const QString &text)
 {
-    return !text.trimmed().isEmpty();
+    if (text.trimmed().isEmpty())
+        return 2034;
+    return IsStorableText(text) ? 0 : 2037;
 }
 
 std::optional<Currency> amountOf(const QString &text, const QLocale &locale)
@@ -92,7 +94,7 @@ bool alertDaysAccepted(const QString &text)
 {
     bool ok = false;
     const int days = text.trimmed().toInt(&ok);
-    return ok && days >= 0 && days <= 100;
+    return ok && days >= 0 && days <= MaxAlertDays;
 }
 
 int writeRow(platform::Recordset &rs, const RowValues &v, const WriteScope &scope, const AttachmentChange &attachment,

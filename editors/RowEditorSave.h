@@ -47,10 +47,13 @@ int typeOfKey(const QString &key);
 // TrValue x TrType: the signed amount kept beside every row.
 platform::Currency balanceOf(platform::Currency value, int type);
 
-// Field checks. The description may not be blank; the amount must read as a number in the locale (a
-// malformed amount is refused, never cut); the alert days are a whole number from 0 to 100.
-bool descriptionAccepted(const QString &text);
+// Field checks. The description may not be blank nor hold a NUL character: descriptionRefusal gives the
+// text id of the reason, 0 when it is accepted. The amount must read as a number in the locale (a
+// malformed amount is refused, never cut; AmountText tells the other reasons). The alert days are a whole
+// number from 0 to MaxAlertDays.
+int descriptionRefusal(const QString &text);
 std::optional<platform::Currency> amountOf(const QString &text, const QLocale &locale);
+constexpr int MaxAlertDays = 100;
 bool alertDaysAccepted(const QString &text);
 
 // What happened to the attachment while the window was open: nothing, a file chosen (copied at save

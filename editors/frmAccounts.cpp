@@ -385,6 +385,11 @@ void frmAccounts::DeleteRecord()
             platform::MsgBox(LRS(textId(1327, tab)), platform::vbOKOnly);
             return;
         }
+        if (AccountTables::isLastCount(cn, tab, id)) {
+            cn.Close();
+            platform::MsgBox(LRS(2039), platform::vbOKOnly);
+            return;
+        }
         step = 5;
         if (platform::MsgBox(LRS(1305), platform::vbYesNo) != platform::vbYes) {
             cn.Close();
@@ -396,6 +401,8 @@ void frmAccounts::DeleteRecord()
         PauseForDbRelease();
         if (result == AccountTables::DeleteResult::Referenced)
             platform::MsgBox(LRS(textId(1327, tab)), platform::vbOKOnly);
+        else if (result == AccountTables::DeleteResult::LastCount)
+            platform::MsgBox(LRS(2039), platform::vbOKOnly);
     } catch (const std::exception &e) {
         // The deletion was rolled back: the row is still there.
         ShowAppError(e, WindowName, QStringLiteral("DeleteRecord"), step);

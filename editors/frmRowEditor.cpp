@@ -38,7 +38,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <limits>
 
 using platform::Currency;
 using namespace RowEditorSave;
@@ -162,6 +161,7 @@ void frmRowEditor::BuildControls()
     }
     lblAttached = new QLabel(this);
     named(lblAttached, QStringLiteral("lblAttached"));
+    lblAttached->setTextFormat(Qt::PlainText);   // the chosen file's name
     attach->addWidget(lblAttached, 1);
     grid->addWidget(lblData[next + 1], row, 0);
     grid->addLayout(attach, row++, 1, 1, 2);
@@ -330,12 +330,8 @@ bool frmRowEditor::OpenNewMovement(int helpContext)
 
 void frmRowEditor::BindControls(const RowValues &values)
 {
-    // The description takes at most its column's size (a longer stored text is shown whole, never cut).
-    const int field = rsRow->fieldIndex(QStringLiteral("TrDescription"));
-    int maxLength = std::numeric_limits<int>::max();
-    if (field >= 0 && rsRow->fieldType(field) == platform::FieldType::VarWChar && rsRow->fieldDefinedSize(field) > 0)
-        maxLength = qMax(rsRow->fieldDefinedSize(field), int(values.description.size()));
-    txtData[0]->setMaxLength(maxLength);
+    // The description takes at most its column's size.
+    txtData[0]->setMaxLength(BoxMaxLength(*rsRow, QStringLiteral("TrDescription"), values.description));
     txtData[0]->setText(values.description);
     m_amountShown = amountText(values.value);
     txtData[1]->setText(m_amountShown);
@@ -347,7 +343,7 @@ void frmRowEditor::BindControls(const RowValues &values)
     SelectBound(dtcData[1], values.countId);
     if (chkData)
         chkData->setChecked(values.done);
-    const bool attached = !values.attached.isEmpty();
+    const bool attached = HasAttachment(values.attached);
     cmdAllegato[0]->setEnabled(!attached);
     cmdAllegato[1]->setEnabled(attached);
     cmdAllegato[2]->setEnabled(attached);
@@ -380,17 +376,27 @@ void frmRowEditor::imgcmbData_Click()
     ApplyTypeRule();
 }
 
-bool frmRowEditor::txtData_Validate(int Index)
+QString frmRowEditor::FieldRefusal(int Index)
 {
     switch (Index) {
-    case 0:
-        return descriptionAccepted(txtData[0]->text());
-    case 1:
-        return !txtData[1]->isEnabled() || amountOf(txtData[1]->text(), platform::userLocale()).has_value();
+    case 0: {
+        const int refusal = descriptionRefusal(txtData[0]->text());
+        return refusal ? LRS(refusal) : QString();
+    }
+    case 1: {
+        if (!txtData[1]->isEnabled())
+            return QString();
+        const QLocale locale = platform::userLocale();
+        // An untouched amount is the stored one, kept exact: it is checked as stored.
+        const std::optional<Currency> amount = txtData[1]->text() == m_amountShown
+                                                   ? std::optional<Currency>(m_row.value)
+                                                   : amountOf(txtData[1]->text(), locale);
+        return AmountText::refusalText(AmountText::refusalOf(amount), locale);
+    }
     case 3:
-        return !txtData[3] || alertDaysAccepted(txtData[3]->text());
+        return !txtData[3] || alertDaysAccepted(txtData[3]->text()) ? QString() : LRSV(2036, MaxAlertDays);
     default:
-        return true;
+        return QString();
     }
 }
 
@@ -423,12 +429,11 @@ void frmRowEditor::cmdSalva_Click()
         return;
     datData->interpretText();
     // Every check again: the up-down buttons and a click on Save do not pass the boxes' own checks.
-    for (int box : {0, 1, 3}) {
-        if (!txtData_Validate(box)) {
-            txtData[box]->setFocus();
+    for (int box : {0, 1, 3})
+        if (txtData[box] && !FieldAccepted(box))
             return;
-        }
-    }
+    if (!NotesAccepted())
+        return;
     int line = 0;
     int id = 0;
     try {
@@ -477,7 +482,7 @@ void frmRowEditor::cmdAllegato_Click(int Index)
     }
     case 1:
         // Only the attachment the row held when the window opened can be shown.
-        OpenAttachment(m_row.attached);
+        OpenAttachment(m_row.attached, this);
         return;
     case 2:
         if (platform::MsgBox(LRS(1169), platform::vbYesNo, QString(), this) != platform::vbYes)

@@ -45,7 +45,6 @@ public:
 
     // --- handlers, as the controls call them ---
     void imgcmbData_Click();               // the type rule: an appointment has no amount and no account
-    bool txtData_Validate(int Index) override;   // false keeps the focus in the box
     void cmdAllegato_Click(int Index);     // 0 attach, 1 show, 2 remove
     void cmdSalva_Click();
     void lblData_Click(int Index);
@@ -79,6 +78,8 @@ protected:
 
     std::span<QLineEdit *const> textBoxes() const override { return txtData; }
     std::span<QDateEdit *const> dateBoxes() const override { return {&datData, 1}; }
+    // Description, amount (an untouched amount is its stored value) and alert days; see RowEditorSave.
+    QString FieldRefusal(int Index) override;
     bool FilterBoxKey(QObject *watched, QKeyEvent *key) override;
     void Unloading() override;   // the row is let go of, nothing written
     bool hasOtherInput() const override;   // an attachment chosen or removed

@@ -5,6 +5,7 @@
 #include "editors/EditorHooks.h"
 #include "editors/EditorIcons.h"
 #include "editors/NewDeadlineSave.h"
+#include "editors/RowEditorSave.h"
 #include "editors/SeriesDates.h"
 #include "editors/UpDown.h"
 #include "editors/frmNewAcc.h"
@@ -51,6 +52,8 @@ const QString WindowName = QStringLiteral("frmScadenzeNuovo");
 // The type list's keys, in list order, and the texts and pictures (row image numbers) of their items.
 constexpr EditorTypeItem TypeItems[] = {{"d-2", 1043, 7}, {"d-1", 1042, 6}, {"d+1", 1041, 5}};
 
+// The new-deadline editor takes alert days up to 99.
+constexpr int MaxAlertDays = 99;
 // The whole number a box holds, when it holds one within [minimum, maximum].
 bool wholeNumberIn(const QString &text, int minimum, int maximum)
 {
@@ -253,6 +256,7 @@ void frmScadenzeNuovo::BuildControls()
     cmdAllegato = new QPushButton(this);
     cmdAllegato->setObjectName(QStringLiteral("cmdAllegato0"));
     lblAttached = label("lblAttached");
+    lblAttached->setTextFormat(Qt::PlainText);   // the chosen file's name
     {
         auto *l = new QHBoxLayout();
         l->addWidget(cmdAllegato);
@@ -342,6 +346,21 @@ void frmScadenzeNuovo::Form_Load()
 // ---------------------------------------------------------------------------------------------------
 // Public procedures
 
+void frmScadenzeNuovo::LimitDescription(const QString &procedure)
+{
+    int line = 0;
+    try {
+        platform::Recordset rs;
+        line = __LINE__, rs.Open(QStringLiteral("SELECT TrDescription FROM Transactions WHERE TrRowId=0"), Adb->dcs(),
+                                 platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
+                                 platform::Recordset::adCmdText);
+        txtData[0]->setMaxLength(BoxMaxLength(rs, QStringLiteral("TrDescription"), txtData[0]->text()));
+        rs.Close();
+    } catch (const std::exception &e) {
+        ShowAppError(e, WindowName, procedure, line);
+    }
+}
+
 void frmScadenzeNuovo::Nuovo()
 {
     // The open window comes to the front with what it holds.
@@ -351,6 +370,7 @@ void frmScadenzeNuovo::Nuovo()
     }
     GrpId = 0;
     InitCombos();
+    LimitDescription(QStringLiteral("Nuovo"));
     txtData[1]->setText(formatNamed(QVariant::fromValue(Currency()), QStringLiteral("Currency")));
     imgcmbData_Click();
     ShowModeless();
@@ -365,6 +385,7 @@ void frmScadenzeNuovo::Nuovo2(int TrType, const QVariant &TrDescription, int TrA
     InitCombos();
     imgcmbData->setCurrentIndex(TrType == -2 ? 0 : (TrType == -1 ? 1 : 2));
     txtData[0]->setText(NullToString(TrDescription));
+    LimitDescription(QStringLiteral("Nuovo2"));
     if (TrAcId > 0)
         ::SelectBound(dtcData[0], TrAcId);
     txtData[1]->setText(formatNamed(QVariant::fromValue(TrValue), QStringLiteral("Currency")));
@@ -405,25 +426,30 @@ void frmScadenzeNuovo::optgrp_Click(int Index)
     sbPanel1->setText(optgrp[Index]->toolTip());
 }
 
-bool frmScadenzeNuovo::txtData_Validate(int Index)
+QString frmScadenzeNuovo::FieldRefusal(int Index)
 {
     switch (Index) {
-    case 0:
-        return !txtData[0]->text().isEmpty();
+    case 0: {
+        const int refusal = RowEditorSave::descriptionRefusal(txtData[0]->text());
+        return refusal ? LRS(refusal) : QString();
+    }
     case 1: {
         const QLocale locale = platform::userLocale();
         const auto value = AmountText::parse(txtData[1]->text(), locale);
-        if (!value)
-            return false;
+        const AmountText::Refusal refusal = AmountText::refusalOf(value);
+        if (refusal != AmountText::Refusal::None)
+            return AmountText::refusalText(refusal, locale);
         txtData[1]->setText(AmountText::plain(AmountText::roundToCents(*value), locale));
-        return true;
+        return QString();
     }
     case 2:
-        return wholeNumberIn(txtData[2]->text(), NewDeadlineSave::MinSeriesRows, NewDeadlineSave::MaxSeriesRows);
+        return wholeNumberIn(txtData[2]->text(), NewDeadlineSave::MinSeriesRows, NewDeadlineSave::MaxSeriesRows)
+                   ? QString()
+                   : LRS(2035);
     case 4:
-        return wholeNumberIn(txtData[4]->text(), 0, 99);
+        return wholeNumberIn(txtData[4]->text(), 0, MaxAlertDays) ? QString() : LRSV(2036, MaxAlertDays);
     default:
-        return true;
+        return QString();
     }
 }
 
@@ -445,23 +471,24 @@ void frmScadenzeNuovo::cmdSalva_Click()
 {
     for (QDateEdit *d : datData)
         d->interpretText();
-    if (txtData[0]->text().isEmpty()) {
-        txtData[0]->setFocus();
+    if (!FieldAccepted(0))
         return;
-    }
-    if (selectedType() != -2 && !AmountText::parse(txtData[1]->text(), platform::userLocale())) {
-        txtData[1]->setFocus();
+    if (selectedType() != -2 && !FieldAccepted(1))
         return;
-    }
     // The row count and the alert days are checked here too: the up-down buttons can put a value the box
     // itself refuses (100) without the box ever having the focus.
-    if (optgrp[1]->isChecked() && !txtData_Validate(2)) {
-        txtData[2]->setFocus();
+    if (optgrp[1]->isChecked() && !FieldAccepted(2))
         return;
-    }
-    if (!txtData_Validate(4)) {
-        txtData[4]->setFocus();
+    if (!FieldAccepted(4) || !NotesAccepted())
         return;
+    // Every row of a series must fall within the dates the program keeps.
+    if (optgrp[1]->isChecked()) {
+        const QVector<QDate> dates =
+            SeriesDates::seriesDates(datData[1]->date(), cmbCadenza->currentIndex(), txtData[2]->text().trimmed().toInt());
+        if (!dates.isEmpty() && !(dates.last().isValid() && dates.last() <= LastStoredDate())) {
+            ShowRefusal(txtData[2], LRS(2038));
+            return;
+        }
     }
     // Nothing was saved: the window stays open with what the user entered.
     if (!Salva())

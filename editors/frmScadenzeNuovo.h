@@ -46,9 +46,6 @@ public:
     // --- handlers, as the controls call them ---
     void imgcmbData_Click();
     void optgrp_Click(int Index);
-    // The check of a text box as it loses the focus: false keeps the focus there. An accepted amount is
-    // rewritten rounded to cents.
-    bool txtData_Validate(int Index) override;
     void cmdAllegato_Click();
     void cmdSalva_Click();
 
@@ -75,6 +72,8 @@ public:
 protected:
     std::span<QLineEdit *const> textBoxes() const override { return txtData; }
     std::span<QDateEdit *const> dateBoxes() const override { return datData; }
+    // Description, amount, row count and alert days. An accepted amount is rewritten rounded to cents.
+    QString FieldRefusal(int Index) override;
     bool FilterBoxKey(QObject *watched, QKeyEvent *key) override;
     bool isPanel(const QWidget *w) const override;
     // Remembers the split choice.
@@ -86,6 +85,8 @@ private:
     explicit frmScadenzeNuovo(QWidget *owner);
     void BuildControls();
     void Form_Load();
+    // The description takes at most its column's size.
+    void LimitDescription(const QString &procedure);
     // Writes what the window holds; false (after the "App Error" report) when nothing could be saved.
     bool Salva();
     NewDeadlineSave::NewDeadline ReadValues() const;

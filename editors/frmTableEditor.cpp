@@ -21,7 +21,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <limits>
 
 namespace {
 
@@ -153,9 +152,23 @@ bool frmTableEditor::Apri(int id)
     return Saved;
 }
 
-bool frmTableEditor::txtData_Validate(int index, const QString &text)
+int frmTableEditor::txtData_Refusal(int index, const QString &text)
 {
-    return index != 0 || !text.isEmpty();
+    if (index == 0 && text.isEmpty())
+        return 2050;
+    return IsStorableText(text) ? 0 : 2037;
+}
+
+bool frmTableEditor::BoxesAccepted()
+{
+    for (int i = 0; i < txtData.size(); ++i) {
+        if (const int refusal = txtData_Refusal(i, txtData[i]->text())) {
+            txtData[i]->setFocus();
+            sbPanel1->setText(LRS(refusal));
+            return false;
+        }
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -187,13 +200,8 @@ void frmTableEditor::BindControls()
     for (int i = 0; i < txtData.size(); ++i) {
         const int field = m_rs->fieldIndex(m_layout.boxes[i].field);
         const QString text = field >= 0 ? NullToString(m_rs->value(field)) : QString();
-        // A text column takes at most its defined size; a memo any length. A stored text longer than the
-        // column allows (written by other means) is shown whole, never cut.
-        int maxLength = std::numeric_limits<int>::max();
-        if (field >= 0 && m_rs->fieldType(field) == platform::FieldType::VarWChar
-            && m_rs->fieldDefinedSize(field) > 0)
-            maxLength = qMax(m_rs->fieldDefinedSize(field), int(text.size()));
-        txtData[i]->setMaxLength(maxLength);
+        // A text column takes at most its defined size; a memo any length.
+        txtData[i]->setMaxLength(BoxMaxLength(*m_rs, m_layout.boxes[i].field, text));
         txtData[i]->setText(text);
         m_boundText.append(text);
     }
@@ -226,12 +234,10 @@ void frmTableEditor::cmdSalva_Click()
 {
     if (!m_rs)
         return;
-    // The name is validated as it loses the focus to Save: an empty one keeps the focus and nothing is
+    // The boxes are validated as they lose the focus to Save: a refused one keeps the focus and nothing is
     // written.
-    if (!txtData_Validate(0, txtData.value(0) ? txtData[0]->text() : QString())) {
-        txtData[0]->setFocus();
+    if (!BoxesAccepted())
         return;
-    }
     int step = 1;
     try {
         for (int i = 0; i < txtData.size(); ++i)
@@ -346,10 +352,13 @@ void frmTableEditor::lblData_Click(int index)
 
 void frmTableEditor::focusMoved(QWidget *old, QWidget *now)
 {
-    // The name is validated when it loses the focus to another control of the window (not to Cancel,
-    // which always works): an empty name keeps the focus.
-    if (txtData.isEmpty() || old != txtData[0] || !now || now == cmdAnnulla || !isVisible() || !isAncestorOf(now))
+    // A box is validated when it loses the focus to another control of the window (not to Cancel, which
+    // always works): a refused text keeps the focus, and the status bar says why.
+    const int box = int(txtData.indexOf(qobject_cast<QLineEdit *>(old)));
+    if (box < 0 || !now || now == cmdAnnulla || !isVisible() || !isAncestorOf(now))
         return;
-    if (!txtData_Validate(0, txtData[0]->text()))
-        txtData[0]->setFocus();
+    if (const int refusal = txtData_Refusal(box, txtData[box]->text())) {
+        txtData[box]->setFocus();
+        sbPanel1->setText(LRS(refusal));
+    }
 }

@@ -50,8 +50,10 @@ public:
     // not exist or cannot be read.
     bool Apri(int id);
 
-    // The name (box 0) may not be empty; blanks count as a name. The other boxes take any text.
-    static bool txtData_Validate(int index, const QString &text);
+    // The name (box 0) may not be empty; blanks count as a name. No box takes a NUL character. The text id
+    // of why box index refuses text, 0 when it takes it.
+    static int txtData_Refusal(int index, const QString &text);
+    static bool txtData_Validate(int index, const QString &text) { return txtData_Refusal(index, text) == 0; }
 
     void cmdSalva_Click();
     void cmdAnnulla_Click();
@@ -85,6 +87,9 @@ private:
     void CloseData();
     void lblData_Click(int index);
     void focusMoved(QWidget *old, QWidget *now);
+    // Save's check of every box: false after putting the focus into a refused box, with the reason in the
+    // status bar.
+    bool BoxesAccepted();
 
     TableEditorLayout m_layout;
     std::unique_ptr<platform::Connection> m_cn;

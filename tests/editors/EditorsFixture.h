@@ -8,6 +8,7 @@
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
 #include "foundation/cSheet.h"
+#include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 
 #include <QApplication>
@@ -53,6 +54,13 @@ struct EditorsFixture {
         return rs.EOF() ? QVariant() : rs.value(0);
     }
     int count(const QString &sql) const { return value(sql).toInt(); }
+    // Runs a statement of the program's dialect on a connection of its own.
+    void execute(const QString &sql) const
+    {
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(dbFile));
+        cn.Execute(sql);
+    }
 
     // Runs SQLite's own SQL on the file, past the program's data layer: triggers that make a write fail.
     void rawExec(const char *sql) const { testenv::rawExec(dbFile, sql); }

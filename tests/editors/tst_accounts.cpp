@@ -160,6 +160,31 @@ private slots:
         QCOMPARE(w->gex->recordCount(), after);
     }
 
+    void lastRowOfTheTable_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("the last account may go") << 1 << false;
+        QTest::newRow("the last count stays") << 2 << true;
+    }
+    void lastRowOfTheTable()
+    {
+        QFETCH(int, tab);
+        QFETCH(bool, kept);
+        const int id = addRow(*f, tab);
+        // Every other row gone, past the window, with the rows that referred to them.
+        f->execute(QStringLiteral("DELETE * FROM Transactions"));
+        f->execute(QStringLiteral("DELETE * FROM %1 WHERE %2<>%3").arg(table(tab), tab == 1 ? "AcId" : "CnId").arg(id));
+        frmAccounts *w = open(tab);
+        QVERIFY(w->gex->find(1, id));
+        f->box->answerButton(platform::vbYes);
+        QTest::keyClick(w->gex->view(), Qt::Key_Delete);
+        QCOMPARE(f->box->requests().size(), 1);
+        QCOMPARE(f->box->requests()[0].text, kept ? LRS(2039) : QStringLiteral("Confirm?"));
+        QCOMPARE(rows(tab), kept ? 1 : 0);
+        QCOMPARE(w->gex->recordCount(), kept ? 1 : 0);
+    }
+
     void failedDeleteChangesNothing()
     {
         const int id = addRow(*f, 1);

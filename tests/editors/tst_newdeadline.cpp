@@ -15,6 +15,7 @@
 #include "platform/shell/Shell.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -24,6 +25,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+
+#include <sys/stat.h>
 
 using platform::Currency;
 
@@ -43,6 +46,28 @@ void typeInto(QLineEdit *box, const QString &text)
 {
     box->clear();
     QTest::keyClicks(box, text);
+}
+
+// Pastes text into a box as Ctrl+V does, past the key filters, in place of what it held.
+template <class Box>
+void pasteInto(Box *box, const QString &text)
+{
+    QApplication::clipboard()->setText(text);
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+}
+
+// The reason the status bar gives for a refusal (English, the sandbox's locale).
+QString reasonText(int id)
+{
+    switch (id) {
+    case 2031:
+    case 2032: return LRSV(id, QStringLiteral("1,234.56"));
+    case 2033: return LRSV(id, QStringLiteral("999,999,999,999.99"));
+    case 2036: return LRSV(id, 99);
+    default: return LRS(id);
+    }
 }
 
 void pick(QComboBox *combo, const QString &text)
@@ -288,21 +313,28 @@ private slots:
 
     void refusedAtSave_data()
     {
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<QString>("rowCount");   // "" = single deadline
+        QTest::addColumn<QString>("description");   // <NUL> stands for the character 0, pasted
+        QTest::addColumn<QString>("amount");        // "paste:" pastes what follows, past the key filter
+        QTest::addColumn<QString>("rowCount");      // "" = single deadline
         QTest::addColumn<QString>("alertDays");
+        QTest::addColumn<QString>("notes");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("comma in an English amount") << "Fee" << "1,2" << "" << "2" << "txtData1";
-        QTest::newRow("two decimal points") << "Fee" << "1.2.3" << "" << "2" << "txtData1";
-        QTest::newRow("five decimals") << "Fee" << "1.23456" << "" << "2" << "txtData1";
-        QTest::newRow("empty amount") << "Fee" << "" << "" << "2" << "txtData1";
-        QTest::newRow("letters filtered, nothing left") << "Fee" << "abc" << "" << "2" << "txtData1";
-        QTest::newRow("blank description") << "" << "10" << "" << "2" << "txtData0";
-        QTest::newRow("one row") << "Fee" << "10" << "1" << "2" << "txtData2";
-        QTest::newRow("100 rows") << "Fee" << "10" << "100" << "2" << "txtData2";
-        QTest::newRow("alert days 100") << "Fee" << "10" << "" << "100" << "txtData4";
-        QTest::newRow("alert days empty") << "Fee" << "10" << "" << "" << "txtData4";
+        QTest::addColumn<int>("reason");            // the text id the status bar shows
+        QTest::newRow("comma in an English amount") << "Fee" << "1,2" << "" << "2" << "" << "txtData1" << 2031;
+        QTest::newRow("two decimal points") << "Fee" << "1.2.3" << "" << "2" << "" << "txtData1" << 2031;
+        QTest::newRow("five decimals") << "Fee" << "1.23456" << "" << "2" << "" << "txtData1" << 2031;
+        QTest::newRow("empty amount") << "Fee" << "" << "" << "2" << "" << "txtData1" << 2031;
+        QTest::newRow("letters filtered, nothing left") << "Fee" << "abc" << "" << "2" << "" << "txtData1" << 2031;
+        QTest::newRow("negative amount pasted") << "Fee" << "paste:-40" << "" << "2" << "" << "txtData1" << 2032;
+        QTest::newRow("beyond the largest amount") << "Fee" << "922337203685477.58" << "" << "2" << "" << "txtData1" << 2033;
+        QTest::newRow("empty description") << "" << "10" << "" << "2" << "" << "txtData0" << 2034;
+        QTest::newRow("blank description") << "   " << "10" << "" << "2" << "" << "txtData0" << 2034;
+        QTest::newRow("a NUL in the description") << "Fee<NUL>" << "10" << "" << "2" << "" << "txtData0" << 2037;
+        QTest::newRow("one row") << "Fee" << "10" << "1" << "2" << "" << "txtData2" << 2035;
+        QTest::newRow("100 rows") << "Fee" << "10" << "100" << "2" << "" << "txtData2" << 2035;
+        QTest::newRow("alert days 100") << "Fee" << "10" << "" << "100" << "" << "txtData4" << 2036;
+        QTest::newRow("alert days empty") << "Fee" << "10" << "" << "" << "" << "txtData4" << 2036;
+        QTest::newRow("a NUL in the notes") << "Fee" << "10" << "" << "2" << "call<NUL>back" << "txtData3" << 2037;
     }
     void refusedAtSave()
     {
@@ -310,23 +342,130 @@ private slots:
         QFETCH(QString, amount);
         QFETCH(QString, rowCount);
         QFETCH(QString, alertDays);
+        QFETCH(QString, notes);
         QFETCH(QString, focus);
+        QFETCH(int, reason);
         frmScadenzeNuovo *w = openNew();
         w->imgcmbData->setCurrentIndex(Credit);
         if (!rowCount.isEmpty()) {
             w->optgrp[1]->click();
             typeInto(w->txtData[2], rowCount);
         }
-        typeInto(w->txtData[1], amount);
-        typeInto(w->txtData[0], description);
+        if (amount.startsWith(QLatin1String("paste:")))
+            pasteInto(w->txtData[1], amount.mid(6));
+        else
+            typeInto(w->txtData[1], amount);
+        if (description.contains(QLatin1String("<NUL>")))
+            pasteInto(w->txtData[0], description.replace(QStringLiteral("<NUL>"), QString(QChar(0))));
+        else
+            typeInto(w->txtData[0], description);
         typeInto(w->txtData[4], alertDays);
+        if (!notes.isEmpty())
+            pasteInto(w->txtNotes, notes.replace(QStringLiteral("<NUL>"), QString(QChar(0))));
         const int before = total();
         w->cmdSalva->click();
         QVERIFY(w->isVisible());
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        // Why, in the user's language, with an example of what is taken.
+        QCOMPARE(w->sbPanel1->text(), reasonText(reason));
         QCOMPARE(total(), before);
-        QVERIFY(f->box->requests().isEmpty());   // refused by the focus, without a message
+        QVERIFY(f->box->requests().isEmpty());   // refused by the focus and the status bar, without a message
         QVERIFY(g_calls.isEmpty());
+    }
+
+    void amountTypedOrPasted_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("input");   // typed key by key; "paste:" pastes what follows
+        QTest::addColumn<QString>("shown");   // the box after leaving it; "" refused
+        QTest::addColumn<QString>("stored");  // TrValue after Save
+        const QLocale it(QLocale::Italian, QLocale::Italy);
+        const QLocale de(QLocale::German, QLocale::Germany);
+        const QLocale fr(QLocale::French, QLocale::France);
+        const QLocale en(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("it: thousands typed") << it << "1.234,56" << "1234,56" << "1234.56";
+        QTest::newRow("de: thousands typed, no decimals") << de << "1.234.567" << "1234567" << "1234567";
+        QTest::newRow("de: full stop alone is the decimal") << de << "7.129" << "7,13" << "7.13";
+        QTest::newRow("it: thousands pasted") << it << "paste:1.234,56" << "1234,56" << "1234.56";
+        QTest::newRow("it: groups out of place") << it << "12.34,5" << "" << "";
+        QTest::newRow("fr: blanks between thousands pasted") << fr << "paste:1 234,56" << "1234,56" << "1234.56";
+        QTest::newRow("en: thousands typed") << en << "1,234.56" << "1234.56" << "1234.56";
+        QTest::newRow("en: the largest amount") << en << "999999999999.99" << "999999999999.99" << "999999999999.99";
+        QTest::newRow("en: a cent more") << en << "1000000000000" << "" << "";
+        QTest::newRow("en: negative pasted") << en << "paste:-5" << "" << "";
+    }
+    void amountTypedOrPasted()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, input);
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        platform::setUserLocale(locale);
+        frmScadenzeNuovo *w = openNew();
+        w->imgcmbData->setCurrentIndex(Credit);
+        typeInto(w->txtData[0], QStringLiteral("Typed amount"));
+        w->txtData[1]->setFocus();
+        if (input.startsWith(QLatin1String("paste:")))
+            pasteInto(w->txtData[1], input.mid(6));
+        else
+            typeInto(w->txtData[1], input);
+        QTest::keyClick(w->txtData[1], Qt::Key_Tab);
+        const bool refused = shown.isEmpty();
+        QCOMPARE(QApplication::focusWidget() == w->txtData[1], refused);
+        if (refused) {
+            QVERIFY(!w->sbPanel1->text().isEmpty());
+            QVERIFY(w->sbPanel1->text() != w->txtData[1]->toolTip());
+            w->cmdSalva->click();
+            QCOMPARE(QApplication::focusWidget(), w->txtData[1]);
+            QVERIFY(rows(f->dbFile, QStringLiteral("TrDescription = 'Typed amount'")).isEmpty());
+            return;
+        }
+        QCOMPARE(w->txtData[1]->text(), shown);
+        w->cmdSalva->click();
+        const QList<Row> r = rows(f->dbFile, QStringLiteral("TrDescription = 'Typed amount'"));
+        QCOMPARE(r.size(), 1);
+        QCOMPARE(r[0].value, stored);
+        QCOMPARE(r[0].balance, stored);
+    }
+
+    void descriptionTakesItsColumnSize()
+    {
+        frmScadenzeNuovo *w = openNew();
+        w->imgcmbData->setCurrentIndex(Credit);
+        typeInto(w->txtData[0], QString(300, QLatin1Char('d')));
+        QCOMPARE(w->txtData[0]->text().size(), 255);
+        pasteInto(w->txtData[0], QString(300, QLatin1Char('p')));
+        QCOMPARE(w->txtData[0]->text().size(), 255);
+        typeInto(w->txtData[1], QStringLiteral("10"));
+        w->cmdSalva->click();
+        QVERIFY(f->box->requests().isEmpty());   // no "App Error"
+        QCOMPARE(rows(f->dbFile, QStringLiteral("TrDescription = '%1'").arg(QString(255, QLatin1Char('p')))).size(), 1);
+    }
+
+    void seriesEndsByTheYear9999_data()
+    {
+        QTest::addColumn<int>("rowCount");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("last row on 31 December 9999") << 10 << true;
+        QTest::newRow("one row past it") << 11 << false;
+    }
+    void seriesEndsByTheYear9999()
+    {
+        QFETCH(int, rowCount);
+        QFETCH(bool, saved);
+        frmScadenzeNuovo *w = openNew();
+        enterSeries(w, Credit, QDate(9990, 12, 31), rowCount, SeriesDates::Yearly, false, QStringLiteral("10"),
+                    QStringLiteral("Far away"));
+        const int before = total();
+        w->cmdSalva->click();
+        QVERIFY(f->box->requests().isEmpty());   // no "App Error"
+        QCOMPARE(total(), before + (saved ? rowCount : 0));
+        if (saved) {
+            QCOMPARE(rows(f->dbFile, QStringLiteral("TrDescription = 'Far away'")).last().date, QDate(9999, 12, 31));
+        } else {
+            QCOMPARE(QApplication::focusWidget(), w->txtData[2]);
+            QCOMPARE(w->sbPanel1->text(), LRS(2038));
+        }
     }
 
     void rowCountLimits()
@@ -443,18 +582,24 @@ private slots:
     {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("extension");
-        QTest::newRow("pdf") << "contract.v2.pdf" << ".pdf";
-        QTest::newRow("no extension") << "README" << "";
+        QTest::addColumn<bool>("executable");   // the chosen file may be run
+        QTest::newRow("pdf") << "contract.v2.pdf" << ".pdf" << false;
+        QTest::newRow("no extension") << "README" << "" << false;
+        QTest::newRow("marked executable") << "tool.pdf" << ".pdf" << true;
     }
     void attachment()
     {
         QFETCH(QString, fileName);
         QFETCH(QString, extension);
+        QFETCH(bool, executable);
         const QString source = f->box->root() + QLatin1Char('/') + fileName;
         {
             QFile file(source);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("the signed contract");
+            if (executable)
+                QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup
+                                            | QFile::ExeOther));
         }
         frmScadenzeNuovo *w = openNew();
         enterSeries(w, Credit, QDate(2025, 6, 1), 3, SeriesDates::Quarterly, false, QStringLiteral("10"),
@@ -479,7 +624,40 @@ private slots:
         QFile copy(Adb->attachedPath() + stored);
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), QByteArray("the signed contract"));
+        // The copy is a document: it can never be run, whatever the source allowed.
+        QCOMPARE(copy.permissions() & (QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther),
+                 QFile::Permissions());
         QVERIFY(QFile::exists(source));
+    }
+
+    void attachmentMustBeAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a named pipe") << "fifo";
+        QTest::newRow("a folder") << "folder";
+    }
+    void attachmentMustBeAFile()
+    {
+        QFETCH(QString, kind);
+        const QString source = f->box->root() + QStringLiteral("/scan.pdf");
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(source).constData(), 0600), 0);
+        else
+            QVERIFY(QDir().mkpath(source));
+        frmScadenzeNuovo *w = openNew();
+        enterSeries(w, Credit, QDate(2025, 6, 1), 2, SeriesDates::Monthly, false, QStringLiteral("10"),
+                    QStringLiteral("No pipe"));
+        f->box->answerText(source);
+        w->cmdAllegato->click();
+        // Said, and nothing attached: the choice can be made again, and Save writes the rows alone.
+        QCOMPARE(f->box->requests().last().text, LRSV(2043, source));
+        QVERIFY(w->AttachStoredName.isEmpty() && w->AttachSourcePath.isEmpty());
+        QVERIFY(w->cmdAllegato->isEnabled());
+        QVERIFY(w->lblAttached->text().isEmpty());
+        w->cmdSalva->click();
+        QVERIFY(!frmScadenzeNuovo::instance());
+        QCOMPARE(rows(f->dbFile, QStringLiteral("TrDescription = 'No pipe' AND TrAttached IS NULL")).size(), 2);
+        QVERIFY(attachedFiles().isEmpty());
     }
 
     void cancelWritesNothing_data()
@@ -519,7 +697,6 @@ private slots:
         QTest::newRow("renumbering of the joined group fails") << "renumber";
         QTest::newRow("the chosen file is gone") << "missing file";
         QTest::newRow("the attachments folder cannot be made") << "no folder";
-        QTest::newRow("dates beyond the year 9999") << "date range";
     }
     void failedSaveLeavesEverything()
     {
@@ -544,9 +721,7 @@ private slots:
         } else {
             w->Nuovo();
             QApplication::setActiveWindow(w);
-            const bool farFuture = failure == QLatin1String("date range");
-            enterSeries(w, Credit, farFuture ? QDate(9990, 12, 31) : QDate(2025, 6, 1), farFuture ? 20 : 4,
-                        farFuture ? SeriesDates::Yearly : SeriesDates::Monthly, true, QStringLiteral("10"),
+            enterSeries(w, Credit, QDate(2025, 6, 1), 4, SeriesDates::Monthly, true, QStringLiteral("10"),
                         QStringLiteral("Half saved?"));
         }
         f->box->answerText(source);

@@ -15,6 +15,7 @@
 #include "platform/shell/Shell.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -336,31 +337,96 @@ private slots:
     void refused_data()
     {
         QTest::addColumn<int>("box");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("empty description") << 0 << "";
-        QTest::newRow("blank description") << 0 << "   ";
-        QTest::newRow("two separators") << 1 << "12..5";
-        QTest::newRow("letters") << 1 << "12a";
-        QTest::newRow("five decimals") << 1 << "1.23456";
-        QTest::newRow("alert days 101") << 3 << "101";
-        QTest::newRow("alert days empty") << 3 << "";
+        QTest::addColumn<QString>("text");   // <NUL> stands for the character 0
+        QTest::addColumn<int>("reason");     // the text id the status bar shows
+        QTest::newRow("empty description") << 0 << "" << 2034;
+        QTest::newRow("blank description") << 0 << "   " << 2034;
+        QTest::newRow("a NUL in the description") << 0 << "Invoice<NUL>118" << 2037;
+        QTest::newRow("two separators") << 1 << "12..5" << 2031;
+        QTest::newRow("letters") << 1 << "12a" << 2031;
+        QTest::newRow("five decimals") << 1 << "1.23456" << 2031;
+        QTest::newRow("negative") << 1 << "-5" << 2032;
+        QTest::newRow("beyond the largest amount") << 1 << "1,000,000,000,000" << 2033;
+        QTest::newRow("rounded beyond the largest amount") << 1 << "999999999999.995" << 2033;
+        QTest::newRow("alert days 101") << 3 << "101" << 2036;
+        QTest::newRow("alert days empty") << 3 << "" << 2036;
     }
     void refused()
     {
         QFETCH(int, box);
         QFETCH(QString, text);
+        QFETCH(int, reason);
+        text.replace(QStringLiteral("<NUL>"), QString(QChar(0)));
         const Stored before = row(QStringLiteral("Invoice 118"));
         frmScadenze *w = openDeadline(QStringLiteral("Invoice 118"));
         // Past the key filter: what a paste leaves.
-        w->txtData[box]->setText(text);
-        QVERIFY(!w->txtData_Validate(box));
+        QApplication::clipboard()->setText(text);
+        w->txtData[box]->setFocus();
+        w->txtData[box]->selectAll();
+        QTest::keyClick(w->txtData[box], Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w->txtData[box]->text(), text);
+        // Leaving the box is refused and says why, in the user's language.
+        QTest::keyClick(w->txtData[box], Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w->txtData[box]);
+        const QString why = reason == 2036 ? LRSV(reason, 100)
+                            : reason == 2033 ? LRSV(reason, QStringLiteral("999,999,999,999.99"))
+                            : reason == 2031 || reason == 2032 ? LRSV(reason, QStringLiteral("1,234.56"))
+                                                               : LRS(reason);
+        QCOMPARE(w->sbPanel1->text(), why);
         w->cmdSalva->click();
         QCOMPARE(frmScadenze::instance(), w);
         QVERIFY(w->isVisible());
         QCOMPARE(QApplication::focusWidget(), w->txtData[box]);
+        QCOMPARE(w->sbPanel1->text(), why);
         QCOMPARE(w->txtData[box]->text(), text);
         QCOMPARE(rowId(before.id), before);
         QVERIFY(g_calls.isEmpty());
+        QVERIFY(f->box->requests().isEmpty());
+    }
+
+    void refusedNotes()
+    {
+        const Stored before = row(QStringLiteral("Invoice 118"));
+        frmScadenze *w = openDeadline(QStringLiteral("Invoice 118"));
+        QApplication::clipboard()->setText(QStringLiteral("call") + QChar(0) + QStringLiteral("back"));
+        w->txtNotes->setFocus();
+        QTest::keyClick(w->txtNotes, Qt::Key_V, Qt::ControlModifier);
+        w->cmdSalva->click();
+        QCOMPARE(QApplication::focusWidget(), w->txtNotes);
+        QCOMPARE(w->sbPanel1->text(), LRS(2037));
+        QCOMPARE(rowId(before.id), before);
+        QVERIFY(g_calls.isEmpty());
+    }
+
+    void amountAsFoundBeyondTheLargest_data()
+    {
+        QTest::addColumn<QString>("stored");   // TrValue as another program left it
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("the largest amount") << "999999999999.99" << true;
+        QTest::newRow("beyond it") << "500000000000000" << false;
+        QTest::newRow("negative") << "-25" << false;
+    }
+    void amountAsFoundBeyondTheLargest()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, saved);
+        f->execute(QStringLiteral("UPDATE Transactions SET TrValue = %1, TrBalance = %1 WHERE TrDescription = 'Invoice 118'")
+                       .arg(stored));
+        const Stored before = row(QStringLiteral("Invoice 118"));
+        frmScadenze *w = openDeadline(QStringLiteral("Invoice 118"));
+        // Only the description is changed: the amount stays as read, and is checked as read.
+        typeInto(w->txtData[0], QStringLiteral("Invoice 118 bis"));
+        w->cmdSalva->click();
+        QCOMPARE(!frmScadenze::instance(), saved);
+        if (saved) {
+            QCOMPARE(rowId(before.id).value, stored);
+            return;
+        }
+        QCOMPARE(QApplication::focusWidget(), w->txtData[1]);
+        QCOMPARE(w->sbPanel1->text(), stored.startsWith(QLatin1Char('-'))
+                                          ? LRSV(2032, QStringLiteral("1,234.56"))
+                                          : LRSV(2033, QStringLiteral("999,999,999,999.99")));
+        QCOMPARE(rowId(before.id), before);
     }
 
     void alertDaysBounds()
@@ -493,9 +559,19 @@ private slots:
 
     void showAttachment()
     {
+        // The row's attachment, a full path to a file of the user's.
+        const QString policy = makeFile(QStringLiteral("policy.pdf"));
+        f->execute(QStringLiteral("UPDATE Transactions SET TrAttached = '%1' WHERE TrDescription = 'Insurance'").arg(policy));
         frmScadenze *w = openDeadline(QStringLiteral("Insurance"));
         w->cmdAllegato[1]->click();
-        QCOMPARE(g_opened, QStringList{QStringLiteral("/tmp/policy.pdf")});
+        QCOMPARE(g_opened, QStringList{policy});
+        QVERIFY(f->box->requests().isEmpty());
+        // Gone since: the user is told, nothing is opened.
+        QVERIFY(QFile::remove(policy));
+        w->cmdAllegato[1]->click();
+        QCOMPARE(g_opened.size(), 1);
+        QCOMPARE(f->box->requests().size(), 1);
+        QCOMPARE(f->box->requests()[0].text, LRSV(2040, policy));
         // A cancelled file dialog changes nothing.
         f->box->answerText(QString());
         w->cmdAllegato[0]->setEnabled(true);
