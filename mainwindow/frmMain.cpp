@@ -197,6 +197,7 @@ void frmMain::BuildControls()
     auto *titleRow = new QHBoxLayout();
     lblTitle = new QLabel(central);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle->setTextFormat(Qt::PlainText);   // the sheet's name as the user wrote it
     QFont titleFont = lblTitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
     titleFont.setBold(true);
@@ -303,6 +304,7 @@ void frmMain::BuildControls()
     // The pane keeps its height whatever the notes hold: the row's notes on two lines, the account's on
     // one, each wrapped to the pane's width and cut with an ellipsis; the whole text is the tooltip.
     for (QLabel *l : {lblDeadlineNotes, lblAccNotes}) {
+        l->setTextFormat(Qt::PlainText);   // the user's notes, shown as written
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         l->setTextFormat(Qt::PlainText);
         l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -376,6 +378,7 @@ void frmMain::BuildControls()
     sbPanel1->setObjectName(QStringLiteral("sbPanel1"));
     sbPanel2 = new QLabel(bar);
     sbPanel2->setObjectName(QStringLiteral("sbPanel2"));
+    sbPanel2->setTextFormat(Qt::PlainText);   // the database folder's path
     bar->addWidget(sbPanel1, 1);
     bar->addPermanentWidget(sbPanel2, 2);
 
@@ -847,10 +850,9 @@ void frmMain::gex_FormatRow(GridRowFormat &row)
             caption = row.groupCaption();
         }
         if (Env->DeadlinesShowGroupTotals) {
+            // An empty group sums to 0; a sum too large for an amount says so.
             const QVariant sum = row.groupSum(QStringLiteral("gexTotals"));
-            const QVariant money = sum.metaType() == QMetaType::fromType<Currency>() ? sum
-                                                                                     : QVariant::fromValue(Currency());
-            caption += QStringLiteral(" [") + formatNamed(money, QStringLiteral("Currency")) + QLatin1Char(']');
+            caption += QStringLiteral(" [") + formatNamed(sum, QStringLiteral("Currency")) + QLatin1Char(']');
         }
         row.setCaption(caption);
         return;
@@ -1064,7 +1066,7 @@ void frmMain::OpenAttachmentCommand()
 try {
     const GridRowData data = gex->rowData(gex->row());
     if (data.isRecord())
-        OpenAttachment(NullToString(data.value(QStringLiteral("TrAttached"))));
+        OpenAttachment(NullToString(data.value(QStringLiteral("TrAttached"))), this);
 } catch (const std::exception &e) {
     ShowAppError(e, WindowName, QStringLiteral("OpenAttachmentCommand"), 0);
 }
@@ -1127,7 +1129,7 @@ void frmMain::gex_MouseUp(Qt::MouseButton button, const QPoint &pos)
     const bool done = data.value(QStringLiteral("TrDone")).toBool();
     mnuPopup[4]->setText(LRS(done ? 709 : 703));
     mnuPopup[4]->setEnabled(curView == 0 && any);
-    mnuPopup[7]->setEnabled(!data.value(QStringLiteral("TrAttached")).isNull());
+    mnuPopup[7]->setEnabled(HasAttachment(data.value(QStringLiteral("TrAttached"))));
     PopUp1->popup(gex->mapToGlobal(pos));
 }
 

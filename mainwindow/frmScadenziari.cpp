@@ -130,6 +130,7 @@ void frmScadenziari::BuildControls()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     lblDb = new QLabel(Frame1);
     lblDb->setObjectName(QStringLiteral("lblDb"));
+    lblDb->setTextFormat(Qt::PlainText);   // the database folder's path
     lblDb->setWordWrap(true);
     lblDb->setTextInteractionFlags(Qt::TextSelectableByMouse);
     cmdDatabase = button(QStringLiteral("cmdDatabase"));
@@ -356,13 +357,21 @@ void frmScadenziari::cmdSelect_Click()
     platform::MsgBox(LRSV(1391, SelectedDbName), platform::vbOKOnly, QString(), this);
 }
 
+bool frmScadenziari::SheetNameStorable(const QString &name)
+{
+    if (IsStorableText(name))
+        return true;
+    platform::MsgBox(LRS(2037), platform::vbExclamation, QString(), this);
+    return false;
+}
+
 void frmScadenziari::cmdNuovo_Click()
 {
     // The new sheet becomes the current one.
     if (!ChangeAllowed())
         return;
     const QString name = platform::InputBox(LRS(1409), QString(), QString(), nullptr, this).trimmed();
-    if (name.isEmpty())
+    if (name.isEmpty() || !SheetNameStorable(name))
         return;
     int newId = 0;
     try {
@@ -389,7 +398,7 @@ void frmScadenziari::cmdEdit_Click()
         return;
     const int sheetId = SelectedDbId;
     const QString name = platform::InputBox(LRS(1411), QString(), SelectedDbName, nullptr, this).trimmed();
-    if (name.isEmpty())
+    if (name.isEmpty() || !SheetNameStorable(name))
         return;
     try {
         if (SheetNameExists(Adb->dcs(), name)) {

@@ -103,6 +103,8 @@ private:
     // The current sheet and the database folder change only while no record editor and no accounts window
     // is open; otherwise the user is told so and the answer is false.
     bool ChangeAllowed();
+    // A name holding a NUL character is refused with a message.
+    bool SheetNameStorable(const QString &name);
 
     frmMain *m_owner = nullptr;
     bool m_closing = false;

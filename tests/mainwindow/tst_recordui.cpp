@@ -6,9 +6,14 @@
 
 #include "foundation/grid/GridView.h"
 #include "foundation/grid/ListGrid.h"
+#include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/shell/Shell.h"
 
 #include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include "editors/frmPN.h"
 #include "editors/frmScadenze.h"
@@ -208,6 +213,85 @@ private slots:
         QVERIFY(selectRow(w, QStringLiteral("Stationery")) > 0);
         QTest::keyClick(w->gex->view(), Qt::Key_Space);
         QCOMPARE(count(f.dbFile, QStringLiteral("TrDescription='Stationery' AND TrDone=True")), 1);
+    }
+
+    void openAttachmentFromTheRowMenu_data()
+    {
+        QTest::addColumn<QString>("attached");   // NULL; FILE: a document of the user's; GONE: a copy not there
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<int>("message");
+        QTest::newRow("no attachment") << "NULL" << false << false << 0;
+        QTest::newRow("an empty name") << "" << false << false << 0;
+        QTest::newRow("blanks") << "   " << false << false << 0;
+        QTest::newRow("a document") << "FILE" << true << true << 0;
+        QTest::newRow("a copy that is gone") << "GONE" << true << false << 2040;
+    }
+    void openAttachmentFromTheRowMenu()
+    {
+        QFETCH(QString, attached);
+        QFETCH(bool, enabled);
+        QFETCH(bool, opened);
+        QFETCH(int, message);
+        MainWindowFixture f;
+        static QStringList s_opened;
+        s_opened.clear();
+        platform::setOpenHandler([](const QString &p) {
+            s_opened << p;
+            return true;
+        });
+        const QString document = f.box->home() + QStringLiteral("/bill.pdf");
+        QFile(document).open(QIODevice::WriteOnly);
+        const QString stored = attached == QLatin1String("NULL")   ? QStringLiteral("NULL")
+                               : attached == QLatin1String("FILE") ? QStringLiteral("'%1'").arg(document)
+                               : attached == QLatin1String("GONE") ? QStringLiteral("'2024030514030927.pdf'")
+                                                                   : QStringLiteral("'%1'").arg(attached);
+        {
+            platform::Connection cn;
+            cn.Open(testenv::connectionString(f.dbFile));
+            cn.Execute(QStringLiteral("UPDATE Transactions SET TrAttached = %1 WHERE TrDescription = 'Invoice 118'").arg(stored));
+        }
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const int row = selectRow(w, QStringLiteral("Invoice 118"));
+        QVERIFY(row > 0);
+        // The row menu, opened as the user opens it.
+        const QRect cell = w->gex->view()->visualRect(w->gex->model()->index(row - 1, 2));
+        QTest::mouseClick(w->gex->view()->viewport(), Qt::RightButton, {}, cell.center());
+        QVERIFY(w->PopUp1->isVisible());
+        QCOMPARE(w->mnuPopup[7]->isEnabled(), enabled);
+        w->PopUp1->close();
+        if (!enabled)
+            return;
+        w->mnuPopup[7]->trigger();
+        QCOMPARE(s_opened, opened ? QStringList{document} : QStringList());
+        if (message)
+            QCOMPARE(f.box->requests().last().text, LRSV(message, Adb->attachedPath() + QStringLiteral("2024030514030927.pdf")));
+        else
+            QVERIFY(f.box->requests().isEmpty());
+    }
+
+    void userTextShownAsWritten()
+    {
+        MainWindowFixture f;
+        const QString sheet = QStringLiteral("<b>Big</b> & Co");
+        const QString notes = QStringLiteral("<i>call</i> <a href=\"x\">back</a>");
+        {
+            platform::Connection cn;
+            cn.Open(testenv::connectionString(f.dbFile));
+            cn.Execute(QStringLiteral("UPDATE Dbs SET DbName = '%1' WHERE DbId = 1").arg(sheet));
+            cn.Execute(QStringLiteral("UPDATE Transactions SET TrNotes = '%1' WHERE TrDescription = 'Invoice 118'").arg(notes));
+        }
+        Sheet->setId(1);
+        frmMain *w = f.load();
+        QVERIFY(selectRow(w, QStringLiteral("Invoice 118")) > 0);
+        w->interfaceUpdate();
+        for (QLabel *label : {w->lblTitle, w->lblDeadlineNotes, w->sbPanel2}) {
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
+        QCOMPARE(w->lblTitle->text(), sheet);
+        QCOMPARE(w->lblDeadlineNotes->text(), notes);
     }
 };
 
