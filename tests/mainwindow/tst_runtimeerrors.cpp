@@ -189,7 +189,7 @@ private slots:
         f.box->clearRequests();
         command(w, QStringLiteral("refresh"));
         QCOMPARE(appErrors(*f.box), 1);
-        QVERIFY(f.box->told(QStringLiteral("locked")));
+        QVERIFY(f.box->told(LRS(2045)));   // in the user's language: held by another program, try again
         QVERIFY(f.box->told(QStringLiteral("in Orvel3.frmMain.RefreshList")));
         sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_close(other);
