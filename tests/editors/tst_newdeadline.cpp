@@ -386,10 +386,8 @@ private slots:
         QTest::newRow("it: thousands typed") << it << "1.234,56" << "1234,56" << "1234.56";
         QTest::newRow("de: thousands typed, no decimals") << de << "1.234.567" << "1234567" << "1234567";
         QTest::newRow("de: full stop alone is the decimal") << de << "7.129" << "7,13" << "7.13";
-        QTest::newRow("it: thousands pasted") << it << "paste:1.234,56" << "1234,56" << "1234.56";
         QTest::newRow("it: groups out of place") << it << "12.34,5" << "" << "";
         QTest::newRow("fr: blanks between thousands pasted") << fr << "paste:1 234,56" << "1234,56" << "1234.56";
-        QTest::newRow("en: thousands typed") << en << "1,234.56" << "1234.56" << "1234.56";
         QTest::newRow("en: the largest amount") << en << "999999999999.99" << "999999999999.99" << "999999999999.99";
         QTest::newRow("en: a cent more") << en << "1000000000000" << "" << "";
         QTest::newRow("en: negative pasted") << en << "paste:-5" << "" << "";

@@ -384,20 +384,6 @@ private slots:
         QVERIFY(f->box->requests().isEmpty());
     }
 
-    void refusedNotes()
-    {
-        const Stored before = row(QStringLiteral("Invoice 118"));
-        frmScadenze *w = openDeadline(QStringLiteral("Invoice 118"));
-        QApplication::clipboard()->setText(QStringLiteral("call") + QChar(0) + QStringLiteral("back"));
-        w->txtNotes->setFocus();
-        QTest::keyClick(w->txtNotes, Qt::Key_V, Qt::ControlModifier);
-        w->cmdSalva->click();
-        QCOMPARE(QApplication::focusWidget(), w->txtNotes);
-        QCOMPARE(w->sbPanel1->text(), LRS(2037));
-        QCOMPARE(rowId(before.id), before);
-        QVERIFY(g_calls.isEmpty());
-    }
-
     void amountAsFoundBeyondTheLargest_data()
     {
         QTest::addColumn<QString>("stored");   // TrValue as another program left it

@@ -20,8 +20,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <limits>
-
 namespace {
 QStringList g_opened;
 bool g_openerWorks = true;
@@ -255,21 +253,6 @@ private slots:
         QCOMPARE(format, Qt::PlainText);
     }
 
-    void lacksSpace_data()
-    {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<bool>("lacks");
-        QTest::newRow("a byte") << qint64(1) << false;
-        QTest::newRow("more than any disk holds") << std::numeric_limits<qint64>::max() << true;
-    }
-    void lacksSpace()
-    {
-        QFETCH(qint64, bytes);
-        QFETCH(bool, lacks);
-        testenv::Sandbox box;
-        QCOMPARE(platform::lacksSpace(box.home(), bytes), lacks);
-    }
-
     void appErrorText_data()
     {
         QTest::addColumn<int>("language");   // AppLanguageId: 1 Italian, 3 English, 5 German
@@ -283,7 +266,6 @@ private slots:
                                                     << QStringLiteral("/data/Orvel3DB/attached/2024.pdf") << "2047";
         QTest::newRow("not a database, Italian") << 1 << int(platform::ErrorKind::NotADatabase)
                                                  << QStringLiteral("/data/orvel3.mdb") << "2048";
-        QTest::newRow("text too long") << 3 << int(platform::ErrorKind::TextTooLong) << QStringLiteral("DbName") << "2052";
     }
     void appErrorText()
     {

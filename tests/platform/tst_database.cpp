@@ -593,7 +593,6 @@ void tst_Database::amountsShownAtTheirBounds_data()
     const QLocale it(QLocale::Italian, QLocale::Italy);
     constexpr qint64 top = std::numeric_limits<qint64>::max();
     QTest::newRow("largest Currency, rounded up") << top << en << "922,337,203,685,477.58";
-    QTest::newRow("just below it") << qint64(9'223'372'036'854'775'800) << it << "922.337.203.685.477,58";
     QTest::newRow("smallest Currency") << std::numeric_limits<qint64>::min() << en << "-922,337,203,685,477.58";
     QTest::newRow("largest amount") << Currency::MaxAmountRaw << it << "999.999.999.999,99";
     QTest::newRow("half a cent carries into the units") << qint64(9'999'999'999'999'950) << en << "1,000,000,000,000.00";
@@ -622,7 +621,6 @@ void tst_Database::sumsNeverWrap_data()
     QTest::newRow("credit and debit at the largest amount") << QList<qint64>{Currency::MaxAmountRaw, -Currency::MaxAmountRaw}
                                                            << 1000 << "0.00" << true;
     QTest::newRow("fractions of both signs") << QList<qint64>{30'000, -2'500} << 1 << "2.75" << true;
-    QTest::newRow("a debit of a quarter") << QList<qint64>{-2'500} << 1 << "-0.25" << true;
     QTest::newRow("debits past the Currency range") << QList<qint64>{-half, -half, 100} << 1
                                                     << "-999,999,999,999,999.99" << false;
     QTest::newRow("beyond every sum") << QList<qint64>{std::numeric_limits<qint64>::max()} << 10'010 << "" << false;
