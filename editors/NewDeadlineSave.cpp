@@ -140,7 +140,8 @@ QString copyAttachment(const QString &sourcePath, const QString &attachedPath, c
     if ((QFile::permissions(target) & execute) && !QFile::setPermissions(target, QFile::permissions(target) & ~execute)) {
         QFile::remove(target);
         throw platform::RuntimeError(ErrPathFileAccess, QStringLiteral("Orvel3"),
-                                     QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), file.errorString()));
+                                     QStringLiteral("%1: the execute permission cannot be taken off the copy.")
+                                         .arg(QDir::toNativeSeparators(target)));
     }
     return target;
 }

@@ -79,8 +79,8 @@ struct SaveResult {
 // (connectionString) in one transaction: the inserts and the renumbering of the joined group over every
 // data sheet. The copy is made before the transaction opens, so the database is never held while a file is
 // read. Any failure rolls everything back, removes the copy made here and raises RuntimeError: nothing is
-// half saved, and no row ever names a file that is not there. `line`, when
-// given, receives the line of the statement being run (the one that failed, after an error).
+// half saved, and no row ever names a file that is not there. `line`, when given, receives the line of the
+// statement being run (the one that failed, after an error).
 // A series with a row count outside 2..99 writes nothing and returns 0 rows.
 SaveResult save(const NewDeadline &d, const QString &connectionString, const QString &attachedPath,
                 int *line = nullptr);

@@ -140,7 +140,6 @@ private:
     // The values of the window's input controls, in a fixed order (an amount by its value).
     QVariantList inputState() const;
 
-
     EditorCombos rsCombo;   // the lists' row sources, open with the window
     QString m_refusal;      // why the box checked last refused its text
     QVBoxLayout *m_outer = nullptr;

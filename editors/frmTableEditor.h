@@ -53,7 +53,6 @@ public:
     // The name (box 0) may not be empty; blanks count as a name. No box takes a NUL character. The text id
     // of why box index refuses text, 0 when it takes it.
     static int txtData_Refusal(int index, const QString &text);
-    static bool txtData_Validate(int index, const QString &text) { return txtData_Refusal(index, text) == 0; }
 
     void cmdSalva_Click();
     void cmdAnnulla_Click();

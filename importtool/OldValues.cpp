@@ -20,6 +20,7 @@ namespace {
     raiseOldDatabaseError(QStringLiteral("The value '%1' of the column '%2' is not %3.")
                               .arg(value.toString(), column, QLatin1String(what)));
 }
+
 // An amount the program takes in: whatever its sign, not beyond the largest amount.
 QVariant checkedAmount(platform::Currency amount, const QString &column)
 {

@@ -130,9 +130,15 @@ QString formatNamed(const QVariant &value, const QString &format, const QLocale 
         const auto sum = value.value<platform::CurrencySum>();
         if (sum.overflowed())
             return LRS(2030);
+        // Only the decimals the sum needs, with the locale's decimal separator.
         QLocale plain = locale;
         plain.setNumberOptions(QLocale::OmitGroupSeparator);
-        return sum.toLocaleString(plain, 4);
+        QString text = sum.toLocaleString(plain, 4);
+        while (text.endsWith(plain.zeroDigit()))
+            text.chop(plain.zeroDigit().size());
+        if (text.endsWith(plain.decimalPoint()))
+            text.chop(plain.decimalPoint().size());
+        return text;
     }
     if (value.metaType() == QMetaType::fromType<Currency>()) {
         const Currency c = value.value<Currency>();

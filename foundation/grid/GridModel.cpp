@@ -1,9 +1,9 @@
 #include "foundation/grid/GridModel.h"
 
 #include "foundation/grid/GridFormat.h"
-#include "foundation/modShared.h"
 #include "foundation/grid/GridRowFormat.h"
 #include "foundation/grid/ListGrid.h"
+#include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Currency.h"
 #include "platform/database/TextFold.h"

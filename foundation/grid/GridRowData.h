@@ -43,8 +43,8 @@ public:
     bool isExpanded() const;
     // Sum of a column over the group's records (bound or computed): Currency when the values are
     // Currency, a whole number for whole numbers, a double when any value is a double; 0 when the group
-    // holds no value. A sum beyond the Currency range is an overflowed platform::CurrencySum, which
-    // formatNamed shows as a sum too large. For a record, its own value.
+    // holds no value. A sum beyond the Currency range is a platform::CurrencySum, which formatNamed shows
+    // exactly, or as a sum too large once it has overflowed. For a record, its own value.
     QVariant groupSum(int column) const;
     QVariant groupSum(const QString &key) const;
 

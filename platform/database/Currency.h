@@ -15,8 +15,8 @@ class Currency
 public:
     static constexpr qint64 Scale = 10000;
     // The largest amount the program takes in, from the editors, the import or a database it reads:
-    // 999 999 999 999.99. Every amount up to it is told apart to the cent even through a double, and sums of
-    // thousands of rows at it still fit.
+    // 999 999 999 999.99. Every amount up to it is told apart to the cent even through a double, and a
+    // CurrencySum adds millions of rows at it exactly.
     static constexpr qint64 MaxAmountRaw = 9'999'999'999'999'900;
 
     constexpr Currency() = default;

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/RuntimeError.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include "platform/RuntimeError.h"
 
 struct sqlite3;
 struct sqlite3_stmt;

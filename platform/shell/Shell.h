@@ -56,8 +56,8 @@ enum class OpenFileResult { Opened, NotFound, RunsWhenOpened, Failed };
 // Opens an existing file, given by its absolute path, with the desktop's default application; never a
 // link. A file that would run when opened (runsWhenOpened) is not opened.
 OpenFileResult openFile(const QString &path);
-// True when opening the file would run it: it may be executed, or by its name or content it is a
-// program, a script or a desktop entry.
+// True when opening the file would run it: by its name or content it is a program, a script or a desktop
+// entry, or it may be executed and its content tells no document kind.
 bool runsWhenOpened(const QString &path);
 // True when the disk that holds folder has fewer than bytes free (a write of that size cannot succeed).
 bool lacksSpace(const QString &folder, qint64 bytes);

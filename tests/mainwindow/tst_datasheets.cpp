@@ -114,6 +114,7 @@ private slots:
         QTest::newRow("blanks only") << "   " << true << "" << 0;
         QTest::newRow("cancel") << "" << false << "" << 0;
         QTest::newRow("too long for the column") << QString(60, QLatin1Char('x')) << true << "" << AppError;
+        QTest::newRow("a NUL pasted in") << QStringLiteral("Sh") + QChar(0) + QStringLiteral("op") << true << "" << 2037;
     }
     void newSheet()
     {
@@ -155,6 +156,8 @@ private slots:
         QTest::newRow("another sheet's name") << 2 << "orvel" << "Second sheet" << 1399;
         QTest::newRow("empty") << 2 << "" << "Second sheet" << 0;
         QTest::newRow("too long for the column") << 2 << QString(51, QLatin1Char('y')) << "Second sheet" << AppError;
+        QTest::newRow("a NUL pasted in") << 2 << QStringLiteral("Sh") + QChar(0) + QStringLiteral("op") << "Second sheet"
+                                         << 2037;
     }
     void renameSheet()
     {
