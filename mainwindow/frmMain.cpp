@@ -67,6 +67,7 @@
 #include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QSet>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -1097,8 +1098,11 @@ void frmMain::ShowNotesOfCurrentRow()
     // A group row has no notes of its own.
     const GridRowData data = gex->rowData(gex->row());
     const bool record = data.isRecord();
-    lblDeadlineNotes->setToolTip(record ? NullToString(data.value(QStringLiteral("TrNotes"))) : QString());
-    lblAccNotes->setToolTip(record ? NullToString(data.value(QStringLiteral("AcNotes"))) : QString());
+    m_deadlineNotes = record ? NullToString(data.value(QStringLiteral("TrNotes"))) : QString();
+    m_accNotes = record ? NullToString(data.value(QStringLiteral("AcNotes"))) : QString();
+    // The whole note stands in the tooltip; a tooltip takes rich text, so the note goes in escaped.
+    for (auto [label, text] : {std::pair{lblDeadlineNotes, &m_deadlineNotes}, std::pair{lblAccNotes, &m_accNotes}})
+        label->setToolTip(text->isEmpty() ? QString() : Qt::convertFromPlainText(*text, Qt::WhiteSpaceNormal));
     FitNotes();
 }
 
@@ -1109,9 +1113,9 @@ int frmMain::NoteLines(const QLabel *label) const
 
 void frmMain::FitNotes()
 {
-    for (QLabel *l : {lblDeadlineNotes, lblAccNotes}) {
+    for (auto [l, text] : {std::pair{lblDeadlineNotes, &m_deadlineNotes}, std::pair{lblAccNotes, &m_accNotes}}) {
         const int width = l->contentsRect().width();
-        l->setText(TextLines(l->toolTip(), l->font(), nullptr, qMax(1, width), NoteLines(l)).join(QLatin1Char('\n')));
+        l->setText(TextLines(*text, l->font(), nullptr, qMax(1, width), NoteLines(l)).join(QLatin1Char('\n')));
     }
 }
 

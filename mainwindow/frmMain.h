@@ -165,6 +165,9 @@ private:
     // The notes labels' texts laid out in their width (their tooltips hold the whole notes).
     void FitNotes();
     int NoteLines(const QLabel *label) const;
+    // The notes of the current row and of its account, whole; the pane shows what fits of them.
+    QString m_deadlineNotes;
+    QString m_accNotes;
 
     // Field positions of the list query in rsGrid (the grid's recordset).
     RowFields m_f;

@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -587,7 +588,7 @@ private slots:
         w->gexFind(rentId);
         QVERIFY(w->gex->rowData(w->gex->row()).isRecord());
         QCoreApplication::processEvents();
-        QCOMPARE(w->lblDeadlineNotes->toolTip(), notes);
+        QCOMPARE(QTextDocumentFragment::fromHtml(w->lblDeadlineNotes->toolTip()).toPlainText(), notes);
         const QStringList shown = w->lblDeadlineNotes->text().split(QLatin1Char('\n'));
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0], QStringLiteral("First line of the notes"));
