@@ -79,6 +79,9 @@ Refusal refusalOf(std::optional<Currency> amount)
 {
     if (!amount)
         return Refusal::Malformed;
+    // An amount read beyond the Currency range has no sign to speak of: it is too large.
+    if (amount->isOutOfRange())
+        return Refusal::TooLarge;
     if (amount->raw() < 0)
         return Refusal::Negative;
     if (roundToCents(*amount) > Currency::maxAmount())

@@ -100,6 +100,9 @@ QString formatNamed(const QVariant &value, const QString &format, const QLocale 
 {
     if (!value.isValid() || value.isNull())
         return QString();
+    // An amount that no Currency holds shows no number in any format: it says it is too large.
+    if (value.metaType() == QMetaType::fromType<Currency>() && value.value<Currency>().isOutOfRange())
+        return LRS(2160);
     const QString name = format.trimmed().toLower();
     if (name == kCurrency) {
         if (const auto amount = asAmount(value))

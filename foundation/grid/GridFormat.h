@@ -11,8 +11,8 @@
 //                 beyond the two shown decimals);
 //   ""            the value's own text: dates as "Short Date", Currency with its decimals, numbers in the
 //                 locale without grouping, text as it is.
-// A platform::CurrencySum shows its exact sum, or text 2030 once it has overflowed. Null gives "". An
-// unknown format name is treated as "".
+// A platform::CurrencySum shows its exact sum, or text 2030 once it has overflowed; a Currency out of range
+// (platform::Currency::outOfRange()) shows text 2160. Null gives "". An unknown format name is treated as "".
 QString formatNamed(const QVariant &value, const QString &format);
 QString formatNamed(const QVariant &value, const QString &format, const QLocale &locale);
 

@@ -9,8 +9,41 @@ namespace platform {
 
 Currency Currency::fromDouble(double value)
 {
-    const double scaled = value * Scale;
-    return fromRaw(qint64(scaled < 0 ? std::ceil(scaled - 0.5) : std::floor(scaled + 0.5)));
+    return fromRawDouble(value * Scale);
+}
+
+Currency Currency::fromRawDouble(double tenThousandths)
+{
+    const double rounded = tenThousandths < 0 ? std::ceil(tenThousandths - 0.5) : std::floor(tenThousandths + 0.5);
+    // 2^63 is the first whole real number beyond the range; -2^63 itself is outOfRange() all the same.
+    constexpr double Beyond = 9223372036854775808.0;
+    if (!(rounded > -Beyond && rounded < Beyond))
+        return outOfRange();
+    return fromRaw(qint64(rounded));
+}
+
+Currency Currency::operator+(Currency o) const
+{
+    qint64 r = 0;
+    if (isOutOfRange() || o.isOutOfRange() || qAddOverflow(m_raw, o.m_raw, &r))
+        return outOfRange();
+    return fromRaw(r);
+}
+
+Currency Currency::operator-(Currency o) const
+{
+    qint64 r = 0;
+    if (isOutOfRange() || o.isOutOfRange() || qSubOverflow(m_raw, o.m_raw, &r))
+        return outOfRange();
+    return fromRaw(r);
+}
+
+Currency Currency::operator*(qint64 k) const
+{
+    qint64 r = 0;
+    if (isOutOfRange() || qMulOverflow(m_raw, k, &r))
+        return outOfRange();
+    return fromRaw(r);
 }
 
 namespace {
@@ -123,6 +156,8 @@ QString Currency::toLocaleString(const QLocale &locale, int decimals) const
 
 CurrencySum &CurrencySum::operator+=(Currency amount)
 {
+    if (amount.isOutOfRange())
+        m_overflowed = true;
     if (m_overflowed)
         return *this;
     // Both parts keep the sign of the amount (C++ division truncates towards zero).

@@ -4,6 +4,7 @@
 #include <QMetaType>
 #include <QString>
 #include <compare>
+#include <limits>
 #include <optional>
 
 namespace platform {
@@ -22,8 +23,18 @@ public:
     constexpr Currency() = default;
     static constexpr Currency fromRaw(qint64 tenThousandths) { Currency c; c.m_raw = tenThousandths; return c; }
     static constexpr Currency fromUnits(qint64 units) { return fromRaw(units * Scale); }
-    // Rounds half away from zero to four decimals, as a conversion to Currency does.
+    // Rounds half away from zero to four decimals, as a conversion to Currency does; a value beyond the
+    // Currency range (or no number at all) is outOfRange().
     static Currency fromDouble(double value);
+    // A count of ten-thousandths held as a real number (as the engine stores a result too large for an
+    // integer), rounded half away from zero; beyond the 64-bit range (or no number at all) it is outOfRange().
+    static Currency fromRawDouble(double tenThousandths);
+
+    // An amount that no Currency holds: read from a real number beyond the 64-bit range, or the result of
+    // arithmetic that left it. It is the smallest raw value, the one that has no opposite; it lies beyond
+    // the largest amount, so whatever refuses such an amount refuses it, and a sum that meets it overflows.
+    static constexpr Currency outOfRange() { return fromRaw(std::numeric_limits<qint64>::min()); }
+    constexpr bool isOutOfRange() const { return m_raw == std::numeric_limits<qint64>::min(); }
 
     // Parses locale-independent text ("12.5", "-0.10", " 100"): optional blanks and sign, digits, an
     // optional period and up to four decimals. Anything else, or an overflow, gives no value.
@@ -45,12 +56,14 @@ public:
     // range: the rounding to the shown decimals never overflows.
     QString toLocaleString(const QLocale &locale, int decimals = 2) const;
 
-    constexpr Currency operator+(Currency o) const { return fromRaw(m_raw + o.m_raw); }
-    constexpr Currency operator-(Currency o) const { return fromRaw(m_raw - o.m_raw); }
-    constexpr Currency operator-() const { return fromRaw(-m_raw); }
-    constexpr Currency operator*(qint64 k) const { return fromRaw(m_raw * k); }
-    Currency &operator+=(Currency o) { m_raw += o.m_raw; return *this; }
-    Currency &operator-=(Currency o) { m_raw -= o.m_raw; return *this; }
+    // Arithmetic never wraps: a result beyond the Currency range, or one made from outOfRange(), is
+    // outOfRange().
+    Currency operator+(Currency o) const;
+    Currency operator-(Currency o) const;
+    Currency operator-() const { return *this * -1; }
+    Currency operator*(qint64 k) const;
+    Currency &operator+=(Currency o) { return *this = *this + o; }
+    Currency &operator-=(Currency o) { return *this = *this - o; }
     constexpr auto operator<=>(const Currency &) const = default;
 
 private:
@@ -59,7 +72,8 @@ private:
 
 // A sum of amounts, exact far beyond the Currency range: whole units and ten-thousandths kept apart, so
 // that millions of rows at the largest amount still add up to the cent. Every addition is checked: a sum
-// beyond even that is marked as overflowed and stays so; it never wraps.
+// beyond even that, or one that meets Currency::outOfRange(), is marked as overflowed and stays so; it
+// never wraps.
 class CurrencySum
 {
 public:

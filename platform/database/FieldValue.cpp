@@ -90,8 +90,10 @@ QVariant toVariant(FieldType type, const CellView &c)
     case FieldType::Currency:
         if (c.cls == StoredValue::Int)
             return QVariant::fromValue(Currency::fromRaw(c.i));
+        // A real number is what the engine keeps when a result does not fit an integer: beyond the 64-bit
+        // range it reads as out of range, never as a wrapped amount.
         if (c.cls == StoredValue::Real)
-            return QVariant::fromValue(Currency::fromRaw(std::llround(c.d)));
+            return QVariant::fromValue(Currency::fromRawDouble(c.d));
         break;
     case FieldType::Date:
         if (c.cls == StoredValue::Text) {

@@ -150,6 +150,8 @@ private slots:
     void amountsShownAtTheirBounds();
     void sumsNeverWrap_data();
     void sumsNeverWrap();
+    void amountsReadAtTheirBounds_data();
+    void amountsReadAtTheirBounds();
     void failuresTellTheirKind_data();
     void failuresTellTheirKind();
     void textTooLongIsRefused();
@@ -593,7 +595,8 @@ void tst_Database::amountsShownAtTheirBounds_data()
     const QLocale it(QLocale::Italian, QLocale::Italy);
     constexpr qint64 top = std::numeric_limits<qint64>::max();
     QTest::newRow("largest Currency, rounded up") << top << en << "922,337,203,685,477.58";
-    QTest::newRow("smallest Currency") << std::numeric_limits<qint64>::min() << en << "-922,337,203,685,477.58";
+    // The smallest raw value has no opposite: it stands for an amount out of range and shows no digits.
+    QTest::newRow("smallest Currency, out of range") << std::numeric_limits<qint64>::min() << en << "";
     QTest::newRow("largest amount") << Currency::MaxAmountRaw << it << "999.999.999.999,99";
     QTest::newRow("half a cent carries into the units") << qint64(9'999'999'999'999'950) << en << "1,000,000,000,000.00";
     QTest::newRow("less than half a cent below zero") << qint64(-40) << en << "0.00";
@@ -644,6 +647,51 @@ void tst_Database::sumsNeverWrap()
         sum += Currency::fromRaw(std::numeric_limits<qint64>::min());
         QVERIFY(sum.overflowed());
     }
+}
+
+void tst_Database::amountsReadAtTheirBounds_data()
+{
+    QTest::addColumn<QByteArray>("stored");   // the value as SQLite keeps it in TrValue (ten-thousandths)
+    QTest::addColumn<QString>("kind");        // its storage class
+    QTest::addColumn<qint64>("raw");          // what is read, when it is in range
+    QTest::addColumn<bool>("beyondMax");
+    QTest::addColumn<bool>("outOfRange");
+    constexpr qint64 top = std::numeric_limits<qint64>::max();
+    QTest::newRow("integer, the largest amount") << QByteArray("9999999999999900") << "integer" << Currency::MaxAmountRaw
+                                                 << false << false;
+    QTest::newRow("integer, beyond the largest amount") << QByteArray("9999999999999901") << "integer"
+                                                        << Currency::MaxAmountRaw + 1 << true << false;
+    QTest::newRow("integer, the largest Currency") << QByteArray("9223372036854775807") << "integer" << top << true << false;
+    QTest::newRow("integer, the smallest 64-bit number") << QByteArray("-9223372036854775808") << "integer" << qint64(0)
+                                                         << true << true;
+    QTest::newRow("real with a fraction") << QByteArray("-12345.5") << "real" << qint64(-12346) << false << false;
+    QTest::newRow("real, 2^63") << QByteArray("9223372036854775808.0") << "real" << qint64(0) << true << true;
+    QTest::newRow("real, below -2^63") << QByteArray("-9.3e18") << "real" << qint64(0) << true << true;
+    QTest::newRow("real, 1e300") << QByteArray("1e300") << "real" << qint64(0) << true << true;
+    QTest::newRow("real, infinite") << QByteArray("9e999") << "real" << qint64(0) << true << true;
+}
+
+void tst_Database::amountsReadAtTheirBounds()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, kind);
+    QFETCH(qint64, raw);
+    QFETCH(bool, beyondMax);
+    QFETCH(bool, outOfRange);
+    const QByteArray id = QByteArray::number(m_ids.value(QStringLiteral("r1")));
+    testenv::rawExec(m_file, "UPDATE Transactions SET TrValue = " + stored + " WHERE TrRowId = " + id);
+    QCOMPARE(testenv::rawInt(m_file, "SELECT typeof(TrValue) = '" + kind.toLatin1() + "' FROM Transactions WHERE TrRowId = " + id), 1);
+
+    const Currency amount = scalar(m_cs, QStringLiteral("SELECT TrValue FROM Transactions WHERE TrRowId = ") + id).value<Currency>();
+    QCOMPARE(amount.isOutOfRange(), outOfRange);
+    if (!outOfRange)
+        QCOMPARE(amount.raw(), raw);
+    QCOMPARE(amount.beyondMaxAmount(), beyondMax);
+    // Never a wrapped amount: a sign change keeps it out of range, a sum that meets it overflows.
+    QCOMPARE((-amount).isOutOfRange(), outOfRange);
+    CurrencySum sum(Currency::fromUnits(1));
+    sum += amount;
+    QCOMPARE(sum.overflowed(), outOfRange);
 }
 
 void tst_Database::failuresTellTheirKind_data()
