@@ -5,12 +5,8 @@
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
-#include "platform/RuntimeError.h"
 #include "platform/shell/Shell.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace ExportRules {
 
@@ -107,25 +103,7 @@ QString Text(ListGrid *grid, int view)
 
 void WriteFile(const QString &file, const QString &text)
 {
-    QSaveFile out(file);
-    const QByteArray bytes = text.toUtf8();
-    auto fail = [&] {
-        const QString why = out.errorString();
-        out.cancelWriting();
-        // A full disk is told as such: the file layer itself often gives no reason for it.
-        const auto kind = platform::lacksSpace(QFileInfo(file).absolutePath(), bytes.size())
-                              ? platform::ErrorKind::DiskFull
-                              : platform::ErrorKind::Other;
-        throw platform::RuntimeError(platform::errors::DbGeneric, kSource,
-                                     QDir::toNativeSeparators(file) + QStringLiteral(": ") + why, kind,
-                                     QDir::toNativeSeparators(file));
-    };
-    if (!out.open(QIODevice::WriteOnly))
-        fail();
-    if (out.write(bytes) != bytes.size())
-        fail();
-    if (!out.commit())
-        fail();
+    platform::writeWholeFile(file, text.toUtf8(), kSource);
 }
 
 } // namespace ExportRules

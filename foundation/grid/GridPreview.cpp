@@ -2,6 +2,7 @@
 
 #include "foundation/grid/GridPrinter.h"
 #include "foundation/grid/ListGrid.h"
+#include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 
 #include <QHBoxLayout>
@@ -92,6 +93,6 @@ void GridPreview::printClicked()
     } catch (const platform::RuntimeError &e) {
         const QPrinter *printer = m_gridPrinter->printer();
         const bool toFile = printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty();
-        emit printFailed(toFile ? printer->outputFileName() : QString(), e.description());
+        emit printFailed(toFile ? printer->outputFileName() : QString(), ErrorDescription(e));
     }
 }

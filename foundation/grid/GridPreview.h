@@ -35,7 +35,8 @@ public:
 signals:
     void closeClicked();
     // Printing from the print dialog failed: file is the file that was not written ("" for a printer),
-    // description what went wrong. The owner tells the user.
+    // description what went wrong, in the user's language where the failure's kind is known. The owner
+    // tells the user.
     void printFailed(const QString &file, const QString &description);
 
 private:

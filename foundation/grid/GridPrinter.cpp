@@ -5,9 +5,10 @@
 #include "foundation/grid/ListGrid.h"
 #include "foundation/grid/TextLines.h"
 #include "platform/RuntimeError.h"
+#include "platform/shell/Shell.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -17,7 +18,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
@@ -665,31 +665,20 @@ bool GridPrinter::print(QPrinter *printer)
 
 void GridPrinter::printToPdf(const QString &file)
 {
-    QSaveFile out(file);
-    auto fail = [&](const QString &why) {
-        out.cancelWriting();
-        throw platform::RuntimeError(platform::errors::DbGeneric, kSource,
-                                     QDir::toNativeSeparators(file) + QStringLiteral(": ") + why);
-    };
-    if (!out.open(QIODevice::WriteOnly))
-        fail(out.errorString());
+    // The document is made whole first and then written at once, so that a write that fails (a full disk)
+    // is seen and told, and leaves no half a file.
+    QBuffer document;
+    document.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&out);
+        QPdfWriter writer(&document);
         writer.setPageLayout(m_printer->pageLayout());
         writer.setResolution(1200);
         writer.setTitle(m_header[Centre]);
         writer.setCreator(QFileInfo(QCoreApplication::applicationFilePath()).baseName());
-        try {
-            render(&writer);
-        } catch (const platform::RuntimeError &) {
-            fail(out.errorString());
-        }
+        render(&writer);
     }
-    if (out.error() != QFileDevice::NoError)
-        fail(out.errorString());
-    if (!out.commit())
-        throw platform::RuntimeError(platform::errors::DbGeneric, kSource,
-                                     QDir::toNativeSeparators(file) + QStringLiteral(": ") + out.errorString());
+    document.close();
+    platform::writeWholeFile(file, document.data(), kSource);
 }
 
 bool GridPrinter::pageSetup(QWidget *parent)

@@ -99,8 +99,9 @@ public:
     void render(QPagedPaintDevice *device);
     // Prints on the grid's printer (or the one given) without preview. False when it cannot start.
     bool print(QPrinter *printer = nullptr);
-    // Writes the pages as a PDF file: to a temporary name beside it, renamed into place when complete.
-    // Raises platform::RuntimeError when the file cannot be written; an existing file is then unchanged.
+    // Writes the pages as a PDF file, as platform::writeWholeFile writes a file: complete, or not at all.
+    // Raises platform::RuntimeError (of kind DiskFull on a full disk) when the file cannot be written; an
+    // existing file is then unchanged.
     void printToPdf(const QString &file);
     // The page set-up dialog for the grid's printer; true when the settings were accepted.
     bool pageSetup(QWidget *parent);

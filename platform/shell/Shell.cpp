@@ -8,10 +8,12 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMimeDatabase>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QThread>
 
+#include <memory>
 #include <optional>
 
 #ifdef Q_OS_UNIX
@@ -222,6 +224,51 @@ bool lacksSpace(const QString &folder, qint64 bytes)
 {
     const QStorageInfo volume(folder);
     return volume.isValid() && volume.bytesAvailable() >= 0 && volume.bytesAvailable() < bytes;
+}
+
+ErrorKind writeFailureKind(const QFileDevice &file, qint64 bytesLeft, ErrorKind otherwise)
+{
+    // The file layer reports a full disk as a resource error when the system says so; a disk that fills
+    // up under a write often leaves only a short write, with no reason given.
+    if (file.error() == QFileDevice::ResourceError
+        || lacksSpace(QFileInfo(file.fileName()).absolutePath(), bytesLeft))
+        return ErrorKind::DiskFull;
+    return otherwise;
+}
+
+void writeWholeFile(const QString &file, const QByteArray &bytes, const QString &source, ErrorKind otherwise)
+{
+    const QFileInfo target(file);
+    std::unique_ptr<QFileDevice> out;
+    QSaveFile *save = nullptr;
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        out = std::make_unique<QFile>(file);
+    } else {
+        auto whole = std::make_unique<QSaveFile>(file);
+        save = whole.get();
+        out = std::move(whole);
+    }
+    const auto fail = [&] {
+        // What the failure means is read before a cancelled temporary file gives its room back.
+        const ErrorKind kind = writeFailureKind(*out, bytes.size(), otherwise);
+        const QString why = out->errorString();
+        if (save)
+            save->cancelWriting();
+        const QString shown = QDir::toNativeSeparators(file);
+        throw RuntimeError(errors::DbGeneric, source, shown + QStringLiteral(": ") + why, kind, shown);
+    };
+    if (!out->open(QIODevice::WriteOnly))
+        fail();
+    if (out->write(bytes) != bytes.size() || !out->flush() || out->error() != QFileDevice::NoError)
+        fail();
+    if (save) {
+        if (!save->commit())
+            fail();
+    } else {
+        out->close();
+        if (out->error() != QFileDevice::NoError)
+            fail();
+    }
 }
 
 void setOpenHandler(OpenHandler handler)

@@ -16,7 +16,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -83,6 +85,8 @@ private slots:
     void closeButtonUnloads();
     void failedPrintIsTold_data();
     void failedPrintIsTold();
+    void printToAFullDiskIsTold_data();
+    void printToAFullDiskIsTold();
 };
 
 void TestFrmPrint::openingShowsTheOpenDeadlines_data()
@@ -428,6 +432,35 @@ void TestFrmPrint::failedPrintIsTold()
     QCOMPARE(int(f.box->requests().size()), before + 1);
     QCOMPARE(f.box->requests().last().text, message);
     QCOMPARE(f.box->requests().last().style & 0x70, int(platform::vbExclamation));
+}
+
+void TestFrmPrint::printToAFullDiskIsTold_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("language");
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << 3;
+    QTest::newRow("Spanish") << QLocale(QLocale::Spanish, QLocale::Spain) << 4;
+}
+
+void TestFrmPrint::printToAFullDiskIsTold()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(int, language);
+    // Every write to /dev/full fails as it does on a full disk.
+    const QString full = QStringLiteral("/dev/full");
+    if (!QFileInfo(full).exists())
+        QSKIP("the system has no /dev/full");
+    ReportsFixture f(0, locale, language);
+    frmPrint w;
+    // A file chosen in the print dialog, which the user then confirms.
+    w.gexPrinter->printer()->setOutputFormat(QPrinter::PdfFormat);
+    w.gexPrinter->printer()->setOutputFileName(full);
+    const auto leftOpen = onModal([](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->accept(); });
+    QTest::mouseClick(w.gxp->printButton(), Qt::LeftButton);
+    QVERIFY(!*leftOpen);
+    QVERIFY(!f.box->requests().isEmpty());
+    QCOMPARE(f.box->requests().last().text,
+             LRSV(2103, full) + QStringLiteral("\n\n") + LRS(2047) + QLatin1Char('\n') + full);
 }
 
 QTEST_MAIN(TestFrmPrint)
