@@ -178,6 +178,10 @@ int ErrorKindTextId(platform::ErrorKind kind)
     case platform::ErrorKind::TextTooLong: return 2052;
     case platform::ErrorKind::TextNotStorable: return 2037;
     case platform::ErrorKind::AmountTooLarge: return 2051;
+    case platform::ErrorKind::OldDatabaseUnreadable: return 2161;
+    case platform::ErrorKind::OldDatabaseIncomplete: return 2162;
+    case platform::ErrorKind::OldValueUnreadable: return 2163;
+    case platform::ErrorKind::FileNotWritten: return 2164;
     case platform::ErrorKind::Other: break;
     }
     return 0;

@@ -5,6 +5,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/LockFile.h"
+#include "platform/shell/Shell.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,9 +21,11 @@ namespace {
 // The engine's files that belong to a database file while a transaction is open.
 constexpr const char *JournalSuffixes[] = {"-journal", "-wal", "-shm"};
 
-[[noreturn]] void raiseFileError(const QString &description)
+[[noreturn]] void raiseFileError(const QString &description,
+                                 platform::ErrorKind kind = platform::ErrorKind::Other, const QString &file = QString())
 {
-    throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("OrvelDbTools.DatabaseFiles"), description);
+    throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("OrvelDbTools.DatabaseFiles"), description,
+                                 kind, QDir::toNativeSeparators(file));
 }
 
 bool hasJournal(const QString &dbFile)
@@ -49,30 +52,31 @@ void settle(const QString &dbFile)
 
 void copyWhole(const QString &from, const QString &to)
 {
-    const auto fail = [&](const QString &reason) {
-        raiseFileError(QStringLiteral("The file '%1' cannot be copied to '%2': %3")
-                           .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to), reason));
-    };
     QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        fail(in.errorString());
     QSaveFile out(to);
+    const auto fail = [&](const QFileDevice &failed, qint64 bytesLeft) {
+        const platform::ErrorKind kind = &failed == &out
+                                             ? platform::writeFailureKind(out, bytesLeft, platform::ErrorKind::FileNotWritten)
+                                             : platform::ErrorKind::FileNotWritten;
+        const QString reason = failed.errorString();
+        out.cancelWriting();
+        raiseFileError(QStringLiteral("The file '%1' cannot be copied to '%2': %3")
+                           .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to), reason),
+                       kind, to);
+    };
+    if (!in.open(QIODevice::ReadOnly))
+        fail(in, 0);
     if (!out.open(QIODevice::WriteOnly))
-        fail(out.errorString());
+        fail(out, in.size());
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 16);
-        if (chunk.isEmpty() && in.error() != QFile::NoError) {
-            out.cancelWriting();
-            fail(in.errorString());
-        }
-        if (out.write(chunk) != chunk.size()) {
-            const QString reason = out.errorString();
-            out.cancelWriting();
-            fail(reason);
-        }
+        if (chunk.isEmpty() && in.error() != QFile::NoError)
+            fail(in, 0);
+        if (out.write(chunk) != chunk.size())
+            fail(out, in.size() - in.pos() + chunk.size());
     }
-    if (!out.commit())
-        fail(out.errorString());
+    if (!out.flush() || !out.commit())
+        fail(out, 0);
 }
 
 } // namespace
@@ -88,7 +92,8 @@ QString BackupDatabase(const QString &dbFile, const QDateTime &when)
         return QString();
     const QString backup = BackupName(dbFile, when);
     if (QFileInfo::exists(backup))
-        raiseFileError(QStringLiteral("The backup '%1' already exists.").arg(QDir::toNativeSeparators(backup)));
+        raiseFileError(QStringLiteral("The backup '%1' already exists.").arg(QDir::toNativeSeparators(backup)),
+                       platform::ErrorKind::FileNotWritten, backup);
     settle(dbFile);
     copyWhole(dbFile, backup);
     return backup;
@@ -127,13 +132,15 @@ void ReplaceDatabase(const QString &freshFile, const QString &dbFile)
     for (const char *suffix : JournalSuffixes) {
         const QString stale = dbFile + QLatin1String(suffix);
         if (QFileInfo::exists(stale) && !QFile::remove(stale))
-            raiseFileError(QStringLiteral("The file '%1' cannot be removed.").arg(QDir::toNativeSeparators(stale)));
+            raiseFileError(QStringLiteral("The file '%1' cannot be removed.").arg(QDir::toNativeSeparators(stale)),
+                           platform::ErrorKind::FileNotWritten, stale);
     }
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(freshFile).toStdString(), QFile::encodeName(dbFile).toStdString(), ec);
     if (ec)
         raiseFileError(QStringLiteral("The file '%1' cannot be replaced: %2")
-                           .arg(QDir::toNativeSeparators(dbFile), QString::fromLocal8Bit(ec.message().c_str())));
+                           .arg(QDir::toNativeSeparators(dbFile), QString::fromLocal8Bit(ec.message().c_str())),
+                       platform::ErrorKind::FileNotWritten, dbFile);
 }
 
 void DiscardFreshDatabase(const QString &dbFolder)

@@ -8,6 +8,7 @@
 #include "platform/database/Currency.h"
 #include "platform/database/JetDate.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtEndian>
 
@@ -78,11 +79,13 @@ JetDatabase::JetDatabase(const QString &file)
 {
     m->mdb = mdb_open(QFile::encodeName(file).constData(), MDB_NOFLAGS);
     if (!m->mdb)
-        raiseOldDatabaseError(QStringLiteral("Unrecognized database format '%1'.").arg(file));
+        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(file),
+                              QStringLiteral("Unrecognized database format '%1'.").arg(file));
     mdb_set_bind_size(m->mdb, BindSize);
     mdb_set_boolean_fmt_numbers(m->mdb);
     if (!mdb_read_catalog(m->mdb, MDB_TABLE))
-        raiseOldDatabaseError(QStringLiteral("The tables of '%1' cannot be read.").arg(file));
+        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(file),
+                              QStringLiteral("The tables of '%1' cannot be read.").arg(file));
 }
 
 JetDatabase::~JetDatabase() = default;
@@ -103,9 +106,11 @@ OldTable JetDatabase::readTable(const QString &name)
     QByteArray tableName = name.toUtf8();
     std::unique_ptr<MdbTableDef, TableDefDeleter> table(mdb_read_table_by_name(m->mdb, tableName.data(), MDB_TABLE));
     if (!table)
-        raiseOldDatabaseError(QStringLiteral("The table '%1' cannot be found in '%2'.").arg(name, m_file));
+        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseIncomplete, name,
+                              QStringLiteral("The table '%1' cannot be found in '%2'.").arg(name, m_file));
     if (!mdb_read_columns(table.get()))
-        raiseOldDatabaseError(QStringLiteral("The columns of the table '%1' in '%2' cannot be read.").arg(name, m_file));
+        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(m_file),
+                              QStringLiteral("The columns of the table '%1' in '%2' cannot be read.").arg(name, m_file));
 
     const int count = int(table->num_cols);
     QStringList names;
@@ -139,7 +144,8 @@ OldTable JetDatabase::readTable(const QString &name)
             if (bound[i]) {
                 const size_t length = std::strlen(bound[i].get());
                 if (length + 1 >= BindSize)
-                    raiseOldDatabaseError(QStringLiteral("A value of the column '%1' of the table '%2' is too long to be read.")
+                    raiseOldDatabaseError(platform::ErrorKind::OldValueUnreadable, name + QLatin1Char('.') + names[i],
+                                          QStringLiteral("A value of the column '%1' of the table '%2' is too long to be read.")
                                               .arg(names[i], name));
                 const QString text = QString::fromUtf8(bound[i].get(), qsizetype(length));
                 if (col->col_type == MDB_NUMERIC)
@@ -149,7 +155,8 @@ OldTable JetDatabase::readTable(const QString &name)
                 continue;
             }
             if (start < 0 || start + size > MDB_PGSIZE || size < fixedSize(col->col_type))
-                raiseOldDatabaseError(QStringLiteral("The table '%1' of '%2' is damaged.").arg(name, m_file));
+                raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(m_file),
+                                      QStringLiteral("The table '%1' of '%2' is damaged.").arg(name, m_file));
             const unsigned char *p = m->mdb->pg_buf + start;
             switch (col->col_type) {
             case MDB_BYTE: row[i] = int(p[0]); break;
@@ -163,7 +170,8 @@ OldTable JetDatabase::readTable(const QString &name)
             case MDB_DATETIME:
                 row[i] = jetDate(std::bit_cast<double>(qFromLittleEndian<quint64>(p)));
                 if (!row[i].isValid())
-                    raiseOldDatabaseError(QStringLiteral("A value of the column '%1' of the table '%2' is no date.")
+                    raiseOldDatabaseError(platform::ErrorKind::OldValueUnreadable, name + QLatin1Char('.') + names[i],
+                                          QStringLiteral("A value of the column '%1' of the table '%2' is no date.")
                                               .arg(names[i], name));
                 break;
             case MDB_BINARY: row[i] = QByteArray(reinterpret_cast<const char *>(p), size); break;

@@ -4,6 +4,7 @@
 #include "importtool/SqliteOldDatabase.h"
 #include "platform/RuntimeError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -28,7 +29,8 @@ int OldTable::column(const QString &name) const
     for (int i = 0; i < m_columns.size(); ++i)
         if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
-    raiseOldDatabaseError(QStringLiteral("The table '%1' has no column '%2'.").arg(m_name, name));
+    raiseOldDatabaseError(platform::ErrorKind::OldDatabaseIncomplete, m_name + QLatin1Char('.') + name,
+                          QStringLiteral("The table '%1' has no column '%2'.").arg(m_name, name));
 }
 
 QVector<OldTable::Row> OldTable::sortedBy(const QString &keyColumn) const
@@ -82,19 +84,21 @@ QString oldDatabaseErrorSource()
     return QStringLiteral("OrvelDbTools.OldDatabase");
 }
 
-void raiseOldDatabaseError(const QString &description)
+void raiseOldDatabaseError(platform::ErrorKind kind, const QString &subject, const QString &description)
 {
-    throw platform::RuntimeError(platform::errors::DbGeneric, oldDatabaseErrorSource(), description);
+    throw platform::RuntimeError(platform::errors::DbGeneric, oldDatabaseErrorSource(), description, kind, subject);
 }
 
 std::unique_ptr<OldDatabase> openOldDatabase(const QString &file)
 {
     const QFileInfo fi(file);
     if (!fi.exists() || !fi.isFile())
-        raiseOldDatabaseError(QStringLiteral("Could not find file '%1'.").arg(file));
+        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(file),
+                              QStringLiteral("Could not find file '%1'.").arg(file));
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        raiseOldDatabaseError(QStringLiteral("The file '%1' cannot be read: %2").arg(file, f.errorString()));
+        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(file),
+                              QStringLiteral("The file '%1' cannot be read: %2").arg(file, f.errorString()));
     const QByteArray head = f.read(32);
     f.close();
     // A Jet 3 or Jet 4 file names its engine at byte 4; an SQLite file begins with its own signature.
@@ -102,7 +106,8 @@ std::unique_ptr<OldDatabase> openOldDatabase(const QString &file)
         return std::make_unique<JetDatabase>(file);
     if (head.startsWith(QByteArray("SQLite format 3\0", 16)))
         return std::make_unique<SqliteOldDatabase>(file);
-    raiseOldDatabaseError(QStringLiteral("Unrecognized database format '%1'.").arg(file));
+    raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(file),
+                          QStringLiteral("Unrecognized database format '%1'.").arg(file));
 }
 
 } // namespace importtool

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include "platform/RuntimeError.h"
 #include <memory>
 #include <optional>
 
@@ -62,6 +63,9 @@ std::unique_ptr<OldDatabase> openOldDatabase(const QString &file);
 
 // The source named in the errors of the older-database readers.
 QString oldDatabaseErrorSource();
-[[noreturn]] void raiseOldDatabaseError(const QString &description);
+// Raises the RuntimeError of an older database that cannot be read as the import needs it: kind says what
+// it means for the user (one of the OldDatabase... kinds, OldValueUnreadable), subject names the file,
+// table or column, description gives the detail.
+[[noreturn]] void raiseOldDatabaseError(platform::ErrorKind kind, const QString &subject, const QString &description);
 
 } // namespace importtool

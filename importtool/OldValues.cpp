@@ -17,7 +17,8 @@ namespace importtool {
 namespace {
 [[noreturn]] void notA(const char *what, const QVariant &value, const QString &column)
 {
-    raiseOldDatabaseError(QStringLiteral("The value '%1' of the column '%2' is not %3.")
+    raiseOldDatabaseError(platform::ErrorKind::OldValueUnreadable, column,
+                          QStringLiteral("The value '%1' of the column '%2' is not %3.")
                               .arg(value.toString(), column, QLatin1String(what)));
 }
 
@@ -27,7 +28,8 @@ QVariant checkedAmount(platform::Currency amount, const QString &column)
     if (amount.beyondMaxAmount())
         throw platform::RuntimeError(platform::errors::DbGeneric, oldDatabaseErrorSource(),
                                      QStringLiteral("The amount %1 of the column '%2' is beyond the largest amount %3.")
-                                         .arg(amount.toString(), column, platform::Currency::maxAmount().toString()),
+                                         .arg(amount.isOutOfRange() ? QStringLiteral("(out of range)") : amount.toString(),
+                                              column, platform::Currency::maxAmount().toString()),
                                      platform::ErrorKind::AmountTooLarge, column);
     return QVariant::fromValue(amount);
 }
@@ -69,9 +71,12 @@ QVariant amountOf(const QVariant &value, const QString &column)
         notA("an amount", value, column);
     }
     const auto raw = platform::parseScaledDecimal(text, 4);
-    if (!raw)
-        notA("an amount", value, column);
-    return checkedAmount(Currency::fromRaw(*raw), column);
+    if (raw)
+        return checkedAmount(Currency::fromRaw(*raw), column);
+    // A real number is an amount whatever its size: beyond the Currency range it is too large.
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+        return checkedAmount(Currency::outOfRange(), column);
+    notA("an amount", value, column);
 }
 
 QVariant dateOf(const QVariant &value, const QString &column)

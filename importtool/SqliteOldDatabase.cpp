@@ -28,7 +28,8 @@ QStringList SqliteOldDatabase::tableNames()
 OldTable SqliteOldDatabase::readTable(const QString &name)
 {
     if (!tableNames().contains(name, Qt::CaseInsensitive))
-        raiseOldDatabaseError(QStringLiteral("The table '%1' cannot be found in '%2'.").arg(name, m_file));
+        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseIncomplete, name,
+                              QStringLiteral("The table '%1' cannot be found in '%2'.").arg(name, m_file));
     platform::Recordset rs;
     rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(name), m_connection, platform::Recordset::adOpenForwardOnly,
             platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);

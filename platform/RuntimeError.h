@@ -18,6 +18,10 @@ enum class ErrorKind : int {
     TextTooLong,         // a text is longer than its column holds
     TextNotStorable,     // a text holds a NUL character, which a stored text cannot carry
     AmountTooLarge,      // an amount lies beyond the largest amount the program takes in
+    OldDatabaseUnreadable,   // a database to import is damaged or of a format that cannot be read
+    OldDatabaseIncomplete,   // a database to import lacks a table or a column the import needs
+    OldValueUnreadable,      // a value of a database to import is not of its column's kind, or too long
+    FileNotWritten,          // a file of the database folder cannot be written, copied or replaced
 };
 
 // A run-time error as the windows and procedures of the system raise and handle them: a number, the

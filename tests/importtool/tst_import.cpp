@@ -421,11 +421,13 @@ void tst_Import::nothingIsLost_data()
     QTest::newRow("a value that does not fit, after rows were written") << "long name" << true << true << "AcName";
     QTest::newRow("an amount beyond the largest the program takes") << "large amount" << true << true
                                                                     << importtool::LRS(2051) + QStringLiteral("\nTrValue");
-    QTest::newRow("a table missing") << "no table" << true << true << "Transactions";
-    QTest::newRow("not a database") << "text file" << true << true << "Unrecognized database format";
-    QTest::newRow("a damaged Jet file") << "damaged jet" << true << true << "orvel2.mdb";
+    QTest::newRow("a table missing") << "no table" << true << true << importtool::LRS(2162) + QStringLiteral("\nTransactions");
+    QTest::newRow("a date that is no date") << "no date" << true << true << importtool::LRS(2163) + QStringLiteral("\nTrDate");
+    QTest::newRow("not a database") << "text file" << true << true << importtool::LRS(2161);
+    QTest::newRow("a damaged Jet file") << "damaged jet" << true << true << importtool::LRS(2161);
     QTest::newRow("disk full while the new database is filled") << "full while filling" << true << true << "";
-    QTest::newRow("disk full at the backup") << "full at backup" << false << true << "cannot be copied";
+    // The file size limit stops the copy as a full disk would; the disk itself still has room.
+    QTest::newRow("file size limit at the backup") << "full at backup" << false << true << importtool::LRS(2164);
 }
 
 void tst_Import::nothingIsLost()
@@ -449,6 +451,8 @@ void tst_Import::nothingIsLost()
     } else {
         fixtures::makeOrvel(old, QStringLiteral("CURRENCY"));
     }
+    if (failure == QLatin1String("no date"))
+        fixtures::exec(old, {QStringLiteral("UPDATE Transactions SET TrDate = 'someday' WHERE TrRowId = 12")});
     if (failure == QLatin1String("large amount"))
         fixtures::exec(old, {QStringLiteral("UPDATE Transactions SET TrValue = 1000000000000 WHERE TrRowId = 12")});
     if (failure == QLatin1String("long name"))
