@@ -13,6 +13,18 @@
 #include <QScreen>
 #include <QWidget>
 
+namespace {
+
+// The rectangle moved, as little as it takes, inside free (its top left edge first when it is larger).
+QRect MovedInside(QRect placed, const QRect &free)
+{
+    placed.moveLeft(qBound(free.left(), placed.left(), qMax(free.left(), free.right() - placed.width() + 1)));
+    placed.moveTop(qBound(free.top(), placed.top(), qMax(free.top(), free.bottom() - placed.height() + 1)));
+    return placed;
+}
+
+} // namespace
+
 void PlaceOverOwner(QWidget *window)
 {
     const QWidget *owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
@@ -24,12 +36,29 @@ void PlaceOverOwner(QWidget *window)
         window->adjustSize();
     QRect placed(QPoint(0, 0), window->frameGeometry().size());
     placed.moveCenter(over.center());
-    if (const QScreen *screen = owner->screen()) {
-        const QRect free = screen->availableGeometry();
-        placed.moveLeft(qBound(free.left(), placed.left(), qMax(free.left(), free.right() - placed.width())));
-        placed.moveTop(qBound(free.top(), placed.top(), qMax(free.top(), free.bottom() - placed.height())));
-    }
+    if (const QScreen *screen = owner->screen())
+        placed = MovedInside(placed, screen->availableGeometry());
     window->move(placed.topLeft());
+}
+
+QSize SizeOnScreen(const QWidget *window, const QSize &outer)
+{
+    const QScreen *screen = window->screen();
+    return screen ? outer.boundedTo(screen->availableGeometry().size()) : outer;
+}
+
+void KeepOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QSize frame = window->frameGeometry().size() - window->size();
+    if (window->frameGeometry().width() > free.width() || window->frameGeometry().height() > free.height())
+        window->resize((window->frameGeometry().size().boundedTo(free.size()) - frame).expandedTo(window->minimumSize()));
+    const QRect placed = MovedInside(window->frameGeometry(), free);
+    if (placed.topLeft() != window->frameGeometry().topLeft())
+        window->move(placed.topLeft());
 }
 
 int TitleWidth(const QString &title)

@@ -3,6 +3,7 @@
 // What the program's windows share beyond their texts: a modeless window placed over its owner, room for
 // a window's title, the print preview's texts and failure messages, and the help page that F1 opens.
 
+#include <QSize>
 #include <QString>
 #include <Qt>
 
@@ -17,6 +18,13 @@ inline constexpr Qt::WindowFlags OwnedWindowFlags = Qt::Dialog | Qt::WindowTitle
 // Puts a window that is about to be shown over the middle of the window that owns it (kept on the
 // owner's screen); a window without an owner stays where it is.
 void PlaceOverOwner(QWidget *window);
+
+// An outer size (frame included) no larger than the available area of the window's screen: a window's
+// fixed size or minimum never pushes its edges off a smaller screen.
+QSize SizeOnScreen(const QWidget *window, const QSize &outer);
+// Keeps a shown window whole on its screen: shrinks it (not below its minimum) and moves it so that its
+// frame lies inside the screen's available area.
+void KeepOnScreen(QWidget *window);
 
 // The width a window needs for the window system to show its whole title beside the title bar's icon and
 // buttons.

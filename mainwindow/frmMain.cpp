@@ -330,6 +330,8 @@ void frmMain::BuildControls()
     lblCalTitle = new QLabel(calTitle);
     lblCalTitle->setObjectName(QStringLiteral("lblCalTitle"));
     lblCalTitle->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+    // The pane is as wide as the calendar: a title longer than that goes on to a second line, whole.
+    lblCalTitle->setWordWrap(true);
     calTitleLayout->addWidget(lblCalTitle);
     pane->addWidget(calTitle);
     mv = new platform::MonthView(m_calendarPane);
@@ -596,7 +598,7 @@ void frmMain::Form_Load()
     SetInterfaceOnCurrentView();
     gexUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
-    resize(TwipsToPixels(MinOuterWidth), TwipsToPixels(MinOuterHeight));
+    resize(MinimumOuterSize());
 }
 
 void frmMain::EnsureDefaultCounts()
@@ -1459,8 +1461,7 @@ void frmMain::sbText(const QString &text)
 void frmMain::Form_Resize()
 {
     const double widthTwips = PixelsToTwips(frameGeometry().width());
-    setMinimumSize(TwipsToPixels(MinOuterWidth) - (frameGeometry().width() - width()),
-                   TwipsToPixels(MinOuterHeight) - (frameGeometry().height() - height()));
+    setMinimumSize(MinimumOuterSize() - (frameGeometry().size() - size()));
     const int columns = MainListRules::calendarColumns(widthTwips, Env && Env->CalendarVariableColumns);
     if (mv->monthColumns() != columns)
         mv->setMonthColumns(columns);
@@ -1501,6 +1502,35 @@ void frmMain::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     Form_Resize();
+}
+
+QSize frmMain::MinimumOuterSize() const
+{
+    // The fixed minimum, as far as the screen has room for it.
+    return SizeOnScreen(this, QSize(TwipsToPixels(MinOuterWidth), TwipsToPixels(MinOuterHeight)));
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    KeepOnScreenWhenFramed();
+}
+
+void frmMain::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    KeepOnScreenWhenFramed();
+}
+
+void frmMain::KeepOnScreenWhenFramed()
+{
+    // The window system frames the window when it shows it, or only after (a window manager): once the
+    // frame is known, the minimum counts it, and the window, sized before, is brought whole onto the screen.
+    if (m_keptOnScreen || !isVisible() || frameGeometry() == geometry())
+        return;
+    m_keptOnScreen = true;
+    Form_Resize();
+    KeepOnScreen(this);
 }
 
 void frmMain::SwitchView(int view)

@@ -92,6 +92,10 @@ public:
 
     // Twips the toolbar's buttons take side by side.
     double ToolbarWidth(QToolBar *toolbar) const;
+    // The smallest outer size of the window (frame included) on its screen.
+    QSize MinimumOuterSize() const;
+    // Once the window system has framed the shown window: keeps it whole on its screen.
+    void KeepOnScreenWhenFramed();
 
     // --- commands of the menus, toolbars and lists ---
     void SwitchView(int view);
@@ -121,6 +125,8 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -182,4 +188,5 @@ private:
     QAction *m_expandAll = nullptr;
     QAction *m_collapseAll = nullptr;
     bool m_unloaded = false;
+    bool m_keptOnScreen = false;   // the window was fitted on its screen once its frame was known
 };

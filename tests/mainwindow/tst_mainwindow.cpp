@@ -639,7 +639,8 @@ private slots:
         w->resize(400, 300);
         QCoreApplication::processEvents();
         QVERIFY(w->width() >= w->minimumWidth());
-        QVERIFY(w->minimumWidth() > 900);
+        // The fixed minimum height; the width is bound by this 800-pixel screen (tst_screenfit).
+        QVERIFY(w->minimumHeight() > 700);
         Env->CalendarVariableColumns = false;
         w->Form_Resize();
         QCOMPARE(w->mv->monthColumns(), 1);
