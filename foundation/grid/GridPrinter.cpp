@@ -371,8 +371,7 @@ void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::A
     const int align = int((alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
     const QFont font = p.font();
     QFontMetricsF fm(font, const_cast<QPaintDevice *>(device));
-    double width = fm.horizontalAdvance(text);
-    if (width <= rect.width()) {
+    if (fm.horizontalAdvance(text) <= rect.width()) {
         p.drawText(rect, align, text);
         return;
     }
@@ -380,13 +379,7 @@ void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::A
         p.drawText(rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
         return;
     }
-    // Text widths do not scale exactly with the font size: smaller until it fits.
-    QFont smaller = font;
-    for (int i = 0; i < 8 && width > rect.width() && rect.width() > 0; ++i) {
-        smaller.setPointSizeF(smaller.pointSizeF() * rect.width() / width * 0.98);
-        width = QFontMetricsF(smaller, const_cast<QPaintDevice *>(device)).horizontalAdvance(text);
-    }
-    p.setFont(smaller);
+    p.setFont(FontToFit(text, font, device, rect.width()));
     p.drawText(rect, align | int(Qt::TextDontClip), text);
     p.setFont(font);
 }

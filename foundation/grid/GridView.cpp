@@ -3,7 +3,9 @@
 #include "foundation/Twips.h"
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/ListGrid.h"
+#include "foundation/grid/TextLines.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -52,6 +54,13 @@ public:
         return s;
     }
 
+    // The option a record cell is drawn with.
+    QStyleOptionViewItem cellOption(QStyleOptionViewItem option, const QModelIndex &index) const
+    {
+        initStyleOption(&option, index);
+        return option;
+    }
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const GridColumn *c = m_grid->column(index.column() + 1);
@@ -76,6 +85,23 @@ public:
             icon.paint(painter, r, Qt::AlignCenter,
                        (opt.state & QStyle::State_Selected) ? QIcon::Selected : QIcon::Normal);
         }
+    }
+
+protected:
+    // Amounts, dates and numbers (right-aligned or centred) are never cut: a cell too narrow for one
+    // draws it in a font small enough. Left-aligned text that does not fit ends with an ellipsis.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->text.isEmpty() || !(option->displayAlignment & (Qt::AlignRight | Qt::AlignHCenter)))
+            return;
+        const QWidget *w = option->widget;
+        const QStyle *style = w ? w->style() : QApplication::style();
+        // The room the style gives the text: its part of the cell less the text margins on both sides.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
+        const int room = style->subElementRect(QStyle::SE_ItemViewItemText, option, w).width() - 2 * margin;
+        option->font = FontToFit(option->text, option->font, w, room);
+        option->fontMetrics = QFontMetrics(option->font);
     }
 
 private:
@@ -112,6 +138,14 @@ GridView::GridView(ListGrid *grid)
     header()->setHighlightSections(false);
     header()->setMinimumSectionSize(0);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+QStyleOptionViewItem GridView::cellOption(const QModelIndex &index) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    return static_cast<const GridDelegate *>(itemDelegate())->cellOption(option, index);
 }
 
 GridModel *GridView::gridModel() const

@@ -22,6 +22,9 @@ public:
     int rowHeightPixels() const;
     // The expand box of a group row (viewport coordinates).
     QRect expanderRect(const QRect &rowRect, int level) const;
+    // What a record cell is drawn with: its text, font (smaller for an amount that would not fit
+    // otherwise), alignment and rectangle.
+    QStyleOptionViewItem cellOption(const QModelIndex &index) const;
 
 protected:
     void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;

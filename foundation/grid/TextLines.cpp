@@ -4,6 +4,24 @@
 #include <QTextLayout>
 #include <QTextOption>
 
+#include <algorithm>
+
+QFont FontToFit(const QString &text, const QFont &font, const QPaintDevice *device, double width)
+{
+    QFont smaller = font;
+    double advance = QFontMetricsF(font, device).horizontalAdvance(text);
+    // Text widths do not scale exactly with the font size: smaller until it fits.
+    for (int i = 0; i < 8 && advance > width && width > 0; ++i) {
+        const double k = width / advance * 0.98;
+        if (smaller.pointSizeF() > 0)
+            smaller.setPointSizeF(smaller.pointSizeF() * k);
+        else
+            smaller.setPixelSize(std::max(1, int(smaller.pixelSize() * k)));
+        advance = QFontMetricsF(smaller, device).horizontalAdvance(text);
+    }
+    return smaller;
+}
+
 QStringList TextLines(const QString &text, const QFont &font, const QPaintDevice *device, double width,
                       int maxLines)
 {

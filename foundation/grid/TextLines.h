@@ -13,3 +13,8 @@ class QPaintDevice;
 // under the main list.
 QStringList TextLines(const QString &text, const QFont &font, const QPaintDevice *device, double width,
                       int maxLines);
+
+// The font in which a text that must never be cut (an amount, a date, a number) fits a width on one line:
+// the font itself when the text fits, else the same font made smaller until it does. device as for
+// TextLines. Used by the list's cells on screen and by the printed report's.
+QFont FontToFit(const QString &text, const QFont &font, const QPaintDevice *device, double width);

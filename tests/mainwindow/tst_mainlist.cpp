@@ -6,7 +6,9 @@
 #include "foundation/SettingsKeys.h"
 #include "foundation/comRegistry.h"
 #include "foundation/grid/GridColumn.h"
+#include "foundation/grid/GridFormat.h"
 #include "foundation/grid/GridModel.h"
+#include "foundation/grid/GridView.h"
 #include "foundation/grid/ListGrid.h"
 #include "foundation/RowRules.h"
 #include "mainwindow/MainListRules.h"
@@ -275,6 +277,42 @@ private slots:
         frmMain *w = f.load();
         const QString title = w->gex->model()->data(w->gex->model()->index(0, 0), Qt::DisplayRole).toString();
         QVERIFY2(title.endsWith(total), qPrintable(title));
+    }
+
+    // An amount is drawn whole in its cell at the column's width, in a smaller font when it needs one.
+    void amountsAreDrawnWhole_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<bool>("smaller");
+        const QLocale en(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("the largest amount") << en << "999999999999.99" << true;
+        QTest::newRow("the largest amount, Italian") << QLocale(QLocale::Italian, QLocale::Italy) << "999999999999.99" << true;
+        QTest::newRow("a small amount") << en << "12.5" << false;
+    }
+    void amountsAreDrawnWhole()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, amount);
+        QFETCH(bool, smaller);
+        MainWindowFixture f(false, locale);
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(f.dbFile));
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrValue, TrBalance, "
+                                  "TrDone ) SELECT 1, 1, 'large', #03/20/2025#, %1, %1, False").arg(amount));
+        cn.Close();
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const int row = selectRow(w, QStringLiteral("large"));
+        QVERIFY(row > 0);
+        GridView *view = w->gex->view();
+        const QModelIndex cell = view->model()->index(row - 1, w->gex->column(QStringLiteral("TrValue"))->index() - 1);
+        const QStyleOptionViewItem drawn = view->cellOption(cell);
+        QCOMPARE(drawn.text, formatNamed(QVariant::fromValue(*platform::Currency::parse(amount)), QStringLiteral("Currency")));
+        // Whole inside the cell, within the margins the style keeps on both sides.
+        QVERIFY2(QFontMetrics(drawn.font).horizontalAdvance(drawn.text) <= drawn.rect.width() - 4, qPrintable(drawn.text));
+        QCOMPARE(drawn.font.pointSizeF() < view->font().pointSizeF(), smaller);
     }
 
     void findById()
