@@ -3,17 +3,42 @@
 #include "platform/RuntimeError.h"
 #include "platform/database/Recordset.h"
 
+#include <QDir>
+
 namespace importtool {
+
+namespace {
+
+// Runs a read of the older file: a file the engine finds damaged, or fails on, is an older database that
+// cannot be read (the data layer's own words for it are about the program's database).
+template <class Read>
+auto readingOld(const QString &file, Read read)
+{
+    try {
+        return read();
+    } catch (const platform::RuntimeError &e) {
+        if (e.kind() != platform::ErrorKind::NotADatabase && e.kind() != platform::ErrorKind::Other)
+            throw;
+        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(file), e.description());
+    }
+}
+
+} // namespace
 
 SqliteOldDatabase::SqliteOldDatabase(const QString &file)
     : m_file(file)
 {
-    m_connection.Open(platform::connectionStringFor(file));
+    readingOld(file, [&] { m_connection.Open(platform::connectionStringFor(file)); });
 }
 
 SqliteOldDatabase::~SqliteOldDatabase() = default;
 
 QStringList SqliteOldDatabase::tableNames()
+{
+    return readingOld(m_file, [&] { return readTableNames(); });
+}
+
+QStringList SqliteOldDatabase::readTableNames()
 {
     platform::Recordset rs;
     rs.Open(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite*'"),
@@ -27,7 +52,12 @@ QStringList SqliteOldDatabase::tableNames()
 
 OldTable SqliteOldDatabase::readTable(const QString &name)
 {
-    if (!tableNames().contains(name, Qt::CaseInsensitive))
+    return readingOld(m_file, [&] { return readWholeTable(name); });
+}
+
+OldTable SqliteOldDatabase::readWholeTable(const QString &name)
+{
+    if (!readTableNames().contains(name, Qt::CaseInsensitive))
         raiseOldDatabaseError(platform::ErrorKind::OldDatabaseIncomplete, name,
                               QStringLiteral("The table '%1' cannot be found in '%2'.").arg(name, m_file));
     platform::Recordset rs;

@@ -21,6 +21,9 @@ public:
     OldTable readTable(const QString &name) override;
 
 private:
+    QStringList readTableNames();
+    OldTable readWholeTable(const QString &name);
+
     QString m_file;
     platform::Connection m_connection;
 };

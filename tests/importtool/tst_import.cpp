@@ -425,6 +425,7 @@ void tst_Import::nothingIsLost_data()
     QTest::newRow("a date that is no date") << "no date" << true << true << importtool::LRS(2163) + QStringLiteral("\nTrDate");
     QTest::newRow("not a database") << "text file" << true << true << importtool::LRS(2161);
     QTest::newRow("a damaged Jet file") << "damaged jet" << true << true << importtool::LRS(2161);
+    QTest::newRow("a damaged SQLite file") << "damaged sqlite" << true << true << importtool::LRS(2161);
     QTest::newRow("disk full while the new database is filled") << "full while filling" << true << true << "";
     // The file size limit stops the copy as a full disk would; the disk itself still has room.
     QTest::newRow("file size limit at the backup") << "full at backup" << false << true << importtool::LRS(2164);
@@ -444,6 +445,8 @@ void tst_Import::nothingIsLost()
         fixtures::fillOrvel(old, false);
     } else if (failure == QLatin1String("text file")) {
         writeFile(old, "These are not the rows you are looking for.\n");
+    } else if (failure == QLatin1String("damaged sqlite")) {
+        writeFile(old, QByteArray("SQLite format 3\0", 16) + QByteArray(4096, '\x5a'));
     } else if (failure == QLatin1String("damaged jet")) {
         QByteArray bytes(3 * 4096, '\x5a');
         bytes.replace(0, 20, QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20));
