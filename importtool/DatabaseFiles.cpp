@@ -54,9 +54,10 @@ void copyWhole(const QString &from, const QString &to)
 {
     QFile in(from);
     QSaveFile out(to);
-    const auto fail = [&](const QFileDevice &failed, qint64 bytesLeft) {
+    const auto fail = [&](const QFileDevice &failed) {
+        // Read before the cancelled copy gives its room back.
         const platform::ErrorKind kind = &failed == &out
-                                             ? platform::writeFailureKind(out, bytesLeft, platform::ErrorKind::FileNotWritten)
+                                             ? platform::writeFailureKind(out, in.size(), platform::ErrorKind::FileNotWritten)
                                              : platform::ErrorKind::FileNotWritten;
         const QString reason = failed.errorString();
         out.cancelWriting();
@@ -65,18 +66,18 @@ void copyWhole(const QString &from, const QString &to)
                        kind, to);
     };
     if (!in.open(QIODevice::ReadOnly))
-        fail(in, 0);
+        fail(in);
     if (!out.open(QIODevice::WriteOnly))
-        fail(out, in.size());
+        fail(out);
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 16);
         if (chunk.isEmpty() && in.error() != QFile::NoError)
-            fail(in, 0);
+            fail(in);
         if (out.write(chunk) != chunk.size())
-            fail(out, in.size() - in.pos() + chunk.size());
+            fail(out);
     }
     if (!out.flush() || !out.commit())
-        fail(out, 0);
+        fail(out);
 }
 
 } // namespace

@@ -94,8 +94,6 @@ public:
     double ToolbarWidth(QToolBar *toolbar) const;
     // The smallest outer size of the window (frame included) on its screen.
     QSize MinimumOuterSize() const;
-    // Once the window system has framed the shown window: keeps it whole on its screen.
-    void KeepOnScreenWhenFramed();
 
     // --- commands of the menus, toolbars and lists ---
     void SwitchView(int view);
@@ -189,4 +187,7 @@ private:
     QAction *m_collapseAll = nullptr;
     bool m_unloaded = false;
     bool m_keptOnScreen = false;   // the window was fitted on its screen once its frame was known
+
+    // Once the window system has framed the shown window: keeps it whole on its screen.
+    void KeepOnScreenWhenFramed();
 };

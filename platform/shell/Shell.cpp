@@ -226,17 +226,17 @@ bool lacksSpace(const QString &folder, qint64 bytes)
     return volume.isValid() && volume.bytesAvailable() >= 0 && volume.bytesAvailable() < bytes;
 }
 
-ErrorKind writeFailureKind(const QFileDevice &file, qint64 bytesLeft, ErrorKind otherwise)
+ErrorKind writeFailureKind(const QFileDevice &file, qint64 bytes, ErrorKind otherwise)
 {
     // The file layer reports a full disk as a resource error when the system says so; a disk that fills
     // up under a write often leaves only a short write, with no reason given.
     if (file.error() == QFileDevice::ResourceError
-        || lacksSpace(QFileInfo(file.fileName()).absolutePath(), bytesLeft))
+        || lacksSpace(QFileInfo(file.fileName()).absolutePath(), bytes))
         return ErrorKind::DiskFull;
     return otherwise;
 }
 
-void writeWholeFile(const QString &file, const QByteArray &bytes, const QString &source, ErrorKind otherwise)
+void writeWholeFile(const QString &file, const QByteArray &bytes, const QString &source)
 {
     const QFileInfo target(file);
     std::unique_ptr<QFileDevice> out;
@@ -250,7 +250,7 @@ void writeWholeFile(const QString &file, const QByteArray &bytes, const QString 
     }
     const auto fail = [&] {
         // What the failure means is read before a cancelled temporary file gives its room back.
-        const ErrorKind kind = writeFailureKind(*out, bytes.size(), otherwise);
+        const ErrorKind kind = writeFailureKind(*out, bytes.size());
         const QString why = out->errorString();
         if (save)
             save->cancelWriting();

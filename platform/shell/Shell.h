@@ -65,15 +65,14 @@ OpenFileResult openFile(const QString &path);
 bool runsWhenOpened(const QString &path);
 // True when the disk that holds folder has fewer than bytes free (a write of that size cannot succeed).
 bool lacksSpace(const QString &folder, qint64 bytes);
-// What a write to file that failed with `bytesLeft` bytes still to write means: DiskFull when the file
-// layer said the disk is full or the disk has not that much room left, else `otherwise`.
-ErrorKind writeFailureKind(const QFileDevice &file, qint64 bytesLeft, ErrorKind otherwise = ErrorKind::Other);
+// What a failed write of `bytes` bytes to file means: DiskFull when the file layer said the disk is full
+// or the disk has fewer than that many bytes free, else `otherwise`.
+ErrorKind writeFailureKind(const QFileDevice &file, qint64 bytes, ErrorKind otherwise = ErrorKind::Other);
 // Writes bytes as the whole content of file: through a temporary file renamed into place, so that the file
 // is either complete or as it was. An existing target that is no regular file (a device, a pipe) cannot
 // be replaced and is written directly. A failure raises RuntimeError (number errors::DbGeneric, source,
 // the file as subject) of the kind writeFailureKind gives.
-void writeWholeFile(const QString &file, const QByteArray &bytes, const QString &source,
-                    ErrorKind otherwise = ErrorKind::Other);
+void writeWholeFile(const QString &file, const QByteArray &bytes, const QString &source);
 
 // Sleeps on the calling thread (the UI does not repaint meanwhile, as intended for the database pause).
 void sleepMs(int ms);
