@@ -4,6 +4,8 @@
 // the language, the database object, the current data sheet and the settings. When released (in the
 // reverse order: settings, data sheet, language) each writes its settings back.
 
+#include <exception>
+
 class cLang;
 class cAccessDb;
 class cSheet;
@@ -14,5 +16,11 @@ extern cAccessDb *Adb;
 extern cSheet *Sheet;
 extern cEnvironment *Env;
 
-// Releases the objects that exist, each writing its settings; safe to call twice.
+// Releases the objects that exist, each writing its settings; safe to call twice. Settings that could not
+// be written back (noted below) are told before the language goes, unless the session is ending.
 void ReleaseGlobals();
+
+// A setting written back as the program ends (the main window's view state, the preferences, the data
+// sheet, the language) that could not be written: the writer goes on, and the first such failure is told
+// once by ReleaseGlobals.
+void NoteSettingsNotWritten(const std::exception &error);

@@ -87,8 +87,7 @@ void cAccessDb::CopyTemplate(const QString &folder)
 {
     const QString source = platform::programDataFile(QStringLiteral("master.gen"));
     const QString target = databaseFileIn(folder);
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!QFileInfo(source).isFile())
         raiseCopyFailed(folder);
     // Journal files of an earlier session must not be rolled into the fresh copy.
     for (const char *suffix : {"-journal", "-wal", "-shm"}) {
@@ -96,22 +95,14 @@ void cAccessDb::CopyTemplate(const QString &folder)
         if (QFileInfo::exists(stale) && !QFile::remove(stale))
             raiseCopyFailed(folder);
     }
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    try {
+        platform::copyWholeFile(source, target, QStringLiteral("Orvel3.cAccessDb"));
+    } catch (const platform::RuntimeError &e) {
+        // A full disk is told as such; any other failure as the database that cannot be made.
+        if (e.kind() == platform::ErrorKind::DiskFull)
+            throw;
         raiseCopyFailed(folder);
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 16);
-        if (chunk.isEmpty() && in.error() != QFile::NoError) {
-            out.cancelWriting();
-            raiseCopyFailed(folder);
-        }
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            raiseCopyFailed(folder);
-        }
     }
-    if (!out.commit())
-        raiseCopyFailed(folder);
 }
 
 int cAccessDb::TestDb(const QString &folder) const

@@ -1,5 +1,7 @@
 #include "foundation/cEnvironment.h"
 
+#include "foundation/Globals.h"
+
 #include "foundation/comRegistry.h"
 #include "foundation/frmSysTray.h"
 #include "foundation/modShared.h"
@@ -47,8 +49,9 @@ cEnvironment::~cEnvironment()
 {
     try {
         Save();
-    } catch (...) {
+    } catch (const std::exception &e) {
         // The process is ending: a registry that cannot be written loses this run's preference changes.
+        NoteSettingsNotWritten(e);
     }
 }
 

@@ -111,8 +111,9 @@ cLang::~cLang()
 {
     try {
         RegWrite(4, QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey), m_appLanguageId);
-    } catch (...) {
+    } catch (const std::exception &e) {
         // The process is ending; a registry that cannot be written loses only the language choice.
+        NoteSettingsNotWritten(e);
     }
 }
 

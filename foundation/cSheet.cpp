@@ -41,8 +41,9 @@ cSheet::~cSheet()
 {
     try {
         RegWrite(4, QStringLiteral("Id"), QLatin1String(SettingsKey), m_id);
-    } catch (...) {
+    } catch (const std::exception &e) {
         // The process is ending; a registry that cannot be written loses only the sheet choice.
+        NoteSettingsNotWritten(e);
     }
 }
 

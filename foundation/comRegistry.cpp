@@ -4,6 +4,7 @@
 #include "platform/registry/RegistryStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
 #include <cmath>
@@ -104,6 +105,16 @@ void comRegistry::raise(qint64 number, const QString &description) const
     throw platform::RuntimeError(number, programName() + QStringLiteral(".comRegistry"), description);
 }
 
+void comRegistry::raiseFailedWrite(qint64 number, const QString &description) const
+{
+    // A hive that the disk had no room for is told as a full disk, naming the settings file.
+    const platform::ErrorKind kind = reg::lastWriteFailure();
+    const QString file = kind == platform::ErrorKind::Other
+                             ? QString()
+                             : QDir::toNativeSeparators(reg::hiveFile(quint32(m_ClassKey)));
+    throw platform::RuntimeError(number, programName() + QStringLiteral(".comRegistry"), description, kind, file);
+}
+
 QString comRegistry::rootText() const
 {
     return QString::number(m_ClassKey);
@@ -124,14 +135,14 @@ bool comRegistry::KeyExists() const
 bool comRegistry::CreateKey()
 {
     if (!reg::createKey(quint32(m_ClassKey), m_SectionKey))
-        raise(ErrKey, QStringLiteral("Failed to create registry Key: '") + m_SectionKey);
+        raiseFailedWrite(ErrKey, QStringLiteral("Failed to create registry Key: '") + m_SectionKey);
     return true;
 }
 
 bool comRegistry::DeleteKey()
 {
     if (!reg::deleteKey(quint32(m_ClassKey), m_SectionKey))
-        raise(ErrKey, QStringLiteral("Failed to delete registry Key: '") + rootText() + QStringLiteral("',Section: '")
+        raiseFailedWrite(ErrKey, QStringLiteral("Failed to delete registry Key: '") + rootText() + QStringLiteral("',Section: '")
                           + m_SectionKey);
     return true;
 }
@@ -142,7 +153,7 @@ bool comRegistry::DeleteValue()
         raise(ErrKey, QStringLiteral("Failed to open key '") + rootText() + QStringLiteral("',Section: '")
                           + m_SectionKey + QStringLiteral("' for delete access"));
     if (!reg::deleteValue(quint32(m_ClassKey), m_SectionKey, m_ValueKey))
-        raise(ErrKey, QStringLiteral("Failed to delete registry Key: '") + rootText() + QStringLiteral("',Section: '")
+        raiseFailedWrite(ErrKey, QStringLiteral("Failed to delete registry Key: '") + rootText() + QStringLiteral("',Section: '")
                           + m_SectionKey + QStringLiteral("',Key: '") + m_ValueKey);
     return true;
 }
@@ -217,10 +228,12 @@ void comRegistry::setValue(const QVariant &value)
         raise(ErrKey, failed);
     }
     // No other computer's registry can be reached from here.
-    if (!m_Machine.isEmpty() || !reg::createKey(quint32(m_ClassKey), m_SectionKey))
+    if (!m_Machine.isEmpty())
         raise(ErrKey, failed);
+    if (!reg::createKey(quint32(m_ClassKey), m_SectionKey))
+        raiseFailedWrite(ErrKey, failed);
     if (!reg::writeValue(quint32(m_ClassKey), m_SectionKey, m_ValueKey, raw))
-        raise(ErrSetValue, failed);
+        raiseFailedWrite(ErrSetValue, failed);
 }
 
 bool comRegistry::EnumerateValues(QStringList &names, int &count) const

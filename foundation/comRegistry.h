@@ -12,7 +12,8 @@
 // Reads never fail: a missing key or value gives Default, and the kind found replaces ValueType.
 // Writes and deletions that fail raise platform::RuntimeError with the source "<program>.comRegistry":
 // ErrKey (26001) when a key cannot be created, opened, deleted, or written with a value of the wrong kind,
-// ErrSetValue when the store refuses to set a value.
+// ErrSetValue when the store refuses to set a value. A write that failed for lack of space carries the
+// kind DiskFull and the settings file.
 class comRegistry
 {
 public:
@@ -95,6 +96,8 @@ public:
 
 private:
     [[noreturn]] void raise(qint64 number, const QString &description) const;
+    // The same after the store refused a write: a full disk is told as such.
+    [[noreturn]] void raiseFailedWrite(qint64 number, const QString &description) const;
     QString rootText() const;
     QString failedToSetText(const QVariant &value) const;
     void setClassesValue(const QString &sectionKey, const QString &text);

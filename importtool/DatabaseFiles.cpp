@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <filesystem>
 
@@ -52,32 +51,16 @@ void settle(const QString &dbFile)
 
 void copyWhole(const QString &from, const QString &to)
 {
-    QFile in(from);
-    QSaveFile out(to);
-    const auto fail = [&](const QFileDevice &failed) {
-        // Read before the cancelled copy gives its room back.
-        const platform::ErrorKind kind = &failed == &out
-                                             ? platform::writeFailureKind(out, in.size(), platform::ErrorKind::FileNotWritten)
-                                             : platform::ErrorKind::FileNotWritten;
-        const QString reason = failed.errorString();
-        out.cancelWriting();
+    try {
+        platform::copyWholeFile(from, to, QStringLiteral("OrvelDbTools.DatabaseFiles"));
+    } catch (const platform::RuntimeError &e) {
+        // A full disk is told as such; any other failure as a file of the folder that cannot be written.
+        const platform::ErrorKind kind =
+            e.kind() == platform::ErrorKind::DiskFull ? platform::ErrorKind::DiskFull : platform::ErrorKind::FileNotWritten;
         raiseFileError(QStringLiteral("The file '%1' cannot be copied to '%2': %3")
-                           .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to), reason),
+                           .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to), e.description()),
                        kind, to);
-    };
-    if (!in.open(QIODevice::ReadOnly))
-        fail(in);
-    if (!out.open(QIODevice::WriteOnly))
-        fail(out);
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 16);
-        if (chunk.isEmpty() && in.error() != QFile::NoError)
-            fail(in);
-        if (out.write(chunk) != chunk.size())
-            fail(out);
     }
-    if (!out.flush() || !out.commit())
-        fail(out);
 }
 
 } // namespace

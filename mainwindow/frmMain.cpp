@@ -618,8 +618,9 @@ void frmMain::Form_Unload()
     for (const ViewStateValue &v : ViewState) {
         try {
             RegWrite(4, QLatin1String(v.name), Key, this->*(v.field));
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
             // The unload is never refused; a registry that cannot be written keeps the previous view.
+            NoteSettingsNotWritten(e);
         }
     }
 }

@@ -2,13 +2,13 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/database/SqliteSupport.h"
+#include "platform/shell/Shell.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <functional>
@@ -92,16 +92,23 @@ QList<Holder> readHolders(const QString &ldbPath)
     return f.open(QIODevice::ReadOnly) ? liveHolders(f.readAll()) : QList<Holder>();
 }
 
+// What the latest failed write of a lock file meant (DiskFull: the disk had no room for it).
+ErrorKind g_writeFailure = ErrorKind::Other;
+
 bool writeHolders(const QString &ldbPath, const QList<Holder> &holders)
 {
     if (holders.isEmpty())
         return QFile::remove(ldbPath) || !QFile::exists(ldbPath);
-    QSaveFile f(ldbPath);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    QByteArray bytes;
     for (const Holder &h : holders)
-        f.write(QByteArray::number(h.pid) + (h.hold ? " hold\n" : "\n"));
-    return f.commit();
+        bytes += QByteArray::number(h.pid) + (h.hold ? " hold\n" : "\n");
+    try {
+        writeWholeFile(ldbPath, bytes, databaseErrorSource());
+        return true;
+    } catch (const RuntimeError &e) {
+        g_writeFailure = e.kind();
+        return false;
+    }
 }
 
 enum class EditResult { Written, Refused, Failed };
@@ -112,6 +119,7 @@ enum class EditResult { Written, Refused, Failed };
 // the file as it was.
 EditResult editLockFile(const QString &ldbPath, const std::function<bool(QList<Holder> &)> &edit)
 {
+    g_writeFailure = ErrorKind::Other;
     QByteArray bytes;
 #ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(ldbPath);
@@ -162,6 +170,9 @@ EditResult editLockFile(const QString &ldbPath, const std::function<bool(QList<H
 
 [[noreturn]] void raiseNotWritable(const QString &ldbPath)
 {
+    if (g_writeFailure == ErrorKind::DiskFull)
+        raiseDatabaseError(QStringLiteral("The lock file '%1' cannot be written: the disk is full.").arg(ldbPath), 0,
+                           ErrorKind::DiskFull, ldbPath);
     raiseDatabaseError(QStringLiteral("The lock file '%1' cannot be written; the folder may be read-only.").arg(ldbPath),
                        0, ErrorKind::DatabaseReadOnly, ldbPath);
 }

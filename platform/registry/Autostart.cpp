@@ -2,10 +2,10 @@
 
 #include "platform/registry/Hive.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/shell/Shell.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace platform {
@@ -132,8 +132,12 @@ QString newEntryPath(const QString &valueName)
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
-    QSaveFile out(path);
-    return out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
+    try {
+        writeWholeFile(path, content, QStringLiteral("Autostart"));
+        return true;
+    } catch (const RuntimeError &) {
+        return false;
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/registry/Autostart.h"
 #include "platform/registry/Hive.h"
+#include "platform/shell/Shell.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <functional>
 
@@ -26,6 +26,7 @@ constexpr int kLockWaitMs = 5000;       // how long a write waits for another wr
 constexpr int kStaleLockMs = 10000;     // a lock older than this is taken as left behind
 
 QString g_folder;
+ErrorKind g_lastWriteFailure = ErrorKind::Other;
 
 QString rootName(quint32 root)
 {
@@ -195,9 +196,10 @@ bool modifyHive(quint32 root, const Edit &edit)
     case Outcome::Changed:
         break;
     }
-    const QByteArray bytes = hive.serialize();
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+    try {
+        writeWholeFile(file, hive.serialize(), QStringLiteral("Registry"));
+    } catch (const RuntimeError &e) {
+        g_lastWriteFailure = e.kind();
         entries.undo();
         return false;
     }
@@ -218,6 +220,11 @@ QString runCommand(const RawValue &value)
 }
 
 } // namespace
+
+ErrorKind lastWriteFailure()
+{
+    return g_lastWriteFailure;
+}
 
 QStringList takeSetAsideHives()
 {
@@ -292,6 +299,7 @@ bool keyExists(quint32 root, const QString &path)
 
 bool createKey(quint32 root, const QString &path)
 {
+    g_lastWriteFailure = ErrorKind::Other;
     if (rootName(root).isEmpty() || !Hive::isStorableName(path))
         return false;
     if (keyExists(root, path))
@@ -306,6 +314,7 @@ bool createKey(quint32 root, const QString &path)
 
 bool deleteKey(quint32 root, const QString &path)
 {
+    g_lastWriteFailure = ErrorKind::Other;
     return modifyHive(root, [&](Hive &hive, autostart::Change &entries) {
         const Hive::Key *key = hive.findKey(path);
         if (!key || key->path.isEmpty() || hive.hasSubkeys(path))
@@ -336,6 +345,7 @@ std::optional<RawValue> readValue(quint32 root, const QString &path, const QStri
 
 bool writeValue(quint32 root, const QString &path, const QString &name, const RawValue &value)
 {
+    g_lastWriteFailure = ErrorKind::Other;
     if (!Hive::isStorableName(path) || !Hive::isStorableName(name))
         return false;
     return modifyHive(root, [&](Hive &hive, autostart::Change &entries) {
@@ -354,6 +364,7 @@ bool writeValue(quint32 root, const QString &path, const QString &name, const Ra
 
 bool deleteValue(quint32 root, const QString &path, const QString &name)
 {
+    g_lastWriteFailure = ErrorKind::Other;
     return modifyHive(root, [&](Hive &hive, autostart::Change &entries) {
         if (!hive.findKey(path))
             return Outcome::Failed;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/RuntimeError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -79,6 +81,9 @@ std::optional<RawValue> readValue(quint32 root, const QString &path, const QStri
 bool writeValue(quint32 root, const QString &path, const QString &name, const RawValue &value);
 // False when the key or the value does not exist or the hive cannot be written.
 bool deleteValue(quint32 root, const QString &path, const QString &name);
+// Why the latest call of the four above failed: DiskFull when the hive could not be written for lack of
+// space (the hive stays as it was), Other for any other failure or when it did not fail.
+ErrorKind lastWriteFailure();
 // Value names / subkey names of a key, in stored order; no value when the key does not exist.
 std::optional<QStringList> valueNames(quint32 root, const QString &path);
 std::optional<QStringList> subkeyNames(quint32 root, const QString &path);

@@ -13,6 +13,9 @@
 #include <QStorageInfo>
 #include <QThread>
 
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -236,7 +239,15 @@ ErrorKind writeFailureKind(const QFileDevice &file, qint64 bytes, ErrorKind othe
     return otherwise;
 }
 
-void writeWholeFile(const QString &file, const QByteArray &bytes, const QString &source)
+namespace {
+
+WriteFault g_writeFault = nullptr;
+
+// Writes a file's whole content, which writeContent puts into the open file (false when a write of it
+// failed): through a temporary file renamed into place, or directly into an existing device or pipe.
+// Every failure raises, the temporary file removed; `bytes` is the size the content will have.
+void writeWhole(const QString &file, qint64 bytes, const QString &source,
+                const std::function<bool(QFileDevice &)> &writeContent)
 {
     const QFileInfo target(file);
     std::unique_ptr<QFileDevice> out;
@@ -248,10 +259,11 @@ void writeWholeFile(const QString &file, const QByteArray &bytes, const QString 
         save = whole.get();
         out = std::move(whole);
     }
-    const auto fail = [&] {
+    const auto fail = [&](ErrorKind known = ErrorKind::Other) {
         // What the failure means is read before a cancelled temporary file gives its room back.
-        const ErrorKind kind = writeFailureKind(*out, bytes.size());
-        const QString why = out->errorString();
+        const ErrorKind kind = known != ErrorKind::Other ? known : writeFailureKind(*out, bytes);
+        const QString why = known == ErrorKind::DiskFull ? QString::fromLocal8Bit(std::strerror(ENOSPC))
+                                                         : out->errorString();
         if (save)
             save->cancelWriting();
         const QString shown = QDir::toNativeSeparators(file);
@@ -259,8 +271,12 @@ void writeWholeFile(const QString &file, const QByteArray &bytes, const QString 
     };
     if (!out->open(QIODevice::WriteOnly))
         fail();
-    if (out->write(bytes) != bytes.size() || !out->flush() || out->error() != QFileDevice::NoError)
+    // The buffer is flushed and checked here: a temporary file's commit flushes it too, but does not report
+    // a failure of that last write and would rename a short file into place.
+    if (!writeContent(*out) || !out->flush() || out->error() != QFileDevice::NoError)
         fail();
+    if (g_writeFault && g_writeFault(file))
+        fail(ErrorKind::DiskFull);
     if (save) {
         if (!save->commit())
             fail();
@@ -269,6 +285,40 @@ void writeWholeFile(const QString &file, const QByteArray &bytes, const QString 
         if (out->error() != QFileDevice::NoError)
             fail();
     }
+}
+
+} // namespace
+
+void writeWholeFile(const QString &file, const QByteArray &bytes, const QString &source)
+{
+    writeWhole(file, bytes.size(), source, [&](QFileDevice &out) { return out.write(bytes) == bytes.size(); });
+}
+
+void copyWholeFile(const QString &from, const QString &to, const QString &source)
+{
+    QFile in(from);
+    const auto unreadable = [&] {
+        const QString shown = QDir::toNativeSeparators(from);
+        throw RuntimeError(errors::DbGeneric, source, shown + QStringLiteral(": ") + in.errorString(),
+                           ErrorKind::Other, shown);
+    };
+    if (!in.open(QIODevice::ReadOnly))
+        unreadable();
+    writeWhole(to, in.size(), source, [&](QFileDevice &out) {
+        while (!in.atEnd()) {
+            const QByteArray chunk = in.read(1 << 16);
+            if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
+                unreadable();   // the unfinished copy goes with its temporary file
+            if (out.write(chunk) != chunk.size())
+                return false;
+        }
+        return true;
+    });
+}
+
+void setWriteFault(WriteFault fault)
+{
+    g_writeFault = fault;
 }
 
 void setOpenHandler(OpenHandler handler)

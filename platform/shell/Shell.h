@@ -73,6 +73,14 @@ ErrorKind writeFailureKind(const QFileDevice &file, qint64 bytes, ErrorKind othe
 // be replaced and is written directly. A failure raises RuntimeError (number errors::DbGeneric, source,
 // the file as subject) of the kind writeFailureKind gives.
 void writeWholeFile(const QString &file, const QByteArray &bytes, const QString &source);
+// Copies the file `from` as the whole content of `to` in the same way, a piece at a time (a large file is
+// never held in memory whole). A source that cannot be read raises RuntimeError of kind Other with the
+// source file as subject; the target is then as it was.
+void copyWholeFile(const QString &from, const QString &to, const QString &source);
+// Tests: whole-file writes of the files that `fault` names fail as on a full disk, after their content is
+// written (the target stays as it was). nullptr ends it.
+using WriteFault = bool (*)(const QString &file);
+void setWriteFault(WriteFault fault);
 
 // Sleeps on the calling thread (the UI does not repaint meanwhile, as intended for the database pause).
 void sleepMs(int ms);

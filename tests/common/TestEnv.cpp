@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QQueue>
 #include <QTest>
+#include <csignal>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 namespace testenv {
 
@@ -135,6 +137,25 @@ bool Sandbox::told(const QString &part, const QString &title) const
         if (r.kind == platform::DialogKind::Message && r.text.contains(part) && (title.isEmpty() || r.title == title))
             return true;
     return false;
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    // A write past the limit then fails with an error instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_old = qint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_old);
+    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 QString connectionString(const QString &file)

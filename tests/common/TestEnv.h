@@ -44,6 +44,20 @@ private:
     std::unique_ptr<Impl> m;
 };
 
+// While it lives, writes that would make any file of the process larger than `bytes` fail, as they do on
+// a disk that fills up (the process's file size limit, which needs no privileges); restored when it goes.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    qint64 m_old = -1;
+};
+
 // The connection string for a database file.
 QString connectionString(const QString &file);
 

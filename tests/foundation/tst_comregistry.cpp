@@ -7,15 +7,14 @@
 #include "platform/RuntimeError.h"
 #include "platform/registry/Autostart.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/shell/Shell.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 #include <QtEndian>
 
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 
 namespace reg = platform::registry;
 
@@ -189,18 +188,30 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::addColumn<bool>("keyExists");
         QTest::addColumn<qint64>("number");
-        QTest::newRow("folder cannot be made") << "no folder" << false << comRegistry::ErrKey;
-        QTest::newRow("full disk") << "full" << true << SetValueError;
-        QTest::newRow("read-only folder") << "read-only" << true << SetValueError;
+        QTest::addColumn<int>("kind");   // what the failure means for the user
+        const int other = int(platform::ErrorKind::Other);
+        QTest::newRow("folder cannot be made") << "no folder" << false << comRegistry::ErrKey << other;
+        QTest::newRow("file size limit") << "limit" << true << SetValueError << other;
+        QTest::newRow("full disk") << "full" << true << SetValueError << int(platform::ErrorKind::DiskFull);
+        QTest::newRow("full disk, key to create") << "full" << false << comRegistry::ErrKey
+                                                  << int(platform::ErrorKind::DiskFull);
+        QTest::newRow("read-only folder") << "read-only" << true << SetValueError << other;
     }
     void failedWrite()
     {
         QFETCH(QString, failure);
         QFETCH(bool, keyExists);
         QFETCH(qint64, number);
+        QFETCH(int, kind);
         testenv::Sandbox box;
         if (keyExists)
             RegWrite(4, QStringLiteral("Id"), Key, 1);
+        else
+            RegWrite(4, QStringLiteral("Id"), QStringLiteral("Software\\Tarnwel\\Other"), 1);
+        const QByteArray before = [] {
+            QFile hive(reg::hiveFile(reg::HKEY_CURRENT_USER));
+            return hive.open(QIODevice::ReadOnly) ? hive.readAll() : QByteArray();
+        }();
         const QString text(20000, QLatin1Char('x'));
         std::optional<platform::RuntimeError> e;
         if (failure == QLatin1String("no folder")) {
@@ -208,15 +219,13 @@ private slots:
             QVERIFY(blocker.open(QIODevice::WriteOnly));
             reg::setFolder(blocker.fileName() + QStringLiteral("/Tarnwel"));
             e = errorOf([&] { RegWrite(1, QStringLiteral("DbPath"), Key, text); });
-        } else if (failure == QLatin1String("full")) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit old;
-            getrlimit(RLIMIT_FSIZE, &old);
-            rlimit small = old;
-            small.rlim_cur = 8 * 1024;
-            setrlimit(RLIMIT_FSIZE, &small);
+        } else if (failure == QLatin1String("limit")) {
+            testenv::FileSizeLimit limit(8 * 1024);
             e = errorOf([&] { RegWrite(1, QStringLiteral("DbPath"), Key, text); });
-            setrlimit(RLIMIT_FSIZE, &old);
+        } else if (failure == QLatin1String("full")) {
+            platform::setWriteFault([](const QString &file) { return file.endsWith(QLatin1String(".reg")); });
+            e = errorOf([&] { RegWrite(1, QStringLiteral("DbPath"), Key, text); });
+            platform::setWriteFault(nullptr);
         } else {
             QFile::setPermissions(box.registryFolder(), QFile::ReadOwner | QFile::ExeOwner);
             const bool enforced = !QFile(box.registryFolder() + QStringLiteral("/probe")).open(QIODevice::WriteOnly);
@@ -230,7 +239,17 @@ private slots:
         QCOMPARE(e->number(), number);
         QCOMPARE(e->source(), Source);
         QCOMPARE(e->description(), failedToSet(QStringLiteral("DbPath"), text));
+        QCOMPARE(int(e->kind()), kind);
+        // A full disk is told naming the settings file.
+        QCOMPARE(e->subject(), kind == int(platform::ErrorKind::DiskFull)
+                                   ? QDir::toNativeSeparators(reg::hiveFile(reg::HKEY_CURRENT_USER))
+                                   : QString());
         QCOMPARE(RegRead(1, QStringLiteral("DbPath"), Key, QStringLiteral("none")).toString(), QStringLiteral("none"));
+        if (failure != QLatin1String("no folder")) {
+            QFile hive(reg::hiveFile(reg::HKEY_CURRENT_USER));
+            QVERIFY(hive.open(QIODevice::ReadOnly));
+            QCOMPARE(hive.readAll(), before);
+        }
         if (keyExists)
             QCOMPARE(RegRead(4, QStringLiteral("Id"), Key).toInt(), 1);
     }

@@ -288,6 +288,7 @@ private slots:
         QTest::addColumn<QString>("cause");
         QTest::newRow("template missing") << "template";
         QTest::newRow("folder not writable") << "readonly";
+        QTest::newRow("disk full") << "full";
     }
     void failingTemplateCopyEndsWithAMessage()
     {
@@ -302,11 +303,16 @@ private slots:
         setDbPath(folder);
         if (cause == QLatin1String("template"))
             QFile::remove(box.programFolder() + QStringLiteral("/master.gen"));
+        else if (cause == QLatin1String("full"))
+            platform::setWriteFault([](const QString &file) { return file.endsWith(QLatin1String("/target/orvel3.mdb")); });
         else
             QFile(folder).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
         QCOMPARE(Main(hooks()), StartupResult::Ended);
+        platform::setWriteFault(nullptr);
         QCOMPARE(box.requests().size(), 1);
         QVERIFY(box.requests()[0].text.contains(QDir::toNativeSeparators(folder)));
+        // A full disk is told as such.
+        QCOMPARE(box.requests()[0].text.startsWith(LRS(2047)), cause == QLatin1String("full"));
         QVERIFY(!QFile::exists(folder + QStringLiteral("/orvel3.mdb")));
         QFile(folder).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -471,6 +477,42 @@ private slots:
         QCOMPARE(RegRead(4, QStringLiteral("AlertDefaultDays"), QLatin1String(SettingsKey)).toInt(), 9);
         QCOMPARE(RegRead(4, QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey)).toInt(), 6);
         QCOMPARE(RegRead(4, QStringLiteral("Id"), QLatin1String(SettingsKey)).toInt(), 1);
+    }
+
+    // The settings cannot be written back at the end (the disk is full): the settings file stays as it
+    // was, and the user is told, in the user's language, unless the session is ending.
+    void settingsNotWrittenAtTheEndAreTold_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("sessionEnding");
+        QTest::newRow("Italian") << 1 << false;
+        QTest::newRow("French") << 5 << false;
+        QTest::newRow("a log-out") << 3 << true;
+    }
+    void settingsNotWrittenAtTheEndAreTold()
+    {
+        QFETCH(int, language);
+        QFETCH(bool, sessionEnding);
+        RegWrite(4, QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey), language);
+        QCOMPARE(Main(hooks()), StartupResult::Running);
+        Env->AlertDefaultDays = 9;
+        const QString hive = platform::registry::hiveFile(platform::registry::HKEY_CURRENT_USER);
+        QFile file(hive);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        const QString told = LRS(2200) + QStringLiteral("\n\n") + LRS(2047) + QLatin1Char('\n') + QDir::toNativeSeparators(hive);
+        m_box->clearRequests();
+        platform::setWriteFault([](const QString &name) { return name.endsWith(QLatin1String(".reg")); });
+        if (sessionEnding)
+            EndSession();
+        EndProgram();
+        platform::setWriteFault(nullptr);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QCOMPARE(m_box->requests().size(), sessionEnding ? 0 : 1);
+        if (!sessionEnding)
+            QCOMPARE(m_box->requests().first().text, told);
     }
 
 private:

@@ -29,8 +29,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using importtool::frmImport;
@@ -110,23 +108,7 @@ void setMachineValue(const QString &key, const QString &name, const QString &val
     reg.setValueEx(comRegistry::HKEY_LOCAL_MACHINE, key, name, comRegistry::REG_SZ, QVariant(), value);
 }
 
-// The file size limit of the process, as a full disk is seen by the writer; restored when it goes.
-class FullDisk
-{
-public:
-    explicit FullDisk(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit small = m_old;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
+using FullDisk = testenv::FileSizeLimit;
 
 } // namespace
 
@@ -429,6 +411,7 @@ void tst_Import::nothingIsLost_data()
     QTest::newRow("disk full while the new database is filled") << "full while filling" << true << true << "";
     // The file size limit stops the copy as a full disk would; the disk itself still has room.
     QTest::newRow("file size limit at the backup") << "full at backup" << false << true << importtool::LRS(2164);
+    QTest::newRow("disk full at the backup") << "disk full at backup" << false << true << importtool::LRS(2047);
 }
 
 void tst_Import::nothingIsLost()
@@ -483,7 +466,10 @@ void tst_Import::nothingIsLost()
             full = std::make_unique<FullDisk>(m_original.size() * 4);
         else if (failure == QLatin1String("full at backup"))
             full = std::make_unique<FullDisk>(m_original.size() / 2);
+        if (failure == QLatin1String("disk full at backup"))
+            platform::setWriteFault([](const QString &file) { return file.endsWith(QLatin1String(".bak")); });
         runWizard(1);
+        platform::setWriteFault(nullptr);
     }
 
     // The outcome is reported and the wizard stays open on step 1.

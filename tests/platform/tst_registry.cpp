@@ -5,6 +5,7 @@
 
 #include "platform/registry/Autostart.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/shell/Shell.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,9 +17,6 @@
 #include <QThread>
 #include <QtEndian>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
 
 using namespace platform::registry;
 
@@ -62,23 +60,7 @@ void reopen()
     setFolder(folder());
 }
 
-// Makes files larger than a few kilobytes fail to write, as a full disk does, until destroyed.
-class FullDisk
-{
-public:
-    explicit FullDisk(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit small = m_old;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old;
-};
+using FullDisk = testenv::FileSizeLimit;
 
 // A child process of this test: writes `count` values named prefix0.. into the shared key.
 int childWriter(const QString &dir, const QString &prefix, int count)
@@ -357,6 +339,8 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::newRow("read-only folder") << "read-only";
         QTest::newRow("full disk") << "full";
+        // The new hive stays in the file's write buffer until it is committed: the failure comes then.
+        QTest::newRow("full disk, a small hive") << "full, small";
         QTest::newRow("unreadable hive") << "unreadable";
     }
     void failedWriteKeepsHive()
@@ -379,6 +363,9 @@ private slots:
         } else if (failure == QLatin1String("full")) {
             FullDisk disk(16 * 1024);
             ok = writeValue(HKEY_CURRENT_USER, Key, QStringLiteral("Big"), raw(REG_BINARY, big));
+        } else if (failure == QLatin1String("full, small")) {
+            FullDisk disk(before.size() + 1024);
+            ok = writeValue(HKEY_CURRENT_USER, Key, QStringLiteral("Big"), makeText(REG_SZ, QString(4000, QLatin1Char('y'))));
         } else {
             // A hive that cannot be read must not be taken for an empty one and written over.
             QVERIFY(QFile::remove(file));
@@ -491,15 +478,28 @@ private slots:
         QVERIFY(QString::fromUtf8(autostart::entryText(QStringLiteral("v"), command)).split(QLatin1Char('\n')).contains(exec));
     }
 
+    // The hive or the autostart entry cannot be written: neither is left behind.
+    void failedRunWriteTakesEntryBack_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("the hive past the file size limit") << "hive";
+        QTest::newRow("the entry on a full disk") << "entry";
+    }
     void failedRunWriteTakesEntryBack()
     {
+        QFETCH(QString, failure);
         testenv::Sandbox box;
         QVERIFY(writeValue(HKEY_CURRENT_USER, Key, QStringLiteral("Big"), raw(REG_BINARY, QByteArray(64 * 1024, 'x'))));
         bool ok = true;
-        {
+        if (failure == QLatin1String("hive")) {
             FullDisk disk(16 * 1024);
             ok = writeValue(HKEY_CURRENT_USER, autostart::runKeyPath(), QStringLiteral("Orvel 3"),
                             makeText(REG_SZ, QStringLiteral("/x")));
+        } else {
+            platform::setWriteFault([](const QString &file) { return file.endsWith(QLatin1String(".desktop")); });
+            ok = writeValue(HKEY_CURRENT_USER, autostart::runKeyPath(), QStringLiteral("Orvel 3"),
+                            makeText(REG_SZ, QStringLiteral("/x")));
+            platform::setWriteFault(nullptr);
         }
         QVERIFY(!ok);
         QVERIFY(autostart::entryFiles(QStringLiteral("Orvel 3")).isEmpty());

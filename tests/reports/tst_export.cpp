@@ -9,6 +9,7 @@
 #include "reports/ExportRules.h"
 #include "reports/ReportRules.h"
 #include "reports/frmExport.h"
+#include "platform/shell/Shell.h"
 
 #include "foundation/RowRules.h"
 #include <QDir>
@@ -79,6 +80,8 @@ private slots:
     void dialogWritesTheFile();
     void cancelOrEmptyList();
     void unwritableFolderKeepsTheDialogAndNoFile();
+    void fullDiskKeepsTheFileAsItWas_data();
+    void fullDiskKeepsTheFileAsItWas();
 };
 
 void TestExport::exportedText_data()
@@ -292,6 +295,42 @@ void TestExport::unwritableFolderKeepsTheDialogAndNoFile()
     QVERIFY(QFile::exists(good));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(asked.last().text, QStringLiteral("Data export successful.\nFile written: ") + QDir::toNativeSeparators(good));
+}
+
+void TestExport::fullDiskKeepsTheFileAsItWas_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("language");
+    QTest::newRow("Italian") << QLocale(QLocale::Italian, QLocale::Italy) << 1;
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << 5;
+}
+
+// The disk fills up while the export is written: the file chosen keeps what it held, the user is told in
+// the user's language, and the dialog stays for another try.
+void TestExport::fullDiskKeepsTheFileAsItWas()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(int, language);
+    ReportsFixture f(0, locale, language);
+    MainList list(0, kMarch);
+    const QString target = f.box->root() + QStringLiteral("/export.txt");
+    {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an earlier export\n");
+    }
+    platform::setWriteFault([](const QString &file) { return file.endsWith(QLatin1String("/export.txt")); });
+    frmExport dialog(&list.grid, 0);
+    dialog.show();
+    f.box->answerText(target);
+    QTest::mouseClick(dialog.cmdProcedi, Qt::LeftButton);
+    platform::setWriteFault(nullptr);
+    const auto &asked = f.box->requests();
+    QCOMPARE(asked.size(), 2);
+    QVERIFY2(asked[1].text.startsWith(LRS(2047) + QLatin1Char('\n') + QDir::toNativeSeparators(target)),
+             qPrintable(asked[1].text));
+    QCOMPARE(readAll(target), QByteArray("an earlier export\n"));
+    QVERIFY(dialog.isVisible());
 }
 
 QTEST_MAIN(TestExport)
