@@ -12,11 +12,38 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 const QString DbFileName = QStringLiteral("orvel3.mdb");
-constexpr int ExpectedColumns = 25;
+
+// The tables of a database of the program and the columns each must have (in any order, names compared
+// as the engine compares them: without regard to case).
+struct TableColumns {
+    const char *table;
+    std::initializer_list<const char *> columns;
+};
+const TableColumns ExpectedTables[] = {
+    {"Transactions",
+     {"TrRowId", "TrDbId", "TrType", "TrDone", "TrDate", "TrDescription", "TrNotes", "TrAcId", "TrValue", "TrBalance",
+      "TrGrpType", "TrGrpRow", "TrGrpMDay", "TrGrpId", "TrAlertDays", "TrCountId", "TrAttached", "IsPN"}},
+    {"Accounts", {"AcId", "AcName", "AcNotes"}},
+    {"Counts", {"CnId", "CnName"}},
+    {"Dbs", {"DbId", "DbName"}},
+};
+
+// True when the recordset has exactly the columns named.
+bool hasColumns(const platform::Recordset &rs, std::initializer_list<const char *> columns)
+{
+    if (rs.fieldCount() != int(columns.size()))
+        return false;
+    QStringList names;
+    for (int i = 0; i < rs.fieldCount(); ++i)
+        names.append(rs.fieldName(i));
+    for (const char *column : columns)
+        if (!names.contains(QLatin1String(column), Qt::CaseInsensitive))
+            return false;
+    return true;
+}
 
 [[noreturn]] void raiseCopyFailed(const QString &folder)
 {
@@ -112,18 +139,17 @@ int cAccessDb::TestDb(const QString &folder) const
         if (!file.exists() || !file.isFile())
             return NoDatabaseFile;
         const QString cs = connectionStringFor(folder);
-        int columns = 0;
-        for (const char *table : {"Transactions", "Accounts", "Counts", "Dbs"}) {
+        for (const TableColumns &expected : ExpectedTables) {
             // The columns of the table without reading its rows (a large sheet stays quick to test).
             platform::Recordset rs;
-            rs.Open(QStringLiteral("SELECT * FROM %1 WHERE False").arg(QLatin1String(table)), cs,
+            rs.Open(QStringLiteral("SELECT * FROM %1 WHERE False").arg(QLatin1String(expected.table)), cs,
                     platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
                     platform::Recordset::adCmdText);
-            columns += rs.fieldCount();
+            const bool same = hasColumns(rs, expected.columns);
             rs.Close();
+            if (!same)
+                return WrongStructure;
         }
-        if (columns != ExpectedColumns)
-            return WrongStructure;
         // A database without any data sheet has nothing the program could show or write to.
         platform::Recordset sheets;
         sheets.Open(QStringLiteral("SELECT DbId FROM Dbs"), cs, platform::Recordset::adOpenForwardOnly,

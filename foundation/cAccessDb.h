@@ -25,8 +25,8 @@ public:
     static QString attachedPathFor(const QString &folder);
 
     enum TestResult { Usable = 0, Unreadable = 1, WrongStructure = 2, NoDatabaseFile = 3 };
-    // 0 usable, 1 the file cannot be opened or read, 2 wrong structure (not 25 columns, or no data sheet),
-    // 3 no database file. Never raises.
+    // 0 usable, 1 the file cannot be opened or read (or a table is missing), 2 wrong structure (a table
+    // without the columns of the program, by name, or no data sheet), 3 no database file. Never raises.
     int TestDb(const QString &folder) const;
 
     // Copies the template when the folder holds no database file; true when it copied one.

@@ -174,6 +174,7 @@ int ErrorKindTextId(platform::ErrorKind kind)
     case platform::ErrorKind::DatabaseReadOnly: return 2046;
     case platform::ErrorKind::DiskFull: return 2047;
     case platform::ErrorKind::NotADatabase: return 2048;
+    case platform::ErrorKind::WrongStructure: return 2202;
     case platform::ErrorKind::DatabaseNotFound: return 2049;
     case platform::ErrorKind::TextTooLong: return 2052;
     case platform::ErrorKind::TextNotStorable: return 2037;

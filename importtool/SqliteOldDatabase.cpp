@@ -17,6 +17,8 @@ auto readingOld(const QString &file, Read read)
     try {
         return read();
     } catch (const platform::RuntimeError &e) {
+        if (e.kind() == platform::ErrorKind::WrongStructure)
+            raiseOldDatabaseError(platform::ErrorKind::OldDatabaseIncomplete, e.subject(), e.description());
         if (e.kind() != platform::ErrorKind::NotADatabase && e.kind() != platform::ErrorKind::Other)
             throw;
         raiseOldDatabaseError(platform::ErrorKind::OldDatabaseUnreadable, QDir::toNativeSeparators(file), e.description());

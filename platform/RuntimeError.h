@@ -14,6 +14,7 @@ enum class ErrorKind : int {
     DatabaseReadOnly,    // the database file or its folder cannot be written
     DiskFull,            // no space left on the disk
     NotADatabase,        // the file is no database of the program, or it is damaged
+    WrongStructure,      // the database lacks a table or a column the program uses (renamed, removed)
     DatabaseNotFound,    // the database file is not where it was (folder moved, disk not connected)
     TextTooLong,         // a text is longer than its column holds
     TextNotStorable,     // a text holds a NUL character, which a stored text cannot carry

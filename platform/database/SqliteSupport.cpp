@@ -20,7 +20,18 @@ void raiseSqlite(sqlite3 *db, int rc, const QString &statement)
 {
     QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     ErrorKind kind = ErrorKind::Other;
+    QString subject;
     switch (rc & 0xff) {
+    case SQLITE_ERROR:
+        // A table or column that the statement names and the database lacks: the file was changed by
+        // another program. What is missing is the subject.
+        for (const QLatin1String missing : {QLatin1String("no such column: "), QLatin1String("no such table: ")}) {
+            if (message.startsWith(missing)) {
+                kind = ErrorKind::WrongStructure;
+                subject = message.mid(missing.size());
+            }
+        }
+        break;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         kind = ErrorKind::DatabaseLocked;
@@ -40,7 +51,7 @@ void raiseSqlite(sqlite3 *db, int rc, const QString &statement)
     }
     if (!statement.isEmpty())
         message += QStringLiteral(" in: ") + statement;
-    raiseDatabaseError(message, 0, kind);
+    raiseDatabaseError(message, 0, kind, subject);
 }
 
 Stmt::Stmt(sqlite3 *db, const char *sql)

@@ -14,7 +14,8 @@ namespace platform {
 QString databaseErrorSource();
 
 // Raises RuntimeError with the engine's message for rc, followed by the statement (or what was being
-// done) when given; a locked, read-only, full or damaged database is told by the error's kind.
+// done) when given; a locked, read-only, full or damaged database, or one that lacks a table or column
+// (its name the subject), is told by the error's kind.
 [[noreturn]] void raiseSqlite(sqlite3 *db, int rc, const QString &statement = QString());
 // Raises RuntimeError with a message of our own.
 [[noreturn]] void raiseDatabaseError(const QString &description, qint64 number = 0,

@@ -332,6 +332,7 @@ private slots:
         QTest::newRow("empty file") << "zero" << 1;
         QTest::newRow("column added") << "added" << 2;
         QTest::newRow("column removed") << "removed" << 2;
+        QTest::newRow("column renamed") << "renamed" << 2;
         QTest::newRow("table missing") << "notable" << 1;
         QTest::newRow("no data sheet") << "nosheets" << 2;
         QTest::newRow("a folder named orvel3.mdb") << "dir" << 3;
@@ -348,7 +349,8 @@ private slots:
             QDir().mkpath(folder);
         const QString file = folder + QStringLiteral("/orvel3.mdb");
         if (content == QLatin1String("template") || content == QLatin1String("added")
-            || content == QLatin1String("removed") || content == QLatin1String("notable")
+            || content == QLatin1String("removed") || content == QLatin1String("renamed")
+            || content == QLatin1String("notable")
             || content == QLatin1String("nosheets"))
             box.makeDatabase(folder);
         if (content == QLatin1String("nosheets"))
@@ -363,6 +365,8 @@ private slots:
             exec(file, QStringLiteral("ALTER TABLE Accounts ADD COLUMN AcMail VARCHAR(50)"));
         if (content == QLatin1String("removed"))
             exec(file, QStringLiteral("ALTER TABLE Accounts DROP COLUMN AcNotes"));
+        if (content == QLatin1String("renamed"))
+            exec(file, QStringLiteral("ALTER TABLE Transactions RENAME COLUMN TrAlertDays TO TrAlertDayz"));
         if (content == QLatin1String("notable"))
             exec(file, QStringLiteral("DROP TABLE Counts"));
         if (content == QLatin1String("dir"))

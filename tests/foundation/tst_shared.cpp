@@ -266,6 +266,8 @@ private slots:
                                                     << QStringLiteral("/data/Orvel3DB/attached/2024.pdf") << "2047";
         QTest::newRow("not a database, Italian") << 1 << int(platform::ErrorKind::NotADatabase)
                                                  << QStringLiteral("/data/orvel3.mdb") << "2048";
+        QTest::newRow("a column missing, Italian") << 1 << int(platform::ErrorKind::WrongStructure)
+                                                   << QStringLiteral("TrAlertDays") << "2202";
     }
     void appErrorText()
     {

@@ -224,6 +224,7 @@ private slots:
         QTest::addColumn<QString>("question");
         QTest::newRow("not a database") << "garbage" << "The network path is not currently active. Choose a new network location?";
         QTest::newRow("a column missing") << "structure" << "The format of the database is invalid.\nSelect a new database?";
+        QTest::newRow("a column renamed") << "renamed" << "The format of the database is invalid.\nSelect a new database?";
     }
     void unusableDatabaseAsks()
     {
@@ -238,7 +239,9 @@ private slots:
             f.write("this is not a database at all, just some text that is long enough");
         } else {
             const QString file = box.makeDatabase(bad);
-            exec(file, QStringLiteral("ALTER TABLE Counts ADD COLUMN Extra INTEGER"));
+            exec(file, kind == QLatin1String("renamed")
+                           ? QStringLiteral("ALTER TABLE Transactions RENAME COLUMN TrAlertDays TO TrAlertDayz")
+                           : QStringLiteral("ALTER TABLE Counts ADD COLUMN Extra INTEGER"));
         }
         setDbPath(bad);
 

@@ -326,6 +326,7 @@ private slots:
         QTest::newRow("a database without any sheet") << "nosheets" << DbErrorText << 2;
         QTest::newRow("not a database") << "garbage" << DbErrorText << 2;
         QTest::newRow("a column missing") << "structure" << DbErrorText << 2;
+        QTest::newRow("a column renamed") << "renamed" << DbErrorText << 2;
         QTest::newRow("no template to copy") << "notemplate" << AppError << 2;
         QTest::newRow("cancelled") << "cancel" << 0 << 2;
     }
@@ -365,6 +366,9 @@ private slots:
             QVERIFY(schema.open(QIODevice::ReadOnly));
             platform::createDatabase(file, QString::fromUtf8(schema.readAll())
                                                .remove(QStringLiteral("  TrAttached    VARCHAR(255) COLLATE JETTEXT,\n")));
+        } else if (kind == QLatin1String("renamed")) {
+            f.box->makeDatabase(folder);
+            execute(file, QStringLiteral("ALTER TABLE Transactions RENAME COLUMN TrAlertDays TO TrAlertDayz"));
         } else if (kind == QLatin1String("notemplate")) {
             QVERIFY(QFile::remove(f.box->programFolder() + QStringLiteral("/master.gen")));
         }
@@ -385,7 +389,7 @@ private slots:
             QVERIFY(stored.isEmpty());
             QCOMPARE(Sheet->Id(), sheet);
             QCOMPARE(QFile::exists(file), kind == QLatin1String("garbage") || kind == QLatin1String("structure")
-                                              || kind == QLatin1String("nosheets"));
+                                              || kind == QLatin1String("nosheets") || kind == QLatin1String("renamed"));
             click(dlg.cmdClose);
             QCOMPARE(w->lblTitle->text(), QStringLiteral("Second sheet"));
             return;

@@ -708,6 +708,9 @@ void tst_Database::failuresTellTheirKind_data()
     QTest::newRow("text too long in a recordset") << "long value" << int(ErrorKind::TextTooLong) << "CnName";
     QTest::newRow("NUL in a statement") << "nul literal" << int(ErrorKind::TextNotStorable) << "";
     QTest::newRow("NUL in a recordset") << "nul value" << int(ErrorKind::TextNotStorable) << "CnName";
+    QTest::newRow("a column renamed by another program") << "no column" << int(ErrorKind::WrongStructure) << "TrAlertDays";
+    QTest::newRow("a table renamed by another program") << "no table" << int(ErrorKind::WrongStructure) << "Dbs";
+    QTest::newRow("lock file on a full disk") << "lock file" << int(ErrorKind::DiskFull) << "LOCK";
 }
 
 void tst_Database::failuresTellTheirKind()
@@ -746,6 +749,14 @@ void tst_Database::failuresTellTheirKind()
         } else if (failure.endsWith(QLatin1String("literal"))) {
             const QString text = failure.startsWith(QLatin1String("nul")) ? nul : QString(51, QLatin1Char('x'));
             c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '%1'").arg(text));
+        } else if (failure == QLatin1String("no column")) {
+            exec(QStringLiteral("ALTER TABLE Transactions RENAME COLUMN TrAlertDays TO TrAlertDayz"));
+            Recordset rs;
+            rs.Open(QStringLiteral("SELECT TrRowId, TrAlertDays FROM Transactions"), c, Recordset::adOpenStatic,
+                    Recordset::adLockReadOnly);
+        } else if (failure == QLatin1String("no table")) {
+            exec(QStringLiteral("ALTER TABLE Dbs RENAME TO Sheets"));
+            c.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=9"));
         } else if (failure.endsWith(QLatin1String("value"))) {
             Recordset rs;
             rs.Open(QStringLiteral("Counts"), c, Recordset::adOpenStatic, Recordset::adLockOptimistic, Recordset::adCmdTable);
