@@ -753,7 +753,14 @@ void frmMain::gexUpdate()
     const QString tail = MainListRules::GridTail(sheetId, FilterTable[size_t(view)][size_t(currentFilterIndex() + 6)]);
     const ListRebuild rebuild(this, gex, true);
     gex->setRecordSource(MainListRules::BuildGridSql(tail));
-    gex->rebind(true);
+    try {
+        gex->rebind(true);
+    } catch (...) {
+        // No rows, in the columns of the view chosen.
+        EmptyLists();
+        ApplyColumnVisibility();
+        throw;
+    }
     rsGrid = gex->recordset();
     ResolveFields();
     // Emptying the search box ends any search of the previous list.
@@ -763,6 +770,25 @@ void frmMain::gexUpdate()
     gex->addGroup(QStringLiteral("TrDbId"));
     SetGroupColumn();
     ApplyColumnVisibility();
+    interfaceUpdate();
+}
+
+namespace {
+// A grid bound to nothing: no rows; its columns stay.
+void Unbind(ListGrid *grid)
+{
+    grid->setRecordSource(QString());
+    grid->rebind(true);
+}
+} // namespace
+
+void frmMain::EmptyLists()
+{
+    Unbind(gex);
+    Unbind(gextasks);
+    rsGrid.reset();
+    ResolveFields();
+    txtFind->clear();
     interfaceUpdate();
 }
 
@@ -1163,8 +1189,9 @@ void frmMain::ResizeGridColumns()
 void frmMain::interfaceUpdate()
 {
     const bool empty = !rsGrid || rsGrid->RecordCount() == 0;
-    txtNoRecs->setVisible(empty);
-    if (empty) {
+    // A list that could not be read tells nothing about the rows there are.
+    txtNoRecs->setVisible(empty && rsGrid);
+    if (empty && rsGrid) {
         platform::Recordset rs;
         rs.Open(QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDbId=") + QString::number(Sheet->Id()),
                 Adb->dcs(), platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
@@ -1282,7 +1309,12 @@ void frmMain::tasksUpdate(const QDate &d1, const QDate &d2)
         QStringLiteral("SELECT TrDescription, TrGrpType, TrGrpRow, TrGrpMDay, TrRowId FROM Transactions Where (TrDate Between ")
         + SqlDate(d1) + QStringLiteral(" And ") + SqlDate(d2) + QStringLiteral(") AND ") + c
         + QStringLiteral(" AND TrDbId=") + QString::number(Sheet->Id()) + QStringLiteral(" ORDER BY TrDate DESC"));
-    gextasks->rebind(false);
+    try {
+        gextasks->rebind(false);
+    } catch (...) {
+        Unbind(gextasks);
+        throw;
+    }
     GridColumn *text = gextasks->column(1);
     text->setComputed(true);
     text->setContent(GridColumn::IconAndText);
@@ -1472,7 +1504,7 @@ void frmMain::Form_Resize()
 }
 
 void frmMain::RebuildAfterPreferences()
-{
+try {
     InitEnvironment();
     Localize();
     SetInterfaceOnCurrentView();
@@ -1480,16 +1512,23 @@ void frmMain::RebuildAfterPreferences()
     mvUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
     Form_Resize();
+} catch (...) {
+    // Whatever step failed, no rows of the sheet or database before are left listed.
+    EmptyLists();
+    throw;
 }
 
 void frmMain::RebuildAfterSheetChange()
-{
+try {
     InitEnvironment();
     Localize();
     SetInterfaceOnCurrentView();
     gexUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
     Form_Resize();
+} catch (...) {
+    EmptyLists();
+    throw;
 }
 
 void frmMain::PlaceNoRecsText()
@@ -1538,8 +1577,8 @@ void frmMain::SwitchView(int view)
 try {
     curView = view;
     SetInterfaceOnCurrentView();
-    gexUpdate();
     ResizeGridColumns();
+    gexUpdate();
     mvUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
 } catch (const std::exception &e) {

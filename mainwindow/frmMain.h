@@ -148,6 +148,9 @@ private:
     void FitListWidth(QComboBox *list);
     void SetGroupColumn();
     void ApplyColumnVisibility();
+    // The list and the side list emptied when they cannot be read again (the database is gone, a query
+    // fails): they never go on showing rows of another view, data sheet or database. Refresh reads them.
+    void EmptyLists();
     int currentFilterIndex() const { return curView == 1 ? curFilterPnIndex : curFilterIndex; }
     int currentGroupIndex() const { return curView == 1 ? curGroupPnIndex : curGroupIndex; }
 

@@ -10,6 +10,8 @@
 #include "foundation/comRegistry.h"
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modMain.h"
+#include "mainwindow/frmOptions.h"
+#include "mainwindow/frmScadenziari.h"
 #include "platform/RuntimeError.h"
 #include "platform/controls/MonthView.h"
 
@@ -69,6 +71,20 @@ void command(frmMain *w, const QString &name)
         QTest::keyClicks(w->txtFind, QStringLiteral("zz"));
     else if (name == QLatin1String("new cash-book movement"))
         w->mnuRecord[0]->trigger();
+}
+
+// What the main list shows: its columns (shown, width) and its records in display order.
+QStringList listed(frmMain *w)
+{
+    QStringList parts;
+    for (GridColumn *c : w->gex->columnsInDisplayOrder())
+        parts << QStringLiteral("%1 %2 %3").arg(c->key()).arg(c->isVisible()).arg(c->width());
+    for (int r = 1; r <= w->gex->rowCount(); ++r) {
+        const GridRowData d = w->gex->rowData(r);
+        if (d.isRecord())
+            parts << w->rsGrid->valueAt(d.bookmark(), w->rsGrid->fieldIndex(QStringLiteral("TrRowId"))).toString();
+    }
+    return parts;
 }
 
 StartupHooks realMainWindow()
@@ -175,6 +191,69 @@ private slots:
         QCOMPARE(appErrors(*f.box), 0);
         w->tb[3]->actions().first()->trigger();
         QVERIFY(w->gex->recordCount() > 0);
+    }
+
+    // A list that cannot be read again (its folder moved away) shows no rows, rather than those of the
+    // view, sheet or database it showed before, and the commands that need a row are off; the controls are
+    // those of the view chosen. Once the folder is back, Refresh lists the view as a rebuild that never
+    // failed does.
+    void aListThatCannotBeReadShowsNoRows_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"cash-book button", "deadlines button", "filter", "grouping", "refresh", "language",
+                                 "data sheets closed", "preferences saved"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void aListThatCannotBeReadShowsNoRows()
+    {
+        QFETCH(QString, name);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QAction *deadlines = w->tbView->findChild<QAction *>(QStringLiteral("scadenzario"));
+        QAction *cashBook = w->tbView->findChild<QAction *>(QStringLiteral("quilvaro"));
+        QVERIFY(deadlines && cashBook);
+        if (name == QLatin1String("deadlines button"))
+            cashBook->trigger();
+        QVERIFY(w->gex->recordCount() > 0);
+        const std::unique_ptr<frmScadenziari> sheets(name == QLatin1String("data sheets closed") ? new frmScadenziari(w) : nullptr);
+        const std::unique_ptr<frmOptions> options(name == QLatin1String("preferences saved") ? new frmOptions(w) : nullptr);
+        const QString folder = QFileInfo(f.dbFile).absolutePath();
+        QVERIFY(QDir().rename(folder, folder + QStringLiteral("-away")));
+        f.box->clearRequests();
+        if (name == QLatin1String("cash-book button"))
+            cashBook->trigger();
+        else if (name == QLatin1String("deadlines button"))
+            deadlines->trigger();
+        else if (name == QLatin1String("filter"))
+            QTest::keyClick(w->cmbFilter, Qt::Key_Down);
+        else if (name == QLatin1String("grouping"))
+            QTest::keyClick(w->cmbGroup, Qt::Key_Down);
+        else if (name == QLatin1String("refresh"))
+            command(w, name);
+        else if (name == QLatin1String("language"))
+            w->mnuLangs[6]->trigger();
+        else if (sheets)
+            QTest::mouseClick(sheets->cmdClose, Qt::LeftButton);
+        else
+            QTest::mouseClick(options->cmdSalva, Qt::LeftButton);
+        drainEvents();
+        QVERIFY(appErrors(*f.box) >= 1);
+        QCOMPARE(w->gex->recordCount(), 0);
+        QCOMPARE(w->gextasks->recordCount(), 0);
+        QVERIFY(!w->tb[1]->actions().first()->isEnabled());   // Edit
+        QVERIFY(!w->tb[2]->actions().first()->isEnabled());   // Delete
+        QCOMPARE(deadlines->isChecked(), w->curView == 0);
+        QCOMPARE(cashBook->isChecked(), w->curView == 1);
+        QCOMPARE(w->gex->column(QStringLiteral("CnName"))->isVisible(), w->curView == 1);
+        QVERIFY(!w->inUpdate);
+
+        QVERIFY(QDir().rename(folder + QStringLiteral("-away"), folder));
+        command(w, QStringLiteral("refresh"));
+        const QStringList refreshed = listed(w);
+        QVERIFY(w->gex->recordCount() > 0);
+        w->SwitchView(w->curView);
+        QCOMPARE(refreshed, listed(w));
     }
 
     // Another program holds the database longer than the connection waits for it (2 s): the command tells
