@@ -89,6 +89,15 @@ Refusal refusalOf(std::optional<Currency> amount)
     return Refusal::None;
 }
 
+Refusal refusalOf(const QString &typed, const QLocale &locale)
+{
+    const std::optional<Currency> amount = parse(typed, locale);
+    const Refusal refusal = refusalOf(amount);
+    if (refusal == Refusal::None && roundToCents(*amount) != *amount)
+        return Refusal::TooManyDecimals;
+    return refusal;
+}
+
 QString refusalText(Refusal refusal, const QLocale &locale)
 {
     const QString example = Currency::fromRaw(12'345'600).toLocaleString(locale, 2);
@@ -96,6 +105,7 @@ QString refusalText(Refusal refusal, const QLocale &locale)
     case Refusal::Malformed: return LRSV(2031, example);
     case Refusal::Negative: return LRSV(2032, example);
     case Refusal::TooLarge: return LRSV(2033, Currency::maxAmount().toLocaleString(locale, 2));
+    case Refusal::TooManyDecimals: return LRSV(2201, example);
     case Refusal::None: break;
     }
     return QString();

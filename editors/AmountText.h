@@ -20,11 +20,13 @@ namespace AmountText {
 // never cut.
 std::optional<platform::Currency> parse(const QString &text, const QLocale &locale);
 
-// Why an amount typed in an editor is refused: not a number, below zero, or (rounded to cents) beyond the
-// largest amount.
-enum class Refusal { None, Malformed, Negative, TooLarge };
+// Why an amount is refused: not a number, below zero, or (rounded to cents) beyond the largest amount.
+// An amount typed in an editor is also refused with more than two decimals: a cent is the smallest
+// amount one types, and "1,234" where the full stop typed as a thousands separator became the decimal
+// separator must not be taken as 1,23. Amounts as stored are not refused for their decimals.
+enum class Refusal { None, Malformed, Negative, TooLarge, TooManyDecimals };
 Refusal refusalOf(std::optional<platform::Currency> amount);
-inline Refusal refusalOf(const QString &text, const QLocale &locale) { return refusalOf(parse(text, locale)); }
+Refusal refusalOf(const QString &typed, const QLocale &locale);
 // What the editor tells the user, with an example of an accepted amount or the largest one, written in
 // the locale; "" for Refusal::None.
 QString refusalText(Refusal refusal, const QLocale &locale);

@@ -388,10 +388,10 @@ QString frmRowEditor::FieldRefusal(int Index)
             return QString();
         const QLocale locale = platform::userLocale();
         // An untouched amount is the stored one, kept exact: it is checked as stored.
-        const std::optional<Currency> amount = txtData[1]->text() == m_amountShown
-                                                   ? std::optional<Currency>(m_row.value)
-                                                   : amountOf(txtData[1]->text(), locale);
-        return AmountText::refusalText(AmountText::refusalOf(amount), locale);
+        return AmountText::refusalText(txtData[1]->text() == m_amountShown
+                                           ? AmountText::refusalOf(m_row.value)
+                                           : AmountText::refusalOf(txtData[1]->text(), locale),
+                                       locale);
     }
     case 3:
         return !txtData[3] || alertDaysAccepted(txtData[3]->text()) ? QString() : LRSV(2036, MaxAlertDays);

@@ -435,11 +435,10 @@ QString frmScadenzeNuovo::FieldRefusal(int Index)
     }
     case 1: {
         const QLocale locale = platform::userLocale();
-        const auto value = AmountText::parse(txtData[1]->text(), locale);
-        const AmountText::Refusal refusal = AmountText::refusalOf(value);
+        const AmountText::Refusal refusal = AmountText::refusalOf(txtData[1]->text(), locale);
         if (refusal != AmountText::Refusal::None)
             return AmountText::refusalText(refusal, locale);
-        txtData[1]->setText(AmountText::plain(AmountText::roundToCents(*value), locale));
+        txtData[1]->setText(AmountText::plain(*AmountText::parse(txtData[1]->text(), locale), locale));
         return QString();
     }
     case 2:

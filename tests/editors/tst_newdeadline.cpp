@@ -12,6 +12,7 @@
 #include "editors/frmNewAcc.h"
 #include "editors/frmScadenzeNuovo.h"
 #include "platform/Clock.h"
+#include "platform/database/Currency.h"
 #include "platform/shell/Shell.h"
 
 #include <QCheckBox>
@@ -63,7 +64,8 @@ QString reasonText(int id)
 {
     switch (id) {
     case 2031:
-    case 2032: return LRSV(id, QStringLiteral("1,234.56"));
+    case 2032:
+    case 2201: return LRSV(id, QStringLiteral("1,234.56"));
     case 2033: return LRSV(id, QStringLiteral("999,999,999,999.99"));
     case 2036: return LRSV(id, 99);
     default: return LRS(id);
@@ -269,7 +271,7 @@ private slots:
         QTest::addColumn<int>("countId");
         QTest::newRow("credit") << int(Credit) << "1,200.5" << false << "1200.5" << "1200.5" << 2;
         QTest::newRow("debit, closed") << int(Debit) << "12.50" << true << "12.5" << "-12.5" << 2;
-        QTest::newRow("debit, rounded to cents") << int(Debit) << "0.125" << false << "0.12" << "-0.12" << 2;
+        QTest::newRow("debit, cents only") << int(Debit) << "0.05" << false << "0.05" << "-0.05" << 2;
         QTest::newRow("appointment") << int(Appointment) << "" << false << "0" << "0" << 0;
     }
     void singleRow()
@@ -323,6 +325,7 @@ private slots:
         QTest::newRow("comma in an English amount") << "Fee" << "1,2" << "" << "2" << "" << "txtData1" << 2031;
         QTest::newRow("two decimal points") << "Fee" << "1.2.3" << "" << "2" << "" << "txtData1" << 2031;
         QTest::newRow("five decimals") << "Fee" << "1.23456" << "" << "2" << "" << "txtData1" << 2031;
+        QTest::newRow("three decimals") << "Fee" << "1.234" << "" << "2" << "" << "txtData1" << 2201;
         QTest::newRow("empty amount") << "Fee" << "" << "" << "2" << "" << "txtData1" << 2031;
         QTest::newRow("letters filtered, nothing left") << "Fee" << "abc" << "" << "2" << "" << "txtData1" << 2031;
         QTest::newRow("negative amount pasted") << "Fee" << "paste:-40" << "" << "2" << "" << "txtData1" << 2032;
@@ -379,18 +382,24 @@ private slots:
         QTest::addColumn<QString>("input");   // typed key by key; "paste:" pastes what follows
         QTest::addColumn<QString>("shown");   // the box after leaving it; "" refused
         QTest::addColumn<QString>("stored");  // TrValue after Save
+        QTest::addColumn<int>("reason");      // the refusal's text; 0 taken
         const QLocale it(QLocale::Italian, QLocale::Italy);
         const QLocale de(QLocale::German, QLocale::Germany);
         const QLocale fr(QLocale::French, QLocale::France);
         const QLocale en(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("it: thousands typed") << it << "1.234,56" << "1234,56" << "1234.56";
-        QTest::newRow("de: thousands typed, no decimals") << de << "1.234.567" << "1234567" << "1234567";
-        QTest::newRow("de: full stop alone is the decimal") << de << "7.129" << "7,13" << "7.13";
-        QTest::newRow("it: groups out of place") << it << "12.34,5" << "" << "";
-        QTest::newRow("fr: blanks between thousands pasted") << fr << "paste:1 234,56" << "1234,56" << "1234.56";
-        QTest::newRow("en: the largest amount") << en << "999999999999.99" << "999999999999.99" << "999999999999.99";
-        QTest::newRow("en: a cent more") << en << "1000000000000" << "" << "";
-        QTest::newRow("en: negative pasted") << en << "paste:-5" << "" << "";
+        QTest::newRow("it: thousands typed") << it << "1.234,56" << "1234,56" << "1234.56" << 0;
+        QTest::newRow("de: thousands typed, no decimals") << de << "1.234.567" << "1234567" << "1234567" << 0;
+        QTest::newRow("de: thousands typed, one decimal") << de << "1.234,5" << "1234,5" << "1234.5" << 0;
+        // One full stop turns into the decimal separator as it is typed: three decimals are no amount.
+        QTest::newRow("it: thousand typed alone") << it << "1.234" << "" << "" << 2201;
+        QTest::newRow("de: thousand typed alone") << de << "7.129" << "" << "" << 2201;
+        QTest::newRow("fr: three decimals") << fr << "1.234" << "" << "" << 2201;
+        QTest::newRow("en: three decimals") << en << "1.234" << "" << "" << 2201;
+        QTest::newRow("it: groups out of place") << it << "12.34,5" << "" << "" << 2031;
+        QTest::newRow("fr: blanks between thousands pasted") << fr << "paste:1 234,56" << "1234,56" << "1234.56" << 0;
+        QTest::newRow("en: the largest amount") << en << "999999999999.99" << "999999999999.99" << "999999999999.99" << 0;
+        QTest::newRow("en: a cent more") << en << "1000000000000" << "" << "" << 2033;
+        QTest::newRow("en: negative pasted") << en << "paste:-5" << "" << "" << 2032;
     }
     void amountTypedOrPasted()
     {
@@ -398,6 +407,7 @@ private slots:
         QFETCH(QString, input);
         QFETCH(QString, shown);
         QFETCH(QString, stored);
+        QFETCH(int, reason);
         platform::setUserLocale(locale);
         frmScadenzeNuovo *w = openNew();
         w->imgcmbData->setCurrentIndex(Credit);
@@ -411,8 +421,9 @@ private slots:
         const bool refused = shown.isEmpty();
         QCOMPARE(QApplication::focusWidget() == w->txtData[1], refused);
         if (refused) {
-            QVERIFY(!w->sbPanel1->text().isEmpty());
-            QVERIFY(w->sbPanel1->text() != w->txtData[1]->toolTip());
+            // Why, with an example written in the user's locale.
+            QCOMPARE(w->sbPanel1->text(), reason == 2033 ? LRSV(reason, platform::Currency::maxAmount().toLocaleString(locale, 2))
+                                                         : LRSV(reason, locale.toString(1234.56, 'f', 2)));
             w->cmdSalva->click();
             QCOMPARE(QApplication::focusWidget(), w->txtData[1]);
             QVERIFY(rows(f->dbFile, QStringLiteral("TrDescription = 'Typed amount'")).isEmpty());
@@ -494,7 +505,7 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("kept");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("amount rounded") << "txtData1" << "7.129" << false << "7,13";
+        QTest::newRow("amount of three decimals") << "txtData1" << "7.129" << true << "7,129";
         QTest::newRow("amount emptied") << "txtData1" << "" << true << "";
         QTest::newRow("amount with letters filtered") << "txtData1" << "1x5" << false << "15";
         QTest::newRow("rows 1") << "txtData2" << "1" << true << "1";

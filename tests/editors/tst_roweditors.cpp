@@ -347,6 +347,7 @@ private slots:
         QTest::newRow("five decimals") << 1 << "1.23456" << 2031;
         QTest::newRow("negative") << 1 << "-5" << 2032;
         QTest::newRow("beyond the largest amount") << 1 << "1,000,000,000,000" << 2033;
+        QTest::newRow("three decimals") << 1 << "1.234" << 2201;
         QTest::newRow("rounded beyond the largest amount") << 1 << "999999999999.995" << 2033;
         QTest::newRow("alert days 101") << 3 << "101" << 2036;
         QTest::newRow("alert days empty") << 3 << "" << 2036;
@@ -370,7 +371,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w->txtData[box]);
         const QString why = reason == 2036 ? LRSV(reason, 100)
                             : reason == 2033 ? LRSV(reason, QStringLiteral("999,999,999,999.99"))
-                            : reason == 2031 || reason == 2032 ? LRSV(reason, QStringLiteral("1,234.56"))
+                            : reason == 2031 || reason == 2032 || reason == 2201 ? LRSV(reason, QStringLiteral("1,234.56"))
                                                                : LRS(reason);
         QCOMPARE(w->sbPanel1->text(), why);
         w->cmdSalva->click();
@@ -389,6 +390,7 @@ private slots:
         QTest::addColumn<QString>("stored");   // TrValue as another program left it
         QTest::addColumn<bool>("saved");
         QTest::newRow("the largest amount") << "999999999999.99" << true;
+        QTest::newRow("four decimals, as an import left them") << "1200.1234" << true;
         QTest::newRow("beyond it") << "500000000000000" << false;
         QTest::newRow("negative") << "-25" << false;
         // A real number beyond the 64-bit range, as the engine keeps a result too large for an integer.
