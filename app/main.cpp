@@ -1,29 +1,8 @@
-// Orvel 3: the program's entry. Start-up (foundation) does the work; here it is wired to the main window.
+// Orvel 3: the program's entry. Start-up (foundation) does the work; Orvel3Main wires it to the main window.
 
-#include "foundation/GuardedApplication.h"
-#include "foundation/Icons.h"
-#include "foundation/modMain.h"
-#include "mainwindow/frmMain.h"
-#include "platform/shell/Shell.h"
-
-#include <QApplication>
+#include "app/Orvel3Main.h"
 
 int main(int argc, char *argv[])
 {
-    GuardedApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvel3"));
-    QApplication::setOrganizationName(QStringLiteral("Tarnwel"));
-    QApplication::setApplicationVersion(QStringLiteral(ORVEL_VERSION));
-    QApplication::setWindowIcon(Icons::program());
-
-    // A log-out or SIGTERM ends the program as closing its window does: windows unload, settings are written.
-    platform::setTerminationHandler(EndSession);
-
-    StartupHooks hooks;
-    hooks.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
-    int rc = 0;
-    if (Main(hooks) == StartupResult::Running)
-        rc = app.exec();
-    EndProgram();
-    return rc;
+    return Orvel3Main(argc, argv);
 }
