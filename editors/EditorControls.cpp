@@ -15,10 +15,12 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QVariant>
 #include <limits>
@@ -149,17 +151,100 @@ void SetSaveCancelTexts(QPushButton *save, QPushButton *cancel)
     cancel->setToolTip(LRS(1117));
 }
 
+namespace {
+
+// The panel of an editor's status bar. It never widens the window: a hint takes one line and is cut at the
+// window's edge; the reason for a refusal (ShowReason) wraps to the lines it needs while it is shown, the
+// window's lower edge moving down by as much, and back when the panel shows a hint again.
+class StatusPanel : public QLabel
+{
+public:
+    explicit StatusPanel(QStatusBar *bar)
+        : QLabel(bar), m_height(fontMetrics().height())
+    {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        // The bar is laid out again after every change of the panel's text.
+        bar->installEventFilter(this);
+    }
+    void setReason(const QString &reason)
+    {
+        m_reason = reason;
+        setText(reason);
+    }
+    // The height is that of the text at the panel's own width, given below.
+    bool hasHeightForWidth() const override { return false; }
+    QSize sizeHint() const override { return {QLabel::sizeHint().width(), m_height}; }
+    QSize minimumSizeHint() const override { return {0, m_height}; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == parent() && event->type() == QEvent::LayoutRequest)
+            fit(true);
+        return false;
+    }
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        if (event->size().width() != event->oldSize().width())
+            fit(false);
+    }
+
+private:
+    void fit(bool moveWindowEdge)
+    {
+        const bool reason = !m_reason.isEmpty() && text() == m_reason;
+        if (wordWrap() != reason)
+            setWordWrap(reason);
+        const int height = qMax(fontMetrics().height(), reason ? QLabel::heightForWidth(width()) : QLabel::sizeHint().height());
+        if (height == m_height)
+            return;
+        const int grown = height - m_height;
+        m_height = height;
+        updateGeometry();
+        QWidget *w = window();
+        if (!moveWindowEdge || !w->isVisible() || (w->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+            return;
+        // The window's height follows once its layout knows the panel's new height (its minimum may be
+        // the window's height until then).
+        const bool scheduled = m_windowHeight >= 0;
+        m_windowHeight = (scheduled ? m_windowHeight : w->height()) + grown;
+        if (!scheduled)
+            QMetaObject::invokeMethod(this, [this] { resizeWindow(); }, Qt::QueuedConnection);
+    }
+    void resizeWindow()
+    {
+        QWidget *w = window();
+        if (w->layout())
+            w->layout()->activate();
+        w->resize(w->width(), qMax(m_windowHeight, w->minimumSizeHint().height()));
+        m_windowHeight = -1;
+    }
+
+    QString m_reason;
+    int m_height;
+    int m_windowHeight = -1;   // the window's height to come; -1 none
+};
+
+} // namespace
+
 QStatusBar *NewStatusBar(QWidget *window, QLabel *&panel)
 {
     auto *sb = new QStatusBar(window);
     sb->setObjectName(QStringLiteral("sb"));
     sb->setSizeGripEnabled(false);
-    panel = new QLabel(sb);
+    panel = new StatusPanel(sb);
     panel->setObjectName(QStringLiteral("sbPanel1"));
-    // A long hint is cut at the window's edge: it never widens the window.
-    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     sb->addWidget(panel, 1);
     return sb;
+}
+
+void ShowReason(QLabel *panel, const QString &reason)
+{
+    if (auto *status = dynamic_cast<StatusPanel *>(panel))
+        status->setReason(reason);
+    else
+        panel->setText(reason);
 }
 
 std::optional<AttachmentChoice> chooseAttachment(QWidget *owner)

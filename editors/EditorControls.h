@@ -63,8 +63,12 @@ void paintDisabledAsButtonFace(QWidget *w);
 QHBoxLayout *NewSaveCancelRow(QWidget *window, QPushButton *&save, QPushButton *&cancel);
 // Their texts and tooltips.
 void SetSaveCancelTexts(QPushButton *save, QPushButton *cancel);
-// An editor window's status bar (sb, no size grip) with its one panel (sbPanel1) over the whole width.
+// An editor window's status bar (sb, no size grip) with its one panel (sbPanel1) over the whole width. The
+// panel never widens the window: a hint is cut at its edge.
 QStatusBar *NewStatusBar(QWidget *window, QLabel *&panel);
+// Shows why input is refused in such a panel: the whole reason, on as many lines as it needs while it is
+// shown (the window grows downward meanwhile).
+void ShowReason(QLabel *panel, const QString &reason);
 
 // The attachment chosen in the open-file dialog (title 1170, one filter of the usual document kinds).
 struct AttachmentChoice {

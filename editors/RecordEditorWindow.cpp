@@ -143,7 +143,7 @@ void RecordEditorWindow::ShowRefusal(QWidget *box, const QString &reason)
     m_validating = true;
     box->setFocus();
     m_validating = false;
-    sbPanel1->setText(reason);
+    ShowReason(sbPanel1, reason);
 }
 
 bool RecordEditorWindow::ApplyTypeRule()

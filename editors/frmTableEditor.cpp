@@ -164,7 +164,7 @@ bool frmTableEditor::BoxesAccepted()
     for (int i = 0; i < txtData.size(); ++i) {
         if (const int refusal = txtData_Refusal(i, txtData[i]->text())) {
             txtData[i]->setFocus();
-            sbPanel1->setText(LRS(refusal));
+            ShowReason(sbPanel1, LRS(refusal));
             return false;
         }
     }
@@ -359,6 +359,6 @@ void frmTableEditor::focusMoved(QWidget *old, QWidget *now)
         return;
     if (const int refusal = txtData_Refusal(box, txtData[box]->text())) {
         txtData[box]->setFocus();
-        sbPanel1->setText(LRS(refusal));
+        ShowReason(sbPanel1, LRS(refusal));
     }
 }

@@ -7,6 +7,7 @@
 #include "editors/frmNewAcc.h"
 #include "editors/frmNewCount.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -172,6 +173,41 @@ private slots:
         QCOMPARE(next, afterName);
         QCOMPARE(id, 0);
         QCOMPARE(rows(kind), before);
+    }
+
+    // The longest reason the editors give (a NUL character in a name) shows whole in the status bar of these
+    // fixed-size editors, which grow downward only.
+    void wholeReasonIsShown_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("language");
+        QTest::newRow("account, German") << "account" << 2;
+        QTest::newRow("count, Italian") << "count" << 6;
+    }
+    void wholeReasonIsShown()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, language);
+        Lang->setAppLanguageId(language);
+        Lang->LanguageUpdate();
+        int widthBefore = 0, widthAfter = 0, room = 0, needed = 0;
+        QString shown;
+        run(kind, 0, [&](frmTableEditor *e) {
+            widthBefore = e->width();
+            e->txtData[0]->setText(QStringLiteral("Rossi") + QChar(0));
+            QTest::mouseClick(e->cmdSalva, Qt::LeftButton);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            widthAfter = e->width();
+            shown = e->sbPanel1->text();
+            const QRect rect = e->sbPanel1->contentsRect();
+            room = rect.height();
+            needed = e->sbPanel1->fontMetrics().boundingRect(QRect(0, 0, rect.width(), 10000), Qt::TextWordWrap, shown).height();
+            QTest::mouseClick(e->cmdAnnulla, Qt::LeftButton);
+        });
+        QCOMPARE(shown, LRS(2037));
+        QVERIFY2(needed <= room, qPrintable(QStringLiteral("%1 > %2").arg(needed).arg(room)));
+        QCOMPARE(widthAfter, widthBefore);
     }
 
     void failedSaveKeepsTheWindow_data()

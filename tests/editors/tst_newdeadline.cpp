@@ -477,6 +477,63 @@ private slots:
         }
     }
 
+    // The reasons for refusals are the longest texts of the status bar: each shows whole, on as many lines
+    // as it needs, in every language, and the editor does not widen; its lower edge moves down meanwhile
+    // and back once the status bar shows a hint again.
+    void wholeReasonIsShown_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("reason");
+        const std::pair<const char *, int> languages[] = {{"Italian", 6}, {"English", 3}, {"French", 5}, {"Spanish", 4},
+                                                          {"German", 2}};
+        for (const auto &[name, language] : languages)
+            for (const int reason : {2034, 2037, 2038})
+                QTest::addRow("%s, %d", name, reason) << language << reason;
+    }
+    void wholeReasonIsShown()
+    {
+        QFETCH(int, language);
+        QFETCH(int, reason);
+        Lang->setAppLanguageId(language);
+        Lang->LanguageUpdate();
+        frmScadenzeNuovo *w = openNew();
+        const auto settle = [] {
+            for (int i = 0; i < 3; ++i) {
+                QCoreApplication::sendPostedEvents();
+                QCoreApplication::processEvents();
+            }
+        };
+        settle();
+        const QSize before = w->size();
+        QLineEdit *refused = w->txtData[0];
+        if (reason == 2038) {
+            enterSeries(w, Credit, QDate(9990, 12, 31), 11, SeriesDates::Yearly, false, QStringLiteral("10"),
+                        QStringLiteral("Far away"));
+            refused = w->txtData[2];
+        } else {
+            typeInto(w->txtData[0], reason == 2034 ? QStringLiteral("   ") : QStringLiteral("Fee"));
+            if (reason == 2037)
+                pasteInto(w->txtNotes, QStringLiteral("call") + QChar(0) + QStringLiteral("back"));
+        }
+        w->cmdSalva->click();
+        settle();
+        const QString why = LRS(reason);
+        QCOMPARE(w->sbPanel1->text(), why);
+        const QRect room = w->sbPanel1->contentsRect();
+        const QRect needed = w->sbPanel1->fontMetrics().boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, why);
+        QVERIFY2(needed.height() <= room.height(), qPrintable(QStringLiteral("%1 > %2").arg(needed.height()).arg(room.height())));
+        QCOMPARE(w->width(), before.width());
+        QCOMPARE(w->height() > before.height(), needed.height() > w->sbPanel1->fontMetrics().height());
+
+        // Put right, the next box shows its hint on one line; the editor is as it was.
+        typeInto(refused, reason == 2038 ? QStringLiteral("10") : QStringLiteral("Fee"));
+        w->txtNotes->clear();
+        w->txtData[4]->setFocus();
+        settle();
+        QCOMPARE(w->sbPanel1->text(), w->txtData[4]->toolTip());
+        QCOMPARE(w->size(), before);
+    }
+
     void rowCountLimits()
     {
         frmScadenzeNuovo *w = openNew();
