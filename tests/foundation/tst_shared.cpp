@@ -255,18 +255,18 @@ private slots:
 
     void appErrorText_data()
     {
-        QTest::addColumn<int>("language");   // AppLanguageId: 1 Italian, 3 English, 5 German
+        QTest::addColumn<int>("language");   // AppLanguageId: 6 Italian, 3 English, 2 German
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("subject");
         QTest::addColumn<QString>("told");   // the first line: a text of the table, or the description
         QTest::newRow("our own words") << 3 << int(platform::ErrorKind::Other) << QString() << "Disk full";
-        QTest::newRow("a row changed, Italian") << 1 << int(platform::ErrorKind::RowChanged) << QString() << "2044";
-        QTest::newRow("database locked, German") << 5 << int(platform::ErrorKind::DatabaseLocked) << QString() << "2045";
+        QTest::newRow("a row changed, Italian") << 6 << int(platform::ErrorKind::RowChanged) << QString() << "2044";
+        QTest::newRow("database locked, German") << 2 << int(platform::ErrorKind::DatabaseLocked) << QString() << "2045";
         QTest::newRow("full disk, naming the file") << 3 << int(platform::ErrorKind::DiskFull)
                                                     << QStringLiteral("/data/Orvel3DB/attached/2024.pdf") << "2047";
-        QTest::newRow("not a database, Italian") << 1 << int(platform::ErrorKind::NotADatabase)
+        QTest::newRow("not a database, Italian") << 6 << int(platform::ErrorKind::NotADatabase)
                                                  << QStringLiteral("/data/orvel3.mdb") << "2048";
-        QTest::newRow("a column missing, Italian") << 1 << int(platform::ErrorKind::WrongStructure)
+        QTest::newRow("a column missing, Italian") << 6 << int(platform::ErrorKind::WrongStructure)
                                                    << QStringLiteral("TrAlertDays") << "2202";
     }
     void appErrorText()

@@ -488,7 +488,7 @@ private slots:
     {
         QTest::addColumn<int>("language");
         QTest::addColumn<bool>("sessionEnding");
-        QTest::newRow("Italian") << 1 << false;
+        QTest::newRow("Italian") << 6 << false;
         QTest::newRow("French") << 5 << false;
         QTest::newRow("a log-out") << 3 << true;
     }

@@ -301,8 +301,8 @@ void TestExport::fullDiskKeepsTheFileAsItWas_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<int>("language");
-    QTest::newRow("Italian") << QLocale(QLocale::Italian, QLocale::Italy) << 1;
-    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << 5;
+    QTest::newRow("Italian") << QLocale(QLocale::Italian, QLocale::Italy) << 6;
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << 2;
 }
 
 // The disk fills up while the export is written: the file chosen keeps what it held, the user is told in
