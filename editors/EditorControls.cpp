@@ -27,6 +27,9 @@
 
 namespace {
 
+// The folder the last attachment was taken from, remembered with the settings.
+const QString AttachFolderValue = QStringLiteral("AttachFromFolder");
+
 const char *const ComboSql[2] = {"SELECT AcId, AcName FROM Accounts ORDER BY AcName",
                                  "SELECT CnId, CnName FROM Counts ORDER BY CnName"};
 
@@ -250,9 +253,11 @@ void ShowReason(QLabel *panel, const QString &reason)
 std::optional<AttachmentChoice> chooseAttachment(QWidget *owner)
 {
     const QString path = platform::getOpenFileName(
-        owner, LRS(1170), LRS(1163) + QStringLiteral("|*.pdf;*.jpg;*.bmp;*.doc;*.docx;*.xls;*.xlsx"));
+        owner, LRS(1170), LRS(1163) + QStringLiteral("|*.pdf;*.jpg;*.bmp;*.doc;*.docx;*.xls;*.xlsx"),
+        FileDialogFolder(AttachFolderValue));
     if (path.isEmpty())
         return std::nullopt;   // cancelled
+    RememberFileDialogFolder(AttachFolderValue, path);
     // A named pipe or a device would never end the copy; a folder is no file.
     if (!NewDeadlineSave::isAttachableFile(path)) {
         platform::MsgBox(LRSV(2043, QDir::toNativeSeparators(path)), platform::vbExclamation, QString(), owner);

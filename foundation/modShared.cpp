@@ -3,6 +3,8 @@
 #include "foundation/Globals.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cLang.h"
+#include "foundation/comRegistry.h"
+#include "foundation/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
@@ -11,6 +13,7 @@
 #include "platform/shell/Shell.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QWidget>
 
 int FilterDecimalKey(int keyAscii)
@@ -85,6 +88,23 @@ QString GetSpecialFolder(int csidl)
 QString BrowseForFolder(QWidget *owner, const QString &title)
 {
     return platform::browseForFolder(owner, title);
+}
+
+QString FileDialogFolder(const QString &valueName)
+{
+    const QString last = RegRead(1, valueName, QLatin1String(SettingsKey), QString()).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    return platform::specialFolder(platform::CSIDL_PERSONAL);
+}
+
+void RememberFileDialogFolder(const QString &valueName, const QString &file)
+{
+    try {
+        RegWrite(1, valueName, QLatin1String(SettingsKey), QDir::toNativeSeparators(QFileInfo(file).absolutePath()));
+    } catch (const std::exception &) {
+        // The file was taken or written all the same.
+    }
 }
 
 QString NewAttachmentName(const QString &extension)

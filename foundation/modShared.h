@@ -30,6 +30,12 @@ QString GetLocaleString(int localeId, int item);
 QString GetSpecialFolder(int csidl);
 // The folder browser: the chosen folder without a trailing separator, "" on Cancel.
 QString BrowseForFolder(QWidget *owner, const QString &title);
+// Where a file dialog opens, as a common dialog does: the folder the user last took a file from or wrote
+// one to with that dialog (remembered in the setting `valueName`) while it exists, else the documents folder.
+QString FileDialogFolder(const QString &valueName);
+// Remembers the folder of a file chosen in such a dialog; a setting that cannot be written is let go (the
+// dialog then opens in the documents folder).
+void RememberFileDialogFolder(const QString &valueName, const QString &file);
 
 // Name of an attachment copied into the attachments folder: yyyyMMddHHmmss, the hundredths of the second,
 // then the extension (with its leading full stop).

@@ -1,14 +1,11 @@
 #include "reports/frmExport.h"
 
 #include "foundation/Globals.h"
-#include "foundation/SettingsKeys.h"
-#include "foundation/comRegistry.h"
 #include "foundation/Twips.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
 #include "platform/dialogs/Dialogs.h"
-#include "platform/shell/Shell.h"
 #include "reports/ExportRules.h"
 
 #include <QDir>
@@ -29,15 +26,6 @@ QString programTitle()
 
 // The folder of the last export, remembered with the settings.
 const QString ExportFolderValue = QStringLiteral("ExportFolder");
-
-// Where the save dialog opens: the folder of the last export while it exists, else the documents folder.
-QString StartFolder()
-{
-    const QString last = RegRead(1, ExportFolderValue, QLatin1String(SettingsKey), QString()).toString();
-    if (!last.isEmpty() && QFileInfo(last).isDir())
-        return last;
-    return platform::specialFolder(platform::CSIDL_PERSONAL);
-}
 
 } // namespace
 
@@ -97,17 +85,12 @@ void frmExport::cmdProcedi_Click()
     try {
         const QString text = ExportRules::Text(m_grid, m_view);
         QString file = platform::getSaveFileName(this, programTitle() + QStringLiteral(" - ") + LRS(1363), LRS(1364),
-                                                 StartFolder());
+                                                 FileDialogFolder(ExportFolderValue));
         if (!file.isEmpty()) {
             if (QFileInfo(file).suffix().isEmpty())
                 file += QStringLiteral(".txt");
             ExportRules::WriteFile(file, text + ExportRules::LineEnd);
-            try {
-                RegWrite(1, ExportFolderValue, QLatin1String(SettingsKey),
-                         QDir::toNativeSeparators(QFileInfo(file).absolutePath()));
-            } catch (const std::exception &) {
-                // The file is written: a folder that cannot be remembered opens the documents next time.
-            }
+            RememberFileDialogFolder(ExportFolderValue, file);
             platform::MsgBox(LRS(1931) + QStringLiteral("\n") + LRSV(2102, QDir::toNativeSeparators(file)),
                              platform::vbOKOnly, programTitle(), this);
         }

@@ -696,6 +696,36 @@ private slots:
         QVERIFY(QFile::exists(source));
     }
 
+    // The file dialog opens in the documents folder, then where the last attachment was taken from while
+    // that folder exists.
+    void attachmentDialogOpensWhereTheLastWasTaken()
+    {
+        const QString folder = f->box->root() + QStringLiteral("/scans");
+        QVERIFY(QDir().mkpath(folder));
+        const QString source = folder + QStringLiteral("/invoice.pdf");
+        {
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("scan");
+        }
+        const auto choose = [this](const QString &answer) {
+            frmScadenzeNuovo *w = openNew();
+            if (!answer.isEmpty())
+                f->box->answerText(answer);
+            w->cmdAllegato->click();
+            const platform::DialogRequest asked = f->box->requests().last();
+            w->cmdAnnulla->click();
+            return asked;
+        };
+        QCOMPARE(choose(QString()).initial, f->box->documents());
+        const platform::DialogRequest first = choose(source);
+        QCOMPARE(first.kind, platform::DialogKind::OpenFile);
+        QCOMPARE(first.initial, f->box->documents());
+        QCOMPARE(choose(QString()).initial, QDir::toNativeSeparators(folder));
+        QVERIFY(QDir(folder).removeRecursively());
+        QCOMPARE(choose(QString()).initial, f->box->documents());
+    }
+
     void attachmentMustBeAFile_data()
     {
         QTest::addColumn<QString>("kind");
