@@ -74,6 +74,15 @@ GroupChoiceDialog::GroupChoiceDialog(QWidget *owner, const Design &design)
     Label1->setText(LRS(1130));
     m_options[0]->setText(LRS(design.option0));
     m_options[1]->setText(LRS(design.option1));
+    // Each option keeps the width its text takes in bold, as when it is chosen: the dialog's size and its
+    // buttons' place do not change with the choice.
+    for (QRadioButton *option : m_options) {
+        QFont bold = option->font();
+        bold.setBold(true);
+        const int extra = QFontMetrics(bold).horizontalAdvance(option->text())
+                          - option->fontMetrics().horizontalAdvance(option->text());
+        option->setMinimumWidth(option->sizeHint().width() + qMax(0, extra));
+    }
     cmdOK->setText(LRS(design.ok));
     cmdCancel->setText(LRS(1109));
     setHelpContextID(design.helpContext);

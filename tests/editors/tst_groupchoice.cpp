@@ -10,6 +10,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -170,23 +171,46 @@ void tst_groupchoice::texts()
 void tst_groupchoice::boldFollowsSelection_data()
 {
     addForms();
-    QTest::newRow("add") << "add";
-    QTest::newRow("erase") << "erase";
+    QTest::addColumn<int>("language");
+    const std::pair<const char *, int> languages[] = {{"Italian", 6}, {"English", 3}, {"French", 5}, {"Spanish", 4},
+                                                      {"German", 2}};
+    for (const char *form : {"add", "erase"})
+        for (const auto &[name, language] : languages)
+            QTest::addRow("%s, %s", form, name) << QString::fromLatin1(form) << language;
 }
 
+// The option chosen is shown bold; the dialog keeps its size and its buttons their place whichever it is.
 void tst_groupchoice::boldFollowsSelection()
 {
     QFETCH(QString, form);
-    load(form);
+    QFETCH(int, language);
+    Lang->setAppLanguageId(language);
+    Lang->LanguageUpdate();
+    GroupChoiceDialog *d = load(form);
+    d->show();
+    // The layout as it is after the events of a click: laid out again at once.
+    const auto laidOut = [d] {
+        QCoreApplication::sendPostedEvents();
+        d->layout()->activate();
+    };
+    laidOut();
+    const QSize size = d->size();
+    const QPoint ok = d->cmdOK->pos();
     QVERIFY(option(form, 0)->isChecked());
     QVERIFY(isBold(option(form, 0)));
     QVERIFY(!isBold(option(form, 1)));
     option(form, 1)->click();
+    laidOut();
     QVERIFY(!isBold(option(form, 0)));
     QVERIFY(isBold(option(form, 1)));
+    QCOMPARE(d->size(), size);
+    QCOMPARE(d->cmdOK->pos(), ok);
     option(form, 0)->click();
+    laidOut();
     QVERIFY(isBold(option(form, 0)));
     QVERIFY(!isBold(option(form, 1)));
+    QCOMPARE(d->size(), size);
+    d->hide();
 }
 
 void tst_groupchoice::freshAfterUnload_data()
