@@ -199,7 +199,8 @@ private:
         const bool reason = !m_reason.isEmpty() && text() == m_reason;
         if (wordWrap() != reason)
             setWordWrap(reason);
-        const int height = qMax(fontMetrics().height(), reason ? QLabel::heightForWidth(width()) : QLabel::sizeHint().height());
+        const int height =
+            qMax(fontMetrics().height(), reason ? QLabel::heightForWidth(width()) : QLabel::sizeHint().height());
         if (height == m_height)
             return;
         const int grown = height - m_height;

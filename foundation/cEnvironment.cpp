@@ -1,7 +1,6 @@
 #include "foundation/cEnvironment.h"
 
 #include "foundation/Globals.h"
-
 #include "foundation/comRegistry.h"
 #include "foundation/frmSysTray.h"
 #include "foundation/modShared.h"

@@ -142,8 +142,8 @@ bool comRegistry::CreateKey()
 bool comRegistry::DeleteKey()
 {
     if (!reg::deleteKey(quint32(m_ClassKey), m_SectionKey))
-        raiseFailedWrite(ErrKey, QStringLiteral("Failed to delete registry Key: '") + rootText() + QStringLiteral("',Section: '")
-                          + m_SectionKey);
+        raiseFailedWrite(ErrKey, QStringLiteral("Failed to delete registry Key: '") + rootText()
+                                     + QStringLiteral("',Section: '") + m_SectionKey);
     return true;
 }
 
@@ -153,8 +153,9 @@ bool comRegistry::DeleteValue()
         raise(ErrKey, QStringLiteral("Failed to open key '") + rootText() + QStringLiteral("',Section: '")
                           + m_SectionKey + QStringLiteral("' for delete access"));
     if (!reg::deleteValue(quint32(m_ClassKey), m_SectionKey, m_ValueKey))
-        raiseFailedWrite(ErrKey, QStringLiteral("Failed to delete registry Key: '") + rootText() + QStringLiteral("',Section: '")
-                          + m_SectionKey + QStringLiteral("',Key: '") + m_ValueKey);
+        raiseFailedWrite(ErrKey, QStringLiteral("Failed to delete registry Key: '") + rootText()
+                                     + QStringLiteral("',Section: '") + m_SectionKey + QStringLiteral("',Key: '")
+                                     + m_ValueKey);
     return true;
 }
 

@@ -55,8 +55,8 @@ void copyWhole(const QString &from, const QString &to)
         platform::copyWholeFile(from, to, QStringLiteral("OrvelDbTools.DatabaseFiles"));
     } catch (const platform::RuntimeError &e) {
         // A full disk is told as such; any other failure as a file of the folder that cannot be written.
-        const platform::ErrorKind kind =
-            e.kind() == platform::ErrorKind::DiskFull ? platform::ErrorKind::DiskFull : platform::ErrorKind::FileNotWritten;
+        using platform::ErrorKind;
+        const ErrorKind kind = e.kind() == ErrorKind::DiskFull ? ErrorKind::DiskFull : ErrorKind::FileNotWritten;
         raiseFileError(QStringLiteral("The file '%1' cannot be copied to '%2': %3")
                            .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to), e.description()),
                        kind, to);

@@ -202,7 +202,9 @@ private slots:
             shown = e->sbPanel1->text();
             const QRect rect = e->sbPanel1->contentsRect();
             room = rect.height();
-            needed = e->sbPanel1->fontMetrics().boundingRect(QRect(0, 0, rect.width(), 10000), Qt::TextWordWrap, shown).height();
+            needed = e->sbPanel1->fontMetrics()
+                         .boundingRect(QRect(0, 0, rect.width(), 10000), Qt::TextWordWrap, shown)
+                         .height();
             QTest::mouseClick(e->cmdAnnulla, Qt::LeftButton);
         });
         QCOMPARE(shown, LRS(2037));

@@ -422,8 +422,9 @@ private slots:
         QCOMPARE(QApplication::focusWidget() == w->txtData[1], refused);
         if (refused) {
             // Why, with an example written in the user's locale.
-            QCOMPARE(w->sbPanel1->text(), reason == 2033 ? LRSV(reason, platform::Currency::maxAmount().toLocaleString(locale, 2))
-                                                         : LRSV(reason, locale.toString(1234.56, 'f', 2)));
+            const QString example = reason == 2033 ? platform::Currency::maxAmount().toLocaleString(locale, 2)
+                                                   : locale.toString(1234.56, 'f', 2);
+            QCOMPARE(w->sbPanel1->text(), LRSV(reason, example));
             w->cmdSalva->click();
             QCOMPARE(QApplication::focusWidget(), w->txtData[1]);
             QVERIFY(rows(f->dbFile, QStringLiteral("TrDescription = 'Typed amount'")).isEmpty());
