@@ -37,6 +37,14 @@ void store(const QString &name, const QVariant &value)
     default: RegWrite(comRegistry::REG_SZ, name, Key, value); break;
     }
 }
+
+// A sandbox whose service objects are released before it ends: what they write back at their end goes
+// into the sandbox's settings, never into the settings of the user running the tests.
+struct Box : testenv::Sandbox
+{
+    using testenv::Sandbox::Sandbox;
+    ~Box() { ReleaseGlobals(); }
+};
 }
 
 class tst_Settings : public QObject
@@ -44,8 +52,6 @@ class tst_Settings : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { ReleaseGlobals(); }
-
     void languageChoice_data()
     {
         QTest::addColumn<int>("appLanguageId");
@@ -73,7 +79,7 @@ private slots:
         QFETCH(QLocale, locale);
         QFETCH(int, offset);
         QFETCH(QString, helpFile);
-        testenv::Sandbox box(QDate(2025, 3, 15), locale);
+        Box box(QDate(2025, 3, 15), locale);
         RegWrite(4, QStringLiteral("AppLanguageId"), Key, appLanguageId);
         cLang lang;
         QCOMPARE(lang.blockOffset(), offset);
@@ -83,7 +89,7 @@ private slots:
 
     void texts()
     {
-        testenv::Sandbox box;
+        Box box;
         RegWrite(4, QStringLiteral("AppLanguageId"), Key, 3);
         cLang lang;
         QCOMPARE(lang.LRSV(1220, 12), QStringLiteral("There are 12 Deadlines in evidence"));
@@ -99,7 +105,7 @@ private slots:
 
     void languageWrittenBack()
     {
-        testenv::Sandbox box;
+        Box box;
         {
             cLang lang;
             lang.setAppLanguageId(5);
@@ -109,7 +115,7 @@ private slots:
 
     void preferenceDefaults()
     {
-        testenv::Sandbox box;
+        Box box;
         cEnvironment env;
         QCOMPARE(env.AlertDefaultDays, short(2));
         QCOMPARE(env.AlertOperations, false);
@@ -127,7 +133,7 @@ private slots:
 
     void booleanStoredAsTwoReadsFalse()
     {
-        testenv::Sandbox box;
+        Box box;
         RegWrite(4, QStringLiteral("DeadlinesShowId"), Key, 2);
         RegWrite(4, QStringLiteral("DeadlinesShowGroupTotals"), Key, 2);
         cEnvironment env;
@@ -158,7 +164,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QVariant, stored);
         QFETCH(int, expected);
-        testenv::Sandbox box;
+        Box box;
         store(name, stored);
         {
             cEnvironment env;
@@ -190,7 +196,7 @@ private slots:
         QFETCH(QVariant, stored);
         QFETCH(int, expected);
         QFETCH(int, offset);
-        testenv::Sandbox box(QDate(2025, 3, 15), QLocale(QLocale::Italian, QLocale::Italy));
+        Box box(QDate(2025, 3, 15), QLocale(QLocale::Italian, QLocale::Italy));
         store(QStringLiteral("AppLanguageId"), stored);
         {
             cLang lang;
@@ -202,7 +208,7 @@ private slots:
 
     void preferencesWrittenBackInOrder()
     {
-        testenv::Sandbox box;
+        Box box;
         {
             cEnvironment env;
             env.DeadlinesShowId = true;
@@ -228,7 +234,7 @@ private slots:
 
     void startWithTheSystem()
     {
-        testenv::Sandbox box;
+        Box box;
         const QString autostart = box.home() + QStringLiteral("/.config/autostart");
         cEnvironment env;
         env.setStartOnWindows(false);   // nothing there: nothing written
@@ -262,7 +268,7 @@ private slots:
     {
         QFETCH(QLocale, locale);
         QFETCH(int, weekday);
-        testenv::Sandbox box(QDate(2025, 3, 15), locale);
+        Box box(QDate(2025, 3, 15), locale);
         cEnvironment env;
         QCOMPARE(int(env.StartOfWeek()), weekday);
     }
@@ -285,7 +291,7 @@ private slots:
         QFETCH(QVariant, storedId);
         QFETCH(QList<int>, sheets);
         QFETCH(int, expected);
-        testenv::Sandbox box;
+        Box box;
         Lang = new cLang();
         Adb = new cAccessDb();
         const QString file = cAccessDb::databaseFileIn(Adb->dbPath());
@@ -314,7 +320,7 @@ private slots:
     {
         QFETCH(QLocale, locale);
         QFETCH(int, units);
-        testenv::Sandbox box(QDate(2025, 3, 15), locale);
+        Box box(QDate(2025, 3, 15), locale);
         Lang = new cLang();
         Adb = new cAccessDb();
         cSheet sheet;
@@ -341,7 +347,7 @@ private slots:
     {
         QFETCH(QString, content);
         QFETCH(int, result);
-        testenv::Sandbox box;
+        Box box;
         Lang = new cLang();
         Adb = new cAccessDb();
         const QString folder = box.root() + QStringLiteral("/t");
@@ -410,7 +416,7 @@ private slots:
     {
         QFETCH(QVariant, stored);
         QFETCH(QString, expected);
-        testenv::Sandbox box;
+        Box box;
         if (stored.isValid())
             store(QStringLiteral("DbPath"), stored);
         Lang = new cLang();
@@ -423,7 +429,7 @@ private slots:
 
     void defaultFolderMadeEvenWhenDbPathPointsElsewhere()
     {
-        testenv::Sandbox box;
+        Box box;
         RegWrite(1, QStringLiteral("DbPath"), Key, box.root() + QStringLiteral("/elsewhere"));
         Lang = new cLang();
         Adb = new cAccessDb();
@@ -434,7 +440,7 @@ private slots:
 
     void storeDbPath()
     {
-        testenv::Sandbox box;
+        Box box;
         Lang = new cLang();
         Adb = new cAccessDb();
         Adb->setDbPath(QStringLiteral("/x/y"));
