@@ -1,11 +1,9 @@
 #pragma once
 
-// What the window benchmarks share. The database: the template filled with the sample rows and 100 000
-// generated rows of data sheet 1. Generating it takes a while, so the file is kept under the temporary folder, named
-// after the row count and a hash of what makes it (the template schema and the sample generator); a later
-// run with the same inputs copies it instead.
+// What the window benchmarks share: the main window loaded on a sandboxed copy of a generated database
+// (SheetGenerator.h) of a given size, one at a time per process.
 
-#include "SampleData.h"
+#include "SheetGenerator.h"
 #include "TestEnv.h"
 
 #include "foundation/Globals.h"
@@ -18,95 +16,55 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QCryptographicHash>
-#include <QDate>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QString>
 
-#include <cstdio>
 #include <memory>
 
 namespace benchdb {
 
-constexpr int kExtraRows = 100000;
-inline const QDate kToday(2025, 3, 15);
+using benchdata::kToday;
 
-// A hash of the template schema and of the generator's source: a change to either makes a new file.
-inline QByteArray inputsHash()
-{
-    QCryptographicHash h(QCryptographicHash::Sha1);
-    for (const char *path : {ORVEL_SOURCE_DIR "/resources/schema.sql", ORVEL_SOURCE_DIR "/tests/common/SampleData.cpp"}) {
-        QFile f(QString::fromUtf8(path));
-        if (!f.open(QIODevice::ReadOnly))
-            qFatal("cannot read %s", path);
-        h.addData(f.readAll());
-    }
-    return h.result().toHex().left(12);
-}
-
-// The cached database of `rows` generated rows (made on first use in this process or in an earlier run).
-inline QString cachedDatabase(int rows = kExtraRows)
-{
-    static QString done;
-    if (!done.isEmpty())
-        return done;
-    const QString file = QDir::tempPath() + QStringLiteral("/orvel3-bench-%1-%2.mdb").arg(rows).arg(QString::fromLatin1(inputsHash()));
-    if (!QFileInfo::exists(file)) {
-        std::fprintf(stderr, "Generating %s ...\n", qPrintable(file));
-        QElapsedTimer t;
-        t.start();
-        {
-            // Made in a sandbox (no pause after closing, its lock file there), then renamed into place, so
-            // an interrupted run leaves no half file under the cached name.
-            testenv::Sandbox box(kToday);
-            const QString made = box.makeDatabase(box.root() + QStringLiteral("/gen"));
-            testenv::fillSample(made, kToday, rows);
-            const QString partial = file + QStringLiteral(".part");
-            QFile::remove(partial);
-            if (!QFile::copy(made, partial) || !QFile::rename(partial, file))
-                qFatal("cannot write %s", qPrintable(file));
-        }
-        std::fprintf(stderr, "... generated in %lld ms\n", static_cast<long long>(t.elapsed()));
-    }
-    done = file;
-    return done;
-}
-
-// Puts a copy of the cached database where the program looks for it by default: Documents/Orvel3DB.
-inline QString installInto(const testenv::Sandbox &box)
+// Puts a copy of the generated database where the program looks for it by default: Documents/Orvel3DB.
+inline QString installInto(const testenv::Sandbox &box, int rows)
 {
     const QString folder = box.documents() + QStringLiteral("/Orvel3DB");
     QDir().mkpath(folder);
     const QString file = folder + QStringLiteral("/orvel3.mdb");
     QFile::remove(file);
-    if (!QFile::copy(cachedDatabase(), file))
+    if (!QFile::copy(benchdata::benchDatabase(rows), file))
         qFatal("cannot copy the benchmark database");
     QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     return file;
 }
 
-// Every benchmark runs offscreen, with a QApplication.
+// Every benchmark runs offscreen (unless told otherwise), with a QApplication; the offscreen platform's
+// notices that it cannot raise windows are not printed.
 inline void useOffscreen()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (!message.startsWith(QLatin1String("This plugin does not support")))
+                previous(type, context, message);
+        });
 }
 
-// The main window loaded on a sandboxed copy of the cached database, its objects made in start-up's order
-// (language, database, data sheet, settings). Made once per process: frmMain::Load() keeps one window, and
-// every case sets the state it measures before it starts timing.
+// The main window loaded on a sandboxed copy of the database of `rows` rows, its objects made in
+// start-up's order (language, database, data sheet, settings), shown. frmMain::Load() keeps one window per
+// process: a setup of another size unloads the previous one first.
 struct MainWindowSetup {
+    int rows = 0;
     std::unique_ptr<testenv::Sandbox> box;
     QString dbFile;
     frmMain *w = nullptr;
 
-    MainWindowSetup()
-        : box(std::make_unique<testenv::Sandbox>(kToday))
+    explicit MainWindowSetup(int rowCount)
+        : rows(rowCount), box(std::make_unique<testenv::Sandbox>(kToday))
     {
-        dbFile = installInto(*box);
+        dbFile = installInto(*box, rows);
         Lang = new cLang();
         Adb = new cAccessDb();
         Sheet = new cSheet();
@@ -142,11 +100,14 @@ inline std::unique_ptr<MainWindowSetup> &mainWindowSlot()
     static std::unique_ptr<MainWindowSetup> setup;
     return setup;
 }
-inline MainWindowSetup &mainWindow()
+inline MainWindowSetup &mainWindow(int rows = 100000)
 {
-    if (!mainWindowSlot())
-        mainWindowSlot() = std::make_unique<MainWindowSetup>();
-    return *mainWindowSlot();
+    std::unique_ptr<MainWindowSetup> &slot = mainWindowSlot();
+    if (slot && slot->rows != rows)
+        slot.reset();
+    if (!slot)
+        slot = std::make_unique<MainWindowSetup>(rows);
+    return *slot;
 }
 // Before the QApplication goes: the window unloads, the objects write their settings into the sandbox.
 inline void releaseMainWindow()
@@ -155,14 +116,13 @@ inline void releaseMainWindow()
 }
 
 // The main of a main-window benchmark: offscreen, a QApplication, the cases registered by registerCases,
-// the database made before any timing, and the window unloaded before the QApplication goes.
+// and the window unloaded before the QApplication goes.
 inline int runMainWindowBenchmarks(int argc, char **argv, void (*registerCases)())
 {
     useOffscreen();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     registerCases();
-    cachedDatabase();
     benchmark::RunSpecifiedBenchmarks();
     releaseMainWindow();
     benchmark::Shutdown();

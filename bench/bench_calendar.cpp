@@ -1,4 +1,4 @@
-// The calendar and the side list on a data sheet of 100 000 generated rows (plus the sample rows), in both
+// The calendar and the side list on the generated sheets (SheetGenerator.h) of 100 000 rows, in both
 // views:
 // - mvUpdate: the bold days of the days shown, from the count of rows per day between the first and last
 //   day shown;

@@ -1,4 +1,4 @@
-// The main list on a data sheet of 100 000 generated rows (plus the sample rows):
+// The main list on the generated sheets (SheetGenerator.h) of 100 000 rows:
 // - gexUpdate for every view x filter x grouping: the list query read again, sort keys, groups, the
 //   computed columns and the rows built (the build is forced with rowCount(), as the next paint would);
 // - the re-sort of the date column's header click: the same rows in the other direction, nothing read

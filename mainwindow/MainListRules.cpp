@@ -47,6 +47,13 @@ QString GridTail(int sheetId, const QString &condition)
            + QLatin1Char(')');
 }
 
+QString DaysWithRowsSql(const QDate &first, const QDate &last, const QString &calendarCondition, int sheetId)
+{
+    return QStringLiteral("SELECT Count(TrRowId) AS CTR, TrDate FROM Transactions WHERE (TrDate Between ") + SqlDate(first)
+           + QStringLiteral(" And ") + SqlDate(last) + QStringLiteral(") AND ") + calendarCondition
+           + QStringLiteral(" AND TrDbId=") + QString::number(sheetId) + QStringLiteral(" GROUP BY TrDate");
+}
+
 int validView(int view)
 {
     return view == 0 || view == 1 ? view : 0;

@@ -28,6 +28,9 @@ void BuildFilterConditions(FilterTableT &table, bool debitCreditToPN, const QDat
 // "Where TrDbId=<sheet> AND (<condition>)".
 QString GridTail(int sheetId, const QString &condition);
 
+// The calendar's query: how many rows of the view each day between first and last holds (TrDate, CTR).
+QString DaysWithRowsSql(const QDate &first, const QDate &last, const QString &calendarCondition, int sheetId);
+
 // Indexes read from the settings are brought into range: an out-of-range value gives the default.
 int validView(int view);
 int validFilter(int filter);

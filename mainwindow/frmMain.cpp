@@ -1269,10 +1269,8 @@ QSet<QDate> frmMain::DaysWithRows(const QDate &first, const QDate &last) const
 {
     QSet<QDate> days;
     platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT Count(TrRowId) AS CTR, TrDate FROM Transactions WHERE (TrDate Between ")
-                + SqlDate(first) + QStringLiteral(" And ") + SqlDate(last) + QStringLiteral(") AND ")
-                + RowRules::calendarCondition(curView, Env->DebitCreditToPN) + QStringLiteral(" AND TrDbId=")
-                + QString::number(Sheet->Id()) + QStringLiteral(" GROUP BY TrDate"),
+    rs.Open(MainListRules::DaysWithRowsSql(first, last, RowRules::calendarCondition(curView, Env->DebitCreditToPN),
+                                           Sheet->Id()),
             Adb->dcs(), platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
             platform::Recordset::adCmdText);
     for (; !rs.EOF(); rs.MoveNext())

@@ -417,4 +417,17 @@ bool showHelp(const QString &file, int context)
     return QDesktopServices::openUrl(url);
 }
 
+long peakResidentKiB()
+{
+    // Read from the process's own status: the resource usage of a program started from a larger one
+    // counts the larger one's memory too.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
 } // namespace platform

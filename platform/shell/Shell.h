@@ -84,6 +84,8 @@ void setWriteFault(WriteFault fault);
 
 // Sleeps on the calling thread (the UI does not repaint meanwhile, as intended for the database pause).
 void sleepMs(int ms);
+// The most resident memory the process has held (the system's high-water mark), in KiB; 0 when unknown.
+long peakResidentKiB();
 // Lets pending window events run.
 void doEvents();
 
