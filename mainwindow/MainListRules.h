@@ -19,7 +19,7 @@ constexpr int GroupingCount = 5;
 // Per view: entries 0..5 the filter captions, 6..11 the SQL conditions they select.
 using FilterTableT = std::array<std::array<QString, 12>, ViewCount>;
 
-// The main row query followed by tail.
+// The main row query followed by tail (its SearchField is empty).
 QString BuildGridSql(const QString &tail);
 // The conditions of both views: deadlines from "IsPN=False", the cash book from its membership; the period
 // filters of the cash book compare with the engine's Date() except "12 Months from Today", whose dates are

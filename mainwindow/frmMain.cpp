@@ -728,6 +728,14 @@ void frmMain::InitEnvironment()
     gex->column(QStringLiteral("gexIncomes"))->setWidth(1360);
     gex->column(QStringLiteral("gexExpenses"))->setWidth(1360);
 
+    m_cols.description = gex->column(QStringLiteral("TrDescription"))->index();
+    m_cols.dateGroup = dateGroup->index();
+    m_cols.totals = totals->index();
+    m_cols.incomes = gex->column(QStringLiteral("gexIncomes"))->index();
+    m_cols.expenses = gex->column(QStringLiteral("gexExpenses"))->index();
+    m_cols.type = gex->column(QStringLiteral("TrType"))->index();
+    m_cols.attached = gex->column(QStringLiteral("TrAttached"))->index();
+
     MainListRules::BuildFilterConditions(FilterTable, Env->DebitCreditToPN, m_today);
     rebuild.end();
     // Another data sheet, database folder or setting: the bold days are those of the new data.
@@ -828,33 +836,31 @@ void frmMain::gexFind(int Id)
 
 void frmMain::gex_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVariant &value)
 {
-    const QString key = gex->column(colIndex)->key();
-    if (key == QLatin1String("gexDateGroup")) {
+    if (colIndex == m_cols.dateGroup) {
         value = MainListRules::dateGroup(field(bookmark, m_f.TrDate).toDate(), currentGroupIndex(), m_today);
-    } else if (key == QLatin1String("TrDescription")) {
+    } else if (colIndex == m_cols.description) {
         value = RowRules::describedRow(field(bookmark, m_f.TrDescription).toString(),
                                             field(bookmark, m_f.TrGrpId).toInt(), field(bookmark, m_f.TrGrpRow).toInt(),
                                             field(bookmark, m_f.TrGrpMDay).toInt(), Env->DeadlinesShowRecurringCounters,
                                             LRS(1050));
-    } else if (key == QLatin1String("gexTotals")) {
+    } else if (colIndex == m_cols.totals) {
         value = QVariant::fromValue(MainListRules::totalOf(curView, currentFilterIndex(),
                                                            field(bookmark, m_f.TrDone).toBool(),
                                                            field(bookmark, m_f.TrBalance).value<Currency>()));
-    } else if (key == QLatin1String("gexIncomes") || key == QLatin1String("gexExpenses")) {
-        const int wanted = key == QLatin1String("gexIncomes") ? 1 : -1;
+    } else if (colIndex == m_cols.incomes || colIndex == m_cols.expenses) {
+        const int wanted = colIndex == m_cols.incomes ? 1 : -1;
         value = field(bookmark, m_f.TrType).toInt() == wanted ? field(bookmark, m_f.TrValue) : QVariant();
     }
 }
 
 void frmMain::gex_FetchIcon(int, int colIndex, qint64 bookmark, int &icon)
 {
-    const QString key = gex->column(colIndex)->key();
     const bool done = field(bookmark, m_f.TrDone).toBool();
-    if (key == QLatin1String("TrDescription"))
+    if (colIndex == m_cols.description)
         icon = MainListRules::descriptionIcon(field(bookmark, m_f.TrGrpId).toInt(), done, curFilterIndex);
-    else if (key == QLatin1String("TrType"))
+    else if (colIndex == m_cols.type)
         icon = MainListRules::typeIcon(field(bookmark, m_f.TrType).toInt(), done, curFilterIndex);
-    else if (key == QLatin1String("TrAttached"))
+    else if (colIndex == m_cols.attached)
         icon = MainListRules::attachmentIcon(field(bookmark, m_f.TrAttached).toString());
 }
 

@@ -6,11 +6,13 @@
 #include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Currency.h"
+#include "platform/database/JetDate.h"
 #include "platform/database/TextFold.h"
 
 #include <QDateTime>
 #include <QFont>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 using platform::Currency;
@@ -144,22 +146,66 @@ bool sameValue(const Classified &a, const Classified &b)
     return false;
 }
 
-// Sort key of one record for one column: the kind first, then the number (text: its rank among the
-// column's texts in the database's text order).
-struct Key {
-    quint8 kind;
-    double value;
+// A bound column's value read from its stored cell as classify() sees the value the recordset makes of it,
+// without making that value; known is false where only the value tells (the general way is taken then).
+struct StoredKey {
+    bool known = false;
+    quint8 kind = Classified::Null;
+    double number = 0;
 };
 
-inline int compareKeys(const Key &a, const Key &b)
+StoredKey storedKey(const platform::CellView &c, platform::FieldType type, GridColumn::SortType sort)
 {
-    if (a.kind != b.kind)
-        return a.kind < b.kind ? -1 : 1;
-    if (a.value < b.value)
-        return -1;
-    if (a.value > b.value)
-        return 1;
-    return 0;
+    using platform::FieldType;
+    using platform::StoredValue;
+    StoredKey k;
+    if (c.cls == StoredValue::Null) {
+        k.known = true;
+        return k;
+    }
+    if (c.cls == StoredValue::Text && (type == FieldType::VarWChar || type == FieldType::LongVarWChar)) {
+        k.known = sort == GridColumn::SortText || sort == GridColumn::SortAuto;
+        k.kind = Classified::Text;
+        return k;
+    }
+    if (sort == GridColumn::SortText)
+        return k;
+    auto number = [&k](double v) {
+        k.known = true;
+        k.kind = Classified::Number;
+        k.number = v;
+    };
+    switch (type) {
+    case FieldType::Integer:
+    case FieldType::SmallInt:
+    case FieldType::BigInt:
+        if (c.cls == StoredValue::Int)
+            number(double(c.i));
+        break;
+    case FieldType::Double:
+        if (c.cls == StoredValue::Int)
+            number(double(c.i));
+        else if (c.cls == StoredValue::Real)
+            number(c.d);
+        break;
+    case FieldType::Currency:
+        if (c.cls == StoredValue::Int)
+            number(Currency::fromRaw(c.i).toDouble());
+        break;
+    case FieldType::Boolean:
+        if (c.cls == StoredValue::Int)
+            number(c.i != 0 ? 1 : 0);
+        break;
+    case FieldType::Date:
+        if (c.cls == StoredValue::Text) {
+            if (const auto d = platform::parseStoredDate(c.text, c.length))
+                number(d->time ? dayNumber(d->toDateTime()) : double(d->date.toJulianDay()));
+        }
+        break;
+    default:
+        break;
+    }
+    return k;
 }
 
 } // namespace
@@ -287,7 +333,9 @@ void GridModel::setRecordset(std::shared_ptr<platform::Recordset> rs, bool keepC
     beginResetModel();
     m_rs = std::move(rs);
     m_bookmarks.clear();
-    m_ordinalOfBookmark.clear();
+    m_ordinalOfRow.clear();
+    m_loadedRows = 0;
+    m_lastSort = LastSort();
     m_order.clear();
     m_positionOf.clear();
     m_groups.clear();
@@ -331,81 +379,175 @@ void GridModel::rebuild(bool keepComputed)
 {
     beginResetModel();
     try {
-        // Computed values belong to records, not to places: carry them over by bookmark.
-        std::vector<Cached> oldComputed;
-        std::vector<Bookmark> oldBookmarks;
-        QHash<Bookmark, int> oldOrdinals;
-        if (keepComputed) {
-            oldComputed.swap(m_computed);
-            oldBookmarks.swap(m_bookmarks);
-            oldOrdinals.swap(m_ordinalOfBookmark);
+        // Computed values belong to records (by the recordset's row): a new filter on the same rows keeps
+        // them. Icons, formats and sums belong to places and groups: asked again.
+        if (!keepComputed) {
+            for (Cached &c : m_computed) {
+                c.values.clear();
+                c.known.clear();
+            }
         }
-        forgetAnswers();
-        m_computed.assign(m_columns.size(), Cached());
-        m_icons.assign(m_columns.size(), {});
+        forgetIcons();
+        m_recordFormat.clear();
+        m_groupFormat.clear();
+        m_formats.clear();
+        m_sums.clear();
+        m_computed.resize(m_columns.size());
+        m_icons.resize(m_columns.size());
 
         m_bookmarks.clear();
+        m_loadedRows = 0;
         if (m_rs && m_rs->isOpen()) {
             const QVector<Bookmark> &rows = m_rs->visibleRows();
             m_bookmarks.assign(rows.begin(), rows.end());
+            m_loadedRows = m_rs->loadedRowCount();
         }
         const int n = int(m_bookmarks.size());
-        m_ordinalOfBookmark.clear();
-        m_ordinalOfBookmark.reserve(n);
-        for (int r = 0; r < n; ++r)
-            m_ordinalOfBookmark.insert(m_bookmarks[size_t(r)], r);
+        m_ordinalOfRow.assign(size_t(m_loadedRows), -1);
+        for (int r = 0; r < n; ++r) {
+            const Bookmark bm = m_bookmarks[size_t(r)];
+            if (bm >= 1 && bm <= m_loadedRows)
+                m_ordinalOfRow[size_t(bm - 1)] = r;
+        }
 
-        if (keepComputed) {
-            for (size_t c = 0; c < oldComputed.size() && c < m_computed.size(); ++c) {
-                const Cached &old = oldComputed[c];
-                if (old.known.empty())
+        std::vector<int> runStarts;
+        if (!reuseLastSort(keepComputed)) {
+            bool tieFree = false;
+            sortRecords(m_order, runStarts, tieFree);
+            m_lastSort = LastSort();
+            if (m_rs && m_rs->isOpen()) {
+                m_lastSort.rs = m_rs.get();
+                m_lastSort.loadedRows = m_loadedRows;
+                m_lastSort.keys = sortSignature();
+                m_lastSort.order.resize(m_order.size());
+                for (size_t p = 0; p < m_order.size(); ++p)
+                    m_lastSort.order[p] = int(m_bookmarks[size_t(m_order[p])]);
+                m_lastSort.runStarts = std::move(runStarts);
+                m_lastSort.allRows = m_rs->Filter().isEmpty();
+                m_lastSort.tieFree = tieFree;
+            }
+        }
+        m_positionOf.assign(size_t(n), 0);
+        for (int p = 0; p < n; ++p)
+            m_positionOf[size_t(m_order[size_t(p)])] = p;
+
+        std::vector<quint32> maxCodes;
+        const std::vector<int> ascending(size_t(m_groupColumns.size()), 1);
+        buildGroups(keyCodes(m_groupColumns, ascending, maxCodes));
+        flattenAll();
+    } catch (const platform::RuntimeError &e) {
+        m_order.clear();
+        m_groups.clear();
+        m_visible.clear();
+        m_lastSort = LastSort();
+        indexRows();
+        m_grid->reportError(e.number(), ErrorDescription(e));
+    } catch (const std::exception &e) {
+        m_order.clear();
+        m_groups.clear();
+        m_visible.clear();
+        m_lastSort = LastSort();
+        indexRows();
+        m_grid->reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(e.what()));
+    }
+    endResetModel();
+}
+
+std::vector<GridModel::SortSignature> GridModel::sortSignature() const
+{
+    std::vector<SortSignature> keys;
+    for (const GridColumn *c : m_groupColumns)
+        keys.push_back({c, c->index(), int(c->sortType()), c->m_field, 1, c->m_computed});
+    for (const SortKey &k : m_sortKeys)
+        keys.push_back({k.column, k.column->index(), int(k.column->sortType()), k.column->m_field,
+                        k.direction < 0 ? -1 : 1, k.column->m_computed});
+    return keys;
+}
+
+std::vector<std::vector<quint32>> GridModel::keyCodes(const QList<GridColumn *> &columns,
+                                                      const std::vector<int> &directions,
+                                                      std::vector<quint32> &maxCodes)
+{
+    // Each record's value of each column as a whole number that orders as the values do (Null first,
+    // numbers, then texts in the database's text order), equal exactly when the values are equal.
+    const size_t n = m_bookmarks.size();
+    std::vector<std::vector<quint32>> codes(size_t(columns.size()));
+    maxCodes.assign(size_t(columns.size()), 0);
+    for (int j = 0; j < columns.size(); ++j) {
+        const GridColumn *col = columns[j];
+        const bool bound = !col->m_computed && col->m_field >= 0 && m_rs && m_rs->isOpen();
+        const platform::FieldType type = bound ? m_rs->fieldType(col->m_field) : platform::FieldType::Empty;
+        std::vector<quint8> kind(n, Classified::Null);
+        std::vector<double> number(n, 0);
+        std::vector<int> textOf;
+        QHash<const char *, int> textOfPointer;
+        QHash<QString, int> textIndex;
+        std::vector<QString> texts;
+        auto addText = [&](const QString &t) {
+            auto it = textIndex.constFind(t);
+            if (it == textIndex.constEnd()) {
+                it = textIndex.insert(t, int(texts.size()));
+                texts.push_back(t);
+            }
+            return it.value();
+        };
+        for (size_t r = 0; r < n; ++r) {
+            if (bound) {
+                const platform::CellView cell = m_rs->cellAt(m_bookmarks[r], col->m_field);
+                const StoredKey k = storedKey(cell, type, col->m_sortType);
+                if (k.known) {
+                    kind[r] = k.kind;
+                    number[r] = k.number;
+                    if (k.kind == Classified::Text) {
+                        if (textOf.empty())
+                            textOf.assign(n, -1);
+                        auto it = textOfPointer.constFind(cell.text);
+                        if (it == textOfPointer.constEnd())
+                            it = textOfPointer.insert(cell.text, addText(QString::fromUtf8(cell.text, cell.length)));
+                        textOf[r] = it.value();
+                    }
                     continue;
-                Cached &now = m_computed[c];
-                now.values.assign(size_t(n), QVariant());
-                now.known.assign(size_t(n), 0);
-                for (int r = 0; r < n; ++r) {
-                    const int o = oldOrdinals.value(m_bookmarks[size_t(r)], -1);
-                    if (o >= 0 && old.known[size_t(o)]) {
-                        now.values[size_t(r)] = old.values[size_t(o)];
-                        now.known[size_t(r)] = 1;
-                    }
                 }
+            }
+            const Classified c = classify(recordValue(int(r), col->index(), 0), col->m_sortType);
+            kind[r] = c.kind;
+            number[r] = c.number;
+            if (c.kind == Classified::Text) {
+                if (textOf.empty())
+                    textOf.assign(n, -1);
+                textOf[r] = addText(c.text);
             }
         }
 
-        // Keys: group columns first (always ascending), then the sort keys.
-        QList<GridColumn *> keyColumns = m_groupColumns;
-        std::vector<int> directions(size_t(m_groupColumns.size()), 1);
-        for (const SortKey &k : m_sortKeys) {
-            keyColumns.append(k.column);
-            directions.push_back(k.direction < 0 ? -1 : 1);
-        }
-        const int k = int(keyColumns.size());
-        std::vector<Key> keys(size_t(n) * size_t(k));
-        for (int j = 0; j < k; ++j) {
-            GridColumn *col = keyColumns[j];
-            QHash<QString, int> textIndex;
-            std::vector<QString> texts;
-            std::vector<int> textOfRecord;
-            for (int r = 0; r < n; ++r) {
-                Classified c = classify(recordValue(r, col->index(), 0), col->sortType());
-                Key &key = keys[size_t(r) * k + j];
-                key.kind = c.kind;
-                key.value = c.number;
-                if (c.kind == Classified::Text) {
-                    if (textOfRecord.empty())
-                        textOfRecord.assign(size_t(n), -1);
-                    auto it = textIndex.constFind(c.text);
-                    if (it == textIndex.constEnd()) {
-                        it = textIndex.insert(c.text, int(texts.size()));
-                        texts.push_back(c.text);
-                    }
-                    textOfRecord[size_t(r)] = it.value();
-                }
-            }
-            if (texts.empty())
+        // Numbers: whole numbers close together by their distance from the smallest; others by their rank.
+        double lowest = 0, highest = 0;
+        bool anyNumber = false, whole = true;
+        for (size_t r = 0; r < n; ++r) {
+            if (kind[r] != Classified::Number)
                 continue;
-            // Ranks in the database's text order; texts that compare equal share a rank.
+            const double v = number[r];
+            if (!anyNumber || v < lowest)
+                lowest = v;
+            if (!anyNumber || v > highest)
+                highest = v;
+            anyNumber = true;
+            whole = whole && std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 9e15;
+        }
+        const bool offsets = anyNumber && whole && highest - lowest <= 4.0 * double(n) + 65536;
+        std::vector<double> distinct;
+        if (anyNumber && !offsets) {
+            for (size_t r = 0; r < n; ++r)
+                if (kind[r] == Classified::Number)
+                    distinct.push_back(number[r]);
+            std::sort(distinct.begin(), distinct.end());
+            distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+        }
+        const quint32 numberCodes = !anyNumber ? 0 : (offsets ? quint32(highest - lowest) + 1 : quint32(distinct.size()));
+
+        // Texts: their ranks in the database's text order; texts that compare equal share a rank.
+        std::vector<quint32> rank(texts.size());
+        quint32 textCodes = 0;
+        if (!texts.empty()) {
             std::vector<QString> folded(texts.size());
             for (size_t t = 0; t < texts.size(); ++t)
                 folded[t] = platform::foldText(texts[t]);
@@ -414,103 +556,201 @@ void GridModel::rebuild(bool keepComputed)
             std::sort(byText.begin(), byText.end(), [&](int a, int b) {
                 return QStringView(folded[size_t(a)]).compare(QStringView(folded[size_t(b)])) < 0;
             });
-            std::vector<double> rank(texts.size());
-            int current = 0;
+            quint32 current = 0;
             for (size_t t = 0; t < byText.size(); ++t) {
                 if (t > 0 && folded[size_t(byText[t])] != folded[size_t(byText[t - 1])])
                     ++current;
                 rank[size_t(byText[t])] = current;
             }
-            for (int r = 0; r < n; ++r)
-                if (textOfRecord[size_t(r)] >= 0)
-                    keys[size_t(r) * k + j].value = rank[size_t(textOfRecord[size_t(r)])];
+            textCodes = current + 1;
         }
 
-        m_order.resize(size_t(n));
-        std::iota(m_order.begin(), m_order.end(), 0);
-        if (k > 0) {
-            const Key *base = keys.data();
-            std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
-                const Key *ka = base + size_t(a) * k;
-                const Key *kb = base + size_t(b) * k;
-                for (int j = 0; j < k; ++j) {
-                    const int c = compareKeys(ka[j], kb[j]);
-                    if (c != 0)
-                        return c * directions[size_t(j)] < 0;
-                }
-                return false;
-            });
-        }
-        m_positionOf.assign(size_t(n), 0);
-        for (int p = 0; p < n; ++p)
-            m_positionOf[size_t(m_order[size_t(p)])] = p;
-
-        // Groups: a new group starts wherever a group column's key changes (or one above it does).
-        m_groups.clear();
-        const int levels = int(m_groupColumns.size());
-        m_leafGroup.assign(size_t(n), -1);
-        if (levels > 0 && n > 0) {
-            std::vector<int> open(size_t(levels), -1);
-            auto close = [&](int level, int end) {
-                Group &g = m_groups[size_t(open[size_t(level)])];
-                g.end = end;
-                g.subtreeEnd = int(m_groups.size());
-            };
-            for (int p = 0; p < n; ++p) {
-                int from = 0;
-                if (p > 0) {
-                    const Key *ka = keys.data() + size_t(m_order[size_t(p - 1)]) * k;
-                    const Key *kb = keys.data() + size_t(m_order[size_t(p)]) * k;
-                    from = levels;
-                    for (int j = 0; j < levels; ++j) {
-                        if (compareKeys(ka[j], kb[j]) != 0) {
-                            from = j;
-                            break;
-                        }
-                    }
-                    for (int level = levels - 1; level >= from; --level)
-                        close(level, p);
-                }
-                for (int level = from; level < levels; ++level) {
-                    Group g;
-                    g.level = level;
-                    g.parent = level > 0 ? open[size_t(level - 1)] : -1;
-                    g.first = p;
-                    g.end = p;
-                    g.subtreeEnd = 0;
-                    open[size_t(level)] = int(m_groups.size());
-                    m_groups.push_back(g);
-                }
-                m_leafGroup[size_t(p)] = open[size_t(levels - 1)];
+        std::vector<quint32> &code = codes[size_t(j)];
+        code.resize(n);
+        for (size_t r = 0; r < n; ++r) {
+            switch (kind[r]) {
+            case Classified::Number:
+                code[r] = 1 + (offsets ? quint32(number[r] - lowest)
+                                       : quint32(std::lower_bound(distinct.begin(), distinct.end(), number[r])
+                                                 - distinct.begin()));
+                break;
+            case Classified::Text:
+                code[r] = 1 + numberCodes + rank[size_t(textOf[r])];
+                break;
+            default:
+                code[r] = 0;
+                break;
             }
-            for (int level = levels - 1; level >= 0; --level)
-                close(level, n);
         }
-        if (levels > 0 && n == 0 && m_groupRowWhenEmpty) {
-            // One empty outermost group, so a list without records still shows its heading row.
-            Group g;
-            g.level = 0;
-            g.parent = -1;
-            g.first = 0;
-            g.end = 0;
-            g.subtreeEnd = 1;
-            m_groups.push_back(g);
-        }
-        flattenAll();
-    } catch (const platform::RuntimeError &e) {
-        m_order.clear();
-        m_groups.clear();
-        m_visible.clear();
-        indexRows();
-        m_grid->reportError(e.number(), ErrorDescription(e));
-    } catch (const std::exception &e) {
-        m_order.clear();
-        m_groups.clear();
-        m_visible.clear();
-        indexRows();
-        m_grid->reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(e.what()));
+        const quint32 top = numberCodes + textCodes;
+        maxCodes[size_t(j)] = top;
+        if (directions[size_t(j)] < 0)
+            for (quint32 &c : code)
+                c = top - c;
     }
-    endResetModel();
+    return codes;
+}
+
+void GridModel::sortRecords(std::vector<int> &order, std::vector<int> &runStarts, bool &tieFree)
+{
+    // Keys: group columns first (always ascending), then the sort keys.
+    QList<GridColumn *> keyColumns = m_groupColumns;
+    std::vector<int> directions(size_t(m_groupColumns.size()), 1);
+    for (const SortKey &k : m_sortKeys) {
+        keyColumns.append(k.column);
+        directions.push_back(k.direction < 0 ? -1 : 1);
+    }
+    const size_t n = m_bookmarks.size();
+    std::vector<quint32> maxCodes;
+    const std::vector<std::vector<quint32>> codes = keyCodes(keyColumns, directions, maxCodes);
+
+    // Least significant key first, each pass stable: equal keys keep the recordset's order. The codes are
+    // small whole numbers, so each pass counts them.
+    order.resize(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<int> next(n);
+    std::vector<quint32> counts;
+    for (int j = int(codes.size()) - 1; j >= 0; --j) {
+        const std::vector<quint32> &code = codes[size_t(j)];
+        bool sorted = true;
+        for (size_t p = 1; p < n && sorted; ++p)
+            sorted = code[size_t(order[p - 1])] <= code[size_t(order[p])];
+        if (sorted)
+            continue;
+        counts.assign(size_t(maxCodes[size_t(j)]) + 2, 0);
+        for (int o : order)
+            ++counts[size_t(code[size_t(o)]) + 1];
+        for (size_t c = 1; c < counts.size(); ++c)
+            counts[c] += counts[c - 1];
+        for (int o : order)
+            next[counts[size_t(code[size_t(o)])]++] = o;
+        order.swap(next);
+    }
+
+    // Where each innermost group begins, and whether two records of a group share their sort keys.
+    const size_t groups = size_t(m_groupColumns.size());
+    runStarts.assign(n > 0 ? 1 : 0, 0);
+    tieFree = true;
+    for (size_t p = 1; p < n; ++p) {
+        const size_t a = size_t(order[p - 1]), b = size_t(order[p]);
+        bool newRun = false;
+        for (size_t j = 0; j < groups && !newRun; ++j)
+            newRun = codes[j][a] != codes[j][b];
+        if (newRun) {
+            runStarts.push_back(int(p));
+            continue;
+        }
+        bool tie = true;
+        for (size_t j = groups; j < codes.size() && tie; ++j)
+            tie = codes[j][a] == codes[j][b];
+        if (tie)
+            tieFree = false;
+    }
+}
+
+bool GridModel::reuseLastSort(bool keepComputed)
+{
+    LastSort &last = m_lastSort;
+    if (!keepComputed || !m_rs || last.rs != m_rs.get() || last.loadedRows != m_loadedRows)
+        return false;
+    const std::vector<SortSignature> keys = sortSignature();
+    if (keys.size() != last.keys.size())
+        return false;
+    const size_t groups = size_t(m_groupColumns.size());
+    bool same = true, reversed = keys.size() > groups;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i] == last.keys[i]) {
+            reversed = reversed && i < groups;
+            continue;
+        }
+        same = false;
+        SortSignature flipped = keys[i];
+        flipped.direction = -flipped.direction;
+        reversed = reversed && i >= groups && flipped == last.keys[i];
+    }
+    // Reversed keys give the reversed order of each group only when no two records share their keys.
+    if (!same && !(reversed && last.tieFree))
+        return false;
+
+    // The records now: the same as then, or (when the rows were sorted unfiltered) some of them.
+    const size_t n = m_bookmarks.size();
+    if (!last.allRows && n != last.order.size())
+        return false;
+    if (!same) {
+        for (size_t r = 0; r < last.runStarts.size(); ++r) {
+            const size_t from = size_t(last.runStarts[r]);
+            const size_t to = r + 1 < last.runStarts.size() ? size_t(last.runStarts[r + 1]) : last.order.size();
+            std::reverse(last.order.begin() + qsizetype(from), last.order.begin() + qsizetype(to));
+        }
+        last.keys = keys;
+    }
+    m_order.clear();
+    m_order.reserve(n);
+    for (const int bm : last.order) {
+        const int ordinal = bm >= 1 && bm <= m_loadedRows ? m_ordinalOfRow[size_t(bm - 1)] : -1;
+        if (ordinal >= 0)
+            m_order.push_back(ordinal);
+    }
+    if (m_order.size() == n)
+        return true;
+    // A record the last sort did not see: sorted afresh.
+    last = LastSort();
+    return false;
+}
+
+void GridModel::buildGroups(const std::vector<std::vector<quint32>> &groupCodes)
+{
+    // Groups: a new group starts wherever a group column's key changes (or one above it does).
+    const int n = int(m_order.size());
+    m_groups.clear();
+    const int levels = int(m_groupColumns.size());
+    m_leafGroup.assign(size_t(n), -1);
+    if (levels > 0 && n > 0) {
+        std::vector<int> open(size_t(levels), -1);
+        auto close = [&](int level, int end) {
+            Group &g = m_groups[size_t(open[size_t(level)])];
+            g.end = end;
+            g.subtreeEnd = int(m_groups.size());
+        };
+        for (int p = 0; p < n; ++p) {
+            int from = 0;
+            if (p > 0) {
+                const size_t a = size_t(m_order[size_t(p - 1)]), b = size_t(m_order[size_t(p)]);
+                from = levels;
+                for (int j = 0; j < levels; ++j) {
+                    if (groupCodes[size_t(j)][a] != groupCodes[size_t(j)][b]) {
+                        from = j;
+                        break;
+                    }
+                }
+                for (int level = levels - 1; level >= from; --level)
+                    close(level, p);
+            }
+            for (int level = from; level < levels; ++level) {
+                Group g;
+                g.level = level;
+                g.parent = level > 0 ? open[size_t(level - 1)] : -1;
+                g.first = p;
+                g.end = p;
+                g.subtreeEnd = 0;
+                open[size_t(level)] = int(m_groups.size());
+                m_groups.push_back(g);
+            }
+            m_leafGroup[size_t(p)] = open[size_t(levels - 1)];
+        }
+        for (int level = levels - 1; level >= 0; --level)
+            close(level, n);
+    }
+    if (levels > 0 && n == 0 && m_groupRowWhenEmpty) {
+        // One empty outermost group, so a list without records still shows its heading row.
+        Group g;
+        g.level = 0;
+        g.parent = -1;
+        g.first = 0;
+        g.end = 0;
+        g.subtreeEnd = 1;
+        m_groups.push_back(g);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -594,7 +834,7 @@ int GridModel::visibleRowFor(RowRef ref) const
 
 GridModel::RowRef GridModel::refOfBookmark(Bookmark bm) const
 {
-    const int ordinal = m_ordinalOfBookmark.value(bm, -1);
+    const int ordinal = bm >= 1 && bm <= qint64(m_ordinalOfRow.size()) ? m_ordinalOfRow[size_t(bm - 1)] : -1;
     if (ordinal < 0 || ordinal >= int(m_positionOf.size()))
         return NoRef;
     return m_positionOf[size_t(ordinal)];
@@ -683,25 +923,33 @@ GridModel::Bookmark GridModel::bookmarkOf(RowRef ref) const
     return ordinal < 0 ? Bookmark(-1) : m_bookmarks[size_t(ordinal)];
 }
 
+void GridModel::ensureComputedCache(Cached &cache) const
+{
+    if (cache.known.size() < size_t(m_loadedRows)) {
+        cache.values.resize(size_t(m_loadedRows));
+        cache.known.resize(size_t(m_loadedRows), false);
+    }
+}
+
 QVariant GridModel::computedValue(int ordinal, int column, int row) const
 {
     Cached &cache = m_computed[size_t(column - 1)];
-    if (cache.known.empty()) {
-        cache.values.assign(m_bookmarks.size(), QVariant());
-        cache.known.assign(m_bookmarks.size(), 0);
-    }
-    if (cache.known[size_t(ordinal)])
-        return cache.values[size_t(ordinal)];
-    // Asked once per record and build: a failing answer leaves the cell empty.
-    cache.known[size_t(ordinal)] = 1;
-    QVariant value;
     const Bookmark bm = m_bookmarks[size_t(ordinal)];
+    const size_t slot = size_t(bm - 1);
+    ensureComputedCache(cache);
+    if (slot >= cache.known.size())
+        return QVariant();
+    if (cache.known[slot])
+        return cache.values[slot];
+    // Asked once per record while the rows stay the same: a failing answer leaves the cell empty.
+    cache.known[slot] = true;
+    QVariant value;
     m_grid->guarded([&] { emit m_grid->UnboundColumnFetch(row, column, bm, value); });
     // Looked up again: the owner's answer may have changed the grid meanwhile.
     if (column - 1 < int(m_computed.size())) {
         Cached &now = m_computed[size_t(column - 1)];
-        if (ordinal < int(now.values.size()))
-            now.values[size_t(ordinal)] = value;
+        if (slot < now.values.size())
+            now.values[slot] = value;
     }
     return value;
 }

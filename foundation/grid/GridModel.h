@@ -138,10 +138,42 @@ private:
         int subtreeEnd;   // index after the last group below this one (groups are in pre-order)
         bool expanded = true;
     };
+    // A computed column's answers, by the recordset's row (bookmark - 1): they belong to records, so a new
+    // filter keeps them.
     struct Cached {
         std::vector<QVariant> values;
-        std::vector<char> known;
+        std::vector<bool> known;
     };
+    // What the rows were last sorted by, and the order that gave, so that a filter on the same rows or the
+    // same keys in the other direction need no new sort.
+    struct SortSignature {
+        const GridColumn *column;
+        int index, sortType, field, direction;
+        bool computed;
+        bool operator==(const SortSignature &) const = default;
+    };
+    struct LastSort {
+        const platform::Recordset *rs = nullptr;
+        int loadedRows = -1;
+        std::vector<SortSignature> keys;   // group columns, then sort keys
+        std::vector<Bookmark> order;       // the records sorted
+        std::vector<int> runStarts;        // where each innermost group begins in order
+        bool allRows = false;              // order holds every row of the recordset (no filter)
+        bool tieFree = false;              // no two records of a group have equal sort keys
+    };
+
+    std::vector<SortSignature> sortSignature() const;
+    // The sort order of the records by the group columns and sort keys; runStarts where each innermost group
+    // begins; tieFree when no two records of a group share their sort keys.
+    void sortRecords(std::vector<int> &order, std::vector<int> &runStarts, bool &tieFree);
+    // The order reused from the last sort (same keys, or the sort keys reversed; this filter's records):
+    // false when it cannot be.
+    bool reuseLastSort(bool keepComputed);
+    // Groups over m_order, from the group columns' codes.
+    void buildGroups(const std::vector<std::vector<quint32>> &groupCodes);
+    std::vector<std::vector<quint32>> keyCodes(const QList<GridColumn *> &columns, const std::vector<int> &directions,
+                                               std::vector<quint32> &maxCodes);
+    void ensureComputedCache(Cached &cache) const;
 
     int ordinalOf(RowRef ref) const;   // record ordinal (recordset order) of a record reference
     QVariant computedValue(int ordinal, int column, int row) const;
@@ -160,7 +192,9 @@ private:
     QList<SortKey> m_sortKeys;
 
     std::vector<Bookmark> m_bookmarks;     // ordinal -> bookmark (recordset order)
-    QHash<Bookmark, int> m_ordinalOfBookmark;
+    std::vector<int> m_ordinalOfRow;       // recordset row (bookmark - 1) -> ordinal, -1 none
+    int m_loadedRows = 0;                  // rows of the recordset when the records were taken
+    LastSort m_lastSort;
     std::vector<int> m_order;              // sorted position -> ordinal
     std::vector<int> m_positionOf;         // ordinal -> sorted position
     std::vector<Group> m_groups;
@@ -169,7 +203,7 @@ private:
     std::vector<int> m_rowOfPosition;      // sorted position -> row, -1 hidden
     std::vector<int> m_rowOfGroup;         // group -> row, -1 hidden
 
-    mutable std::vector<Cached> m_computed;                 // per column index - 1
+    mutable std::vector<Cached> m_computed;                 // per column index - 1, per recordset row
     mutable std::vector<std::vector<int>> m_icons;          // per column index - 1, per ordinal; -1 unknown
     mutable std::vector<int> m_recordFormat;                // ordinal -> slot in m_formats
     mutable std::vector<int> m_groupFormat;                 // group -> slot

@@ -47,11 +47,11 @@ class GridDelegate : public QStyledItemDelegate
 public:
     GridDelegate(GridView *view, ListGrid *grid) : QStyledItemDelegate(view), m_view(view), m_grid(grid) {}
 
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    // Every row has the grid's height: nothing of the row is read to tell it (the view asks while it lays
+    // out the rows, before any is drawn).
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override
     {
-        QSize s = QStyledItemDelegate::sizeHint(option, index);
-        s.setHeight(m_view->rowHeightPixels());
-        return s;
+        return QSize(m_view->header()->sectionSize(index.column()), m_view->rowHeightPixels());
     }
 
     // The option a record cell is drawn with.

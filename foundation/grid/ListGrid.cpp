@@ -681,17 +681,12 @@ void ListGrid::updateNavigator()
 // ---------------------------------------------------------------------------------------------------
 // Errors
 
-bool ListGrid::guarded(const std::function<void()> &call)
+void ListGrid::reportFailure(const std::exception &failure)
 {
-    try {
-        call();
-        return true;
-    } catch (const platform::RuntimeError &e) {
-        reportError(e.number(), ErrorDescription(e));
-    } catch (const std::exception &e) {
-        reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    if (const auto *e = dynamic_cast<const platform::RuntimeError *>(&failure))
+        reportError(e->number(), ErrorDescription(*e));
+    else
+        reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(failure.what()));
 }
 
 void ListGrid::reportError(qint64 number, const QString &description)

@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QVariant>
 #include <QWidget>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -172,8 +173,20 @@ private:
     void updateNavigator();
     void reportError(qint64 number, const QString &description);
     void deliverError();
-    // Runs an owner's answer; an exception becomes the Error event.
-    bool guarded(const std::function<void()> &call);
+    // Runs an owner's answer; an exception becomes the Error event. (A template: the answers are asked for
+    // every record, and wrapping each call would cost more than many answers do.)
+    template<typename Call>
+    bool guarded(Call &&call)
+    {
+        try {
+            call();
+            return true;
+        } catch (const std::exception &e) {
+            reportFailure(e);
+        }
+        return false;
+    }
+    void reportFailure(const std::exception &failure);
 
     QString m_connectionString;
     QString m_recordSource;

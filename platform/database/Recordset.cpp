@@ -704,6 +704,20 @@ QVariant Recordset::valueAt(Bookmark bookmark, int field) const
     return toVariant(m->columns[field].type, m->store.cell(row, field));
 }
 
+CellView Recordset::cellAt(Bookmark bookmark, int field) const
+{
+    m->checkedField(field);
+    const int row = int(bookmark - 1);
+    if (bookmark < 1 || row >= m->store.rowCount() || m->store.isDeleted(row))
+        noCurrentRecord();
+    return m->store.cell(row, field);
+}
+
+int Recordset::loadedRowCount() const
+{
+    return m->store.rowCount();
+}
+
 const QVector<Recordset::Bookmark> &Recordset::visibleRows() const
 {
     return m->visible;

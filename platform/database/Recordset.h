@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/database/Currency.h"
+#include "platform/database/RowStore.h"
 
 #include <QString>
 #include <QStringList>
@@ -129,6 +130,11 @@ public:
     void setBookmark(Bookmark bookmark);
     // Direct access to a loaded row by bookmark, for views that draw rows without moving the cursor.
     QVariant valueAt(Bookmark bookmark, int field) const;
+    // The same value as stored (texts as UTF-8 inside the recordset, valid until it closes or requeries),
+    // for views that read many values at once: no conversion. RuntimeError as valueAt.
+    CellView cellAt(Bookmark bookmark, int field) const;
+    // The rows read (deleted ones and those the filter hides included): every bookmark is at most this.
+    int loadedRowCount() const;
     // The bookmarks of the rows that pass the filter, in order.
     const QVector<Bookmark> &visibleRows() const;
 

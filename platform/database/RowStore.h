@@ -31,11 +31,23 @@ struct CellView {
     int length = 0;
 };
 
-// The loaded rows of a recordset in compact form: one 8-byte slot and one class byte per cell, texts in one
-// arena. Rows are appended and never moved, so a row's index is a stable bookmark.
+// The loaded rows of a recordset in compact form. Rows are appended and never moved, so a row's index is a
+// stable bookmark.
+//
+// A cell takes 32 bits: Null, a whole number of up to 30 bits held in the cell itself, or the place of its
+// text or of its wider value (a larger whole number, a real). The cells of a run of rows lie in one block,
+// texts in blocks of their own; blocks never move once written, so growing the store copies nothing. A
+// text that the same column held before (a date, an account's name, a count) is kept once while the
+// column repeats its texts. The blocks of a store that is let go are kept for the next one, so a list read
+// again reuses memory the system has already given the program.
 class RowStore
 {
 public:
+    RowStore() = default;
+    ~RowStore();
+    RowStore(const RowStore &) = delete;
+    RowStore &operator=(const RowStore &) = delete;
+
     void reset(int columnCount);
     int columnCount() const { return m_columns; }
     int rowCount() const { return m_rows; }
@@ -49,20 +61,50 @@ public:
     void set(int row, int column, const StoredValue &value);
 
     void markDeleted(int row);
-    bool isDeleted(int row) const { return m_deleted[size_t(row)]; }
+    bool isDeleted(int row) const { return size_t(row) < m_deleted.size() && m_deleted[size_t(row)]; }
 
 private:
-    const char *appendText(const char *p, int n);
+    struct Block {
+        char *data = nullptr;
+        size_t size = 0;
+    };
+    struct Wide {
+        quint64 bits;          // whole number or the real's bits
+        StoredValue::Class cls;
+    };
+    // The texts one column has held, while it repeats them: an open-addressing table of cells.
+    struct Interned {
+        std::vector<quint32> table;
+        int count = 0;
+        int lookups = 0;
+        int hits = 0;
+        bool active = true;
+    };
+
+    quint32 *rowCells(int row) const
+    {
+        return reinterpret_cast<quint32 *>(m_chunks[size_t(row >> m_chunkShift)].data)
+               + size_t(row & m_chunkMask) * size_t(m_columns);
+    }
+    quint32 *newRow();
+    quint32 textCell(int column, const char *p, int n);
+    quint32 storeText(const char *p, int n);
+    quint32 wideCell(quint64 bits, StoredValue::Class cls);
+    quint32 intCell(qint64 v);
+    const char *textAt(quint32 cell) const;
+    void release();
 
     int m_columns = 0;
     int m_rows = 0;
-    std::vector<quint64> m_slots;      // int, real bits, or the address of a text in the arena
-    std::vector<quint8> m_classes;
+    int m_chunkShift = 0;            // rows per chunk: 1 << m_chunkShift
+    int m_chunkMask = 0;
+    std::vector<Block> m_chunks;     // the cells, m_columns per row
+    std::vector<Block> m_texts;      // each text: a 4-byte length, the bytes, padding to 4
+    size_t m_textBlock = 0;          // the block that takes the next small text
+    size_t m_textUsed = 0;
+    std::vector<Wide> m_wide;
+    std::vector<Interned> m_interned;
     std::vector<bool> m_deleted;
-    // Texts, each a 4-byte length then the bytes, in blocks that never move once filled.
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    size_t m_blockUsed = 0;
-    size_t m_blockSize = 0;
 };
 
 } // namespace platform
