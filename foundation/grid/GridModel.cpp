@@ -966,6 +966,20 @@ QVariant GridModel::recordValue(int ordinal, int column, int row) const
     return m_rs->valueAt(m_bookmarks[size_t(ordinal)], c->m_field);
 }
 
+const QVariant &GridModel::valueRef(int ordinal, int column, QVariant &scratch) const
+{
+    // A computed value already given is read where it is kept.
+    const GridColumn *c = column >= 1 && column <= int(m_columns.size()) ? m_columns[size_t(column - 1)].get() : nullptr;
+    if (c && c->m_computed && ordinal >= 0 && ordinal < int(m_bookmarks.size())) {
+        const Cached &cache = m_computed[size_t(column - 1)];
+        const size_t slot = size_t(m_bookmarks[size_t(ordinal)] - 1);
+        if (slot < cache.known.size() && cache.known[slot])
+            return cache.values[slot];
+    }
+    scratch = recordValue(ordinal, column, 0);
+    return scratch;
+}
+
 QVariant GridModel::value(RowRef ref, int column) const
 {
     const int row = rowOfRef(ref);
@@ -1092,8 +1106,9 @@ QVariant GridModel::groupSum(int group, int column) const
     platform::CurrencySum money;   // Currency and whole numbers, exact, never wrapping
     double real = 0;
     bool anyMoney = false, anyReal = false, anyWhole = false;
+    QVariant scratch;
     for (int p = g.first; p < g.end; ++p) {
-        const QVariant v = recordValue(m_order[size_t(p)], column, 0);
+        const QVariant &v = valueRef(m_order[size_t(p)], column, scratch);
         if (!v.isValid() || v.isNull())
             continue;
         if (v.metaType() == QMetaType::fromType<Currency>()) {

@@ -178,6 +178,8 @@ private:
     int ordinalOf(RowRef ref) const;   // record ordinal (recordset order) of a record reference
     QVariant computedValue(int ordinal, int column, int row) const;
     QVariant recordValue(int ordinal, int column, int row) const;
+    // The same, valid until the next value is asked for: a computed value is not copied.
+    const QVariant &valueRef(int ordinal, int column, QVariant &scratch) const;
     void flattenInto(std::vector<RowRef> &out, int group) const;   // the rows below an expanded group
     void flattenAll();
     void indexRows();

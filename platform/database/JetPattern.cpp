@@ -2,6 +2,8 @@
 
 #include "platform/database/TextFold.h"
 
+#include <cstring>
+
 namespace platform {
 
 void JetPattern::addLiteral(QStringView text)
@@ -57,6 +59,7 @@ std::optional<JetPattern> JetPattern::fromJet(QStringView pattern)
             p.addLiteral(pattern.mid(i, 1));
         }
     }
+    p.findLiteral();
     return p;
 }
 
@@ -80,7 +83,78 @@ JetPattern JetPattern::fromFilter(QStringView pattern)
     p.addLiteral(pattern.mid(begin, end - begin));
     if (trailing && (p.m_elements.isEmpty() || p.m_elements.last().kind != Kind::AnyRun))
         p.m_elements.append(element(Kind::AnyRun));
+    p.findLiteral();
     return p;
+}
+
+void JetPattern::findLiteral()
+{
+    qsizetype first = 0, last = m_elements.size();
+    m_anyBefore = first < last && m_elements[first].kind == Kind::AnyRun;
+    if (m_anyBefore)
+        ++first;
+    m_anyAfter = first == last ? m_anyBefore : m_elements[last - 1].kind == Kind::AnyRun;
+    if (first < last && m_elements[last - 1].kind == Kind::AnyRun)
+        --last;
+    QString chars;
+    for (qsizetype i = first; i < last; ++i) {
+        if (m_elements[i].kind != Kind::Literal)
+            return;
+        chars += QChar(m_elements[i].ch);
+    }
+    m_literal = true;
+    m_needle = chars.toUtf8();
+    m_asciiNeedle = isAscii(m_needle.constData(), int(m_needle.size()));
+    m_noBits = QByteArray(m_needle.size(), 0);
+    m_letterBits = m_noBits;
+    for (qsizetype i = 0; i < m_needle.size(); ++i)
+        if (m_needle[i] >= 'a' && m_needle[i] <= 'z')
+            m_letterBits[i] = 0x20;
+}
+
+bool JetPattern::literalMatches(const char *text, int length, bool ascii) const
+{
+    // A substring of the UTF-8 bytes is a substring of the characters. Plain ASCII text compares in lower
+    // case: a letter of the folded characters also matches its capital.
+    const int need = int(m_needle.size());
+    if (length < need || (!m_anyBefore && !m_anyAfter && length != need))
+        return false;
+    const char *wanted = m_needle.constData();
+    const char *caseBits = ascii ? m_letterBits.constData() : m_noBits.constData();
+    auto at = [&](int from) {
+        for (int i = 0; i < need; ++i)
+            if (char(text[from + i] | caseBits[i]) != wanted[i])
+                return false;
+        return true;
+    };
+    if (!m_anyBefore)
+        return at(0);
+    if (!m_anyAfter)
+        return at(length - need);
+    if (need == 0)
+        return true;
+    const char first = wanted[0], firstBits = caseBits[0];
+    for (int from = 0; from + need <= length; ++from)
+        if (char(text[from] | firstBits) == first && at(from))
+            return true;
+    return false;
+}
+
+bool JetPattern::matchesFolded(const FoldedUtf8 &t) const
+{
+    if (m_literal)
+        return (t.ascii && !m_asciiNeedle) ? false : literalMatches(t.text, t.length, t.ascii);
+    if (!t.ascii)
+        return matchesFolded(QString::fromUtf8(t.text, t.length));
+    return matchesFolded(foldText(QString::fromLatin1(t.text, t.length)));
+}
+
+bool JetPattern::matchesUtf8(const char *text, int length) const
+{
+    if (isAscii(text, length))
+        return matchesFolded(FoldedUtf8{text, length, true});
+    const QByteArray folded = foldText(QString::fromUtf8(text, length)).toUtf8();
+    return matchesFolded(FoldedUtf8{folded.constData(), int(folded.size()), false});
 }
 
 bool JetPattern::elementMatches(const Element &e, char16_t c) const

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/database/TextFold.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <QVector>
@@ -22,6 +25,11 @@ public:
     bool matches(QStringView text) const;
     // The same on text that is already folded (foldText).
     bool matchesFolded(QStringView folded) const;
+    // The same on UTF-8 text, and on its folded form. A pattern of literal characters with runs of anything
+    // at its ends (as the search box's filters are) is looked for in the bytes: plain ASCII text is only
+    // put in lower case.
+    bool matchesUtf8(const char *text, int length) const;
+    bool matchesFolded(const FoldedUtf8 &folded) const;
 
 private:
     enum class Kind : quint8 { Literal, AnyOne, Digit, AnyRun, Set };
@@ -36,8 +44,17 @@ private:
     static Element literal(char16_t c) { Element e; e.ch = c; return e; }
     bool elementMatches(const Element &e, char16_t c) const;
     void addLiteral(QStringView text);
+    // Tells whether the pattern is literal characters between optional runs, and keeps those characters.
+    void findLiteral();
+    bool literalMatches(const char *text, int length, bool ascii) const;
 
     QVector<Element> m_elements;
+    bool m_literal = false;              // [run] literal characters [run]
+    bool m_anyBefore = false, m_anyAfter = false;
+    QByteArray m_needle;                 // the folded characters, UTF-8
+    bool m_asciiNeedle = false;
+    QByteArray m_letterBits;             // per byte of m_needle: 0x20 for a lower-case ASCII letter
+    QByteArray m_noBits;
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/database/Recordset.h"
 #include "platform/database/RowStore.h"
+#include "platform/database/TextFold.h"
 
 #include <QString>
 #include <QVector>
@@ -25,7 +26,8 @@ public:
     static std::unique_ptr<RecordFilter> compile(const QString &text, const QVector<FieldInfo> &fields);
     ~RecordFilter();
 
-    bool matches(const RowStore &rows, int row) const;
+    // cache: the folded texts of the rows, kept between filters on the same rows (may be null).
+    bool matches(const RowStore &rows, int row, FoldCache *cache = nullptr) const;
 
     struct Node;
 

@@ -10,6 +10,7 @@
 #include "platform/database/RecordFilter.h"
 #include "platform/database/RowStore.h"
 #include "platform/database/SqliteSupport.h"
+#include "platform/database/TextFold.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -79,6 +80,7 @@ struct Recordset::Impl {
 
     QString filterText;
     std::unique_ptr<RecordFilter> filter;
+    FoldCache foldCache;                 // folded texts of the loaded rows, for the filters
 
     enum Mode { Browse, Edit, Add } mode = Browse;
     QHash<int, StoredValue> pending;     // field -> new value while editing or adding
@@ -182,6 +184,7 @@ struct Recordset::Impl {
                 columnByName.insert(c.name.toLower(), i);
             columns.append(c);
         }
+        foldCache.clear();
         store.reset(n);
         int rc;
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
@@ -517,6 +520,7 @@ void Recordset::Close()
     m->open = false;
     m->filter.reset();
     m->filterText.clear();
+    m->foldCache.clear();
     m->store.reset(0);
     m->visible.clear();
     m->positionOfRow.clear();
@@ -664,7 +668,7 @@ void Recordset::setFilter(const QString &filter)
     QVector<Bookmark> rows;
     rows.reserve(m->store.rowCount());
     for (int r = 0; r < m->store.rowCount(); ++r)
-        if (!m->store.isDeleted(r) && (!compiled || compiled->matches(m->store, r)))
+        if (!m->store.isDeleted(r) && (!compiled || compiled->matches(m->store, r, &m->foldCache)))
             rows.append(r + 1);
     m->filter = std::move(compiled);
     m->filterText = m->filter ? filter : QString();

@@ -24,10 +24,11 @@ constexpr int UnitBits = 18;
 constexpr size_t MaxTextBlocks = size_t(1) << (30 - UnitBits);
 // The cells of a run of rows take up to this much.
 constexpr size_t ChunkBytes = size_t(1) << 20;
-// A column stops keeping its texts once for another time when it holds this many different ones, or when
-// few of its texts come again.
-constexpr int MaxInterned = 1 << 16;
-constexpr int InternWindow = 4096;
+// A column keeps each of its texts once while it has held at most this many different ones (dates of ten
+// years, accounts, counts); beyond, its texts are kept as they come, without looking them up. Long texts
+// (descriptions, notes) are not looked up at all.
+constexpr int MaxInterned = 4096;
+constexpr int MaxInternedLength = 40;
 
 // Blocks of stores that were let go, for the next store: at most what the largest store held.
 class BlockPool
@@ -211,28 +212,24 @@ const char *RowStore::textAt(quint32 cell) const
 quint32 RowStore::textCell(int column, const char *p, int n)
 {
     Interned &in = m_interned[size_t(column)];
-    if (!in.active)
+    if (!in.active || n > MaxInternedLength)
         return storeText(p, n);
     if (in.table.empty())
         in.table.assign(256, 0);
     const quint32 h = hashBytes(p, n);
     size_t mask = in.table.size() - 1;
     size_t i = h & mask;
-    ++in.lookups;
     for (quint32 e; (e = in.table[i]) != 0; i = (i + 1) & mask) {
         const char *at = textAt(e);
         quint32 len;
         std::memcpy(&len, at, sizeof len);
-        if (int(len) == n && std::memcmp(at + sizeof len, p, size_t(n)) == 0) {
-            ++in.hits;
+        if (int(len) == n && std::memcmp(at + sizeof len, p, size_t(n)) == 0)
             return e;
-        }
     }
     const quint32 cell = storeText(p, n);
     in.table[i] = cell;
     ++in.count;
-    if (in.count >= MaxInterned || (in.lookups >= InternWindow && in.hits * 16 < in.lookups)) {
-        // Texts that rarely come again: kept as they come, without looking them up.
+    if (in.count >= MaxInterned) {
         in.active = false;
         std::vector<quint32>().swap(in.table);
     } else if (size_t(in.count) * 2 >= in.table.size()) {
@@ -250,10 +247,6 @@ quint32 RowStore::textCell(int column, const char *p, int n)
             bigger[k] = e;
         }
         in.table.swap(bigger);
-    }
-    if (in.lookups >= InternWindow) {
-        in.lookups = 0;
-        in.hits = 0;
     }
     return cell;
 }

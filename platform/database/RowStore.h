@@ -37,8 +37,8 @@ struct CellView {
 // A cell takes 32 bits: Null, a whole number of up to 30 bits held in the cell itself, or the place of its
 // text or of its wider value (a larger whole number, a real). The cells of a run of rows lie in one block,
 // texts in blocks of their own; blocks never move once written, so growing the store copies nothing. A
-// text that the same column held before (a date, an account's name, a count) is kept once while the
-// column repeats its texts. The blocks of a store that is let go are kept for the next one, so a list read
+// short text that the same column held before (a date, an account's name, a count) is kept once while the
+// column has few different texts. The blocks of a store that is let go are kept for the next one, so a list read
 // again reuses memory the system has already given the program.
 class RowStore
 {
@@ -76,8 +76,6 @@ private:
     struct Interned {
         std::vector<quint32> table;
         int count = 0;
-        int lookups = 0;
-        int hits = 0;
         bool active = true;
     };
 

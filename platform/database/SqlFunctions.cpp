@@ -228,7 +228,8 @@ void jetLike(sqlite3_context *ctx, int, sqlite3_value **argv)
             return;
         }
     }
-    sqlite3_result_int(ctx, pattern->matches(valueText(argv[1])) ? 1 : 0);
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[1]));
+    sqlite3_result_int(ctx, pattern->matchesUtf8(text, sqlite3_value_bytes(argv[1])) ? 1 : 0);
 }
 
 // LIKE ... ESCAPE: Jet has no such clause. Without this the engine's own three-argument like() with its

@@ -1,5 +1,8 @@
 #include "platform/database/TextFold.h"
 
+#include <cstring>
+#include <vector>
+
 namespace platform {
 
 namespace {
@@ -35,14 +38,50 @@ void appendFoldedChar(QChar ch, QString &out)
     out += ch.toCaseFolded();
 }
 
+// The folded forms of the Latin letters (up to U+024F), worked out once: most texts of the program are in
+// languages written with them.
+struct FoldedChar {
+    char16_t units[3];
+    quint8 count;                        // 0xFF: longer, folded each time
+};
+constexpr char16_t LatinEnd = 0x250;
+
+const FoldedChar *latinFolds()
+{
+    static const std::vector<FoldedChar> table = [] {
+        std::vector<FoldedChar> t(LatinEnd);
+        for (char16_t c = 0x80; c < LatinEnd; ++c) {
+            QString out;
+            appendFoldedChar(QChar(c), out);
+            FoldedChar &f = t[c];
+            f.count = out.size() <= 3 ? quint8(out.size()) : quint8(0xFF);
+            for (qsizetype i = 0; i < out.size() && i < 3; ++i)
+                f.units[i] = out[i].unicode();
+        }
+        return t;
+    }();
+    return table.data();
+}
+
 void appendFolded(QStringView text, QString &out)
 {
+    const FoldedChar *latin = nullptr;
     for (QChar ch : text) {
         const char16_t c = ch.unicode();
-        if (c < 0x80)
+        if (c < 0x80) {
             out += QChar(asciiLower(c));
-        else
-            appendFoldedChar(ch, out);
+            continue;
+        }
+        if (c < LatinEnd) {
+            if (!latin)
+                latin = latinFolds();
+            const FoldedChar &f = latin[c];
+            if (f.count != 0xFF) {
+                out.append(reinterpret_cast<const QChar *>(f.units), f.count);
+                continue;
+            }
+        }
+        appendFoldedChar(ch, out);
     }
 }
 
@@ -78,6 +117,47 @@ int compareFolded(QStringView a, QStringView b)
     const QString fa = foldText(a.mid(i)), fb = foldText(b.mid(i));
     const int c = QStringView(fa).compare(QStringView(fb));
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+bool isAscii(const char *text, int length)
+{
+    unsigned char any = 0;
+    for (int i = 0; i < length; ++i)
+        any |= static_cast<unsigned char>(text[i]);
+    return any < 0x80;
+}
+
+FoldedUtf8 FoldCache::folded(int field, int row, const char *text, int length)
+{
+    if (m_place.size() <= size_t(field))
+        m_place.resize(size_t(field) + 1);
+    std::vector<quint32> &places = m_place[size_t(field)];
+    if (places.size() <= size_t(row))
+        places.resize(size_t(row) + 1, 0);
+    quint32 &place = places[size_t(row)];
+    if (place == 0) {
+        if (isAscii(text, length)) {
+            place = 1;
+        } else {
+            place = quint32(m_folded.size()) + 2;
+            const QByteArray f = foldText(QString::fromUtf8(text, length)).toUtf8();
+            const quint32 n = quint32(f.size());
+            m_folded.append(reinterpret_cast<const char *>(&n), sizeof n);
+            m_folded.append(f);
+        }
+    }
+    if (place == 1)
+        return {text, length, true};
+    const char *at = m_folded.constData() + (place - 2);
+    quint32 n;
+    std::memcpy(&n, at, sizeof n);
+    return {at + sizeof n, int(n), false};
+}
+
+void FoldCache::clear()
+{
+    m_place.clear();
+    m_folded.clear();
 }
 
 int compareFoldedUtf8(const char *a, int lenA, const char *b, int lenB)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
+
+#include <vector>
 
 namespace platform {
 
@@ -15,5 +18,29 @@ QString foldText(QStringView text);
 // decoding.
 int compareFoldedUtf8(const char *a, int lenA, const char *b, int lenB);
 int compareFolded(QStringView a, QStringView b);
+
+// True when the UTF-8 text is plain ASCII (its folded form is then its lower case).
+bool isAscii(const char *text, int length);
+
+// A UTF-8 text as comparisons read it: its folded form; or, for plain ASCII, the text itself, whose lower
+// case is its folded form.
+struct FoldedUtf8 {
+    const char *text = nullptr;
+    int length = 0;
+    bool ascii = false;
+};
+
+// The folded forms of the stored texts of a recordset's rows, by field and row: a filter run again over the
+// same rows folds each text once. What it hands out stays valid until the next call or clear().
+class FoldCache
+{
+public:
+    FoldedUtf8 folded(int field, int row, const char *text, int length);
+    void clear();
+
+private:
+    std::vector<std::vector<quint32>> m_place;   // per field, per row: 0 not yet, 1 ASCII, else offset + 2
+    QByteArray m_folded;                         // the folded texts, UTF-8, each after its 4-byte length
+};
 
 } // namespace platform
