@@ -6,6 +6,7 @@
 #include "foundation/SettingsKeys.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
+#include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
@@ -159,6 +160,18 @@ int cAccessDb::TestDb(const QString &folder) const
         return anySheet ? Usable : WrongStructure;
     } catch (...) {
         return Unreadable;
+    }
+}
+
+void cAccessDb::AddTemplateIndexes(const QString &folder)
+{
+    try {
+        platform::Connection cn;
+        cn.Open(connectionStringFor(folder));
+        platform::addMissingIndexes(cn, platform::programDataFile(QStringLiteral("master.gen")));
+        cn.Close();
+    } catch (const std::exception &) {
+        // Only slower without them; the next start tries again.
     }
 }
 

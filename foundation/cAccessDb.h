@@ -29,6 +29,11 @@ public:
     // without the columns of the program, by name, or no data sheet), 3 no database file. Never raises.
     int TestDb(const QString &folder) const;
 
+    // Gives the database in folder the indexes of the template that it lacks (a database made from an
+    // older template): the lists and the calendar read through them. Tables, columns and rows stay as they
+    // are; a database that cannot take them now (read-only, busy) works as before without. Never raises.
+    static void AddTemplateIndexes(const QString &folder);
+
     // Copies the template when the folder holds no database file; true when it copied one.
     bool NewDbFileIfNotExist(const QString &folder);
     // Writes dbPath to the setting DbPath.

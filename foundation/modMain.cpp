@@ -194,6 +194,8 @@ StartupResult Main(const StartupHooks &hooks)
         // 4. A usable database, or the end.
         if (!EnsureUsableDatabase())
             return StartupResult::Ended;
+        // A database made from an older template gets the indexes its lists read through.
+        cAccessDb::AddTemplateIndexes(Adb->dbPath());
 
         // 5. The current data sheet and the preferences.
         Sheet = new cSheet();

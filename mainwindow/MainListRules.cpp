@@ -31,12 +31,17 @@ void BuildFilterConditions(FilterTableT &table, bool debitCreditToPN, const QDat
     const QString b = RowRules::cashBookMembership(debitCreditToPN);
     auto &cb = table[RowRules::CashBook];
     cb[6] = b;
-    cb[7] = b + QStringLiteral(" And Month(Date())=Month(TrDate) And Year(Date())=Year(TrDate)");
-    // The month before the current one, December of the year before included when the current month is January.
-    cb[8] = b + QStringLiteral(" And ((Month(Date())=Month(TrDate)+1 And Year(Date())=Year(TrDate))"
-                               " Or (Month(Date())=1 And Month(TrDate)=12 And Year(Date())=Year(TrDate)+1))");
-    cb[9] = b + QStringLiteral(" And Year(Date())=Year(TrDate)");
-    cb[10] = b + QStringLiteral(" And Year(Date())=Year(TrDate)+1");
+    // The periods as ranges of dates from the engine's Date(), which the index of days serves (a month or a
+    // year of TrDate compared with today's would be worked out for every row).
+    auto period = [&b](const char *from, const char *to) {
+        return b + QStringLiteral(" And TrDate >= DateSerial(") + QLatin1String(from)
+               + QStringLiteral(") And TrDate < DateSerial(") + QLatin1String(to) + QLatin1Char(')');
+    };
+    cb[7] = period("Year(Date()),Month(Date()),1", "Year(Date()),Month(Date())+1,1");
+    // The month before the current one, December of the year before when the current month is January.
+    cb[8] = period("Year(Date()),Month(Date())-1,1", "Year(Date()),Month(Date()),1");
+    cb[9] = period("Year(Date()),1,1", "Year(Date())+1,1,1");
+    cb[10] = period("Year(Date())-1,1,1", "Year(Date()),1,1");
     // Four-digit years: two-digit ones would read as 19xx from 2030 on.
     cb[11] = b + QStringLiteral(" And TrDate Between ") + SqlDate(today.addDays(-365)) + QStringLiteral(" And ")
              + SqlDate(today);

@@ -22,8 +22,8 @@ using FilterTableT = std::array<std::array<QString, 12>, ViewCount>;
 // The main row query followed by tail (its SearchField is empty).
 QString BuildGridSql(const QString &tail);
 // The conditions of both views: deadlines from "IsPN=False", the cash book from its membership; the period
-// filters of the cash book compare with the engine's Date() except "12 Months from Today", whose dates are
-// fixed now.
+// filters of the cash book are ranges of dates from the engine's Date() except "12 Months from Today",
+// whose dates are fixed now.
 void BuildFilterConditions(FilterTableT &table, bool debitCreditToPN, const QDate &today);
 // "Where TrDbId=<sheet> AND (<condition>)".
 QString GridTail(int sheetId, const QString &condition);

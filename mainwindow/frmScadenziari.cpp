@@ -321,6 +321,7 @@ void frmScadenziari::UseFolder(const QString &folder)
     // Everything that can fail on the new folder comes first: until DbPath is stored the program keeps
     // its folder and sheet.
     EnsureDefaultCounts(cAccessDb::connectionStringFor(folder));
+    cAccessDb::AddTemplateIndexes(folder);
     makeAttachedFolder(folder);
     // Sheet 1, or the lowest sheet of a database that has no sheet 1, as at start.
     const int sheet = cSheet::SheetToUse(cAccessDb::connectionStringFor(folder), 1);

@@ -396,6 +396,51 @@ void createDatabase(const QString &file, const QString &schemaSql)
     }
 }
 
+QStringList addMissingIndexes(Connection &connection, const QString &templateFile)
+{
+    const std::shared_ptr<Connection::Impl> cn = connection.impl();
+    cn->requireOpen();
+    // The template's indexes, read without touching it.
+    QList<QPair<QByteArray, QByteArray>> wanted;
+    {
+        sqlite3 *t = nullptr;
+        const int rc = sqlite3_open_v2(QFile::encodeName(templateFile).constData(), &t, SQLITE_OPEN_READONLY, nullptr);
+        if (rc != SQLITE_OK) {
+            sqlite3_close_v2(t);
+            raiseDatabaseError(QStringLiteral("Could not read the template '%1'.").arg(templateFile), errors::DbFileNotFound);
+        }
+        try {
+            Stmt st(t, "SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL ORDER BY name");
+            while (st.step())
+                wanted.append({st.textBytes(0), st.textBytes(1)});
+        } catch (...) {
+            sqlite3_close_v2(t);
+            throw;
+        }
+        sqlite3_close_v2(t);
+    }
+    QStringList added;
+    for (const auto &[name, sql] : wanted) {
+        Stmt exists(cn->db, "SELECT 1 FROM sqlite_master WHERE type='index' AND name=?1");
+        exists.bindText(1, name);
+        if (exists.step())
+            continue;
+        const int rc = sqlite3_exec(cn->db, "BEGIN", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            cn->raise(rc, QStringLiteral("BeginTrans"));
+        const int made = sqlite3_exec(cn->db, sql.constData(), nullptr, nullptr, nullptr);
+        const int done = sqlite3_exec(cn->db, made == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+        if (made != SQLITE_OK)
+            cn->raise(made, QString::fromUtf8(sql));
+        if (done != SQLITE_OK) {
+            sqlite3_exec(cn->db, "ROLLBACK", nullptr, nullptr, nullptr);
+            cn->raise(done, QStringLiteral("CommitTrans"));
+        }
+        added << QString::fromUtf8(name);
+    }
+    return added;
+}
+
 int dbReleasePauseMs()
 {
     return g_releasePauseMs;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 struct sqlite3;
@@ -59,6 +60,13 @@ QString connectionStringFor(const QString &databaseFile);
 
 // Makes a new database file from schema text (build tool and tests only; the program copies master.gen).
 void createDatabase(const QString &file, const QString &schemaSql);
+
+// Adds to the database of an open connection the indexes of the template file (a database of the same
+// tables) that it has no index of that name for, each in a transaction of its own. Indexes change no
+// table, column or row: files made from an older template get the ones of the present template. Returns
+// the names added. Raises RuntimeError when the template cannot be read or an index cannot be made (a
+// read-only or busy file); the indexes made before stay.
+QStringList addMissingIndexes(Connection &connection, const QString &templateFile);
 
 // The pause after a connection is closed, so that the engine has let go of the file. 600 ms by default;
 // tests set it to zero.

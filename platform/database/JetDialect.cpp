@@ -111,6 +111,7 @@ QString renamedFunction(const QString &name)
         {QStringLiteral("date"), QStringLiteral("jet_date")},
         {QStringLiteral("now"), QStringLiteral("jet_now")},
         {QStringLiteral("datediff"), QStringLiteral("jet_datediff")},
+        {QStringLiteral("dateserial"), QStringLiteral("jet_dateserial")},
         {QStringLiteral("month"), QStringLiteral("jet_month")},
         {QStringLiteral("year"), QStringLiteral("jet_year")},
         {QStringLiteral("day"), QStringLiteral("jet_day")},

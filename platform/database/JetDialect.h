@@ -31,7 +31,7 @@ struct Translation {
 //   UPDATE t SET t.c = ...              UPDATE t SET c = ...
 //   DISTINCTROW                         dropped: on one table Jet returns every row anyway
 //   True, False, Not, Mod               1, 0, NOT, %
-//   Date() Now() DateDiff Month Year Day Weekday Nz Len UCase LCase
+//   Date() Now() DateDiff DateSerial Month Year Day Weekday Nz Len UCase LCase
 //                                       the SQL functions of SqlFunctions.h and their SQLite equivalents
 //   LIKE                                unchanged: the connection's like() takes Jet wildcards
 //   unnamed expression columns          named Expr1000, Expr1001, ... as Jet names them

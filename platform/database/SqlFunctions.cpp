@@ -130,6 +130,35 @@ void jetDateDiff(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_int64(ctx, r);
 }
 
+// DateSerial(year, month, day): months and days beyond their ranges carry over (month 13 is January of
+// the next year, month 0 December of the year before, day 0 the last day of the month before); years 0 to
+// 99 follow the two-digit rule.
+void jetDateSerial(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    qint64 part[3];
+    for (int i = 0; i < 3; ++i) {
+        const int type = sqlite3_value_numeric_type(argv[i]);
+        if (type == SQLITE_NULL) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+        if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
+            resultError(ctx, QStringLiteral("Data type mismatch in DateSerial"));
+            return;
+        }
+        part[i] = type == SQLITE_INTEGER ? sqlite3_value_int64(argv[i]) : qint64(std::floor(sqlite3_value_double(argv[i])));
+    }
+    const qint64 year = part[0] >= 0 && part[0] <= 99 ? expandTwoDigitYear(int(part[0])) : part[0];
+    const qint64 months = year * 12 + part[1] - 1;
+    const QDate first(int(floorDiv(months, 12)), int(months - floorDiv(months, 12) * 12) + 1, 1);
+    const QDate d = first.isValid() && std::llabs(part[2]) < 1000000 ? first.addDays(part[2] - 1) : QDate();
+    if (!d.isValid() || d.year() < 100 || d.year() > 9999) {
+        resultError(ctx, QStringLiteral("Invalid procedure call: DateSerial"));
+        return;
+    }
+    resultText(ctx, d.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
 template<int Part>
 void jetDatePart(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
@@ -258,6 +287,7 @@ void registerSqlFunctions(sqlite3 *db)
         {"jet_now", 0, false, jetNow},
         {"jet_datediff", 3, true, jetDateDiff},
         {"jet_datediff", 4, true, jetDateDiff},
+        {"jet_dateserial", 3, true, jetDateSerial},
         {"jet_year", 1, true, jetDatePart<0>},
         {"jet_month", 1, true, jetDatePart<1>},
         {"jet_day", 1, true, jetDatePart<2>},

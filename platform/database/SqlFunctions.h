@@ -11,6 +11,7 @@ namespace platform {
 //   jet_date()  jet_now()          today (platform::today()) as 'yyyy-mm-dd'; now with the time
 //   jet_datediff(interval, d1, d2[, firstDayOfWeek])   "yyyy" "q" "m" "y" "d" "w" "ww" "h" "n" "s"
 //   jet_year(d) jet_month(d) jet_day(d) jet_weekday(d[, firstDayOfWeek])
+//   jet_dateserial(year, month, day)   a date as 'yyyy-mm-dd'; months and days carry over as in Jet
 //   jet_concat(a, b, ...)          text concatenation, Null as empty; Null when every part is Null
 //   jet_nz(v[, default])           v, or default ('' without one) when v is Null
 // Every function gives Null for a Null date, as Jet does. Raises RuntimeError when registration fails.
