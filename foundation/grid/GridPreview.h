@@ -3,7 +3,6 @@
 #include <QWidget>
 
 class GridPrinter;
-class QPrintPreviewWidget;
 class QPrinter;
 class QPushButton;
 class QToolButton;
@@ -11,7 +10,8 @@ class QToolButton;
 // The print preview of a grid: the pages of its GridPrinter, fitted to the width and scrolled, with a
 // row of buttons: Close (the owner decides what closing means), Page set-up (the printer's paper,
 // orientation and margins; the pages are laid out again), Print (the print dialog, then the printer),
-// and zoom out / zoom in. The button texts are the owner's.
+// and zoom out / zoom in. The button texts are the owner's. The pages are laid out when the preview is
+// updated, and each is drawn when it comes into view: a report of many pages shows its first at once.
 class GridPreview : public QWidget
 {
     Q_OBJECT
@@ -30,7 +30,10 @@ public:
     QPushButton *closeButton() const { return m_close; }
     QPushButton *pageSetupButton() const { return m_pageSetup; }
     QPushButton *printButton() const { return m_print; }
-    QPrintPreviewWidget *previewWidget() const { return m_preview; }
+    // The scrolled pages.
+    QWidget *pagesWidget() const;
+    // The pages drawn since the last update (each once while it stays in view).
+    int pagesDrawn() const;
 
 signals:
     void closeClicked();
@@ -40,12 +43,12 @@ signals:
     void printFailed(const QString &file, const QString &description);
 
 private:
-    void paint(QPrinter *printer);
+    class PageView;
     void pageSetupClicked();
     void printClicked();
 
     GridPrinter *m_gridPrinter;
-    QPrintPreviewWidget *m_preview;
+    PageView *m_preview;
     QPushButton *m_close;
     QPushButton *m_pageSetup;
     QPushButton *m_print;

@@ -396,6 +396,33 @@ void hairline(QPainter &p, double k, const QColor &colour, double x1, double y, 
 
 } // namespace
 
+struct GridPrinter::Layout {
+    Geometry geometry;
+    QList<Page> pages;
+};
+
+std::shared_ptr<const GridPrinter::Layout> GridPrinter::layOutForPrinter() const
+{
+    auto layout = std::make_shared<Layout>();
+    layout->geometry = geometry(m_printer.get());
+    layout->pages = layOut(layout->geometry);
+    return layout;
+}
+
+int GridPrinter::pageCount(const Layout &layout)
+{
+    return int(layout.pages.size());
+}
+
+void GridPrinter::drawPage(QPainter &p, const Layout &layout, int number)
+{
+    const int count = int(layout.pages.size());
+    if (number < 1 || number > count)
+        return;
+    m_grid->guarded([&] { emit BeforePrintPage(number, count); });
+    drawPage(p, layout.geometry, layout.pages[number - 1], number, count);
+}
+
 void GridPrinter::render(QPagedPaintDevice *device)
 {
     const Geometry g = geometry(device);

@@ -97,6 +97,15 @@ public:
     QList<QList<int>> rowsPerPage(QPagedPaintDevice *device = nullptr) const;
     // Draws every page on the device (a printer, a preview's printer, a PDF writer).
     void render(QPagedPaintDevice *device);
+    // The pages laid out for the grid's printer, to be drawn one at a time (a preview draws only those it
+    // shows). Valid while the grid's rows and the print settings stay as they were.
+    struct Layout;
+    std::shared_ptr<const Layout> layOutForPrinter() const;
+    static int pageCount(const Layout &layout);
+    // Draws page number (1-based) of the layout after the BeforePrintPage event, in the printer's units
+    // with the origin at the printable area's corner: the painter's device has the printer's resolution
+    // (its transform may scale the page).
+    void drawPage(QPainter &p, const Layout &layout, int number);
     // Prints on the grid's printer (or the one given) without preview. False when it cannot start.
     bool print(QPrinter *printer = nullptr);
     // Writes the pages as a PDF file, as platform::writeWholeFile writes a file: complete, or not at all.

@@ -13,6 +13,7 @@
 #include "foundation/grid/ListGrid.h"
 #include "reports/frmPrint.h"
 
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -21,6 +22,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -82,6 +84,7 @@ private slots:
     void secondGroupingLevelOffersTheOtherKinds();
     void accountAndCountLists();
     void printedReport();
+    void previewDrawsThePagesItShows();
     void closeButtonUnloads();
     void failedPrintIsTold_data();
     void failedPrintIsTold();
@@ -394,6 +397,45 @@ void TestFrmPrint::printedReport()
     QVERIFY(!pages.first().contains(QStringLiteral("Filter:")));
     // A note prints under its record.
     QVERIFY(pdfPages(pdf).join(QString()).contains(QStringLiteral("Call before sending")));
+}
+
+void TestFrmPrint::previewDrawsThePagesItShows()
+{
+    ReportsFixture f(400);
+    frmPrint w;
+    w.chkDeadlines[1]->click();
+    w.cmdApplica->click();
+    QList<int> asked;
+    connect(w.gexPrinter, &GridPrinter::BeforePrintPage, &w, [&](int page, int count) {
+        asked << page;
+        QCOMPARE(count, w.gxp->pageCount());
+    });
+    w.resize(1200, 800);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const int pages = w.gxp->pageCount();
+    QVERIFY(pages > 5);
+    // The first page is drawn, as the printer draws it (its counter asked of the window); the pages
+    // further down are not drawn before they come into view.
+    QTRY_VERIFY(!asked.isEmpty());
+    QCOMPARE(asked.first(), 1);
+    QVERIFY(w.gxp->pagesDrawn() < 3);
+    const QImage shot = w.gxp->pagesWidget()->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < shot.height(); y += 2)
+        for (int x = 0; x < shot.width(); x += 2)
+            dark += qGray(shot.pixel(x, y)) < 100 ? 1 : 0;
+    QVERIFY2(dark > 200, "the first page shows its texts");
+    if (!qEnvironmentVariableIsEmpty("ORVEL_SCREENSHOT_DIR"))
+        shot.save(qEnvironmentVariable("ORVEL_SCREENSHOT_DIR") + QStringLiteral("/report-preview.png"));
+
+    // Scrolled to the end: the last page is drawn with its number of the count.
+    auto *view = qobject_cast<QAbstractScrollArea *>(w.gxp->pagesWidget());
+    QVERIFY(view);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    QTRY_VERIFY(asked.contains(pages));
+    QCOMPARE(w.gexPrinter->headerText(GridPrinter::Right), QStringLiteral("%1 of %1").arg(pages));
+    QVERIFY(w.gxp->pagesDrawn() < pages);
 }
 
 void TestFrmPrint::closeButtonUnloads()
