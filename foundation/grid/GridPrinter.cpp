@@ -364,6 +364,14 @@ QRectF deviceRect(double k, double x, double y, double w, double h)
     return QRectF(x * k, y * k, w * k, h * k);
 }
 
+bool isOneLine(const QString &text)
+{
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return false;
+    return true;
+}
+
 // Draws a cell's text. Amounts, dates and numbers (right-aligned or centred) are never cut: a font small
 // enough for the cell prints them whole. Left-aligned text that does not fit ends with an ellipsis.
 void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::Alignment alignment, const QString &text)
@@ -371,7 +379,24 @@ void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::A
     const int align = int((alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
     const QFont font = p.font();
     QFontMetricsF fm(font, const_cast<QPaintDevice *>(device));
-    if (fm.horizontalAdvance(text) <= rect.width()) {
+    if (isOneLine(text)) {
+        // Shaped once, measured and drawn from the same layout: most cells fit.
+        QTextLayout layout(text, font, const_cast<QPaintDevice *>(device));
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (line.isValid() && line.horizontalAdvance() <= rect.width()) {
+            const double natural = line.naturalTextWidth();
+            double x = rect.left();
+            if (alignment & Qt::AlignRight)
+                x = rect.right() - natural;
+            else if (alignment & Qt::AlignHCenter)
+                x = rect.left() + (rect.width() - natural) / 2;
+            layout.draw(&p, QPointF(x, rect.top() + (rect.height() - line.height()) / 2));
+            return;
+        }
+    } else if (fm.horizontalAdvance(text) <= rect.width()) {
         p.drawText(rect, align, text);
         return;
     }
