@@ -1,11 +1,15 @@
 #include "BenchProcess.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,7 +49,7 @@ Outcome run(const QString &program, const QStringList &args, const QStringList &
     if (pipe(pipeFds) != 0)
         return out;
 
-    // The environment: ours, with the given names replaced.
+    // The environment: ours, with the given names replaced; the launch time is written in by the child.
     std::vector<QByteArray> envStore;
     QStringList names;
     for (const QString &e : env)
@@ -57,19 +61,10 @@ Outcome run(const QString &program, const QStringList &args, const QStringList &
     }
     for (const QString &e : env)
         envStore.push_back(e.toLocal8Bit());
+    envStore.push_back(QByteArray("ORVEL_BENCH_LAUNCHED_NS=") + QByteArray(24, '\0'));
     std::vector<QByteArray> argStore{QFile::encodeName(program)};
     for (const QString &a : args)
         argStore.push_back(a.toLocal8Bit());
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    // The platform's notices would mix with the benchmark's table.
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-
-    const qint64 start = monotonicNs();
-    envStore.push_back("ORVEL_BENCH_LAUNCHED_NS=" + QByteArray::number(start));
     std::vector<char *> argv, envp;
     for (QByteArray &a : argStore)
         argv.push_back(a.data());
@@ -77,19 +72,61 @@ Outcome run(const QString &program, const QStringList &args, const QStringList &
     for (QByteArray &e : envStore)
         envp.push_back(e.data());
     envp.push_back(nullptr);
+    char *launched = envStore.back().data() + sizeof("ORVEL_BENCH_LAUNCHED_NS=") - 1;
+    const int devNull = open("/dev/null", O_WRONLY);
+    // As root, the program runs as a user of its own: an instance of the program that the machine's user
+    // has open does not count as its own (the program allows one instance per user).
+    const passwd *nobody = getuid() == 0 ? getpwnam("nobody") : nullptr;
+    const uid_t uid = nobody ? nobody->pw_uid : 0;
+    const gid_t gid = nobody ? nobody->pw_gid : 0;
 
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const qint64 start = monotonicNs();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Only calls that are safe after fork from here on.
+        dup2(pipeFds[1], STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);   // the platform's notices would mix with the benchmark's table
+        close(pipeFds[0]);
+        if (nobody && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
+            _exit(126);
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        unsigned long long ns = (unsigned long long)now.tv_sec * 1000000000ull + (unsigned long long)now.tv_nsec;
+        char digits[24];
+        int k = 0;
+        do {
+            digits[k++] = char('0' + ns % 10);
+            ns /= 10;
+        } while (ns > 0);
+        for (int i = 0; i < k; ++i)
+            launched[i] = digits[k - 1 - i];
+        launched[k] = '\0';
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
     close(pipeFds[1]);
-    if (rc != 0) {
+    if (devNull >= 0)
+        close(devNull);
+    if (pid < 0) {
         close(pipeFds[0]);
         return out;
     }
+    // A program that hangs (a message box nobody sees) is ended after Timeout.
+    constexpr int TimeoutMs = 300000;
     char buffer[4096];
-    ssize_t n;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+    for (;;) {
+        pollfd wait{pipeFds[0], POLLIN, 0};
+        const int ready = poll(&wait, 1, int(qMax<qint64>(0, TimeoutMs - (monotonicNs() - start) / 1000000)));
+        if (ready <= 0) {
+            kill(pid, SIGKILL);
+            out.output += "(ended: no answer in time)";
+            break;
+        }
+        const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
         out.output.append(buffer, int(n));
+    }
     close(pipeFds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
@@ -111,6 +148,17 @@ Home::Home(const QString &root, const QString &dbFile)
     if (!QFile::copy(dbFile, target))
         qFatal("cannot copy %s", qPrintable(dbFile));
     QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    // The program may run as another user (run()): the home is its.
+    if (getuid() == 0) {
+        if (const passwd *nobody = getpwnam("nobody")) {
+            QDir().mkpath(root);
+            const QByteArray top = QFile::encodeName(root);
+            chown(top.constData(), nobody->pw_uid, nobody->pw_gid);
+            QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                chown(QFile::encodeName(it.next()).constData(), nobody->pw_uid, nobody->pw_gid);
+        }
+    }
 }
 
 QStringList Home::environment() const

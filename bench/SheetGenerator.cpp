@@ -296,8 +296,12 @@ QString benchDatabase(int rows)
 {
     const QString folder = QStringLiteral(ORVEL_BENCH_DATA);
     const QString file = folder + QStringLiteral("/orvel3-%1-%2.mdb").arg(rows).arg(QString::fromLatin1(inputsHash()));
-    if (QFileInfo::exists(file))
+    // Readable by all: the benchmarks may run the program as another user.
+    const auto readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    if (QFileInfo::exists(file)) {
+        QFile::setPermissions(file, readable);
         return file;
+    }
     QDir().mkpath(folder);
     std::fprintf(stderr, "Generating %s ...\n", qPrintable(file));
     QElapsedTimer t;
@@ -308,6 +312,7 @@ QString benchDatabase(int rows)
         qFatal("cannot copy the template to %s", qPrintable(partial));
     QFile(partial).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     generateSheets(partial, rows);
+    QFile::setPermissions(partial, readable);
     if (!QFile::rename(partial, file))
         qFatal("cannot write %s", qPrintable(file));
     std::fprintf(stderr, "... generated in %lld ms\n", static_cast<long long>(t.elapsed()));

@@ -1107,8 +1107,11 @@ QVariant GridModel::groupSum(int group, int column) const
     double real = 0;
     bool anyMoney = false, anyReal = false, anyWhole = false;
     QVariant scratch;
+    // A group of every record (the title row) adds them in the order they were read, which reads the
+    // memory in order; the others in display order.
+    const bool everyRecord = g.first == 0 && g.end == int(m_order.size());
     for (int p = g.first; p < g.end; ++p) {
-        const QVariant &v = valueRef(m_order[size_t(p)], column, scratch);
+        const QVariant &v = valueRef(everyRecord ? p : m_order[size_t(p)], column, scratch);
         if (!v.isValid() || v.isNull())
             continue;
         if (v.metaType() == QMetaType::fromType<Currency>()) {

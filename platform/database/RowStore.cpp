@@ -133,6 +133,7 @@ void RowStore::release()
     m_interned.clear();
     m_deleted.clear();
     m_textBlock = m_textUsed = 0;
+    m_emptyText = 0;
     m_rows = 0;
 }
 
@@ -211,6 +212,12 @@ const char *RowStore::textAt(quint32 cell) const
 
 quint32 RowStore::textCell(int column, const char *p, int n)
 {
+    if (n == 0) {
+        // Every empty text of the store is one.
+        if (!m_emptyText)
+            m_emptyText = storeText(p, 0);
+        return m_emptyText;
+    }
     Interned &in = m_interned[size_t(column)];
     if (!in.active || n > MaxInternedLength)
         return storeText(p, n);

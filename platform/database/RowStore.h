@@ -100,6 +100,7 @@ private:
     std::vector<Block> m_texts;      // each text: a 4-byte length, the bytes, padding to 4
     size_t m_textBlock = 0;          // the block that takes the next small text
     size_t m_textUsed = 0;
+    quint32 m_emptyText = 0;         // the cell of the empty text, once one was stored
     std::vector<Wide> m_wide;
     std::vector<Interned> m_interned;
     std::vector<bool> m_deleted;

@@ -14,6 +14,7 @@
 #include "foundation/clsSysTray.h"
 #include "foundation/modMain.h"
 #include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/shell/Shell.h"
 
@@ -92,6 +93,54 @@ private slots:
         // DbPath is read with the default, never written by start-up.
         QVERIFY(RegRead(1, QStringLiteral("DbPath"), QLatin1String(SettingsKey), QStringLiteral("none")).toString()
                 == QStringLiteral("none"));
+    }
+
+    // A database made from an older template (no index of days) gets the template's indexes at the start,
+    // its rows as they were; a database that cannot take them (busy now) still starts.
+    void olderDatabaseGetsTheIndexes_data()
+    {
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("free") << false;
+        QTest::newRow("busy") << true;
+    }
+    void olderDatabaseGetsTheIndexes()
+    {
+        QFETCH(bool, busy);
+        testenv::Sandbox &box = *m_box;
+        const QString folder = box.documents() + QStringLiteral("/Orvel3DB");
+        const QString file = box.makeDatabase(folder);
+        exec(file, QStringLiteral("INSERT INTO Transactions (TrDbId, TrDescription) SELECT 1, 'kept'"));
+        auto indexCount = [&file] {
+            platform::Recordset rs;
+            rs.Open(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL"),
+                    testenv::connectionString(file));
+            return rs.RecordCount();
+        };
+        const int wanted = indexCount();
+        QVERIFY(wanted > 0);
+        exec(file, QStringLiteral("DROP INDEX TransactionsByDay"));
+        QCOMPARE(indexCount(), wanted - 1);
+        std::unique_ptr<QProcess> holder;
+        if (busy) {
+            // Another program in the middle of a write: the index waits for another start.
+            holder = std::make_unique<QProcess>();
+            holder->start(QStringLiteral("sqlite3"), {file});
+            if (!holder->waitForStarted(5000))
+                QSKIP("the sqlite3 shell is not installed: no other program to keep the database busy");
+            holder->write("BEGIN IMMEDIATE; SELECT 'held';\n");
+            QVERIFY(holder->waitForReadyRead(5000));
+        }
+        const StartupResult result = Main(hooks());
+        if (holder) {
+            holder->write("ROLLBACK;\n.quit\n");
+            holder->closeWriteChannel();
+            holder->waitForFinished(5000);
+        }
+        QCOMPARE(indexCount(), busy ? wanted - 1 : wanted);
+        QCOMPARE(result, StartupResult::Running);
+        platform::Recordset rs;
+        rs.Open(QStringLiteral("SELECT TrDescription FROM Transactions"), testenv::connectionString(file));
+        QCOMPARE(rs.value(0).toString(), QStringLiteral("kept"));
     }
 
     // The template and the help pages are found beside the program (the build's bin folder) and in the

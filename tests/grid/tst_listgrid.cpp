@@ -11,6 +11,7 @@
 #include "platform/database/Connection.h"
 #include "platform/database/Currency.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/TextFold.h"
 #include "platform/shell/Shell.h"
 
 #include <QHeaderView>
@@ -79,6 +80,8 @@ private slots:
     void groupsAscendingWhateverSortDirection_data();
     void groupsAscendingWhateverSortDirection();
     void textSortFoldsCaseAndAccentsAndKeepsTies();
+    void orderAsTheValuesCompare_data();
+    void orderAsTheValuesCompare();
     void groupSums();
     void groupSumsBeyondAnyAmount_data();
     void groupSumsBeyondAnyAmount();
@@ -310,6 +313,144 @@ void TestListGrid::textSortFoldsCaseAndAccentsAndKeepsTies()
     m_grid->addSortKey(QStringLiteral("AcName"), -1);
     // Without a second key, rows of one name stay in the order the query gave them.
     QCOMPARE(layout(*m_grid), (QStringList{"1", "3", "8", "4", "6", "2", "7", "5"}));
+}
+
+void TestListGrid::orderAsTheValuesCompare_data()
+{
+    QTest::addColumn<QStringList>("groups");
+    QTest::addColumn<QStringList>("keys");      // "Field" ascending, "-Field" descending
+    QTest::newRow("date then id, descending") << QStringList() << QStringList{"-TrDate", "-TrRowId"};
+    QTest::newRow("amount: ties keep the query's order") << QStringList() << QStringList{"TrValue"};
+    QTest::newRow("description, then date") << QStringList() << QStringList{"-TrDescription", "TrDate"};
+    QTest::newRow("by account, dates descending") << QStringList{"AcName"} << QStringList{"-TrDate", "-TrRowId"};
+    QTest::newRow("by alert days and type, description")
+        << QStringList{"TrAlertDays", "TrType"} << QStringList{"TrDescription"};
+}
+
+void TestListGrid::orderAsTheValuesCompare()
+{
+    QFETCH(QStringList, groups);
+    QFETCH(QStringList, keys);
+    // Rows with Null, equal and near values, texts in other cases and accents, several dates a day.
+    const QString file = m_sandbox->makeDatabase(m_sandbox->root() + QStringLiteral("/order"));
+    const QString dcs = testenv::connectionString(file);
+    {
+        platform::Connection cn;
+        cn.Open(dcs);
+        cn.BeginTrans();
+        for (const char *name : {"rossi", "Élan", "elan", "Bianchi", "ÉLAN"})
+            cn.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT '%1'").arg(QString::fromUtf8(name)));
+        const char *texts[] = {"Rent", "rent", "Rènt", "Fuel", "fuel 2", "", "Zeta", "Éclair"};
+        quint32 seed = 7;
+        auto next = [&seed](int n) {
+            seed = seed * 1103515245u + 12345u;
+            return int((seed >> 16) % quint32(n));
+        };
+        for (int i = 0; i < 300; ++i) {
+            const int text = next(9);
+            const int day = next(40);
+            cn.Execute(QStringLiteral("INSERT INTO Transactions (TrDbId, TrType, TrDate, TrDescription, TrAcId, TrValue, "
+                                      "TrAlertDays) SELECT 1, %1, %2, %3, %4, %5, %6")
+                           .arg(next(3) - 1 == 0 ? -2 : next(2) * 2 - 1)
+                           .arg(day == 0 ? QStringLiteral("Null") : QDate(2025, 1, 1).addDays(day).toString(QStringLiteral("#MM/dd/yyyy#")))
+                           .arg(text == 8 ? QStringLiteral("Null") : QLatin1Char('\'') + QString::fromUtf8(texts[text]) + QLatin1Char('\''))
+                           .arg(next(6))
+                           .arg(QString::number(next(5) * 12.5))
+                           .arg(next(3)));
+        }
+        cn.CommitTrans();
+    }
+
+    // What the rows are sorted by, compared as the database compares them: Null first, then numbers and
+    // dates by value, texts by their folded form.
+    struct Value {
+        int kind = 0;
+        double number = 0;
+        QString text;
+    };
+    auto valueOf = [](const QVariant &v) {
+        Value out;
+        if (!v.isValid() || v.isNull())
+            return out;
+        out.kind = 1;
+        if (v.metaType() == QMetaType::fromType<Currency>())
+            out.number = v.value<Currency>().toDouble();
+        else if (v.metaType().id() == QMetaType::QDate)
+            out.number = double(v.toDate().toJulianDay());
+        else if (v.metaType().id() == QMetaType::QString) {
+            out.kind = 2;
+            out.text = platform::foldText(v.toString());
+        } else
+            out.number = v.toDouble();
+        return out;
+    };
+    auto compare = [](const Value &a, const Value &b) {
+        if (a.kind != b.kind)
+            return a.kind < b.kind ? -1 : 1;
+        if (a.kind == 1)
+            return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+        return a.kind == 2 ? QStringView(a.text).compare(QStringView(b.text)) : 0;
+    };
+    auto expectedOrder = [&](Recordset &rs, const QList<QPair<QString, int>> &by) {
+        std::vector<Recordset::Bookmark> rows(rs.visibleRows().begin(), rs.visibleRows().end());
+        std::stable_sort(rows.begin(), rows.end(), [&](Recordset::Bookmark a, Recordset::Bookmark b) {
+            for (const auto &[field, direction] : by) {
+                const int f = rs.fieldIndex(field);
+                const int c = compare(valueOf(rs.valueAt(a, f)), valueOf(rs.valueAt(b, f)));
+                if (c != 0)
+                    return c * direction < 0;
+            }
+            return false;
+        });
+        QStringList ids;
+        for (Recordset::Bookmark b : rows)
+            ids << rs.valueAt(b, rs.fieldIndex(QStringLiteral("TrRowId"))).toString();
+        return ids;
+    };
+    auto shownIds = [](ListGrid &grid) {
+        QStringList ids;
+        for (const QString &row : layout(grid))
+            if (!row.startsWith(QLatin1Char('[')))
+                ids << row;
+        return ids;
+    };
+
+    ListGrid grid;
+    grid.setConnectionString(dcs);
+    grid.setRecordSource(QStringLiteral("SELECT TrRowId,TrDate,TrDescription,TrValue,TrType,TrAlertDays,AcName FROM "
+                                        "Transactions LEFT JOIN Accounts ON Transactions.TrAcId = Accounts.AcId"));
+    grid.rebind(false);
+    auto rs = grid.recordset();
+    QList<QPair<QString, int>> by;
+    for (const QString &g : groups) {
+        grid.addGroup(g);
+        by.append({g, 1});
+    }
+    auto setKeys = [&](int flip) {
+        grid.clearSortKeys();
+        while (by.size() > groups.size())
+            by.removeLast();
+        for (const QString &k : keys) {
+            const int direction = (k.startsWith(QLatin1Char('-')) ? -1 : 1) * flip;
+            grid.addSortKey(k.mid(k.startsWith(QLatin1Char('-')) ? 1 : 0), direction);
+            by.append({k.mid(k.startsWith(QLatin1Char('-')) ? 1 : 0), direction});
+        }
+    };
+    setKeys(1);
+    QCOMPARE(shownIds(grid), expectedOrder(*rs, by));
+    // The other direction (as a click on a header gives it), a filter on the same rows, none again.
+    setKeys(-1);
+    QCOMPARE(shownIds(grid), expectedOrder(*rs, by));
+    rs->setFilter(QStringLiteral("TrType = 1 OR AcName LIKE '*elan*'"));
+    grid.refetch();
+    QVERIFY(grid.recordCount() < 300);
+    QCOMPARE(shownIds(grid), expectedOrder(*rs, by));
+    setKeys(1);
+    QCOMPARE(shownIds(grid), expectedOrder(*rs, by));
+    rs->setFilter(QString());
+    grid.refetch();
+    QCOMPARE(shownIds(grid), expectedOrder(*rs, by));
+    QCOMPARE(grid.recordCount(), 300);
 }
 
 void TestListGrid::groupSums()

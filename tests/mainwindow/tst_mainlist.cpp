@@ -14,6 +14,7 @@
 #include "mainwindow/MainListRules.h"
 #include "platform/Clock.h"
 #include "platform/database/Connection.h"
+#include "platform/database/Recordset.h"
 
 #include <QComboBox>
 #include <QTest>
@@ -142,6 +143,61 @@ private slots:
         const QStringList want = expected.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         QCOMPARE(listed(w), want);
         QVERIFY(w->gex->recordSource().contains(QLatin1String("Where TrDbId=1 AND (")));
+    }
+
+    // The cash-book periods are ranges of dates: the same rows as the month and year of each row compared
+    // with today's, on the days around every boundary (times of day too), whatever day today is.
+    void cashPeriodsAsMonthsAndYears_data()
+    {
+        QTest::addColumn<QDate>("today");
+        for (const QDate &d : {QDate(2025, 1, 1), QDate(2025, 1, 31), QDate(2024, 2, 29), QDate(2025, 3, 1),
+                               QDate(2025, 3, 31), QDate(2025, 12, 31)})
+            QTest::newRow(qPrintable(d.toString(Qt::ISODate))) << d;
+    }
+    void cashPeriodsAsMonthsAndYears()
+    {
+        QFETCH(QDate, today);
+        MainWindowFixture f(false);
+        platform::setToday(today);
+        {
+            platform::Connection cn;
+            cn.Open(testenv::connectionString(f.dbFile));
+            cn.BeginTrans();
+            int n = 0;
+            for (QDate d(2023, 11, 20); d <= QDate(2026, 1, 10); d = d.addDays(1)) {
+                if (d.day() > 3 && d.day() < d.daysInMonth() - 1)
+                    continue;
+                for (const char *time : {"", " 23:59:59"})
+                    cn.Execute(QStringLiteral("INSERT INTO Transactions (TrDbId, TrType, TrDate, TrDescription, TrDone, IsPN) "
+                                              "SELECT 1, 1, '%1%2', 'm%3', True, True")
+                                   .arg(d.toString(Qt::ISODate), QLatin1String(time))
+                                   .arg(++n));
+            }
+            cn.CommitTrans();
+        }
+        frmMain *w = f.load();
+        w->curView = 1;
+        const QString b = RowRules::cashBookMembership(Env->DebitCreditToPN);
+        const QString byMonthAndYear[] = {
+            b + QStringLiteral(" And Month(Date())=Month(TrDate) And Year(Date())=Year(TrDate)"),
+            b + QStringLiteral(" And ((Month(Date())=Month(TrDate)+1 And Year(Date())=Year(TrDate))"
+                               " Or (Month(Date())=1 And Month(TrDate)=12 And Year(Date())=Year(TrDate)+1))"),
+            b + QStringLiteral(" And Year(Date())=Year(TrDate)"),
+            b + QStringLiteral(" And Year(Date())=Year(TrDate)+1"),
+        };
+        for (int filter = 1; filter <= 4; ++filter) {
+            w->curFilterPnIndex = filter;
+            w->gexUpdate();
+            platform::Recordset reference;
+            reference.Open(MainListRules::BuildGridSql(MainListRules::GridTail(Sheet->Id(), byMonthAndYear[filter - 1])),
+                           Adb->dcs());
+            QStringList expected;
+            for (auto bm : reference.visibleRows())
+                expected << reference.valueAt(bm, reference.fieldIndex(QStringLiteral("TrDescription"))).toString();
+            expected.sort();
+            QVERIFY(!expected.isEmpty());
+            QCOMPARE(listed(w), expected);
+        }
     }
 
     void emptySheetShowsOnlyTheTitleGroup()

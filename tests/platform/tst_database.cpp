@@ -7,6 +7,8 @@
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Currency.h"
+#include "platform/database/JetPattern.h"
+#include "platform/database/TextFold.h"
 #include "platform/database/LockFile.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
@@ -144,6 +146,12 @@ private slots:
     void insertDefaultCount();
     void distinctRowAndDayFilter();
     void searchFilterOnLoadedRows();
+    void likeOnStoredTexts_data();
+    void likeOnStoredTexts();
+    void storedValuesReadBack_data();
+    void storedValuesReadBack();
+    void manyRowsKeepTheirTexts();
+    void olderTemplateGetsItsIndexes();
     void filterRefusedKeepsPrevious();
     void textCompareFoldsCaseAndAccents();
     void amountsAreExact();
@@ -301,6 +309,16 @@ void tst_Database::sqlFunctions_data()
     QTest::newRow("nz") << "Nz(Null, 'd')" << QVariant(QStringLiteral("d"));
     QTest::newRow("iif") << "IIf(1 > 2, 'y', 'n')" << QVariant(QStringLiteral("n"));
     QTest::newRow("like accent") << "IIf('Élan' LIKE 'el*', 'y', 'n')" << QVariant(QStringLiteral("y"));
+    QTest::newRow("date serial") << "DateSerial(2025, 3, 15)" << QVariant(QStringLiteral("2025-03-15"));
+    QTest::newRow("month past December") << "DateSerial(2024, 13, 1)" << QVariant(QStringLiteral("2025-01-01"));
+    QTest::newRow("month before January") << "DateSerial(2025, 0, 1)" << QVariant(QStringLiteral("2024-12-01"));
+    QTest::newRow("day before the first") << "DateSerial(2024, 3, 0)" << QVariant(QStringLiteral("2024-02-29"));
+    QTest::newRow("days past the month") << "DateSerial(2025, 1, 32)" << QVariant(QStringLiteral("2025-02-01"));
+    QTest::newRow("two-digit year, 20xx") << "DateSerial(29, 1, 1)" << QVariant(QStringLiteral("2029-01-01"));
+    QTest::newRow("two-digit year, 19xx") << "DateSerial(30, 1, 1)" << QVariant(QStringLiteral("1930-01-01"));
+    QTest::newRow("next month from today") << "DateSerial(Year(Date()), Month(Date()) + 1, 1)"
+                                           << QVariant(QStringLiteral("2025-04-01"));
+    QTest::newRow("date serial of Null") << "DateSerial(2025, Null, 1)" << QVariant();
 }
 
 void tst_Database::sqlFunctions()
@@ -512,6 +530,180 @@ void tst_Database::searchFilterOnLoadedRows()
     // A search text holding the filter's wildcards in the middle does not fail.
     rs.setFilter(QStringLiteral("TrDescription LIKE '*50%off*'"));
     QCOMPARE(rs.RecordCount(), 0);
+}
+
+void tst_Database::likeOnStoredTexts_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("filterSyntax");   // the recordset filter's LIKE, else the SQL one
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("expected");
+    const bool filter = true, sql = false;
+    QTest::newRow("ASCII, other case") << "*INVOICE*" << filter << "Monthly invoice 12" << true;
+    QTest::newRow("ASCII, not there") << "*rent*" << filter << "Monthly invoice 12" << false;
+    QTest::newRow("accented text, plain search") << "*elan*" << filter << "Studio Élan Design" << true;
+    QTest::newRow("accented search, plain text") << "*élan*" << filter << "elan design" << true;
+    QTest::newRow("a letter of no plain form, ASCII text") << "*ø*" << filter << "Design" << false;
+    QTest::newRow("a letter of no plain form, found") << "*Ø*" << filter << "Søren" << true;
+    QTest::newRow("sharp s as two letters") << "*strasse*" << filter << "Müllerstraße 4" << true;
+    QTest::newRow("capitals of accented letters") << "*CAFFÈ*" << filter << "caffè e più" << true;
+    QTest::newRow("apostrophe") << "*dell'anno*" << filter << "Saldo DELL'ANNO" << true;
+    QTest::newRow("start only") << "inv*" << filter << "Invoice" << true;
+    QTest::newRow("start only, elsewhere") << "voice*" << filter << "Invoice" << false;
+    QTest::newRow("end only") << "*VOICE" << filter << "invoice" << true;
+    QTest::newRow("no wildcard: the whole text") << "invoice" << filter << "Invoice" << true;
+    QTest::newRow("no wildcard, longer text") << "invoice" << filter << "Invoices" << false;
+    QTest::newRow("wildcard inside stands for itself") << "*50%off*" << filter << "50% off" << false;
+    QTest::newRow("wildcard inside found") << "*50%off*" << filter << "get 50%OFF now" << true;
+    QTest::newRow("only a run") << "*" << filter << "" << true;
+    QTest::newRow("empty pattern, empty text") << "" << filter << "" << true;
+    QTest::newRow("empty pattern, some text") << "" << filter << "x" << false;
+    QTest::newRow("SQL any one") << "r?nt*" << sql << "Rent March" << true;
+    QTest::newRow("SQL digit") << "*#*" << sql << "città" << false;
+    QTest::newRow("SQL set") << "[a-c]*" << sql << "Élan" << false;
+    QTest::newRow("SQL set, accented") << "[d-f]*" << sql << "Élan" << true;
+    QTest::newRow("SQL literal, accents") << "*PIU*" << sql << "un po' di più" << true;
+}
+
+void tst_Database::likeOnStoredTexts()
+{
+    QFETCH(QString, pattern);
+    QFETCH(bool, filterSyntax);
+    QFETCH(QString, text);
+    QFETCH(bool, expected);
+    const auto compiled = filterSyntax ? std::optional<JetPattern>(JetPattern::fromFilter(pattern)) : JetPattern::fromJet(pattern);
+    QVERIFY(compiled);
+    const QByteArray utf8 = text.toUtf8();
+    QCOMPARE(compiled->matches(text), expected);
+    QCOMPARE(compiled->matchesUtf8(utf8.constData(), int(utf8.size())), expected);
+    // Through the folded texts a recordset keeps, asked twice (the second time from what was kept).
+    FoldCache cache;
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(compiled->matchesFolded(cache.folded(0, 3, utf8.constData(), int(utf8.size()))), expected);
+}
+
+void tst_Database::storedValuesReadBack_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QVariant>("expected");
+    QTest::newRow("zero") << "0" << QVariant(0);
+    QTest::newRow("largest kept in the cell") << "536870911" << QVariant(536870911);
+    QTest::newRow("one more") << "536870912" << QVariant(536870912);
+    QTest::newRow("smallest kept in the cell") << "-536870912" << QVariant(-536870912);
+    QTest::newRow("one less") << "-536870913" << QVariant(-536870913);
+    QTest::newRow("beyond 32 bits") << "8589934592" << QVariant(qlonglong(8589934592LL));
+    QTest::newRow("largest 64-bit") << "9223372036854775807" << QVariant(qlonglong(9223372036854775807LL));
+    QTest::newRow("real") << "2.5" << QVariant(2.5);
+    QTest::newRow("negative real") << "-1e300" << QVariant(-1e300);
+    QTest::newRow("empty text") << "''" << QVariant(QString());
+    QTest::newRow("accented text") << "'città più'" << QVariant(QStringLiteral("città più"));
+}
+
+void tst_Database::storedValuesReadBack()
+{
+    QFETCH(QString, expression);
+    QFETCH(QVariant, expected);
+    // Two rows of the value, so that a value held once for the column is read back for both.
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT ") + expression + QStringLiteral(" AS X FROM Transactions WHERE TrDbId=1 AND TrType=1"),
+            m_cs);
+    QVERIFY(rs.RecordCount() >= 2);
+    for (rs.MoveFirst(); !rs.EOF(); rs.MoveNext()) {
+        const QVariant v = rs.value(0);
+        if (expected.metaType().id() == QMetaType::QString)
+            QCOMPARE(v.toString(), expected.toString());
+        else
+            QCOMPARE(v, expected);
+    }
+}
+
+void tst_Database::manyRowsKeepTheirTexts()
+{
+    // Names that come again (fewer than a column keeps once) and then thousands of different ones; notes
+    // long and short, missing, and one larger than a block of texts.
+    const QStringList repeated = {QStringLiteral("Rossi"), QStringLiteral("Élan Design"), QStringLiteral("O''Brien"),
+                                  QString(), QStringLiteral("Studio Verdi & Figli")};
+    QStringList names, notes;
+    {
+        Connection c;
+        c.Open(m_cs);
+        c.BeginTrans();
+        for (int i = 0; i < 6000; ++i) {
+            const QString name = i < 1000 ? repeated[i % repeated.size()] : QStringLiteral("Account %1 più").arg(i);
+            QString note;
+            if (i % 3 == 0)
+                note = QStringLiteral("note %1 ").arg(i).repeated(i % 7 + 1);
+            if (i == 4321)
+                note = QString(1500000, QLatin1Char('x')) + QStringLiteral("end");
+            c.Execute(QStringLiteral("INSERT INTO Accounts (AcName, AcNotes) SELECT '%1', %2")
+                          .arg(name, note.isEmpty() ? QStringLiteral("NULL") : QLatin1Char('\'') + note + QLatin1Char('\'')));
+            names << QString(name).replace(QStringLiteral("''"), QStringLiteral("'"));
+            notes << note;
+        }
+        c.CommitTrans();
+    }
+    // Read twice: the second store takes the memory the first let go, and holds its own values.
+    for (int round = 0; round < 2; ++round) {
+        Recordset rs;
+        rs.Open(QStringLiteral("SELECT AcName, AcNotes FROM Accounts WHERE AcId > 1 ORDER BY AcId"), m_cs);
+        QCOMPARE(rs.RecordCount(), 6000);
+        int i = 0;
+        for (rs.MoveFirst(); !rs.EOF(); rs.MoveNext(), ++i) {
+            QCOMPARE(rs.value(0).toString(), names[i]);
+            QCOMPARE(rs.value(1).isNull(), notes[i].isEmpty());
+            if (!notes[i].isEmpty())
+                QCOMPARE(rs.value(1).toString(), notes[i]);
+        }
+        // Searches over the same rows, accented or not, the same answers each time.
+        for (int again = 0; again < 2; ++again) {
+            rs.setFilter(QStringLiteral("AcName LIKE '*ÉLAN*'"));
+            QCOMPARE(rs.RecordCount(), 200);
+            rs.setFilter(QStringLiteral("AcName LIKE '*ount 9*' OR AcName LIKE '*PIU*'"));
+            QCOMPARE(rs.RecordCount(), 5000);
+            rs.setFilter(QStringLiteral("AcName LIKE '*nt 59*'"));
+            QCOMPARE(rs.RecordCount(), 100);
+        }
+    }
+}
+
+void tst_Database::olderTemplateGetsItsIndexes()
+{
+    // A database of the tables without the present template's indexes, as an older template made them.
+    QFile schemaFile(QStringLiteral(ORVEL_SOURCE_DIR "/resources/schema.sql"));
+    QVERIFY(schemaFile.open(QIODevice::ReadOnly));
+    QStringList lines = QString::fromUtf8(schemaFile.readAll()).split(QLatin1Char('\n'));
+    lines.removeIf([](const QString &l) { return l.startsWith(QLatin1String("CREATE INDEX")); });
+    const QString older = m_sandbox->root() + QStringLiteral("/older.mdb");
+    createDatabase(older, lines.join(QLatin1Char('\n')));
+    const QString masterGen = testenv::Sandbox::masterGen();
+    auto indexes = [](const QString &file) {
+        Recordset rs;
+        rs.Open(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL ORDER BY name"),
+                testenv::connectionString(file));
+        QStringList out;
+        for (; !rs.EOF(); rs.MoveNext())
+            out << rs.value(0).toString();
+        return out;
+    };
+    const QStringList wanted = indexes(masterGen);
+    QVERIFY(!wanted.isEmpty());
+    QVERIFY(indexes(older).isEmpty());
+
+    Connection c;
+    c.Open(testenv::connectionString(older));
+    QCOMPARE(addMissingIndexes(c, masterGen), wanted);
+    QCOMPARE(addMissingIndexes(c, masterGen), QStringList());
+    QCOMPARE(indexes(older), wanted);
+
+    // A template whose index needs a column this database lacks: refused, the database as it was.
+    const QString other = m_sandbox->root() + QStringLiteral("/other.gen");
+    createDatabase(other, QStringLiteral("CREATE TABLE Transactions (TrRowId INTEGER PRIMARY KEY, Extra INTEGER);"
+                                         "CREATE INDEX ByExtra ON Transactions (Extra);"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, addMissingIndexes(c, other));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, addMissingIndexes(c, m_sandbox->root() + QStringLiteral("/missing.gen")));
+    c.Close();
+    QCOMPARE(indexes(older), wanted);
+    QCOMPARE(scalar(testenv::connectionString(older), QStringLiteral("SELECT Count(*) AS N FROM Transactions")).toInt(), 0);
 }
 
 void tst_Database::filterRefusedKeepsPrevious()
