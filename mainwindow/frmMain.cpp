@@ -761,6 +761,8 @@ void frmMain::gexUpdate()
     const QString tail = MainListRules::GridTail(sheetId, FilterTable[size_t(view)][size_t(currentFilterIndex() + 6)]);
     const ListRebuild rebuild(this, gex, true);
     gex->setRecordSource(MainListRules::BuildGridSql(tail));
+    // The grid lets the rows of the last list go before it reads the new ones: so does the window.
+    rsGrid.reset();
     try {
         gex->rebind(true);
     } catch (...) {

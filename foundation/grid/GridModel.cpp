@@ -295,8 +295,10 @@ void GridModel::createColumnsFromFields()
         }
         m_displayOrder.push_back(i + 1);
     }
-    m_computed.assign(m_columns.size(), Cached());
-    m_icons.assign(m_columns.size(), {});
+    m_computed.clear();
+    m_computed.resize(m_columns.size());
+    m_icons.clear();
+    m_icons.resize(m_columns.size());
     indexRows();
     endResetModel();
 }
@@ -358,10 +360,8 @@ void GridModel::resolveFields()
 
 void GridModel::forgetAnswers()
 {
-    for (Cached &c : m_computed) {
-        c.values.clear();
-        c.known.clear();
-    }
+    for (auto &c : m_computed)
+        c.clear();
     forgetIcons();
     m_recordFormat.clear();
     m_groupFormat.clear();
@@ -382,10 +382,8 @@ void GridModel::rebuild(bool keepComputed)
         // Computed values belong to records (by the recordset's row): a new filter on the same rows keeps
         // them. Icons, formats and sums belong to places and groups: asked again.
         if (!keepComputed) {
-            for (Cached &c : m_computed) {
-                c.values.clear();
-                c.known.clear();
-            }
+            for (auto &c : m_computed)
+                c.clear();
         }
         forgetIcons();
         m_recordFormat.clear();
@@ -923,33 +921,21 @@ GridModel::Bookmark GridModel::bookmarkOf(RowRef ref) const
     return ordinal < 0 ? Bookmark(-1) : m_bookmarks[size_t(ordinal)];
 }
 
-void GridModel::ensureComputedCache(Cached &cache) const
-{
-    if (cache.known.size() < size_t(m_loadedRows)) {
-        cache.values.resize(size_t(m_loadedRows));
-        cache.known.resize(size_t(m_loadedRows), false);
-    }
-}
-
 QVariant GridModel::computedValue(int ordinal, int column, int row) const
 {
-    Cached &cache = m_computed[size_t(column - 1)];
     const Bookmark bm = m_bookmarks[size_t(ordinal)];
     const size_t slot = size_t(bm - 1);
-    ensureComputedCache(cache);
-    if (slot >= cache.known.size())
-        return QVariant();
-    if (cache.known[slot])
-        return cache.values[slot];
+    Computed &kept = m_computed[size_t(column - 1)].make(slot, Computed());
+    if (kept.known)
+        return kept.value;
     // Asked once per record while the rows stay the same: a failing answer leaves the cell empty.
-    cache.known[slot] = true;
+    kept.known = true;
     QVariant value;
     m_grid->guarded([&] { emit m_grid->UnboundColumnFetch(row, column, bm, value); });
     // Looked up again: the owner's answer may have changed the grid meanwhile.
     if (column - 1 < int(m_computed.size())) {
-        Cached &now = m_computed[size_t(column - 1)];
-        if (slot < now.values.size())
-            now.values[slot] = value;
+        if (Computed *now = m_computed[size_t(column - 1)].find(slot))
+            now->value = value;
     }
     return value;
 }
@@ -971,10 +957,9 @@ const QVariant &GridModel::valueRef(int ordinal, int column, QVariant &scratch) 
     // A computed value already given is read where it is kept.
     const GridColumn *c = column >= 1 && column <= int(m_columns.size()) ? m_columns[size_t(column - 1)].get() : nullptr;
     if (c && c->m_computed && ordinal >= 0 && ordinal < int(m_bookmarks.size())) {
-        const Cached &cache = m_computed[size_t(column - 1)];
-        const size_t slot = size_t(m_bookmarks[size_t(ordinal)] - 1);
-        if (slot < cache.known.size() && cache.known[slot])
-            return cache.values[slot];
+        const Computed *kept = m_computed[size_t(column - 1)].find(size_t(m_bookmarks[size_t(ordinal)] - 1));
+        if (kept && kept->known)
+            return kept->value;
     }
     scratch = recordValue(ordinal, column, 0);
     return scratch;
@@ -1012,21 +997,18 @@ int GridModel::iconOf(RowRef ref, int column) const
     const int ordinal = ordinalOf(ref);
     if (ordinal < 0)
         return 0;
-    std::vector<int> &cache = m_icons[size_t(column - 1)];
-    if (cache.empty())
-        cache.assign(m_bookmarks.size(), -1);
-    if (cache[size_t(ordinal)] >= 0)
-        return cache[size_t(ordinal)];
+    int &kept = m_icons[size_t(column - 1)].make(size_t(ordinal), -1);
+    if (kept >= 0)
+        return kept;
     int icon = c->m_iconIndex;
-    cache[size_t(ordinal)] = icon;
+    kept = icon;
     const Bookmark bm = m_bookmarks[size_t(ordinal)];
     const int row = rowOfRef(ref) + 1;
     m_grid->guarded([&] { emit m_grid->FetchIcon(row, column, bm, icon); });
     icon = qMax(0, icon);
     if (column - 1 < int(m_icons.size())) {
-        std::vector<int> &now = m_icons[size_t(column - 1)];
-        if (ordinal < int(now.size()))
-            now[size_t(ordinal)] = icon;
+        if (int *now = m_icons[size_t(column - 1)].find(size_t(ordinal)))
+            *now = icon;
     }
     return icon;
 }
@@ -1052,15 +1034,26 @@ const GridModel::RowFormat &GridModel::rowFormat(RowRef ref) const
         if (formatSlots->empty())
             formatSlots->assign(m_bookmarks.size(), -1);
     }
-    if ((*formatSlots)[at] >= 0)
-        return m_formats[size_t((*formatSlots)[at])];
+    const int known = (*formatSlots)[at];
+    if (known == DefaultFormat)
+        return none;
+    if (known >= 0)
+        return m_formats[size_t(known)];
     // The slot is taken before the owner is asked, so that an answer reading this row again sees it.
-    (*formatSlots)[at] = int(m_formats.size());
+    const int slot = int(m_formats.size());
+    (*formatSlots)[at] = slot;
     m_formats.emplace_back();
     RowFormat &f = m_formats.back();
     if (isGroupRef(ref))
         f.caption = defaultGroupCaption(groupOfRef(ref));
     emitFormatRow(ref, f);
+    // A row the owner left as it is (most records) keeps no format of its own.
+    if (f.caption.isEmpty() && f.cellTexts.isEmpty() && f.heightTwips == 0 && f.style.isEmpty()
+        && int(m_formats.size()) == slot + 1 && at < formatSlots->size() && (*formatSlots)[at] == slot) {
+        m_formats.pop_back();
+        (*formatSlots)[at] = DefaultFormat;
+        return none;
+    }
     return f;
 }
 

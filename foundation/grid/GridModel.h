@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QList>
 #include <QVector>
+#include <algorithm>
 #include <climits>
 #include <deque>
 #include <memory>
@@ -138,11 +139,40 @@ private:
         int subtreeEnd;   // index after the last group below this one (groups are in pre-order)
         bool expanded = true;
     };
-    // A computed column's answers, by the recordset's row (bookmark - 1): they belong to records, so a new
-    // filter keeps them.
-    struct Cached {
-        std::vector<QVariant> values;
-        std::vector<bool> known;
+    // Answers kept by a number (a recordset row, an ordinal), in pages made when a number of theirs is first
+    // answered: a column asked only for the rows drawn takes little room.
+    template<typename Slot>
+    class PagedSlots
+    {
+    public:
+        static constexpr int PageBits = 10;
+        Slot *find(size_t i) const
+        {
+            const size_t p = i >> PageBits;
+            return p < m_pages.size() && m_pages[p] ? &m_pages[p][i & Mask] : nullptr;
+        }
+        Slot &make(size_t i, const Slot &initial)
+        {
+            const size_t p = i >> PageBits;
+            if (p >= m_pages.size())
+                m_pages.resize(p + 1);
+            if (!m_pages[p]) {
+                m_pages[p] = std::make_unique<Slot[]>(size_t(1) << PageBits);
+                std::fill_n(m_pages[p].get(), size_t(1) << PageBits, initial);
+            }
+            return m_pages[p][i & Mask];
+        }
+        void clear() { m_pages.clear(); }
+
+    private:
+        static constexpr size_t Mask = (size_t(1) << PageBits) - 1;
+        std::vector<std::unique_ptr<Slot[]>> m_pages;
+    };
+    // A computed column's answer for a record, by the recordset's row (bookmark - 1): answers belong to
+    // records, so a new filter keeps them.
+    struct Computed {
+        QVariant value;
+        bool known = false;
     };
     // What the rows were last sorted by, and the order that gave, so that a filter on the same rows or the
     // same keys in the other direction need no new sort.
@@ -173,7 +203,6 @@ private:
     void buildGroups(const std::vector<std::vector<quint32>> &groupCodes);
     std::vector<std::vector<quint32>> keyCodes(const QList<GridColumn *> &columns, const std::vector<int> &directions,
                                                std::vector<quint32> &maxCodes);
-    void ensureComputedCache(Cached &cache) const;
 
     int ordinalOf(RowRef ref) const;   // record ordinal (recordset order) of a record reference
     QVariant computedValue(int ordinal, int column, int row) const;
@@ -205,8 +234,9 @@ private:
     std::vector<int> m_rowOfPosition;      // sorted position -> row, -1 hidden
     std::vector<int> m_rowOfGroup;         // group -> row, -1 hidden
 
-    mutable std::vector<Cached> m_computed;                 // per column index - 1, per recordset row
-    mutable std::vector<std::vector<int>> m_icons;          // per column index - 1, per ordinal; -1 unknown
+    mutable std::vector<PagedSlots<Computed>> m_computed;   // per column index - 1, per recordset row
+    mutable std::vector<PagedSlots<int>> m_icons;           // per column index - 1, per ordinal; -1 unknown
+    static constexpr int DefaultFormat = -2;                // a row with the default format
     mutable std::vector<int> m_recordFormat;                // ordinal -> slot in m_formats
     mutable std::vector<int> m_groupFormat;                 // group -> slot
     mutable std::deque<RowFormat> m_formats;

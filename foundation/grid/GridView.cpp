@@ -312,6 +312,17 @@ void GridView::paintEvent(QPaintEvent *event)
         drawGridLines(&painter, QRect(0, y, viewport()->width(), height), true);
 }
 
+void GridView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    // A view not shown (a report's grid, a window still hidden) marks the current row when it is shown:
+    // laying out every row to find its place now would be work for nothing.
+    if (!isVisible()) {
+        QAbstractItemView::currentChanged(current, previous);
+        return;
+    }
+    QTreeView::currentChanged(current, previous);
+}
+
 bool GridView::toggleGroupAt(const QPoint &pos, bool anywhere)
 {
     const QModelIndex index = indexAt(pos);

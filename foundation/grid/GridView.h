@@ -34,6 +34,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyboardSearch(const QString &) override {}
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
     GridModel *gridModel() const;

@@ -87,9 +87,15 @@ void ListGrid::rebind(bool keepColumns)
     std::shared_ptr<platform::Recordset> rs;
     if (!m_recordSource.trimmed().isEmpty()) {
         rs = std::make_shared<platform::Recordset>();
-        // A failure here leaves the grid as it was.
+        // A statement the database refuses leaves the grid as it was. Once it is accepted the rows shown
+        // so far go, before the new ones are read: a large list is never held twice.
         rs->Open(m_recordSource, m_connectionString, platform::Recordset::adOpenStatic,
-                 platform::Recordset::adLockReadOnly);
+                 platform::Recordset::adLockReadOnly, platform::Recordset::adCmdUnknown, [this] {
+                     Quiet quiet(m_quiet);
+                     m_model->setRecordset(nullptr, true);
+                     m_sameData = false;
+                     m_keepComputed = false;
+                 });
     }
     {
         Quiet quiet(m_quiet);
@@ -189,7 +195,8 @@ void ListGrid::build()
             target = 0;
         setCurrentRowSilently(target);
     }
-    if (target >= 0)
+    // A view not shown scrolls to its current row when it is shown.
+    if (target >= 0 && m_view->isVisible())
         m_view->scrollTo(m_model->index(target, currentColumn0()));
     emitRowColChangeIfMoved();
     updateNavigator();

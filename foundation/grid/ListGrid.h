@@ -45,7 +45,9 @@ public:
     // Opens the record source and shows its rows. keepColumns: the columns stay as they are (bound
     // columns find their field again by key; the first bind of a grid without columns makes them);
     // false: the columns are made again, one per field in field order, and groups and sort keys are
-    // cleared. A failure (RuntimeError) leaves the grid bound as it was. An empty record source unbinds.
+    // cleared. A statement the database refuses (RuntimeError) leaves the grid bound as it was; once the
+    // statement is accepted, the rows shown so far are let go before the new ones are read, so a failure
+    // while reading them leaves the grid without rows. An empty record source unbinds.
     void rebind(bool keepColumns = true);
     // Reads the rows of the current source again (the recordset's filter is reset).
     void requery();

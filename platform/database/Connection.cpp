@@ -23,6 +23,7 @@ namespace {
 int g_releasePauseMs = 600;
 
 constexpr int BusyTimeoutMs = 2000;
+const char *const MapFile = "PRAGMA mmap_size=67108864";
 
 // One dialect (schema and translation cache) per distinct schema, shared by every connection to a file
 // of that schema, so that the cache outlives the short connections the windows open.
@@ -86,9 +87,7 @@ void Connection::Impl::open(const QString &cs)
     }
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
-    // Every listing opens a connection of its own: reading the file through a memory map spares each one
-    // copying the pages into a fresh cache.
-    sqlite3_exec(handle, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
+    sqlite3_exec(handle, MapFile, nullptr, nullptr, nullptr);
     std::shared_ptr<JetDialect> d;
     try {
         registerSqlFunctions(handle);
@@ -124,6 +123,12 @@ void Connection::Impl::close()
     sqlite3_close_v2(db);
     db = nullptr;
     releaseDatabaseLock(file);
+}
+
+void Connection::Impl::mapFile(bool on)
+{
+    if (db)
+        sqlite3_exec(db, on ? MapFile : "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
 }
 
 void Connection::Impl::requireOpen() const

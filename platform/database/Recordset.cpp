@@ -152,7 +152,7 @@ struct Recordset::Impl {
 
     // ---- loading ----
 
-    void load()
+    void load(const std::function<void()> &statementReady = nullptr)
     {
         QString sql = source;
         const QString table = bareTableName(source);
@@ -163,6 +163,8 @@ struct Recordset::Impl {
         const int n = sqlite3_column_count(st.get());
         if (n == 0)
             notAllowed(QStringLiteral("The statement returns no rows: %1").arg(source));
+        if (statementReady)
+            statementReady();
         columns.clear();
         columnByName.clear();
         for (int i = 0; i < n; ++i) {
@@ -480,6 +482,12 @@ Recordset::~Recordset()
 void Recordset::Open(const QString &source, Connection &connection, CursorType cursor, LockType lock,
                      CommandType options)
 {
+    openOn(source, connection, cursor, lock, options, nullptr);
+}
+
+void Recordset::openOn(const QString &source, Connection &connection, CursorType cursor, LockType lock,
+                       CommandType options, const std::function<void()> &statementReady)
+{
     if (m->open)
         notAllowed(QStringLiteral("Operation is not allowed when the object is open."));
     m->conn = connection.impl();
@@ -488,19 +496,21 @@ void Recordset::Open(const QString &source, Connection &connection, CursorType c
     m->cursor = cursor;
     m->lock = lock;
     m->options = options;
-    m->load();
+    m->load(statementReady);
     m->open = true;
 }
 
 void Recordset::Open(const QString &source, const QString &connectionString, CursorType cursor, LockType lock,
-                     CommandType options)
+                     CommandType options, const std::function<void()> &statementReady)
 {
     if (m->open)
         notAllowed(QStringLiteral("Operation is not allowed when the object is open."));
     auto own = std::make_unique<Connection>();
     own->Open(connectionString);
-    Open(source, *own, cursor, lock, options);
+    openOn(source, *own, cursor, lock, options, statementReady);
     m->ownConnection = std::move(own);
+    // The rows are held: the file need not stay mapped while the recordset lives.
+    m->conn->mapFile(false);
 }
 
 void Recordset::Requery()
@@ -509,6 +519,12 @@ void Recordset::Requery()
     m->mode = Impl::Browse;
     m->pending.clear();
     m->conn->requireOpen();
+    if (m->ownConnection) {
+        m->conn->mapFile(true);
+        m->load();
+        m->conn->mapFile(false);
+        return;
+    }
     m->load();
 }
 

@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QVector>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <stdio.h>
 
@@ -77,8 +78,11 @@ public:
     // connection string: then the recordset opens a connection of its own and keeps it until Close().
     void Open(const QString &source, Connection &connection, CursorType cursor = adOpenStatic,
               LockType lock = adLockReadOnly, CommandType options = adCmdUnknown);
+    // statementReady, when given, is called once the statement has been accepted and before its rows are
+    // read: a caller replacing other rows lets them go there, so that both are never held at once.
     void Open(const QString &source, const QString &connectionString, CursorType cursor = adOpenStatic,
-              LockType lock = adLockReadOnly, CommandType options = adCmdUnknown);
+              LockType lock = adLockReadOnly, CommandType options = adCmdUnknown,
+              const std::function<void()> &statementReady = nullptr);
     // Reads the rows of the same source again (filter and position are reset).
     void Requery();
     void Close();
@@ -141,6 +145,9 @@ public:
     struct Impl;
 
 private:
+    void openOn(const QString &source, Connection &connection, CursorType cursor, LockType lock,
+                CommandType options, const std::function<void()> &statementReady);
+
     std::unique_ptr<Impl> m;
 };
 

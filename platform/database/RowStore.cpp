@@ -30,7 +30,9 @@ constexpr size_t ChunkBytes = size_t(1) << 20;
 constexpr int MaxInterned = 4096;
 constexpr int MaxInternedLength = 40;
 
-// Blocks of stores that were let go, for the next store: at most what the largest store held.
+// Blocks of stores that were let go, for the next store: at most what the largest store held, and no more
+// than MaxKept (a list read again reuses memory the system has already given; a very large one partly).
+constexpr size_t MaxKept = size_t(64) << 20;
 class BlockPool
 {
 public:
@@ -58,7 +60,7 @@ public:
 
     void give(std::vector<std::pair<size_t, char *>> blocks, size_t total)
     {
-        m_limit = std::max(m_limit, total);
+        m_limit = std::min(std::max(m_limit, total), MaxKept);
         for (const auto &b : blocks) {
             m_free.push_back(b);
             m_held += b.first;
