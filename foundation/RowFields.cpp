@@ -1,5 +1,6 @@
 #include "foundation/RowFields.h"
 
+#include "foundation/grid/ListGrid.h"
 #include "platform/database/Recordset.h"
 
 RowFields RowFields::of(const platform::Recordset *rs)
@@ -25,4 +26,20 @@ RowFields RowFields::of(const platform::Recordset *rs)
     f.CnName = at("CnName");
     f.TrAttached = at("TrAttached");
     return f;
+}
+
+AnsweredColumns AnsweredColumns::of(const ListGrid *grid)
+{
+    AnsweredColumns c;
+    auto at = [grid](const char *key) {
+        return grid->hasColumn(QLatin1String(key)) ? grid->column(QLatin1String(key))->index() : 0;
+    };
+    c.description = at("TrDescription");
+    c.dateGroup = at("gexDateGroup");
+    c.totals = at("gexTotals");
+    c.incomes = at("gexIncomes");
+    c.expenses = at("gexExpenses");
+    c.type = at("TrType");
+    c.attached = at("TrAttached");
+    return c;
 }

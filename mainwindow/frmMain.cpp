@@ -728,13 +728,7 @@ void frmMain::InitEnvironment()
     gex->column(QStringLiteral("gexIncomes"))->setWidth(1360);
     gex->column(QStringLiteral("gexExpenses"))->setWidth(1360);
 
-    m_cols.description = gex->column(QStringLiteral("TrDescription"))->index();
-    m_cols.dateGroup = dateGroup->index();
-    m_cols.totals = totals->index();
-    m_cols.incomes = gex->column(QStringLiteral("gexIncomes"))->index();
-    m_cols.expenses = gex->column(QStringLiteral("gexExpenses"))->index();
-    m_cols.type = gex->column(QStringLiteral("TrType"))->index();
-    m_cols.attached = gex->column(QStringLiteral("TrAttached"))->index();
+    m_cols = AnsweredColumns::of(gex);
 
     MainListRules::BuildFilterConditions(FilterTable, Env->DebitCreditToPN, m_today);
     rebuild.end();

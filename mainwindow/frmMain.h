@@ -178,11 +178,8 @@ private:
 
     // Field positions of the list query in rsGrid (the grid's recordset).
     RowFields m_f;
-    // The grid's columns whose values and icons the window gives, by index (set by InitEnvironment): the
-    // answers are asked for every record, so they are told apart without comparing keys.
-    struct AnsweredColumns {
-        int description = 0, dateGroup = 0, totals = 0, incomes = 0, expenses = 0, type = 0, attached = 0;
-    } m_cols;
+    // The grid's columns whose values and icons the window gives (set by InitEnvironment).
+    AnsweredColumns m_cols;
     void ResolveFields();
     QVariant field(qint64 bookmark, int index) const;
 

@@ -584,6 +584,7 @@ void frmPrint::SetupReportGrid()
     gex->setRowStyle(title);
     gex->setGroupRowWhenEmpty(true);
 
+    m_cols = AnsweredColumns::of(gex);
     connect(gex, &ListGrid::UnboundColumnFetch, this,
             [this](int r, int c, qint64 bm, QVariant &v) { gex_UnboundColumnFetch(r, c, bm, v); });
     connect(gex, &ListGrid::FetchIcon, this, [this](int r, int c, qint64 bm, int &i) { gex_FetchIcon(r, c, bm, i); });
@@ -614,8 +615,10 @@ void frmPrint::InitPeriodBounds()
     // An empty table, or one that cannot be read, leaves the pickers as they are.
     try {
         platform::Recordset rs;
-        rs.Open(QStringLiteral("SELECT Min(Transactions.TrDate) AS Date1, Max(Transactions.TrDate) AS Date2 "
-                               "FROM Transactions"),
+        // Each bound on its own: the engine then reads it from the end of the index of days, where both in
+        // one statement would read the whole index.
+        rs.Open(QStringLiteral("SELECT (SELECT Min(Transactions.TrDate) FROM Transactions) AS Date1, "
+                               "(SELECT Max(Transactions.TrDate) FROM Transactions) AS Date2"),
                 Adb->dcs());
         if (!rs.EOF()) {
             const QDate first = dateOf(rs.value(QStringLiteral("Date1")));
@@ -698,18 +701,17 @@ void frmPrint::gex_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVaria
 {
     // A value that cannot be read leaves its cell empty.
     try {
-        const QString key = gex->column(colIndex)->key();
-        if (key == QLatin1String("gexDateGroup")) {
+        if (colIndex == m_cols.dateGroup) {
             value = GroupKeyOfDate(dateOf(field(bookmark, m_f.TrDate)), m_applied.dateGroupMode, platform::today());
-        } else if (key == QLatin1String("TrDescription")) {
+        } else if (colIndex == m_cols.description) {
             value = RowRules::describedRow(NullToString(field(bookmark, m_f.TrDescription)), field(bookmark, m_f.TrGrpId).toInt(),
                                  field(bookmark, m_f.TrGrpRow).toInt(), field(bookmark, m_f.TrGrpMDay).toInt(),
                                  Env->DeadlinesShowRecurringCounters, LRS(1050));
-        } else if (key == QLatin1String("gexTotals")) {
+        } else if (colIndex == m_cols.totals) {
             value = QVariant::fromValue(ReportTotal(m_applied.kind, field(bookmark, m_f.TrDone).toBool(),
                                                     field(bookmark, m_f.TrBalance).value<Currency>()));
-        } else if (key == QLatin1String("gexIncomes") || key == QLatin1String("gexExpenses")) {
-            const int wanted = key == QLatin1String("gexIncomes") ? 1 : -1;
+        } else if (colIndex == m_cols.incomes || colIndex == m_cols.expenses) {
+            const int wanted = colIndex == m_cols.incomes ? 1 : -1;
             if (field(bookmark, m_f.TrType).toInt() == wanted)
                 value = field(bookmark, m_f.TrValue);
         }
@@ -720,12 +722,11 @@ void frmPrint::gex_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVaria
 void frmPrint::gex_FetchIcon(int, int colIndex, qint64 bookmark, int &icon)
 {
     try {
-        const QString key = gex->column(colIndex)->key();
         const bool done = field(bookmark, m_f.TrDone).toBool();
-        if (key == QLatin1String("TrDescription")) {
+        if (colIndex == m_cols.description) {
             if (m_applied.kind != CashBook)
                 icon = RowRules::seriesIcon(field(bookmark, m_f.TrGrpId).toInt(), done);
-        } else if (key == QLatin1String("TrType")) {
+        } else if (colIndex == m_cols.type) {
             icon = RowRules::typeIcon(field(bookmark, m_f.TrType).toInt(), done);
         }
     } catch (const std::exception &) {

@@ -112,6 +112,7 @@ private:
     void gex_BeforePrintPage(int pageNumber, int pageCount);
 
     RowFields m_f;
+    AnsweredColumns m_cols;   // the grid's columns the window answers for (set by SetupReportGrid)
     ReportRules::Options m_applied;
     int m_gridWidth = 0;
 };

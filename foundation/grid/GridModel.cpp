@@ -229,6 +229,9 @@ GridColumn *GridModel::gridColumn(int index) const
 
 GridColumn *GridModel::gridColumn(const QString &key) const
 {
+    // The key as it was given (the owners' answers ask by key for every row), else in any case.
+    if (GridColumn *c = m_columnByKey.value(key))
+        return c;
     for (const auto &c : m_columns)
         if (c->key().compare(key, Qt::CaseInsensitive) == 0)
             return c.get();
@@ -241,6 +244,8 @@ GridColumn *GridModel::appendColumn(const QString &key, bool computed)
     beginInsertColumns(QModelIndex(), n, n);
     m_columns.emplace_back(new GridColumn(m_grid, key, computed, n + 1));
     GridColumn *c = m_columns.back().get();
+    if (!m_columnByKey.contains(key))
+        m_columnByKey.insert(key, c);
     c->m_caption = key;
     if (m_rs && m_rs->isOpen())
         c->m_field = m_rs->fieldIndex(key);
@@ -255,6 +260,7 @@ void GridModel::clearColumns()
 {
     beginResetModel();
     m_columns.clear();
+    m_columnByKey.clear();
     m_displayOrder.clear();
     m_groupColumns.clear();
     m_sortKeys.clear();
@@ -270,6 +276,7 @@ void GridModel::createColumnsFromFields()
 {
     beginResetModel();
     m_columns.clear();
+    m_columnByKey.clear();
     m_displayOrder.clear();
     m_groupColumns.clear();
     m_sortKeys.clear();
@@ -280,6 +287,8 @@ void GridModel::createColumnsFromFields()
         const QString name = m_rs->fieldName(i);
         m_columns.emplace_back(new GridColumn(m_grid, name, false, i + 1));
         GridColumn *c = m_columns.back().get();
+        if (!m_columnByKey.contains(name))
+            m_columnByKey.insert(name, c);
         c->m_caption = name;
         c->m_field = i;
         switch (m_rs->fieldType(i)) {

@@ -218,6 +218,7 @@ private:
     ListGrid *m_grid;
     std::shared_ptr<platform::Recordset> m_rs;
     std::vector<std::unique_ptr<GridColumn>> m_columns;
+    QHash<QString, GridColumn *> m_columnByKey;   // the first column of each key, as spelled
     std::vector<int> m_displayOrder;
     QList<GridColumn *> m_groupColumns;
     QList<SortKey> m_sortKeys;

@@ -35,6 +35,7 @@ constexpr double IconSize = 240;         // the 16 x 16 pictures print at a sixt
 constexpr double NotePadding = 50;       // above and below the note's text
 constexpr double MinBaseLine = 40;       // room under a row's text
 constexpr double KeptWidth = 1440;       // what a column keeps when the columns are narrowed to the page
+constexpr char16_t LatinLetters = 0x250; // the letters whose widths a note's length is told from
 constexpr int BandLines = 2;             // lines a page header's or footer's centre text may take
 
 // Band colours of group rows by level (the grid's own white ground would not set them apart on paper).
@@ -73,6 +74,13 @@ struct GridPrinter::Geometry {
     double textLine = 0;         // one line of the rows' font
     double rowsWidth = 0;        // the columns side by side
     QList<ColumnSlot> columns;
+    // Notes: the width their lines take (device units), the height of a note of one line (twips), and the
+    // advance of each Latin letter in their font (device units), which tells most short notes without
+    // laying them out.
+    double noteWidth = 1;
+    double noteOneLine = 0;
+    std::vector<double> noteAdvance;
+    double noteWidest = 0;
 };
 
 GridPrinter::GridPrinter(ListGrid *grid)
@@ -178,6 +186,16 @@ GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
         x += w;
     }
     g.rowsWidth = std::min(x, g.pageWidth);
+
+    const QFontMetricsF note(deviceFont(g, 0.9, false, true), device);
+    g.noteWidth = std::max(1.0, (g.rowsWidth - GroupIndent - 2 * CellPadding) * g.k);
+    g.noteOneLine = note.boundingRect(QRectF(0, 0, g.noteWidth, 1e9), int(Qt::TextWordWrap | Qt::AlignLeft),
+                                      QStringLiteral("X")).height() / g.k + 2 * NotePadding;
+    g.noteAdvance.resize(LatinLetters);
+    for (int c = 0x20; c < LatinLetters; ++c) {
+        g.noteAdvance[size_t(c)] = note.horizontalAdvance(QChar(c));
+        g.noteWidest = std::max(g.noteWidest, g.noteAdvance[size_t(c)]);
+    }
     return g;
 }
 
@@ -194,10 +212,21 @@ QString GridPrinter::noteText(int row0) const
 
 double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
 {
-    const QFont f = deviceFont(g, 0.9, false, true);
-    const QFontMetricsF fm(f, g.device);
-    const double width = std::max(1.0, (g.rowsWidth - GroupIndent - 2 * CellPadding) * g.k);
-    const QRectF bounds = fm.boundingRect(QRectF(0, 0, width, 1e9), int(Qt::TextWordWrap | Qt::AlignLeft), text);
+    // A note of Latin letters whose widths, with room to spare for kerning, fit the line is one line: told
+    // without laying it out (most notes are such).
+    double estimate = g.noteWidest;
+    bool latin = true;
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() >= LatinLetters) {
+            latin = false;
+            break;
+        }
+        estimate += g.noteAdvance[c.unicode()];
+    }
+    if (latin && estimate * 1.05 <= g.noteWidth)
+        return g.noteOneLine;
+    const QFontMetricsF fm(deviceFont(g, 0.9, false, true), g.device);
+    const QRectF bounds = fm.boundingRect(QRectF(0, 0, g.noteWidth, 1e9), int(Qt::TextWordWrap | Qt::AlignLeft), text);
     return bounds.height() / g.k + 2 * NotePadding;
 }
 

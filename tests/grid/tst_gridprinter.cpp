@@ -62,6 +62,8 @@ private slots:
     void pageEventTellsNumberAndCount();
     void pdfReplacesTheFileOnlyWhenComplete();
     void pdfIntoUnwritableFolderLeavesNothing();
+    void noteHeightsAsLaidOut_data();
+    void noteHeightsAsLaidOut();
     void amountsAreNeverCut_data();
     void amountsAreNeverCut();
     void titleAndFooterTakeTheFreeWidth_data();
@@ -237,6 +239,45 @@ void TestGridPrinter::groupSumsFollowTheLastRecordOfTheirGroup()
         }
     }
     QCOMPARE(found, expected);
+}
+
+void TestGridPrinter::noteHeightsAsLaidOut_data()
+{
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<bool>("oneLine");
+    QTest::newRow("short") << "Paid by transfer" << true;
+    QTest::newRow("accented") << "Già pagato, città più, Straße" << true;
+    QTest::newRow("other letters, laid out") << "Ωmega Δelta" << true;
+    QTest::newRow("wrapping") << QStringLiteral("Wide words ").repeated(40) << false;
+    QTest::newRow("line break") << "first\nsecond" << false;
+}
+
+void TestGridPrinter::noteHeightsAsLaidOut()
+{
+    QFETCH(QString, note);
+    QFETCH(bool, oneLine);
+    // The height the pages give a note under its record: notes of one line all take one line's height,
+    // whether told from their letters' widths or laid out; longer ones more.
+    auto heightOf = [this](const QString &text) {
+        m_grid->setConnectionString(m_dcs);
+        m_grid->setRecordSource(QStringLiteral("SELECT TrRowId, TrDescription, '%1' AS TrNotes FROM Transactions "
+                                               "WHERE TrDbId=1 AND TrType=1")
+                                    .arg(QString(text).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        m_grid->rebind(false);
+        m_printer->setPreviewColumn(QStringLiteral("TrNotes"));
+        for (const GridPrinter::Page &page : m_printer->paginate())
+            for (const Item &it : page.items)
+                if (it.kind == Item::Note)
+                    return it.height;
+        return 0.0;
+    };
+    const double one = heightOf(QStringLiteral("x"));
+    QVERIFY(one > 0);
+    const double height = heightOf(note);
+    if (oneLine)
+        QCOMPARE(height, one);
+    else
+        QVERIFY2(height > one * 1.3, qPrintable(QStringLiteral("%1 against %2").arg(height).arg(one)));
 }
 
 void TestGridPrinter::emptyGridPrintsOnePageOfHeaders()
