@@ -46,6 +46,7 @@
 #include "platform/controls/MonthView.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Currency.h"
+#include "platform/database/TextFold.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
@@ -1220,8 +1221,17 @@ try {
         rsGrid->setFilter(QString());
     } else {
         const QString q = SqlQuote(s);
-        rsGrid->setFilter(QStringLiteral("TrDescription LIKE '*") + q + QStringLiteral("*' OR AcName LIKE '*") + q
-                          + QStringLiteral("*'"));
+        const QString filter = QStringLiteral("TrDescription LIKE '*") + q + QStringLiteral("*' OR AcName LIKE '*") + q
+                               + QStringLiteral("*'");
+        // A row that holds the longer text holds the shorter one it grew from: a key typed at the end of the
+        // search tests only the rows that pass now.
+        const QString before = rsGrid->Filter();
+        const QString shorter = before.section(QLatin1Char('*'), 1, 1);
+        const bool narrower = !before.isEmpty() && before == QStringLiteral("TrDescription LIKE '*") + shorter
+                                                                + QStringLiteral("*' OR AcName LIKE '*") + shorter
+                                                                + QStringLiteral("*'")
+                              && platform::foldText(q).contains(platform::foldText(shorter));
+        rsGrid->setFilter(filter, narrower ? platform::Recordset::PassingRows : platform::Recordset::AllRows);
     }
     gex->refetch();
     interfaceUpdate();

@@ -669,7 +669,7 @@ bool Recordset::editing() const
     return m->mode != Impl::Browse;
 }
 
-void Recordset::setFilter(const QString &filter)
+void Recordset::setFilter(const QString &filter, FilterScope scope)
 {
     m->requireOpen();
     m->finishEdit();
@@ -682,10 +682,17 @@ void Recordset::setFilter(const QString &filter)
         compiled = RecordFilter::compile(filter, fields);     // raises and keeps the old filter
     }
     QVector<Bookmark> rows;
-    rows.reserve(m->store.rowCount());
-    for (int r = 0; r < m->store.rowCount(); ++r)
-        if (!m->store.isDeleted(r) && (!compiled || compiled->matches(m->store, r, &m->foldCache)))
-            rows.append(r + 1);
+    if (scope == PassingRows) {
+        rows.reserve(m->visible.size());
+        for (const Bookmark b : std::as_const(m->visible))
+            if (!compiled || compiled->matches(m->store, int(b - 1), &m->foldCache))
+                rows.append(b);
+    } else {
+        rows.reserve(m->store.rowCount());
+        for (int r = 0; r < m->store.rowCount(); ++r)
+            if (!m->store.isDeleted(r) && (!compiled || compiled->matches(m->store, r, &m->foldCache)))
+                rows.append(r + 1);
+    }
     m->filter = std::move(compiled);
     m->filterText = m->filter ? filter : QString();
     m->setVisible(std::move(rows));

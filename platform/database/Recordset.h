@@ -126,7 +126,10 @@ public:
     // values in quotes ('text', '2024-03-05', #03/05/2024#) or bare numbers, parentheses, LIKE with
     // * or % at either end. "" removes the filter. A malformed filter raises RuntimeError and leaves the
     // previous filter in place.
-    void setFilter(const QString &filter);
+    // scope PassingRows tests only the rows that pass the present filter: for a filter the caller knows
+    // passes none of the others (the same search with a longer text).
+    enum FilterScope { AllRows, PassingRows };
+    void setFilter(const QString &filter, FilterScope scope = AllRows);
     QString Filter() const;
 
     // A bookmark names a loaded row for as long as the recordset is open (filters do not change it).

@@ -344,6 +344,40 @@ private slots:
         QCOMPARE(w->gex->recordCount(), 14);
     }
 
+    // Key by key, forwards and back, and a text replaced by another: each step lists what a search for
+    // that text lists on its own.
+    void searchKeyByKey()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        auto alone = [&](const QString &text) {
+            platform::Recordset rs;
+            rs.Open(w->gex->recordSource(), Adb->dcs());
+            if (text.trimmed().size() >= 2)
+                rs.setFilter(QStringLiteral("TrDescription LIKE '*%1*' OR AcName LIKE '*%1*'")
+                                 .arg(QString(text.trimmed()).replace(QLatin1Char('\''), QStringLiteral("''"))));
+            return rs.RecordCount();
+        };
+        w->txtFind->setFocus();
+        for (const QString &step : {QStringLiteral("r"), QStringLiteral("re"), QStringLiteral("ren"),
+                                    QStringLiteral("rent"), QStringLiteral("rent ")}) {
+            QTest::keyClick(w->txtFind, step.back().toLatin1());
+            QCOMPARE(w->txtFind->text(), step);
+            QCOMPARE(w->gex->recordCount(), alone(step));
+        }
+        while (!w->txtFind->text().isEmpty()) {
+            QTest::keyClick(w->txtFind, Qt::Key_Backspace);
+            QCOMPARE(w->gex->recordCount(), alone(w->txtFind->text()));
+        }
+        QTest::keyClicks(w->txtFind, QStringLiteral("invoice"));
+        QVERIFY(w->gex->recordCount() > 0);
+        w->txtFind->selectAll();
+        QTest::keyClicks(w->txtFind, QStringLiteral("studio"));
+        QCOMPARE(w->txtFind->text(), QStringLiteral("studio"));
+        QCOMPARE(w->gex->recordCount(), alone(QStringLiteral("studio")));
+        QVERIFY(w->gex->recordCount() > 0);
+    }
+
     void emptyTexts()
     {
         MainWindowFixture f(false);
