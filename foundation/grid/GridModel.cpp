@@ -1157,6 +1157,23 @@ GridModel::RowRef GridModel::findRecord(int column, const QVariant &value) const
     const Classified wanted = classify(value, c->m_sortType);
     if (wanted.kind == Classified::Null)
         return NoRef;
+    // A number sought in a bound column is compared with the stored cells, in the order they were read
+    // (the memory in order); the first in display order among the records that hold it is the one.
+    const bool bound = !c->m_computed && c->m_field >= 0 && m_rs && m_rs->isOpen();
+    if (bound && wanted.kind == Classified::Number) {
+        const platform::FieldType type = m_rs->fieldType(c->m_field);
+        int found = NoRef;
+        for (int o = 0; o < int(m_bookmarks.size()); ++o) {
+            const StoredKey k = storedKey(m_rs->cellAt(m_bookmarks[size_t(o)], c->m_field), type, c->m_sortType);
+            // A text may still hold the number: compared as the general way compares.
+            const bool same = k.known && k.kind != Classified::Text
+                                  ? k.kind == Classified::Number && k.number == wanted.number
+                                  : sameValue(classify(recordValue(o, column, 0), c->m_sortType), wanted);
+            if (same && (found == NoRef || m_positionOf[size_t(o)] < found))
+                found = m_positionOf[size_t(o)];
+        }
+        return found;
+    }
     for (int p = 0; p < int(m_order.size()); ++p) {
         if (sameValue(classify(recordValue(m_order[size_t(p)], column, 0), c->m_sortType), wanted))
             return p;
