@@ -371,6 +371,11 @@ void GridModel::forgetAnswers()
 {
     for (auto &c : m_computed)
         c.clear();
+    forgetPlaceAnswers();
+}
+
+void GridModel::forgetPlaceAnswers()
+{
     forgetIcons();
     m_recordFormat.clear();
     m_groupFormat.clear();
@@ -390,15 +395,10 @@ void GridModel::rebuild(bool keepComputed)
     try {
         // Computed values belong to records (by the recordset's row): a new filter on the same rows keeps
         // them. Icons, formats and sums belong to places and groups: asked again.
-        if (!keepComputed) {
-            for (auto &c : m_computed)
-                c.clear();
-        }
-        forgetIcons();
-        m_recordFormat.clear();
-        m_groupFormat.clear();
-        m_formats.clear();
-        m_sums.clear();
+        if (keepComputed)
+            forgetPlaceAnswers();
+        else
+            forgetAnswers();
         m_computed.resize(m_columns.size());
         m_icons.resize(m_columns.size());
 

@@ -83,6 +83,9 @@ public:
     // Drops every answer of the owner (computed values, icons, formats, sums) so they are asked again.
     void forgetAnswers();
     void forgetIcons();
+    // Only the answers that belong to places and groups (icons, row formats, sums), which a new order or
+    // filter changes; computed values stay.
+    void forgetPlaceAnswers();
 
     int recordCount() const { return int(m_bookmarks.size()); }
     int groupCount() const { return int(m_groups.size()); }
