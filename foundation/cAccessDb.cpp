@@ -6,7 +6,6 @@
 #include "foundation/SettingsKeys.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
-#include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
