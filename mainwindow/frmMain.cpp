@@ -794,6 +794,8 @@ void frmMain::EmptyLists()
     rsGrid.reset();
     ResolveFields();
     txtFind->clear();
+    // The calendar shows no days with rows either, rather than those of the list before.
+    mv->clearDayBold();
     interfaceUpdate();
 }
 

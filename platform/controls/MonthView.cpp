@@ -347,6 +347,13 @@ void MonthView::refreshDayBold()
     update();
 }
 
+void MonthView::clearDayBold()
+{
+    m_bold.fill(false);
+    m_boldPending = false;
+    update();
+}
+
 // ---- selection ----
 
 void MonthView::selectRange(const QDate &anchor, const QDate &value)

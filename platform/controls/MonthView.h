@@ -82,6 +82,9 @@ public:
     void setDayBold(const QDate &date, bool bold);
     // Asks the owner for the flags of all days shown now (getDayBold), e.g. after its data changed.
     void refreshDayBold();
+    // No day shown is bold, without asking the owner (its data cannot be read); days shown later are asked
+    // for as usual.
+    void clearDayBold();
 
     // Sizes: one month, the whole calendar for its columns and rows, and the number of month columns whose
     // calendar fits a width (at least 1; the rows stay as they are).

@@ -216,6 +216,13 @@ private slots:
         if (name == QLatin1String("deadlines button"))
             cashBook->trigger();
         QVERIFY(w->gex->recordCount() > 0);
+        const auto boldDays = [w] {
+            int n = 0;
+            for (QDate d = w->mv->visibleStart(); d <= w->mv->visibleEnd(); d = d.addDays(1))
+                n += w->mv->dayBold(d) ? 1 : 0;
+            return n;
+        };
+        QVERIFY(boldDays() > 0);
         const std::unique_ptr<frmScadenziari> sheets(name == QLatin1String("data sheets closed") ? new frmScadenziari(w) : nullptr);
         const std::unique_ptr<frmOptions> options(name == QLatin1String("preferences saved") ? new frmOptions(w) : nullptr);
         const QString folder = QFileInfo(f.dbFile).absolutePath();
@@ -241,6 +248,7 @@ private slots:
         QVERIFY(appErrors(*f.box) >= 1);
         QCOMPARE(w->gex->recordCount(), 0);
         QCOMPARE(w->gextasks->recordCount(), 0);
+        QCOMPARE(boldDays(), 0);
         QVERIFY(!w->tb[1]->actions().first()->isEnabled());   // Edit
         QVERIFY(!w->tb[2]->actions().first()->isEnabled());   // Delete
         QCOMPARE(deadlines->isChecked(), w->curView == 0);
