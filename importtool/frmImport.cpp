@@ -1,6 +1,7 @@
 #include "importtool/frmImport.h"
 
 #include "foundation/Twips.h"
+#include "foundation/WindowSupport.h"
 #include "foundation/comRegistry.h"
 #include "foundation/modShared.h"
 #include "importtool/DataImport.h"
@@ -231,7 +232,8 @@ void frmImport::Form_Load()
     WizardStep = 0;
     m_steps->setCurrentWidget(m_picStep[0]);
     setWindowTitle(LRS(CaptionText));
-    setFixedWidth(TwipsToPixels(WindowWidthTwips));
+    // As wide as its layout asks, or as its title needs to be shown whole (a long language's title).
+    setFixedWidth(qMax(TwipsToPixels(WindowWidthTwips), TitleWidth(windowTitle())));
     lblTitle->setText(LRS(CaptionText));
     for (int i = 0; i < 4; ++i)
         m_lblText[i]->setText(LRS(ExplanationTexts[i]));

@@ -5,6 +5,7 @@
 #include "TestEnv.h"
 
 #include "foundation/SettingsKeys.h"
+#include "foundation/WindowSupport.h"
 #include "foundation/comRegistry.h"
 #include "importtool/cEnvironment.h"
 #include "importtool/frmImport.h"
@@ -197,6 +198,8 @@ void tst_ImportStart::wizardLanguage()
     QCOMPARE(shown, expected);
     QVERIFY(!expected.contains(QString()));
     QVERIFY(w->picStep(0)->isVisibleTo(w) && !w->picStep(1)->isVisibleTo(w));
+    // Wide enough for the window system to show the whole title.
+    QVERIFY(w->width() >= TitleWidth(w->windowTitle()));
 }
 
 // A settings file that cannot be read names no database folder: the tool says where it was kept, in the
