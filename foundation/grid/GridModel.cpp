@@ -442,20 +442,17 @@ void GridModel::rebuild(bool keepComputed)
         const std::vector<int> ascending(size_t(m_groupColumns.size()), 1);
         buildGroups(keyCodes(m_groupColumns, ascending, maxCodes));
         flattenAll();
-    } catch (const platform::RuntimeError &e) {
-        m_order.clear();
-        m_groups.clear();
-        m_visible.clear();
-        m_lastSort = LastSort();
-        indexRows();
-        m_grid->reportError(e.number(), ErrorDescription(e));
     } catch (const std::exception &e) {
+        // A list that cannot be ordered shows no rows; the failure is told in the user's terms.
         m_order.clear();
         m_groups.clear();
         m_visible.clear();
         m_lastSort = LastSort();
         indexRows();
-        m_grid->reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(e.what()));
+        if (const auto *runtime = dynamic_cast<const platform::RuntimeError *>(&e))
+            m_grid->reportError(runtime->number(), ErrorDescription(*runtime));
+        else
+            m_grid->reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(e.what()));
     }
     endResetModel();
 }
