@@ -737,7 +737,8 @@ void frmPrint::gex_FormatRow(GridRowFormat &row)
 {
     const Options &o = m_applied;
     if (row.isRecord()) {
-        if (row.value(QStringLiteral("TrType")).toInt() == -2)
+        // Asked for every record when the pages are laid out: read from the record by field index.
+        if (field(row.bookmark(), m_f.TrType).toInt() == -2)
             row.setCellText(QStringLiteral("TrValue"), QString());
         return;
     }

@@ -199,15 +199,23 @@ GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
     return g;
 }
 
-QString GridPrinter::noteText(int row0) const
+// The index of the column printed as a note under its record; -1 when there is none.
+int GridPrinter::noteColumn() const
 {
     if (m_previewColumn.isEmpty() || !m_grid->hasColumn(m_previewColumn))
+        return -1;
+    return m_grid->column(m_previewColumn)->index();
+}
+
+QString GridPrinter::noteText(int row0, int column) const
+{
+    if (column < 0)
         return QString();
     const GridModel *model = m_grid->model();
     const GridModel::RowRef ref = model->rowRef(row0);
     if (GridModel::isGroupRef(ref))
         return QString();
-    return model->cellText(ref, m_grid->column(m_previewColumn)->index()).trimmed();
+    return model->cellText(ref, column).trimmed();
 }
 
 double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
@@ -237,14 +245,24 @@ QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
 
     // First the rows as blocks: each row's height, its note, the groups whose sums follow it (records
     // close the groups they end; a group row closes those of its level and below that are still open).
+    // A block per row, kept small: a list holds a million rows. The groups closed at a row (few rows
+    // close any) are lists of their own, which a block names by their place in `closings`.
     struct Block {
-        bool group = false;
-        int groupIndex = -1;
         double height = 0;
         double note = 0;
-        QList<int> closedBefore;   // sums printed before this row
-        QList<int> closedAfter;    // sums printed after it (and its note)
         double need = 0;           // what must fit on the page for this row to start there
+        int groupIndex = -1;       // a group row's group; -1 for a record
+        int closedBefore = 0;      // sums printed before this row
+        int closedAfter = 0;       // sums printed after it (and its note)
+        bool group() const { return groupIndex >= 0; }
+    };
+    std::vector<QList<int>> closings(1);   // closings[0]: none
+    auto closingsAt = [&](int &at) -> QList<int> & {
+        if (at == 0) {
+            at = int(closings.size());
+            closings.emplace_back();
+        }
+        return closings[size_t(at)];
     };
     auto heightOf = [&](GridModel::RowRef ref) {
         const int h = model->rowFormat(ref).heightTwips;
@@ -255,6 +273,7 @@ QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
     // The room of a page after the first: what a block larger than that cannot keep together.
     const double room = g.rowsHeight - (m_repeatHeaders ? g.columnHeaders : 0);
 
+    const int notes = noteColumn();
     std::vector<Block> blocks(size_t(std::max(0, rows)));
     QList<int> open;   // the groups whose records are being printed, innermost last
     double groupsAbove = 0;   // the group rows right above a record, which stay on its page
@@ -263,24 +282,23 @@ QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
         const GridModel::RowRef ref = model->rowRef(r);
         b.height = heightOf(ref);
         if (GridModel::isGroupRef(ref)) {
-            b.group = true;
             b.groupIndex = GridModel::groupOfRef(ref);
             const int level = model->groupLevel(b.groupIndex);
             while (!open.isEmpty() && model->groupLevel(open.last()) >= level)
-                b.closedBefore.append(open.takeLast());
+                closingsAt(b.closedBefore).append(open.takeLast());
             open.append(b.groupIndex);
             groupsAbove += b.height;
             continue;
         }
         while (!open.isEmpty()
                && model->groupFirstRecord(open.last()) + model->groupRecordCount(open.last()) - 1 == ref)
-            b.closedAfter.append(open.takeLast());
+            closingsAt(b.closedAfter).append(open.takeLast());
         // A long note is cut to what a page holds beside its record, the group rows above it and the
         // sums after it (at least a line of it stays).
-        const QString note = noteText(r);
+        const QString note = noteText(r, notes);
         if (!note.isEmpty()) {
             double keep = room - b.height - groupsAbove;
-            for (int group : b.closedAfter)
+            for (int group : closings[size_t(b.closedAfter)])
                 keep -= hasSums(group) ? sumsHeight : 0;
             const double full = noteHeight(g, note);
             b.note = std::min(full, std::max(keep, std::min(full, g.textLine + 2 * NotePadding)));
@@ -295,12 +313,12 @@ QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
     // group row with the block under it, so that it never ends a page. What exceeds a page is split.
     for (int r = rows - 1; r >= 0; --r) {
         Block &b = blocks[size_t(r)];
-        if (b.group) {
+        if (b.group()) {
             const double next = r + 1 < rows ? blocks[size_t(r) + 1].need : 0;
             b.need = b.height + next <= room ? b.height + next : b.height + (r + 1 < rows ? g.rowHeight : 0);
         } else {
             double sums = 0;
-            for (int group : b.closedAfter)
+            for (int group : closings[size_t(b.closedAfter)])
                 sums += hasSums(group) ? sumsHeight : 0;
             const double full = b.height + b.note + sums;
             b.need = full <= room ? full : (b.height + b.note <= room ? b.height + b.note : b.height);
@@ -345,15 +363,15 @@ QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
     startPage();
     for (int r = 0; r < rows; ++r) {
         const Block &b = blocks[size_t(r)];
-        placeSums(b.closedBefore);
-        if (b.group) {
+        placeSums(closings[size_t(b.closedBefore)]);
+        if (b.group()) {
             place({PageItem::Group, r + 1, b.groupIndex, 0, b.height}, b.need);
             continue;
         }
         place({PageItem::Record, r + 1, -1, 0, b.height}, b.need);
         if (b.note > 0)
             place({PageItem::Note, r + 1, -1, 0, b.note}, b.note);
-        placeSums(b.closedAfter);
+        placeSums(closings[size_t(b.closedAfter)]);
     }
     placeSums(closedAtEnd);
     pages.append(page);

@@ -131,7 +131,9 @@ private:
     Geometry geometry(QPagedPaintDevice *device) const;
     QList<Page> layOut(const Geometry &g) const;
     double noteHeight(const Geometry &g, const QString &text) const;
-    QString noteText(int row0) const;
+    int noteColumn() const;
+    QString noteText(int row0) const { return noteText(row0, noteColumn()); }
+    QString noteText(int row0, int column) const;
     void drawPage(QPainter &p, const Geometry &g, const Page &page, int number, int count) const;
     void drawBand(QPainter &p, const Geometry &g, const QString *texts, double top, double height, bool header) const;
     void drawColumnHeaders(QPainter &p, const Geometry &g, double top, double height) const;
