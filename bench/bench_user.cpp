@@ -43,7 +43,7 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDateEdit>
+#include "platform/controls/DateField.h"
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>

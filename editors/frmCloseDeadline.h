@@ -5,9 +5,9 @@
 
 #include <QDate>
 
-class QDateEdit;
 class QLabel;
 class QPushButton;
+namespace platform { class DateField; }
 
 // Asks for the day on which a deadline was settled. The close command loads it, calls Apri, closes the
 // row with the date it returns and unloads it:
@@ -32,7 +32,7 @@ public:
     QDate ClosingDate;
 
     QLabel *lblData = nullptr;
-    QDateEdit *dtp = nullptr;
+    platform::DateField *dtp = nullptr;
     QPushButton *cmdOK = nullptr;
 
     void cmdOK_Click();

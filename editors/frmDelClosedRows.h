@@ -5,10 +5,9 @@
 
 #include <QDate>
 
-class QDateEdit;
 class QLabel;
 class QPushButton;
-namespace platform { class Connection; }
+namespace platform { class Connection; class DateField; }
 
 // Deletes, in one statement, every closed row of the current data sheet dated up to a chosen day: closed
 // deadlines and cash-book movements alike; open deadlines and the rows of other data sheets stay. The
@@ -25,7 +24,7 @@ public:
     static int ShowModal(QWidget *owner);
 
     QLabel *lblData = nullptr;
-    QDateEdit *dtp = nullptr;
+    platform::DateField *dtp = nullptr;
     QPushButton *cmdSalva = nullptr;
     QPushButton *cmdAnnulla = nullptr;
 

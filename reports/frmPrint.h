@@ -13,12 +13,12 @@ class GridRowFormat;
 class ListGrid;
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
+namespace platform { class DateField; }
 
 // The report window: the deadlines or the cash book of the current data sheet as a grouped, totalled
 // report in a print preview, with the options at the right: filters (state, type, period, account,
@@ -56,7 +56,7 @@ public:
     QCheckBox *chkDeadlines[2] = {};
     QCheckBox *chkDeadlineType[3] = {};
     QCheckBox *chkPeriod = nullptr;
-    QDateEdit *dtPeriod[2] = {};
+    platform::DateField *dtPeriod[2] = {};
     QCheckBox *chkCliFor = nullptr;
     QComboBox *cmbCliFor = nullptr;
     QCheckBox *chkCount = nullptr;

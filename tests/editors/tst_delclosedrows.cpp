@@ -9,7 +9,7 @@
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 
-#include <QDateEdit>
+#include "platform/controls/DateField.h"
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>

@@ -17,7 +17,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateEdit>
+#include "platform/controls/DateField.h"
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>

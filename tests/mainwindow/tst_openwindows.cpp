@@ -24,7 +24,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDateEdit>
+#include "platform/controls/DateField.h"
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -218,7 +218,7 @@ private slots:
         QApplication::setActiveWindow(w);
         QVERIFY(selectRow(w, bill) > 0);
         auto leftOpen = onModal([](QWidget *dlg) {
-            dlg->findChild<QDateEdit *>()->setDate(QDate(2025, 3, 12));
+            dlg->findChild<platform::DateField *>()->setDate(QDate(2025, 3, 12));
             dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
         QTest::keyClick(w->gex->view(), Qt::Key_Space);

@@ -10,7 +10,7 @@
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
-#include <QDateEdit>
+#include "platform/controls/DateField.h"
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -119,7 +119,7 @@ private slots:
         const int row = selectRow(w, QStringLiteral("Electricity bill"));
         QVERIFY(row > 0);
         auto leftOpen = onModal([](QWidget *dlg) {
-            dlg->findChild<QDateEdit *>()->setDate(QDate(2025, 3, 12));
+            dlg->findChild<platform::DateField *>()->setDate(QDate(2025, 3, 12));
             dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
         QTest::keyClick(w->gex->view(), Qt::Key_Space);

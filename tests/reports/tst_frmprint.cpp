@@ -16,7 +16,7 @@
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
+#include "platform/controls/DateField.h"
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
