@@ -43,7 +43,6 @@ DateField::DateField(QWidget *parent)
     setLocale(userLocale());
     QAction *drop = addAction(dropDownIcon(this), QLineEdit::TrailingPosition);
     connect(drop, &QAction::triggered, this, &DateField::showPopup);
-    connect(this, &QLineEdit::textChanged, this, &DateField::textWasChanged);
 }
 
 DateText::Reading DateField::reading() const
@@ -70,15 +69,6 @@ bool DateField::interpretText()
     if (text() != shown)
         setText(shown);
     return true;
-}
-
-void DateField::textWasChanged()
-{
-    const QDate d = date();
-    if (d.isValid() && d != m_date) {
-        m_date = d;
-        emit dateChanged(d);
-    }
 }
 
 QCalendarWidget *DateField::calendarWidget()

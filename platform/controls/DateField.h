@@ -38,22 +38,16 @@ public:
     QCalendarWidget *calendarWidget();
     bool isPopupVisible() const;
 
-signals:
-    // The date the field holds has changed (typed, picked or set); not emitted while the text holds none.
-    void dateChanged(const QDate &date);
-
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void textWasChanged();
     void pick(const QDate &date);
 
     QWidget *m_popup = nullptr;
     QCalendarWidget *m_calendar = nullptr;
-    QDate m_date;   // the date last held, for dateChanged
 };
 
 } // namespace platform

@@ -20,11 +20,11 @@
 #include "foundation/grid/GridView.h"
 #include "foundation/modMain.h"
 #include "mainwindow/frmScadenziari.h"
+#include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 
 #include <QAction>
 #include <QComboBox>
-#include "platform/controls/DateField.h"
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>

@@ -6,11 +6,11 @@
 
 #include "foundation/grid/GridView.h"
 #include "foundation/grid/ListGrid.h"
+#include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
-#include "platform/controls/DateField.h"
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
