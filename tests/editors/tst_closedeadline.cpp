@@ -127,22 +127,20 @@ void tst_closedeadline::confirmedDate()
 
 void tst_closedeadline::typedDate_data()
 {
+    using namespace testenv;
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("byEnter");
     QTest::addColumn<QDate>("date");       // answered; null: refused, then Esc
     QTest::addColumn<QString>("reason");   // the message of a refusal, "xxx" standing for its example
     QTest::addColumn<QString>("example");
-    const QLocale en(QLocale::English, QLocale::UnitedStates);
-    QTest::newRow("en_US, Enter") << en << "8/31/2027" << true << QDate(2027, 8, 31) << "" << "";
-    QTest::newRow("en_US, two-digit year, Apply") << en << "6/5/25" << false << QDate(2025, 6, 5) << "" << "";
-    QTest::newRow("en_GB, Enter") << QLocale(QLocale::English, QLocale::UnitedKingdom) << "31/8/27" << true
-                                  << QDate(2027, 8, 31) << "" << "";
-    QTest::newRow("it_IT, Apply") << QLocale(QLocale::Italian, QLocale::Italy) << "1/9/2027" << false
-                                  << QDate(2027, 9, 1) << "" << "";
-    QTest::newRow("en_US, day first, Enter") << en << "31/8/2027" << true << QDate()
+    QTest::newRow("en_US, Enter") << enUS << "8/31/2027" << true << QDate(2027, 8, 31) << "" << "";
+    QTest::newRow("en_US, two-digit year, Apply") << enUS << "6/5/25" << false << QDate(2025, 6, 5) << "" << "";
+    QTest::newRow("en_GB, Enter") << enGB << "31/8/27" << true << QDate(2027, 8, 31) << "" << "";
+    QTest::newRow("it_IT, Apply") << itIT << "1/9/2027" << false << QDate(2027, 9, 1) << "" << "";
+    QTest::newRow("en_US, day first, Enter") << enUS << "31/8/2027" << true << QDate()
                                              << "The date is not valid. Write it like xxx." << "12/31/2025";
-    QTest::newRow("fr_FR, no such day, Apply") << QLocale(QLocale::French, QLocale::France) << "30/2/2028" << false
+    QTest::newRow("fr_FR, no such day, Apply") << frFR << "30/2/2028" << false
                                                << QDate() << "Ce mois n'a pas ce jour : son dernier jour est le xxx."
                                                << "29/02/2028";
 }

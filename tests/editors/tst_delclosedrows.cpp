@@ -151,22 +151,21 @@ void tst_delclosedrows::texts()
 
 void tst_delclosedrows::deleteUpTo_data()
 {
+    using namespace testenv;
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("day");   // typed; "": the day the dialog proposes
     QTest::addColumn<int>("sheet");
     QTest::addColumn<QStringList>("gone");
 
-    const QLocale en(QLocale::English, QLocale::UnitedStates);
     QTest::newRow("yesterday (proposed): today's closed rows stay")
-        << en << "" << 1 << QStringList{"closed yesterday", "cash book income", "series first"};
+        << enUS << "" << 1 << QStringList{"closed yesterday", "cash book income", "series first"};
     QTest::newRow("today, inclusive")
-        << en << "3/15/2025" << 1 << QStringList{"closed yesterday", "closed today", "cash book income", "series first"};
+        << enUS << "3/15/2025" << 1 << QStringList{"closed yesterday", "closed today", "cash book income", "series first"};
     QTest::newRow("a future day: closed rows ahead go, open rows never")
-        << QLocale(QLocale::Italian, QLocale::Italy) << "31/12/25" << 1
+        << itIT << "31/12/25" << 1
         << QStringList{"closed yesterday", "closed today", "cash book income", "closed tomorrow", "series first"};
-    QTest::newRow("nothing up to the day") << QLocale(QLocale::German, QLocale::Germany) << "1.1.24" << 1 << QStringList{};
-    QTest::newRow("second sheet: its own rows only")
-        << QLocale(QLocale::Spanish, QLocale::Spain) << "15/3/2025" << 2 << QStringList{"other sheet closed"};
+    QTest::newRow("nothing up to the day") << deDE << "1.1.24" << 1 << QStringList{};
+    QTest::newRow("second sheet: its own rows only") << esES << "15/3/2025" << 2 << QStringList{"other sheet closed"};
 }
 
 void tst_delclosedrows::deleteUpTo()
@@ -231,12 +230,12 @@ void tst_delclosedrows::cancelDeletesNothing()
 
 void tst_delclosedrows::refusedDay_data()
 {
+    using namespace testenv;
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("day");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("en_US, day first") << QLocale(QLocale::English, QLocale::UnitedStates) << "15/3/2025"
-                                      << "The date is not valid. Write it like 12/31/2025.";
-    QTest::newRow("en_GB, no such day") << QLocale(QLocale::English, QLocale::UnitedKingdom) << "29/2/25"
+    QTest::newRow("en_US, day first") << enUS << "15/3/2025" << "The date is not valid. Write it like 12/31/2025.";
+    QTest::newRow("en_GB, no such day") << enGB << "29/2/25"
                                         << "That month has no such day: its last day is 28/02/2025.";
 }
 

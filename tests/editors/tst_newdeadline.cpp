@@ -379,28 +379,25 @@ private slots:
 
     void amountTypedOrPasted_data()
     {
+        using namespace testenv;
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("input");   // typed key by key; "paste:" pastes what follows
         QTest::addColumn<QString>("shown");   // the box after leaving it; "" refused
         QTest::addColumn<QString>("stored");  // TrValue after Save
         QTest::addColumn<int>("reason");      // the refusal's text; 0 taken
-        const QLocale it(QLocale::Italian, QLocale::Italy);
-        const QLocale de(QLocale::German, QLocale::Germany);
-        const QLocale fr(QLocale::French, QLocale::France);
-        const QLocale en(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("it: thousands typed") << it << "1.234,56" << "1234,56" << "1234.56" << 0;
-        QTest::newRow("de: thousands typed, no decimals") << de << "1.234.567" << "1234567" << "1234567" << 0;
-        QTest::newRow("de: thousands typed, one decimal") << de << "1.234,5" << "1234,5" << "1234.5" << 0;
+        QTest::newRow("it: thousands typed") << itIT << "1.234,56" << "1234,56" << "1234.56" << 0;
+        QTest::newRow("de: thousands typed, no decimals") << deDE << "1.234.567" << "1234567" << "1234567" << 0;
+        QTest::newRow("de: thousands typed, one decimal") << deDE << "1.234,5" << "1234,5" << "1234.5" << 0;
         // One full stop turns into the decimal separator as it is typed: three decimals are no amount.
-        QTest::newRow("it: thousand typed alone") << it << "1.234" << "" << "" << 2201;
-        QTest::newRow("de: thousand typed alone") << de << "7.129" << "" << "" << 2201;
-        QTest::newRow("fr: three decimals") << fr << "1.234" << "" << "" << 2201;
-        QTest::newRow("en: three decimals") << en << "1.234" << "" << "" << 2201;
-        QTest::newRow("it: groups out of place") << it << "12.34,5" << "" << "" << 2031;
-        QTest::newRow("fr: blanks between thousands pasted") << fr << "paste:1 234,56" << "1234,56" << "1234.56" << 0;
-        QTest::newRow("en: the largest amount") << en << "999999999999.99" << "999999999999.99" << "999999999999.99" << 0;
-        QTest::newRow("en: a cent more") << en << "1000000000000" << "" << "" << 2033;
-        QTest::newRow("en: negative pasted") << en << "paste:-5" << "" << "" << 2032;
+        QTest::newRow("it: thousand typed alone") << itIT << "1.234" << "" << "" << 2201;
+        QTest::newRow("de: thousand typed alone") << deDE << "7.129" << "" << "" << 2201;
+        QTest::newRow("fr: three decimals") << frFR << "1.234" << "" << "" << 2201;
+        QTest::newRow("en: three decimals") << enUS << "1.234" << "" << "" << 2201;
+        QTest::newRow("it: groups out of place") << itIT << "12.34,5" << "" << "" << 2031;
+        QTest::newRow("fr: blanks between thousands pasted") << frFR << "paste:1 234,56" << "1234,56" << "1234.56" << 0;
+        QTest::newRow("en: the largest amount") << enUS << "999999999999.99" << "999999999999.99" << "999999999999.99" << 0;
+        QTest::newRow("en: a cent more") << enUS << "1000000000000" << "" << "" << 2033;
+        QTest::newRow("en: negative pasted") << enUS << "paste:-5" << "" << "" << 2032;
     }
     void amountTypedOrPasted()
     {
@@ -441,29 +438,24 @@ private slots:
 
     void dateTypedInTheLocale_data()
     {
+        using namespace testenv;
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<bool>("series");
         QTest::addColumn<QString>("typed");   // key by key; "<F4>" opens the calendar and takes the next day
         QTest::addColumn<QDate>("first");     // the first row's date; null: refused
         QTest::addColumn<int>("reason");      // the text of the status bar's reason when refused
         QTest::addColumn<QString>("example"); // the date it shows
-        const QLocale en(QLocale::English, QLocale::UnitedStates);
-        const QLocale gb(QLocale::English, QLocale::UnitedKingdom);
-        const QLocale it(QLocale::Italian, QLocale::Italy);
-        const QLocale fr(QLocale::French, QLocale::France);
-        const QLocale es(QLocale::Spanish, QLocale::Spain);
-        const QLocale de(QLocale::German, QLocale::Germany);
-        QTest::newRow("en_US single") << en << false << "8/31/2027" << QDate(2027, 8, 31) << 0 << "";
-        QTest::newRow("en_US series") << en << true << "12/31/27" << QDate(2027, 12, 31) << 0 << "";
-        QTest::newRow("en_GB single") << gb << false << "31/8/2027" << QDate(2027, 8, 31) << 0 << "";
-        QTest::newRow("it_IT series") << it << true << "5/1/27" << QDate(2027, 1, 5) << 0 << "";
-        QTest::newRow("fr_FR single") << fr << false << "31/08/2027" << QDate(2027, 8, 31) << 0 << "";
-        QTest::newRow("es_ES series") << es << true << "31/8/2027" << QDate(2027, 8, 31) << 0 << "";
-        QTest::newRow("de_DE single") << de << false << "1.2.30" << QDate(1930, 2, 1) << 0 << "";
-        QTest::newRow("picked from the calendar") << it << true << "<F4>" << QDate(2025, 3, 16) << 0 << "";
-        QTest::newRow("en_US day first") << en << false << "31/8/2027" << QDate() << 2360 << "12/31/2025";
-        QTest::newRow("it_IT no such day") << it << true << "31/4/27" << QDate() << 2361 << "30/04/2027";
-        QTest::newRow("de_DE not a date") << de << false << "31.8" << QDate() << 2360 << "31.12.2025";
+        QTest::newRow("en_US single") << enUS << false << "8/31/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("en_US series") << enUS << true << "12/31/27" << QDate(2027, 12, 31) << 0 << "";
+        QTest::newRow("en_GB single") << enGB << false << "31/8/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("it_IT series") << itIT << true << "5/1/27" << QDate(2027, 1, 5) << 0 << "";
+        QTest::newRow("fr_FR single") << frFR << false << "31/08/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("es_ES series") << esES << true << "31/8/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("de_DE single") << deDE << false << "1.2.30" << QDate(1930, 2, 1) << 0 << "";
+        QTest::newRow("picked from the calendar") << itIT << true << "<F4>" << QDate(2025, 3, 16) << 0 << "";
+        QTest::newRow("en_US day first") << enUS << false << "31/8/2027" << QDate() << 2360 << "12/31/2025";
+        QTest::newRow("it_IT no such day") << itIT << true << "31/4/27" << QDate() << 2361 << "30/04/2027";
+        QTest::newRow("de_DE not a date") << deDE << false << "31.8" << QDate() << 2360 << "31.12.2025";
     }
     void dateTypedInTheLocale()
     {
@@ -650,7 +642,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, kept);
         QFETCH(QString, shown);
-        platform::setUserLocale(QLocale(QLocale::Italian, QLocale::Italy));
+        platform::setUserLocale(testenv::itIT);
         frmScadenzeNuovo *w = openNew();
         w->imgcmbData->setCurrentIndex(Credit);
         w->optgrp[1]->click();

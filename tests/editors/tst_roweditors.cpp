@@ -387,23 +387,19 @@ private slots:
 
     void dateTypedInTheLocale_data()
     {
+        using namespace testenv;
         QTest::addColumn<bool>("cashBook");    // a new movement; else the deadline "Invoice 118" opened
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QDate>("date");       // stored; null: refused
         QTest::addColumn<int>("reason");       // the text of the status bar's reason when refused
         QTest::addColumn<QString>("example");  // the date it shows
-        const QLocale en(QLocale::English, QLocale::UnitedStates);
-        const QLocale it(QLocale::Italian, QLocale::Italy);
-        const QLocale fr(QLocale::French, QLocale::France);
-        const QLocale es(QLocale::Spanish, QLocale::Spain);
-        const QLocale de(QLocale::German, QLocale::Germany);
-        QTest::newRow("deadline, en_US") << false << en << "8/31/2027" << QDate(2027, 8, 31) << 0 << "";
-        QTest::newRow("deadline, it_IT") << false << it << "31/8/27" << QDate(2027, 8, 31) << 0 << "";
-        QTest::newRow("deadline, de_DE, refused") << false << de << "8/31/2027" << QDate() << 2360 << "31.12.2025";
-        QTest::newRow("cash book, fr_FR") << true << fr << "1/2/2027" << QDate(2027, 2, 1) << 0 << "";
-        QTest::newRow("cash book, es_ES") << true << es << "29/2/24" << QDate(2024, 2, 29) << 0 << "";
-        QTest::newRow("cash book, en_US, no such day") << true << en << "2/29/25" << QDate() << 2361 << "2/28/2025";
+        QTest::newRow("deadline, en_US") << false << enUS << "8/31/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("deadline, it_IT") << false << itIT << "31/8/27" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("deadline, de_DE, refused") << false << deDE << "8/31/2027" << QDate() << 2360 << "31.12.2025";
+        QTest::newRow("cash book, fr_FR") << true << frFR << "1/2/2027" << QDate(2027, 2, 1) << 0 << "";
+        QTest::newRow("cash book, es_ES") << true << esES << "29/2/24" << QDate(2024, 2, 29) << 0 << "";
+        QTest::newRow("cash book, en_US, no such day") << true << enUS << "2/29/25" << QDate() << 2361 << "2/28/2025";
     }
     void dateTypedInTheLocale()
     {

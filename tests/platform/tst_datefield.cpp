@@ -19,6 +19,7 @@
 
 using platform::DateField;
 using Refusal = platform::DateText::Refusal;
+using namespace testenv;
 
 Q_DECLARE_METATYPE(Refusal)
 
@@ -43,13 +44,6 @@ struct Host {
         field->setFocus();
     }
 };
-
-const QLocale enUS(QLocale::English, QLocale::UnitedStates);
-const QLocale enGB(QLocale::English, QLocale::UnitedKingdom);
-const QLocale itIT(QLocale::Italian, QLocale::Italy);
-const QLocale frFR(QLocale::French, QLocale::France);
-const QLocale esES(QLocale::Spanish, QLocale::Spain);
-const QLocale deDE(QLocale::German, QLocale::Germany);
 
 } // namespace
 

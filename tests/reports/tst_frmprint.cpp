@@ -295,20 +295,19 @@ void TestFrmPrint::otherOptionsWaitForApply()
 
 void TestFrmPrint::periodTypedInTheLocale_data()
 {
+    using namespace testenv;
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<QString>("condition");   // of the report query; "": refused
     QTest::addColumn<QString>("reason");      // the message of a refusal
-    const QLocale en(QLocale::English, QLocale::UnitedStates);
-    QTest::newRow("en_US") << en << "3/1/2025" << "3/31/25" << "(TrDate Between #03/01/2025# And #03/31/2025#)" << "";
-    QTest::newRow("it_IT") << QLocale(QLocale::Italian, QLocale::Italy) << "1/4/25" << "30/04/2025"
+    QTest::newRow("en_US") << enUS << "3/1/2025" << "3/31/25" << "(TrDate Between #03/01/2025# And #03/31/2025#)" << "";
+    QTest::newRow("it_IT") << itIT << "1/4/25" << "30/04/2025"
                            << "(TrDate Between #04/01/2025# And #04/30/2025#)" << "";
-    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "1.5.2025" << "31.5.25"
-                           << "(TrDate Between #05/01/2025# And #05/31/2025#)" << "";
-    QTest::newRow("en_US, day 32") << en << "3/1/2025" << "3/32/2025" << ""
+    QTest::newRow("de_DE") << deDE << "1.5.2025" << "31.5.25" << "(TrDate Between #05/01/2025# And #05/31/2025#)" << "";
+    QTest::newRow("en_US, day 32") << enUS << "3/1/2025" << "3/32/2025" << ""
                                    << "The date is not valid. Write it like 12/31/2025.";
-    QTest::newRow("es_ES, no such day") << QLocale(QLocale::Spanish, QLocale::Spain) << "31/4/2025" << "31/5/2025" << ""
+    QTest::newRow("es_ES, no such day") << esES << "31/4/2025" << "31/5/2025" << ""
                                         << "That month has no such day: its last day is 30/4/2025.";
 }
 
@@ -533,10 +532,11 @@ void TestFrmPrint::failedPrintIsTold()
 
 void TestFrmPrint::printToAFullDiskIsTold_data()
 {
+    using namespace testenv;
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<int>("language");
-    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << 3;
-    QTest::newRow("Spanish") << QLocale(QLocale::Spanish, QLocale::Spain) << 4;
+    QTest::newRow("English") << enUS << 3;
+    QTest::newRow("Spanish") << esES << 4;
 }
 
 void TestFrmPrint::printToAFullDiskIsTold()
