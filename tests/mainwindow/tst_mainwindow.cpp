@@ -73,14 +73,6 @@ QString g_helpFile;
 int g_helpContext = 0;
 
 // Chooses an item of a menu with the mouse, as a user does.
-void chooseFromMenu(QMenu *menu, QAction *item)
-{
-    menu->popup(QPoint(10, 10));
-    QVERIFY(QTest::qWaitForWindowExposed(menu));
-    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(item).center());
-    QVERIFY(!menu->isVisible());
-}
-
 QList<int> checkedLanguages(frmMain *w)
 {
     QList<int> checked;
@@ -451,7 +443,8 @@ private slots:
     }
 
     // Separators are drawn as lines (a separator with a text is drawn as a section title); the picture-
-    // only group buttons carry their names for accessibility tools and the toolbar's overflow menu.
+    // only group buttons and the search box carry their names for accessibility tools (and the group
+    // buttons for the toolbar's overflow menu).
     void menusAndToolbarsInEveryLanguage_data()
     {
         QTest::addColumn<int>("language");
@@ -484,6 +477,9 @@ private slots:
         QCOMPARE(group.size(), 2);
         QCOMPARE(accessibleName(w->tbGroup->widgetForAction(group[0])), LRS(913));
         QCOMPARE(accessibleName(w->tbGroup->widgetForAction(group[1])), LRS(915));
+        // The search box, which has no label, is named by its tooltip.
+        QCOMPARE(w->txtFind->toolTip(), LRS(2390));
+        QCOMPARE(accessibleName(w->txtFind), LRS(2390));
         // At the window's size as it opens, the list's toolbar has room for both buttons.
         auto *overflow = w->tbGroup->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
         QVERIFY(!overflow || !overflow->isVisible());
