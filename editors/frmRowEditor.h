@@ -66,8 +66,8 @@ public:
     QList<QLabel *> lblData;
 
 protected:
-    void LocalizeWindow() override;
     frmRowEditor(const RowEditorLayout &layout, QWidget *owner);
+    void LocalizeWindow() override;
 
     // The entry procedures' work. Each fills the window and shows it; false (after the "App Error"
     // report, the window unloaded) when the row cannot be read.
