@@ -17,6 +17,7 @@
 #include "foundation/grid/GridFormat.h"
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
+#include "platform/controls/OneLineText.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
@@ -244,6 +245,7 @@ void frmPrint::BuildControls()
     sideLayout->addWidget(lblTitolo);
     txtTitolo = new QLineEdit(side);
     txtTitolo->setObjectName(QStringLiteral("txtTitolo"));
+    platform::keepOnOneLine(txtTitolo);
     sideLayout->addWidget(txtTitolo);
     connect(txtTitolo, &QLineEdit::textChanged, this, [this] { EnableApply(); });
     sideLayout->addSpacing(TwipsToPixels(180));
