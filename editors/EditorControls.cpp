@@ -6,6 +6,7 @@
 #include "foundation/cAccessDb.h"
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
+#include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/dialogs/Dialogs.h"
@@ -121,6 +122,20 @@ int BoxMaxLength(const platform::Recordset &rs, const QString &field, const QStr
     if (f < 0 || rs.fieldType(f) != platform::FieldType::VarWChar || rs.fieldDefinedSize(f) <= 0)
         return std::numeric_limits<int>::max();
     return qMax(rs.fieldDefinedSize(f), int(stored.size()));
+}
+
+void RequireRowStillThere(platform::Connection &cn, const QString &table, const QString &idField, int id)
+{
+    platform::Recordset rs;
+    rs.Open(QStringLiteral("SELECT %1 FROM %2 WHERE %1=%3").arg(idField, table).arg(id), cn,
+            platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+            platform::Recordset::adCmdText);
+    const bool gone = rs.EOF();
+    rs.Close();
+    if (gone)
+        throw platform::RuntimeError(platform::errors::DbNoCurrentRecord, table,
+                                     QStringLiteral("The row %1=%2 was deleted since it was read.").arg(idField).arg(id),
+                                     platform::ErrorKind::RowChanged);
 }
 
 void paintDisabledAsButtonFace(QWidget *w)
@@ -249,6 +264,40 @@ void ShowReason(QLabel *panel, const QString &reason)
         status->setReason(reason);
     else
         panel->setText(reason);
+}
+
+FileNameLabel::FileNameLabel(QWidget *parent)
+    : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+}
+
+QSize FileNameLabel::sizeHint() const
+{
+    return {fontMetrics().averageCharWidth() * 20, QLabel::sizeHint().height()};
+}
+
+QSize FileNameLabel::minimumSizeHint() const
+{
+    return {0, QLabel::minimumSizeHint().height()};
+}
+
+void FileNameLabel::setFileName(const QString &name)
+{
+    m_name = name;
+    setToolTip(name);
+    showFitted();
+}
+
+void FileNameLabel::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    showFitted();
+}
+
+void FileNameLabel::showFitted()
+{
+    setText(fontMetrics().elidedText(m_name, Qt::ElideMiddle, contentsRect().width()));
 }
 
 std::optional<AttachmentChoice> chooseAttachment(QWidget *owner)

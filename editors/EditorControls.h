@@ -3,6 +3,7 @@
 // What the record editors share besides their windows: the customer and payment-account lists, the keys
 // of the number boxes, Enter as Tab, the look of a disabled amount box and the choice of an attachment.
 
+#include <QLabel>
 #include <QString>
 #include <array>
 #include <memory>
@@ -11,7 +12,6 @@
 class QComboBox;
 class QHBoxLayout;
 class QKeyEvent;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
@@ -55,6 +55,11 @@ bool filterNumberKey(QLineEdit *box, const QKeyEvent *key, bool decimal);
 // whole, never cut); no limit for other columns.
 int BoxMaxLength(const platform::Recordset &rs, const QString &field, const QString &stored = QString());
 
+// Before the save of an opened row: a save with nothing changed writes nothing, so the database would
+// never say that the row is gone. Raises what the write of a deleted row raises (RuntimeError of kind
+// RowChanged) when the row whose key idField is id is no longer in table, on the database of cn.
+void RequireRowStillThere(platform::Connection &cn, const QString &table, const QString &idField, int id);
+
 // A disabled amount box or payment-account list is painted in the colour of button faces.
 void paintDisabledAsButtonFace(QWidget *w);
 
@@ -69,6 +74,26 @@ QStatusBar *NewStatusBar(QWidget *window, QLabel *&panel);
 // Shows why input is refused in such a panel: the whole reason, on as many lines as it needs while it is
 // shown (the window grows downward meanwhile).
 void ShowReason(QLabel *panel, const QString &reason);
+
+// The name of a chosen file beside the attachment buttons. It never widens its window: the label asks for
+// the same room whatever it shows (that of about twenty characters), and a name longer than the room it
+// has is cut in the middle with an ellipsis (its extension stays in view); the whole name is its tooltip.
+class FileNameLabel : public QLabel
+{
+public:
+    explicit FileNameLabel(QWidget *parent);
+    void setFileName(const QString &name);
+    QString fileName() const { return m_name; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void showFitted();
+    QString m_name;
+};
 
 // The attachment chosen in the open-file dialog (title 1170, one filter of the usual document kinds).
 struct AttachmentChoice {

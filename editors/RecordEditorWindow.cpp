@@ -37,6 +37,8 @@ RecordEditorWindow::RecordEditorWindow(const QString &windowName, QWidget *owner
     : QWidget(owner, OwnedWindowFlags)
 {
     setObjectName(windowName);
+    if (Lang)
+        connect(Lang, &cLang::LanguageChanged, this, &RecordEditorWindow::Localize);
 }
 
 RecordEditorWindow::~RecordEditorWindow()
@@ -90,7 +92,6 @@ void RecordEditorWindow::SetControlOrder(const QList<QWidget *> &order)
 void RecordEditorWindow::LoadCommon()
 {
     setWindowIcon(Icons::program());
-    SetSaveCancelTexts(cmdSalva, cmdAnnulla);
     DisableCloseButton(this);
 }
 
@@ -98,9 +99,22 @@ void RecordEditorWindow::FillTypes(std::span<const EditorTypeItem> items)
 {
     const QList<QIcon> images = Icons::rowImageList();
     const QSignalBlocker block(imgcmbData);
+    m_types = QList<EditorTypeItem>(items.begin(), items.end());
     for (const EditorTypeItem &item : items)
-        imgcmbData->addItem(images.value(item.image - 1), LRS(item.textId), QString::fromLatin1(item.key));
+        imgcmbData->addItem(images.value(item.image - 1), QString(), QString::fromLatin1(item.key));
     imgcmbData->setCurrentIndex(0);
+}
+
+void RecordEditorWindow::Localize()
+{
+    SetSaveCancelTexts(cmdSalva, cmdAnnulla);
+    for (int i = 0; i < m_types.size() && i < imgcmbData->count(); ++i)
+        imgcmbData->setItemText(i, LRS(m_types[i].textId));
+    // The picture-only button is named by what it does.
+    cmdAdd->setAccessibleName(LRS(1340));
+    LocalizeWindow();
+    // The hint of the control that has the focus, in the new language.
+    sbPanel1->setText(hintOf(focusWidget()));
 }
 
 void RecordEditorWindow::InitCombos()

@@ -58,6 +58,9 @@ public:
     bool isModified() const;
     // Shows the open window in front, with what it holds.
     void BringToFront();
+    // Puts every text of the window into the current language: at load, and whenever the language changes
+    // while the window is open. What the user entered stays as it is.
+    void Localize();
     // The type selected: the whole number of the selected key (1 credit or income, -1 debit or expense,
     // -2 appointment).
     int selectedType() const;
@@ -111,9 +114,12 @@ protected:
     // The tab order of the controls; the window sees their keys first; the disabled amount box and
     // account list get their look; the customer button, Cancel and the focus hints are connected.
     void SetControlOrder(const QList<QWidget *> &order);
-    // The icon, the texts of Save and Cancel, no Close command.
+    // The texts of the window's own controls, for Localize (which does Save, Cancel, the type list and the
+    // customer button itself).
+    virtual void LocalizeWindow() = 0;
+    // The icon, no Close command.
     void LoadCommon();
-    // Fills the type list with items, the first selected, without a type change.
+    // Fills the type list with items, the first selected, without a type change; Localize gives their texts.
     void FillTypes(std::span<const EditorTypeItem> items);
     // The type rule: an appointment has no amount and no payment account. True when the type has an amount.
     bool ApplyTypeRule();
@@ -144,6 +150,7 @@ private:
     QVariantList inputState() const;
 
     EditorCombos rsCombo;   // the lists' row sources, open with the window
+    QList<EditorTypeItem> m_types;   // the type list's items
     QString m_refusal;      // why the box checked last refused its text
     QVBoxLayout *m_outer = nullptr;
     QMetaObject::Connection m_focusWatch;

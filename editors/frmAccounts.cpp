@@ -108,6 +108,8 @@ frmAccounts::frmAccounts(QWidget *owner)
     connect(gex, &ListGrid::KeyDown, this, &frmAccounts::gex_KeyDown);
     connect(gex, &ListGrid::DblClick, this, &frmAccounts::EditRecord);
     connect(tbs, &QTabBar::currentChanged, this, &frmAccounts::tbs_Click);
+    if (Lang)
+        connect(Lang, &cLang::LanguageChanged, this, &frmAccounts::Localize);
     resize(TwipsToPixels(StartWidth), TwipsToPixels(StartHeight));
 }
 
@@ -165,6 +167,19 @@ void frmAccounts::BuildToolbar()
 void frmAccounts::Form_Load()
 {
     m_loading = true;
+    Localize();
+    {
+        const QSignalBlocker block(tbs);
+        tbs->setCurrentIndex(0);
+    }
+    LoadGrid(tbs->currentIndex() + 1);
+    gex->setRowHeight(Sheet->RowHeight());
+    gex->setHeaderHeight(Sheet->RowHeight());
+    m_loading = false;
+}
+
+void frmAccounts::Localize()
+{
     setWindowTitle(LRS(403));
 
     const auto localize = TaggedActions::localize;
@@ -183,17 +198,19 @@ void frmAccounts::Form_Load()
     }
     for (int i = 0; i < tbs->count(); ++i)
         tbs->setTabText(i, LRS(tbs->tabData(i)));
-
-    {
-        const QSignalBlocker block(tbs);
-        tbs->setCurrentIndex(0);
-    }
-    LoadGrid(tbs->currentIndex() + 1);
-    gex->setRowHeight(Sheet->RowHeight());
-    gex->setHeaderHeight(Sheet->RowHeight());
+    LocalizeGrid();
     // The keys of the list; the text stays when the tab changes.
     sbPanel1->setText(LRS(1325));
-    m_loading = false;
+}
+
+void frmAccounts::LocalizeGrid()
+{
+    if (AccountTables::isTab(CurrentTab) && gex->columnCount() >= 2) {
+        gex->column(2)->setCaption(LRS(textId(1321, CurrentTab)));
+        if (CurrentTab == AccountTables::AccountsTab && gex->columnCount() >= 3)
+            gex->column(3)->setCaption(LRS(1322));
+    }
+    gex->setNavigatorCaption(LRS(textId(1326, CurrentTab)));
 }
 
 void frmAccounts::Form_Unload()
@@ -242,16 +259,13 @@ void frmAccounts::LoadGrid(int tab)
             icon->setContent(GridColumn::IconOnly);
             icon->setIconIndex(tab);
             icon->setAlignment(Qt::AlignCenter);
-            gex->column(2)->setCaption(LRS(textId(1321, tab)));
-            if (tab == AccountTables::AccountsTab)
-                gex->column(3)->setCaption(LRS(1322));
             gex->addSortKey(gex->column(2)->key(), 1);
             gex->setRowHeight(Sheet->RowHeight());
         } catch (const std::exception &e) {
             ShowAppError(e, WindowName, QStringLiteral("LoadGrid"), 4);
         }
     }
-    gex->setNavigatorCaption(LRS(textId(1326, tab)));
+    LocalizeGrid();
     Form_Resize();
     gex->setVisible(true);
 }

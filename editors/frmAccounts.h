@@ -30,6 +30,9 @@ public:
     int CurrentTab = 0;
 
     void LoadGrid(int tab);
+    // Puts every text of the window into the current language (also when the language changes while the
+    // window is open).
+    void Localize();
     void NewRecord();
     void EditRecord();
     void DeleteRecord();
@@ -60,6 +63,8 @@ private:
     void BuildToolbar();
     void Form_Load();
     void Form_Unload();
+    // The grid's captions and record navigator of the current tab.
+    void LocalizeGrid();
     void gex_KeyDown(int &keyCode, Qt::KeyboardModifiers shift);
     void tbs_Click();
     // The id (column 1) of the grid's current record; 0 when no record is current.

@@ -17,6 +17,7 @@
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
 #include "platform/controls/DateField.h"
+#include "platform/controls/OneLineText.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/dialogs/Dialogs.h"
@@ -158,14 +159,24 @@ void frmRowEditor::BuildControls()
         attach->addWidget(cmdAllegato[i]);
         connect(cmdAllegato[i], &QPushButton::clicked, this, [this, i] { cmdAllegato_Click(i); });
     }
-    lblAttached = new QLabel(this);
+    lblAttached = new FileNameLabel(this);
     named(lblAttached, QStringLiteral("lblAttached"));
-    lblAttached->setTextFormat(Qt::PlainText);   // the chosen file's name
     attach->addWidget(lblAttached, 1);
     grid->addWidget(lblData[next + 1], row, 0);
     grid->addLayout(attach, row++, 1, 1, 2);
     grid->setColumnStretch(1, 1);
     EndLayout();
+
+    // Each field is named by its label (to the accessibility tools too).
+    QWidget *labelled[] = {imgcmbData, datData, txtData[0], dtcData[0], txtData[1], txtNotes};
+    for (int i = 0; i < 6; ++i)
+        lblData[i]->setBuddy(labelled[i]);
+    if (deadlines)
+        lblData[6]->setBuddy(txtData[3]);
+    lblData[next]->setBuddy(dtcData[1]);
+    for (QLineEdit *box : txtData)
+        if (box)
+            platform::keepOnOneLine(box);
 
     QList<QWidget *> order = {imgcmbData, datData, txtData[0], dtcData[0], cmdAdd, txtData[1], txtNotes};
     if (deadlines)
@@ -184,20 +195,39 @@ void frmRowEditor::BuildControls()
 void frmRowEditor::Form_Load()
 {
     LoadCommon();
+    FillTypes(m_layout.types);
+    Localize();
+}
+
+void frmRowEditor::LocalizeWindow()
+{
     for (int i = 0; i < lblData.size(); ++i)
         lblData[i]->setText(LRS(m_layout.labelIds[i]));
     const int attachIds[3] = {1365, 981, 1252};
     for (int i = 0; i < 3; ++i)
         cmdAllegato[i]->setText(LRS(attachIds[i]));
-    FillTypes(m_layout.types);
     QWidget *tipped[7] = {imgcmbData, datData, txtData[0], dtcData[0], txtData[1], txtNotes, dtcData[1]};
     for (int i = 0; i < 7; ++i)
         tipped[i]->setToolTip(m_layout.tooltipIds[i] ? LRS(m_layout.tooltipIds[i]) : QString());
     if (!m_layout.cashBook) {
         txtData[3]->setToolTip(LRS(1167));
+        // The box stands inside its sentence: "Highlight [n] days before the Deadline expires".
+        txtData[3]->setAccessibleName(lblData[6]->text() + QLatin1Char(' ') + lblData[7]->text());
         chkData->setText(LRS(1107));
         chkData->setToolTip(LRS(1115));
     }
+    ShowEntryTexts();
+}
+
+void frmRowEditor::ShowEntryTexts()
+{
+    if (m_captionId == 0)
+        return;   // no entry procedure has filled the window yet
+    QString caption = LRS(m_captionId);
+    if (m_captionRowId > 0)
+        caption += QStringLiteral(" [#%1]").arg(m_captionRowId);
+    setWindowTitle(caption);
+    cmdSalva->setText(LRS(m_newRow ? 1365 : 1108));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -239,10 +269,10 @@ void frmRowEditor::CloseData()
 
 bool frmRowEditor::OpenExisting(int rowId, int helpContext)
 {
-    QString caption = LRS(902);
-    if (Env && Env->DeadlinesShowId)
-        caption += QStringLiteral(" [#%1]").arg(rowId);
-    setWindowTitle(caption);
+    m_captionId = 902;
+    m_captionRowId = Env && Env->DeadlinesShowId ? rowId : 0;
+    m_newRow = false;
+    ShowEntryTexts();
     m_helpContext = helpContext;
     InitCombos();
     int line = 0;
@@ -256,20 +286,21 @@ bool frmRowEditor::OpenExisting(int rowId, int helpContext)
         Form_Unload();
         return false;
     }
-    m_newRow = false;
     BindControls(m_row);
     SelectType(m_row.type);
     imgcmbData->setEnabled(false);   // an existing row keeps its type
     if (!m_layout.cashBook)
         imgcmbData_Click();
-    cmdSalva->setText(LRS(1108));
     ShowModeless();
     return true;
 }
 
 bool frmRowEditor::OpenCopy(int rowId, int helpContext)
 {
-    setWindowTitle(LRS(916));
+    m_captionId = 916;
+    m_captionRowId = 0;
+    m_newRow = true;
+    ShowEntryTexts();
     m_helpContext = helpContext;
     InitCombos();
     int line = 0;
@@ -292,20 +323,21 @@ bool frmRowEditor::OpenCopy(int rowId, int helpContext)
         Form_Unload();
         return false;
     }
-    m_newRow = true;
     BindControls(m_row);
     SelectType(m_row.type);
     imgcmbData->setEnabled(false);
     if (!m_layout.cashBook)
         imgcmbData_Click();
-    cmdSalva->setText(LRS(1365));
     ShowModeless();
     return true;
 }
 
 bool frmRowEditor::OpenNewMovement(int helpContext)
 {
-    setWindowTitle(LRS(1900));
+    m_captionId = 1900;
+    m_captionRowId = 0;
+    m_newRow = true;
+    ShowEntryTexts();
     m_helpContext = helpContext;
     InitCombos();
     int line = 0;
@@ -317,12 +349,10 @@ bool frmRowEditor::OpenNewMovement(int helpContext)
         Form_Unload();
         return false;
     }
-    m_newRow = true;
     m_row = newMovement(Sheet ? Sheet->Id() : 1, platform::today());
     BindControls(m_row);
     // The type list stays enabled, on income as the load left it.
     imgcmbData->setCurrentIndex(0);
-    cmdSalva->setText(LRS(1365));
     ShowModeless();
     return true;
 }
@@ -346,7 +376,7 @@ void frmRowEditor::BindControls(const RowValues &values)
     cmdAllegato[0]->setEnabled(!attached);
     cmdAllegato[1]->setEnabled(attached);
     cmdAllegato[2]->setEnabled(attached);
-    lblAttached->clear();
+    lblAttached->setFileName(QString());
     Attach = {};
 }
 
@@ -442,6 +472,10 @@ void frmRowEditor::cmdSalva_Click()
         line = __LINE__;
         if (!ChosenEntriesExist(*cnRow, values.acId, values.countId))
             return;
+        // A row deleted meanwhile is told also when nothing was changed here (a change would fail to write).
+        if (!m_newRow)
+            line = __LINE__, RequireRowStillThere(*cnRow, QStringLiteral("Transactions"), QStringLiteral("TrRowId"),
+                                                  rsRow->value(QStringLiteral("TrRowId")).toInt());
         // An opened row gets only what the user changed here.
         id = writeRow(*rsRow, values, WriteScope{m_newRow, m_layout.cashBook, m_newRow ? nullptr : &m_row}, Attach,
                       Adb->attachedPath(), &line);
@@ -477,7 +511,7 @@ void frmRowEditor::cmdAllegato_Click(int Index)
         cmdAllegato[0]->setEnabled(false);
         cmdAllegato[1]->setEnabled(false);
         cmdAllegato[2]->setEnabled(true);
-        lblAttached->setText(choice->title);
+        lblAttached->setFileName(choice->title);
         return;
     }
     case 1:
@@ -492,7 +526,7 @@ void frmRowEditor::cmdAllegato_Click(int Index)
         cmdAllegato[0]->setEnabled(true);
         cmdAllegato[1]->setEnabled(false);
         cmdAllegato[2]->setEnabled(false);
-        lblAttached->clear();
+        lblAttached->setFileName(QString());
         return;
     default:
         return;

@@ -61,11 +61,12 @@ public:
     UpDown *UpDown1 = nullptr;                 // alert days (deadlines)
     QCheckBox *chkData = nullptr;              // closed (deadlines)
     std::array<QPushButton *, 3> cmdAllegato{};
-    QLabel *lblAttached = nullptr;
+    FileNameLabel *lblAttached = nullptr;      // the chosen file's name
     QList<QLabel *> lblData;
 
 protected:
     frmRowEditor(const RowEditorLayout &layout, QWidget *owner);
+    void LocalizeWindow() override;
 
     // The entry procedures' work. Each fills the window and shows it; false (after the "App Error"
     // report, the window unloaded) when the row cannot be read.
@@ -95,8 +96,13 @@ private:
     RowEditorSave::RowValues ReadValues() const;
     void ShowModeless();
 
+    // The title and the Save caption that the entry procedure chose.
+    void ShowEntryTexts();
+
     RowEditorLayout m_layout;
     bool m_newRow = false;
+    int m_captionId = 0;                       // 902 Edit, 916 Duplicate, 1900 new movement; 0 not filled
+    int m_captionRowId = 0;                    // the row id shown in the title, 0 none
     RowEditorSave::RowValues m_row;            // the row as opened (or as copied)
     QString m_amountShown;                     // the amount box's text as bound, to keep an untouched value exact
     std::unique_ptr<platform::Connection> cnRow;

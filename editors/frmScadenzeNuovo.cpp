@@ -21,6 +21,7 @@
 #include "platform/Clock.h"
 #include "platform/Dates.h"
 #include "platform/controls/DateField.h"
+#include "platform/controls/OneLineText.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/dialogs/Dialogs.h"
@@ -255,8 +256,8 @@ void frmScadenzeNuovo::BuildControls()
     QLabel *lblAttachedCaption = label("lblAttachedCaption");
     cmdAllegato = new QPushButton(this);
     cmdAllegato->setObjectName(QStringLiteral("cmdAllegato0"));
-    lblAttached = label("lblAttached");
-    lblAttached->setTextFormat(Qt::PlainText);   // the chosen file's name
+    lblAttached = new FileNameLabel(this);
+    lblAttached->setObjectName(QStringLiteral("lblAttached"));
     {
         auto *l = new QHBoxLayout();
         l->addWidget(cmdAllegato);
@@ -268,6 +269,9 @@ void frmScadenzeNuovo::BuildControls()
 
     // Save, Cancel, the status bar.
     EndLayout();
+    for (QLineEdit *box : txtData)
+        if (box)
+            platform::keepOnOneLine(box);
 
     // Tab order: type, single date, series fields, description, customer, amount, account, alert days,
     // notes, closed, attachment, Save, Cancel.
@@ -303,15 +307,35 @@ void frmScadenzeNuovo::BuildControls()
 void frmScadenzeNuovo::Form_Load()
 {
     LoadCommon();
+    // Type items, the first (appointment) selected.
+    FillTypes(TypeItems);
+    for (int c = 0; c < SeriesDates::CadenceCount; ++c)
+        cmbCadenza->addItem(QString());
+    Localize();
+
+    datData[0]->setDate(platform::today());
+    datData[1]->setDate(platform::today());
+
+    optgrp[0]->setChecked(true);
+    optgrp_Click(0);
+    sbPanel1->clear();
+
+    cmbCadenza->setCurrentIndex(0);
+    txtData[2]->setText(QStringLiteral("2"));
+
+    txtData[4]->setText(QString::number(Env ? Env->AlertDefaultDays : 0));
+
+    chkSplit->setChecked(Env && Env->DeadlinesSplitAmount);
+}
+
+void frmScadenzeNuovo::LocalizeWindow()
+{
     setWindowTitle(LRS(1100));
     for (QLabel *l : findChildren<QLabel *>())
         if (l->property("textId").isValid())
             l->setText(LRS(l->property("textId")));
     cmdAllegato->setText(LRS(1365));
     chkData->setText(LRS(1107));
-
-    // Type items, the first (appointment) selected.
-    FillTypes(TypeItems);
     imgcmbData->setToolTip(LRS(1110));
     datData[0]->setToolTip(LRS(1111));
     txtData[0]->setToolTip(LRS(1112));
@@ -320,27 +344,13 @@ void frmScadenzeNuovo::Form_Load()
     datData[1]->setToolTip(LRS(1133));
     txtData[2]->setToolTip(LRS(1134));
     cmbCadenza->setToolTip(LRS(1135));
-
-    datData[0]->setDate(platform::today());
-    datData[1]->setDate(platform::today());
-
     optgrp[0]->setText(LRS(1128));
     optgrp[1]->setText(LRS(1120));
     optgrp[0]->setToolTip(LRS(1136));
     optgrp[1]->setToolTip(LRS(1136));
-    optgrp[0]->setChecked(true);
-    optgrp_Click(0);
-    sbPanel1->clear();
-
     for (int c = 0; c < SeriesDates::CadenceCount; ++c)
-        cmbCadenza->addItem(LRS(SeriesDates::cadenceTextId(c)));
-    cmbCadenza->setCurrentIndex(0);
-    txtData[2]->setText(QStringLiteral("2"));
-
-    txtData[4]->setText(QString::number(Env ? Env->AlertDefaultDays : 0));
-
+        cmbCadenza->setItemText(c, LRS(SeriesDates::cadenceTextId(c)));
     chkSplit->setText(LRS(1168));
-    chkSplit->setChecked(Env && Env->DeadlinesSplitAmount);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -463,7 +473,7 @@ void frmScadenzeNuovo::cmdAllegato_Click()
     AttachSourcePath = choice->sourcePath;
     AttachStoredName = choice->storedName;
     cmdAllegato->setEnabled(false);
-    lblAttached->setText(choice->title);
+    lblAttached->setFileName(choice->title);
 }
 
 void frmScadenzeNuovo::cmdSalva_Click()

@@ -65,11 +65,12 @@ public:
     QCheckBox *chkSplit = nullptr;
     QCheckBox *chkData = nullptr;                     // closed
     QPushButton *cmdAllegato = nullptr;               // cmdAllegato(0)
-    QLabel *lblAttached = nullptr;                    // the chosen file's title
+    FileNameLabel *lblAttached = nullptr;             // the chosen file's title
     UpDown *UpDown1 = nullptr;                        // rows
     UpDown *UpDown2 = nullptr;                        // alert days
 
 protected:
+    void LocalizeWindow() override;
     std::span<QLineEdit *const> textBoxes() const override { return txtData; }
     std::span<platform::DateField *const> dateBoxes() const override { return datData; }
     // Description, amount, row count and alert days. An accepted amount is rewritten rounded to cents.

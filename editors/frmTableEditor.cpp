@@ -8,6 +8,7 @@
 #include "foundation/cLang.h"
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
+#include "platform/controls/OneLineText.h"
 #include "platform/database/Connection.h"
 
 #include <QApplication>
@@ -62,6 +63,9 @@ frmTableEditor::frmTableEditor(const TableEditorLayout &layout, QWidget *owner)
         box->setObjectName(QStringLiteral("txtData%1").arg(i));
         box->setMinimumWidth(TwipsToPixels(BoxWidth));
         box->installEventFilter(this);
+        // The box is named by its label (to the accessibility tools too) and holds one line.
+        label->setBuddy(box);
+        platform::keepOnOneLine(box);
         fields->addWidget(label, i, 0);
         fields->addWidget(box, i, 1);
         lblData.append(label);
@@ -117,6 +121,7 @@ void frmTableEditor::Form_Load()
 
 int frmTableEditor::Nuovo()
 {
+    m_openedId = 0;
     NewId = 0;
     Saved = false;
     setWindowTitle(LRS(m_layout.newCaptionId));
@@ -136,6 +141,7 @@ int frmTableEditor::Nuovo()
 
 bool frmTableEditor::Apri(int id)
 {
+    m_openedId = id;
     NewId = 0;
     Saved = false;
     setWindowTitle(LRS(m_layout.editCaptionId));
@@ -240,6 +246,9 @@ void frmTableEditor::cmdSalva_Click()
         return;
     int step = 1;
     try {
+        // A row deleted meanwhile is told also when nothing was changed here.
+        if (m_openedId > 0)
+            RequireRowStillThere(*m_cn, m_layout.table, m_layout.idField, m_openedId);
         for (int i = 0; i < txtData.size(); ++i)
             if (txtData[i]->text() != m_boundText.value(i))
                 m_rs->setValue(m_layout.boxes[i].field, txtData[i]->text());

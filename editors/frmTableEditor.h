@@ -94,5 +94,6 @@ private:
     std::unique_ptr<platform::Connection> m_cn;
     std::unique_ptr<platform::Recordset> m_rs;
     QStringList m_boundText;   // each box's text as read from the row
+    int m_openedId = 0;        // the row Apri opened; 0 a new row
     QMetaObject::Connection m_focusWatch;
 };

@@ -8,8 +8,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFontMetrics>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
@@ -86,9 +86,12 @@ void LocalizePreview(GridPreview *preview)
 void ShowHelpPage(const QWidget *owner, int context)
 {
     const QString file = Lang ? Lang->helpFile() : QString();
-    if (platform::showHelp(file, context))
-        return;
-    const int text = QFileInfo(file).isFile() ? 2101 : 2100;
-    platform::MsgBox(LRSV(text, QDir::toNativeSeparators(file)), platform::vbExclamation, QString(),
-                     const_cast<QWidget *>(owner));
+    // The failure may be known only once the desktop's opener has ended: the owner may be gone by then.
+    const QPointer<QWidget> over(const_cast<QWidget *>(owner));
+    platform::showHelp(file, context, [file, over](platform::HelpFailure failure) {
+        const int text = failure == platform::HelpFailure::PageMissing ? 2100
+                         : failure == platform::HelpFailure::NoViewer  ? 2101
+                                                                       : 2391;
+        platform::MsgBox(LRSV(text, QDir::toNativeSeparators(file)), platform::vbExclamation, QString(), over.data());
+    });
 }

@@ -33,6 +33,7 @@ int TitleWidth(const QString &title);
 // The texts of a print preview's buttons, and its failures to print or to write a file told to the user.
 void LocalizePreview(GridPreview *preview);
 
-// F1: opens the help page of the current language at a help context. A page that is missing, or that no
-// installed program can show, is told in a message box over owner.
+// F1: opens the help page of the current language at a help context. A page that is missing, that no
+// installed program can show or that the program showing it failed to open is told in a message box over
+// owner, whenever the failure becomes known.
 void ShowHelpPage(const QWidget *owner, int context);

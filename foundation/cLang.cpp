@@ -160,6 +160,7 @@ bool cLang::LanguageUpdate()
     static const char *const pages[] = {"it_help.html", "en_help.html", "fr_help.html", "es_help.html", "de_help.html"};
     m_helpFile = platform::programDataFile(QLatin1String(pages[m_offset / 3000]));
     InstallQtTranslation(m_offset);
+    emit LanguageChanged();
     return true;
 }
 

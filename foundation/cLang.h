@@ -1,24 +1,26 @@
 #pragma once
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 #include <QVariant>
 
 // The language of the user interface: picks the text block from the stored choice (or the user's locale),
-// looks texts up by their number and fills the "xxx" placeholder.
-class cLang
+// looks texts up by their number and fills the "xxx" placeholder. Every window that stays open while the
+// language can change connects LanguageChanged to its own Localize, so that all open windows follow a
+// switch of the language.
+class cLang : public QObject
 {
+    Q_OBJECT
 public:
     // Reads AppLanguageId (0 = automatic) and picks the block.
     cLang();
     // Writes AppLanguageId back.
-    ~cLang();
-    cLang(const cLang &) = delete;
-    cLang &operator=(const cLang &) = delete;
+    ~cLang() override;
 
     int AppLanguageId() const { return m_appLanguageId; }
     void setAppLanguageId(int id) { m_appLanguageId = id; }
-    // Recomputes the block offset and the help file from AppLanguageId.
+    // Recomputes the block offset and the help file from AppLanguageId, then emits LanguageChanged.
     bool LanguageUpdate();
 
     // The text `id` (a number, or text holding a number, trailing blanks allowed) in the current language;
@@ -35,6 +37,10 @@ public:
 
     // The block offset for an AppLanguageId, and for the automatic choice, for a Windows language id.
     static int offsetForLanguageId(int appLanguageId, const QString &windowsLanguageId);
+
+signals:
+    // The texts of the current language may have changed (emitted by every LanguageUpdate).
+    void LanguageChanged();
 
 private:
     int m_appLanguageId = 0;

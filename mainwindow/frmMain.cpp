@@ -44,6 +44,7 @@
 #include "platform/Clock.h"
 #include "platform/RuntimeError.h"
 #include "platform/controls/MonthView.h"
+#include "platform/controls/OneLineText.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Currency.h"
 #include "platform/database/TextFold.h"
@@ -270,6 +271,7 @@ void frmMain::BuildControls()
     txtFind->setFrame(false);
     txtFind->setMinimumWidth(TwipsToPixels(2600));
     txtFind->installEventFilter(this);
+    platform::keepOnOneLine(txtFind);
     searchLayout->addWidget(imgSearch);
     searchLayout->addWidget(txtFind);
     listBar->addWidget(searchPane);
@@ -1460,6 +1462,9 @@ void frmMain::Localize()
         if (!c->tag().isEmpty())
             c->setCaption(LRS(c->tag()));
     }
+    // The search box has no label: its tooltip names it.
+    txtFind->setToolTip(LRS(2390));
+    txtFind->setAccessibleName(txtFind->toolTip());
     lblOggi->setText(LRS(1053));
     lblMese->setText(LRS(971));
     gex->setNavigatorCaption(LRS(1052));

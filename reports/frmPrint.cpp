@@ -19,6 +19,7 @@
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
 #include "platform/controls/DateField.h"
+#include "platform/controls/OneLineText.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
@@ -242,6 +243,7 @@ void frmPrint::BuildControls()
     sideLayout->addWidget(lblTitolo);
     txtTitolo = new QLineEdit(side);
     txtTitolo->setObjectName(QStringLiteral("txtTitolo"));
+    platform::keepOnOneLine(txtTitolo);
     sideLayout->addWidget(txtTitolo);
     connect(txtTitolo, &QLineEdit::textChanged, this, [this] { EnableApply(); });
     sideLayout->addSpacing(TwipsToPixels(180));

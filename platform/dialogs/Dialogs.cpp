@@ -1,5 +1,7 @@
 #include "platform/dialogs/Dialogs.h"
 
+#include "platform/controls/OneLineText.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -122,12 +124,16 @@ QString InputBox(const QString &prompt, const QString &title, const QString &ini
             *accepted = a.accepted;
         return a.accepted ? a.text : QString();
     }
-    bool ok = false;
-    const QString text = QInputDialog::getText(owner ? owner : QApplication::activeWindow(), req.title, prompt,
-                                               QLineEdit::Normal, initial, &ok);
+    QInputDialog dialog(owner ? owner : QApplication::activeWindow());
+    dialog.setWindowTitle(req.title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    if (auto *box = dialog.findChild<QLineEdit *>())
+        keepOnOneLine(box);
+    const bool ok = dialog.exec() == QDialog::Accepted;
     if (accepted)
         *accepted = ok;
-    return ok ? text : QString();
+    return ok ? dialog.textValue() : QString();
 }
 
 QString browseForFolder(QWidget *owner, const QString &title)

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMimeDatabase>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -402,19 +403,53 @@ void setHelpHandler(HelpHandler handler)
     g_helpHandler = handler;
 }
 
-bool showHelp(const QString &file, int context)
+void showHelp(const QString &file, int context, const std::function<void(HelpFailure)> &failed)
 {
     if (g_helpHandler) {
         g_helpHandler(file, context);
-        return true;
+        return;
     }
-    if (!QFileInfo(file).isFile())
-        return false;
+    if (!QFileInfo(file).isFile()) {
+        failed(HelpFailure::PageMissing);
+        return;
+    }
     QUrl url = QUrl::fromLocalFile(file);
     url.setFragment(QStringLiteral("context-%1").arg(context));
-    if (g_openHandler)
-        return g_openHandler(url.toString());
-    return QDesktopServices::openUrl(url);
+    if (g_openHandler) {
+        if (!g_openHandler(url.toString()))
+            failed(HelpFailure::NoViewer);
+        return;
+    }
+    // The desktop's opener tells by its exit status whether it found a program to show the page; started
+    // detached (as the toolkit does), a failure would never be known. It may wait for the browser it
+    // starts, so it is watched without blocking; its output goes nowhere, so that a browser it leaves
+    // running never writes into a closed pipe.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        if (!QDesktopServices::openUrl(url))
+            failed(HelpFailure::NoViewer);
+        return;
+    }
+    auto *process = new QProcess(QCoreApplication::instance());
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;   // a crash is told when the process has finished
+        failed(HelpFailure::NoViewer);
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        // xdg-open: 0 shown, 2 the file is missing, 3 no program to show it, others the program failed.
+        if (status == QProcess::NormalExit && code == 0)
+            return;
+        failed(status == QProcess::NormalExit && code == 2   ? HelpFailure::PageMissing
+               : status == QProcess::NormalExit && code == 3 ? HelpFailure::NoViewer
+                                                             : HelpFailure::ViewerFailed);
+    });
+    process->start(opener, {QString::fromUtf8(url.toEncoded())});
 }
 
 long peakResidentKiB()

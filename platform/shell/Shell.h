@@ -4,6 +4,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 #include "platform/RuntimeError.h"
 
 class QFileDevice;
@@ -110,11 +112,14 @@ QString singleInstanceFolder();
 void setSingleInstanceFolder(const QString &folder);
 
 // Opens the help page of a language at an anchor (the help context number) with the default application
-// (the open handler's answer, when one is installed); false when the page is missing or nothing could
-// open it. Tests install a viewer that records the request.
+// (the open handler's answer, when one is installed). Tests install a viewer that records the request.
+// A page that cannot be shown is handed to `failed` with the reason, on the UI thread: at once when the
+// page is missing or no opener can be started, else when the desktop's opener (xdg-open) ends without
+// having shown it (no program to show it, or one that failed), which may be a moment later.
+enum class HelpFailure { PageMissing, NoViewer, ViewerFailed };
 using HelpHandler = void (*)(const QString &file, int context);
 void setHelpHandler(HelpHandler handler);
-bool showHelp(const QString &file, int context);
+void showHelp(const QString &file, int context, const std::function<void(HelpFailure)> &failed);
 
 } // namespace platform
 

@@ -11,7 +11,10 @@
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QPointer>
 #include <QTest>
@@ -103,4 +106,26 @@ void whenShown(std::function<void(Editor *)> act)
         if (Editor::instance() && e->isVisible())
             e->cmdAnnulla_Click();
     });
+}
+
+// The name a screen reader gives a field. Qt names a list on Linux by its current item and tells its label
+// through the "labelled by" relation: for a list, the label's name.
+inline QString fieldName(QWidget *field)
+{
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(field);
+    if (!a)
+        return QString();
+    if (qobject_cast<QComboBox *>(field)) {
+        const auto labels = a->relations(QAccessible::Label);
+        return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+    }
+    return a->text(QAccessible::Name);
+}
+
+// Pastes text into a box as the user does: the clipboard holds it, Ctrl+V puts it in (at the cursor).
+inline void pasteInto(QWidget *box, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    box->setFocus();
+    QTest::keySequence(box, QKeySequence::Paste);
 }

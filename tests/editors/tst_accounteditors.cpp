@@ -251,6 +251,57 @@ private slots:
                  0);
     }
 
+    // The boxes are named by their labels for a screen reader, and take a pasted line break as a space.
+    void boxesNamedAndOnOneLine_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("account") << "account";
+        QTest::newRow("count") << "count";
+    }
+    void boxesNamedAndOnOneLine()
+    {
+        QFETCH(QString, kind);
+        QStringList names;
+        const int id = run(kind, 0, [&](frmTableEditor *e) {
+            for (QLineEdit *box : e->txtData)
+                names << fieldName(box);
+            pasteInto(e->txtData[0], QStringLiteral("Studio\r\nRossi\n"));
+            e->cmdSalva->click();
+        });
+        QCOMPARE(names, isAccount(kind) ? (QStringList{LRS(1332), LRS(1333)}) : QStringList{LRS(1832)});
+        QCOMPARE(f->value(nameSql(kind, id)).toString(), QStringLiteral("Studio Rossi "));
+    }
+
+    // A row deleted meanwhile (by another program) is told at Save, whether or not it was changed here;
+    // the window stays open and nothing is written.
+    void rowDeletedMeanwhile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("account, unchanged") << "account" << false;
+        QTest::newRow("count, changed") << "count" << true;
+    }
+    void rowDeletedMeanwhile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, changed);
+        const int id = isAccount(kind) ? 3 : 1;
+        bool open = false;
+        const int saved = run(kind, id, [&](frmTableEditor *e) {
+            f->execute(isAccount(kind) ? QStringLiteral("DELETE * FROM Accounts WHERE AcId=3")
+                                       : QStringLiteral("DELETE * FROM Counts WHERE CnId=1"));
+            if (changed)
+                typeText(e->txtData[0], QStringLiteral(" again"));
+            e->cmdSalva->click();
+            open = e->isVisible();
+        });
+        QVERIFY(open);
+        QCOMPARE(saved, 0);
+        QCOMPARE(f->box->requests().size(), 1);
+        QVERIFY(f->box->requests().first().text.startsWith(LRS(2044)));
+        QVERIFY(f->value(nameSql(kind, id)).isNull());
+    }
+
     void unusableDatabaseOrRow_data()
     {
         QTest::addColumn<QString>("kind");

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 
 using platform::Currency;
 
@@ -553,24 +554,31 @@ private slots:
         QCOMPARE(attachedFiles(), QStringList{saved.attached.toString()});
     }
 
+    // The chosen file's name is shown beside the buttons; a name longer than the room there is cut with
+    // an ellipsis (its extension in view) and whole in its tooltip: the window keeps its width.
     void attachment_data()
     {
         QTest::addColumn<QString>("steps");   // a attach, r remove (Yes), n remove (No), c cancel the window
         QTest::addColumn<QString>("expected"); // "new": the chosen file; "old": the row's own; "none": Null
-        QTest::newRow("attach, save") << "a" << "new";
-        QTest::newRow("attach, cancel") << "ac" << "old";
-        QTest::newRow("remove, save") << "r" << "none";
-        QTest::newRow("remove refused, save") << "n" << "old";
-        QTest::newRow("remove, attach, save") << "ra" << "new";
+        QTest::addColumn<QString>("file");     // the chosen file's name
+        const QString scan = QStringLiteral("scan.pdf");
+        QTest::newRow("attach, save") << "a" << "new" << scan;
+        QTest::newRow("attach a long name, save") << "a" << "new"
+                                                  << QStringLiteral("Invoice of the quarter %1.pdf").arg(QString(120, QLatin1Char('x')));
+        QTest::newRow("attach, cancel") << "ac" << "old" << scan;
+        QTest::newRow("remove, save") << "r" << "none" << scan;
+        QTest::newRow("remove refused, save") << "n" << "old" << scan;
+        QTest::newRow("remove, attach, save") << "ra" << "new" << scan;
     }
     void attachment()
     {
         QFETCH(QString, steps);
         QFETCH(QString, expected);
+        QFETCH(QString, file);
         // Insurance holds an attachment; Invoice 118 none: attaching starts on a row without one.
         const QString description = steps.startsWith(QLatin1Char('a')) ? QStringLiteral("Invoice 118") : QStringLiteral("Insurance");
         const Stored before = row(description);
-        const QString source = makeFile(QStringLiteral("scan.pdf"));
+        const QString source = makeFile(file);
         frmScadenze *w = openDeadline(description);
         const bool had = !before.attached.toString().isEmpty();
         QCOMPARE(w->cmdAllegato[0]->isEnabled(), !had);
@@ -578,9 +586,20 @@ private slots:
         QCOMPARE(w->cmdAllegato[2]->isEnabled(), had);
         for (const QChar step : steps) {
             if (step == QLatin1Char('a')) {
+                QVERIFY(QTest::qWaitForWindowExposed(w));
+                const int width = w->width();
                 f->box->answerText(source);
                 w->cmdAllegato[0]->click();
-                QCOMPARE(w->lblAttached->text(), QStringLiteral("scan.pdf"));
+                QCoreApplication::processEvents();
+                QCOMPARE(w->width(), width);
+                QCOMPARE(w->lblAttached->toolTip(), file);
+                const QString shown = w->lblAttached->text();
+                if (file.size() > 20) {
+                    QVERIFY2(shown.contains(QChar(0x2026)) && shown.endsWith(QLatin1String(".pdf")), qPrintable(shown));
+                    QVERIFY(w->lblAttached->fontMetrics().horizontalAdvance(shown) <= w->lblAttached->contentsRect().width());
+                } else {
+                    QCOMPARE(shown, file);
+                }
                 QVERIFY(!w->cmdAllegato[0]->isEnabled() && !w->cmdAllegato[1]->isEnabled());
                 QVERIFY(w->cmdAllegato[2]->isEnabled());
             } else if (step == QLatin1Char('r') || step == QLatin1Char('n')) {
@@ -629,6 +648,58 @@ private slots:
         w->cmdAllegato[0]->click();
         QCOMPARE(w->Attach.action, int(RowEditorSave::AttachmentChange::None));
         QVERIFY(w->cmdAllegato[1]->isEnabled());
+    }
+
+    // Every field is named by its label for a screen reader: the alert days by the sentence they stand
+    // in, the picture-only button that makes a customer by what it does.
+    void fieldsNamedByTheirLabels_data()
+    {
+        QTest::addColumn<bool>("cashBook");
+        QTest::newRow("deadline editor") << false;
+        QTest::newRow("cash-book editor") << true;
+    }
+    void fieldsNamedByTheirLabels()
+    {
+        QFETCH(bool, cashBook);
+        frmRowEditor *w = nullptr;
+        if (cashBook) {
+            frmPN::Load()->Apri(row(QStringLiteral("Stationery")).id);
+            w = shown(frmPN::instance());
+        } else {
+            w = openDeadline(QStringLiteral("Invoice 118"));
+        }
+        QVERIFY(w);
+        const int base = cashBook ? 1900 : 1100;
+        const auto named = [](QWidget *field, const QString &name) {
+            QVERIFY(!name.isEmpty());
+            QCOMPARE(fieldName(field), name);
+        };
+        named(w->imgcmbData, LRS(base + 2));
+        named(w->datData, LRS(base + 3));
+        named(w->txtData[0], LRS(base + 4));
+        named(w->dtcData[0], LRS(base + 5));
+        named(w->txtData[1], LRS(base + 6));
+        named(w->txtNotes, LRS(1333));
+        named(w->dtcData[1], LRS(1139));
+        named(w->cmdAdd, LRS(1340));
+        if (!cashBook) {
+            named(w->txtData[3], LRS(1137) + QLatin1Char(' ') + LRS(1138));
+            named(w->chkData, LRS(1107));
+        }
+    }
+
+    // A line break pasted into a one-line box becomes a space, whatever its kind; the notes keep theirs.
+    void pastedLineBreaksBecomeSpaces()
+    {
+        frmScadenze *w = openDeadline(QStringLiteral("Invoice 121"));
+        w->txtData[0]->clear();
+        pasteInto(w->txtData[0], QStringLiteral("Rent\r\nMarch\nApril\rMay") + QChar(0x2028) + QStringLiteral("June"));
+        QCOMPARE(w->txtData[0]->text(), QStringLiteral("Rent March April May June"));
+        QCOMPARE(w->txtData[0]->cursorPosition(), 25);
+        pasteInto(w->txtNotes, QStringLiteral("first\nsecond"));
+        w->cmdSalva->click();
+        QVERIFY(!frmScadenze::instance());
+        QCOMPARE(row(QStringLiteral("Rent March April May June")).notes, QStringLiteral("first\nsecond"));
     }
 
     void goneRow_data()

@@ -11,6 +11,9 @@
 #include "foundation/grid/ListGrid.h"
 #include "mainwindow/frmMain.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QTest>
 #include <memory>
 
 // A loaded main window on a filled database in a sandbox: the program's objects made as start-up makes them.
@@ -49,6 +52,15 @@ struct MainWindowFixture {
     int rows = 0;
     frmMain *w = nullptr;
 };
+
+// Chooses an item of a menu as the user does: the menu shown, the item clicked.
+inline void chooseFromMenu(QMenu *menu, QAction *item)
+{
+    menu->popup(QPoint(10, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(item).center());
+    QVERIFY(!menu->isVisible());
+}
 
 // Makes the main list's row with that stored description current; returns its row number (0: not listed).
 inline int selectRow(frmMain *w, const QString &description)

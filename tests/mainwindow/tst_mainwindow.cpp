@@ -26,6 +26,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QComboBox>
 #include <QDir>
@@ -71,14 +73,6 @@ QString g_helpFile;
 int g_helpContext = 0;
 
 // Chooses an item of a menu with the mouse, as a user does.
-void chooseFromMenu(QMenu *menu, QAction *item)
-{
-    menu->popup(QPoint(10, 10));
-    QVERIFY(QTest::qWaitForWindowExposed(menu));
-    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(item).center());
-    QVERIFY(!menu->isVisible());
-}
-
 QList<int> checkedLanguages(frmMain *w)
 {
     QList<int> checked;
@@ -449,7 +443,8 @@ private slots:
     }
 
     // Separators are drawn as lines (a separator with a text is drawn as a section title); the picture-
-    // only group buttons carry their names for accessibility tools and the toolbar's overflow menu.
+    // only group buttons and the search box carry their names for accessibility tools (and the group
+    // buttons for the toolbar's overflow menu).
     void menusAndToolbarsInEveryLanguage_data()
     {
         QTest::addColumn<int>("language");
@@ -482,6 +477,9 @@ private slots:
         QCOMPARE(group.size(), 2);
         QCOMPARE(accessibleName(w->tbGroup->widgetForAction(group[0])), LRS(913));
         QCOMPARE(accessibleName(w->tbGroup->widgetForAction(group[1])), LRS(915));
+        // The search box, which has no label, is named by its tooltip.
+        QCOMPARE(w->txtFind->toolTip(), LRS(2390));
+        QCOMPARE(accessibleName(w->txtFind), LRS(2390));
         // At the window's size as it opens, the list's toolbar has room for both buttons.
         auto *overflow = w->tbGroup->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
         QVERIFY(!overflow || !overflow->isVisible());
@@ -546,29 +544,66 @@ private slots:
         QCOMPARE(g_helpContext, 9);
     }
 
-    // F1 says so when the page cannot be shown: no program to show it, or no page.
+    // F1 always answers: a page that cannot be shown is told, whatever failed. The desktop's opener
+    // (xdg-open, here a stand-in first on the PATH) may find no program to show the page, or one that fails;
+    // it is told once the opener has ended.
     void helpThatCannotOpenIsTold_data()
     {
         QTest::addColumn<bool>("pageThere");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no web browser") << true << "The help page %1 cannot be opened: no web browser is installed to show it.";
-        QTest::newRow("no help page") << false << "The help page %1 cannot be found.";
+        QTest::addColumn<int>("openerExit");   // -1: no opener at all, the open handler answers "nothing"
+        QTest::addColumn<QString>("message");  // "" nothing is told
+        const QString noBrowser = QStringLiteral("The help page %1 cannot be opened: no web browser is installed to show it.");
+        QTest::newRow("nothing to open it") << true << -1 << noBrowser;
+        QTest::newRow("no help page") << false << -1 << "The help page %1 cannot be found.";
+        QTest::newRow("xdg-open without a browser") << true << 3 << noBrowser;
+        QTest::newRow("the browser fails") << true << 4
+                                            << "The help page %1 cannot be opened: the program that was to show it could not open it.";
+        QTest::newRow("shown") << true << 0 << "";
     }
     void helpThatCannotOpenIsTold()
     {
         QFETCH(bool, pageThere);
+        QFETCH(int, openerExit);
         QFETCH(QString, message);
         MainWindowFixture f;
         platform::setHelpHandler(nullptr);
         platform::setOpenHandler([](const QString &) { return false; });
+        const QByteArray path = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([path] { qputenv("PATH", path); });
+        const QString opened = f.box->root() + QStringLiteral("/opened");
+        if (openerExit >= 0) {
+            platform::setOpenHandler(nullptr);
+            const QString bin = f.box->root() + QStringLiteral("/bin");
+            QDir().mkpath(bin);
+            QFile opener(bin + QStringLiteral("/xdg-open"));
+            QVERIFY(opener.open(QIODevice::WriteOnly));
+            opener.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\necho 'xdg-open: no method available' >&2\nexit %2\n")
+                             .arg(opened)
+                             .arg(openerExit)
+                             .toUtf8());
+            opener.close();
+            opener.setPermissions(opener.permissions() | QFile::ExeOwner);
+            qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+        }
         if (!pageThere)
             QVERIFY(QFile::remove(Lang->helpFile()));
         frmMain *w = f.load();
         w->show();
         QTest::keyClick(w, Qt::Key_F1);
-        const auto &asked = f.box->requests();
-        QCOMPARE(asked.size(), 1);
-        QCOMPARE(asked[0].text, message.arg(QDir::toNativeSeparators(Lang->helpFile())));
+        if (openerExit >= 0) {
+            // The opener was handed the page at the view's topic, and has ended.
+            for (QProcess *p : qApp->findChildren<QProcess *>())
+                p->waitForFinished();
+            QCoreApplication::processEvents();
+            QFile asked(opened);
+            QVERIFY(asked.open(QIODevice::ReadOnly));
+            QCOMPARE(QUrl(QString::fromUtf8(asked.readAll())),
+                     QUrl(QUrl::fromLocalFile(Lang->helpFile()).toString() + QStringLiteral("#context-2")));
+        }
+        const auto &told = f.box->requests();
+        QCOMPARE(told.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(told[0].text, message.arg(QDir::toNativeSeparators(Lang->helpFile())));
     }
 
     // The side list's one column fills the list, as it opens and as the window is resized.

@@ -12,11 +12,13 @@
 #include "editors/frmAccounts.h"
 #include "editors/frmPN.h"
 #include "editors/frmScadenze.h"
+#include "editors/SeriesDates.h"
 #include "editors/frmScadenzeNuovo.h"
 #include "foundation/SettingsKeys.h"
 #include "foundation/clsSysTray.h"
 #include "foundation/comRegistry.h"
 #include "foundation/frmSysTray.h"
+#include "foundation/grid/GridColumn.h"
 #include "foundation/grid/GridView.h"
 #include "foundation/modMain.h"
 #include "mainwindow/frmScadenziari.h"
@@ -24,12 +26,14 @@
 #include "platform/database/Connection.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QToolBar>
@@ -196,6 +200,80 @@ private slots:
             QVERIFY(Sheet->Id() != 1);
     }
 
+    // A switch of the language in the main window's menu re-labels every window left open beside it, two
+    // at a time; what the user entered in them stays.
+    void languageSwitchRelabelsOpenWindows_data()
+    {
+        QTest::addColumn<bool>("cashBook");
+        QTest::newRow("accounts window and deadline editor") << false;
+        QTest::newRow("new-deadline editor and cash-book editor") << true;
+    }
+    void languageSwitchRelabelsOpenWindows()
+    {
+        QFETCH(bool, cashBook);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QPointer<QWidget> first, second;
+        if (!cashBook) {
+            w->mnuView[3]->trigger();
+            first = frmAccounts::instance();
+            second = openInEditor<frmScadenze>(w, QStringLiteral("Invoice 118"));
+        } else {
+            first = openNewDeadline(w);
+            frmScadenzeNuovo::instance()->cmbCadenza->setCurrentIndex(2);
+            w->SwitchView(1);
+            w->mnuRecord[0]->trigger();
+            second = frmPN::instance();
+        }
+        QVERIFY(first && second);
+        auto *editor = static_cast<RecordEditorWindow *>(cashBook ? first.data() : second.data());
+        QLineEdit *description = cashBook ? frmScadenzeNuovo::instance()->txtData[0] : frmScadenze::instance()->txtData[0];
+        description->setText(QStringLiteral("Typed before the switch"));
+        description->setFocus();   // its hint stands in the editor's status bar
+        const QString englishTitle = second->windowTitle();
+
+        QApplication::setActiveWindow(w);
+        chooseFromMenu(w->mnuTools[0]->menu(), w->mnuLangs[6]);
+        QCOMPARE(Lang->AppLanguageId(), 6);
+        QVERIFY(second->windowTitle() != englishTitle);
+        if (!cashBook) {
+            frmAccounts *a = frmAccounts::instance();
+            QCOMPARE(a->windowTitle(), QStringLiteral("Tabelle"));
+            QCOMPARE(a->mnuRecordGrp->text(), LRS(301));
+            QCOMPARE(a->mnuFile[2]->text(), LRS(209));
+            QCOMPARE(a->tbButtons[0]->toolTip(), LRS(1340));
+            QCOMPARE(a->tbs->tabText(1), LRS(1820));
+            QCOMPARE(a->gex->column(2)->caption(), LRS(1321));
+            QCOMPARE(a->sbPanel1->text(), LRS(1325));
+            frmScadenze *e = frmScadenze::instance();
+            QCOMPARE(e->windowTitle(), QStringLiteral("Modifica"));
+            QCOMPARE(e->lblData[2]->text(), LRS(1104));
+            QCOMPARE(e->cmdSalva->text(), LRS(1108));
+            QCOMPARE(e->imgcmbData->itemText(1), LRS(1042));
+            QCOMPARE(e->chkData->text(), LRS(1107));
+            QCOMPARE(e->txtData[0]->toolTip(), LRS(1112));
+        } else {
+            frmScadenzeNuovo *n = frmScadenzeNuovo::instance();
+            QCOMPARE(n->windowTitle(), QStringLiteral("Nuova Scadenza"));
+            QCOMPARE(n->optgrp[1]->text(), LRS(1120));
+            QCOMPARE(n->cmbCadenza->itemText(2), LRS(SeriesDates::cadenceTextId(2)));
+            QCOMPARE(n->cmbCadenza->currentIndex(), 2);
+            QCOMPARE(n->imgcmbData->itemText(0), LRS(1043));
+            frmPN *p = frmPN::instance();
+            QCOMPARE(p->windowTitle(), QStringLiteral("Nuovo Movimento"));
+            QCOMPARE(p->lblData[0]->text(), LRS(1902));
+            QCOMPARE(p->cmdSalva->text(), LRS(1365));
+            QCOMPARE(p->cmdAnnulla->text(), LRS(1109));
+            QCOMPARE(p->imgcmbData->itemText(1), LRS(1909));
+        }
+        QCOMPARE(description->text(), QStringLiteral("Typed before the switch"));
+        QCOMPARE(editor->sbPanel1->text(), LRS(1112));
+        QVERIFY(editor->isModified());
+        first->close();
+        second->close();
+    }
+
     // A deadline closed from the main list while its editor is open: the editor's save keeps the closing.
     void closedFromTheListMeanwhile_data()
     {
@@ -279,18 +357,23 @@ private slots:
                  QStringLiteral("-650"));
     }
 
-    // A row deleted from the main list while its editor is open is not brought back by the save.
+    // A row deleted from the main list while its editor is open is not brought back by the save, and the
+    // save says that the row is gone, whether or not anything was changed in the editor.
     void deletedFromTheListMeanwhile_data()
     {
         QTest::addColumn<int>("view");
         QTest::addColumn<QString>("row");
-        QTest::newRow("deadline") << 0 << "Invoice 121";
-        QTest::newRow("cash-book movement") << 1 << "Stationery";
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("deadline, changed") << 0 << "Invoice 121" << true;
+        QTest::newRow("deadline, unchanged") << 0 << "Invoice 121" << false;
+        QTest::newRow("cash-book movement, changed") << 1 << "Stationery" << true;
+        QTest::newRow("cash-book movement, unchanged") << 1 << "Stationery" << false;
     }
     void deletedFromTheListMeanwhile()
     {
         QFETCH(int, view);
         QFETCH(QString, row);
+        QFETCH(bool, changed);
         MainWindowFixture f;
         frmMain *w = f.load();
         w->SwitchView(view);
@@ -304,10 +387,12 @@ private slots:
         const int rows = countOf(f.dbFile, QStringLiteral("SELECT Count(*) FROM Transactions"));
 
         f.box->clearRequests();
-        editor->txtData[0]->setText(QStringLiteral("Typed meanwhile"));
+        if (changed)
+            editor->txtData[0]->setText(QStringLiteral("Typed meanwhile"));
         editor->cmdSalva->click();
         QCOMPARE(f.box->requests().size(), 1);
         QCOMPARE(f.box->requests().first().title, LRS(1943));
+        QVERIFY(f.box->requests().first().text.startsWith(LRS(2044)));
         QCOMPARE(countOf(f.dbFile, QStringLiteral("SELECT Count(*) FROM Transactions")), rows);
         QVERIFY(editor->isOpen());
         editor->cmdAnnulla_Click();
