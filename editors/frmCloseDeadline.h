@@ -14,7 +14,8 @@ namespace platform { class DateField; }
 //     const QDate d = frmCloseDeadline::Load(this)->Apri(id);
 //     frmCloseDeadline::Unload();
 //     if (d.isValid()) ... close the row on d ...
-// Only Apply confirms a date. The window has no Close command; Esc ends it without a date, and Apri then
+// Only Apply (or Enter in the date) confirms a date; a text that is not a date is refused with the reason
+// and the window stays. The window has no Close command; Esc ends it without a date, and Apri then
 // returns a null QDate, which the caller takes as a refusal: the row stays as it is.
 class frmCloseDeadline : public ModalDialog, public GlobalWindow<frmCloseDeadline>
 {

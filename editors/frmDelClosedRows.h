@@ -29,7 +29,8 @@ public:
     QPushButton *cmdAnnulla = nullptr;
 
     // Counts the rows, asks, deletes on Yes and reports; a database failure is shown as an application
-    // error and deletes nothing. Then the window closes.
+    // error and deletes nothing. Then the window closes. A day whose text is not a date is refused with the
+    // reason first: nothing is counted and the window stays.
     void cmdSalva_Click();
     // Closes the window; nothing is deleted.
     void cmdAnnulla_Click();

@@ -24,7 +24,7 @@ namespace platform { class DateField; }
 // report in a print preview, with the options at the right: filters (state, type, period, account,
 // count), up to two grouping levels with the way dates are grouped, the optional columns, group totals,
 // repeated column headers and a title. Apply builds the report query, binds the report grid to it and
-// shows the pages; from the preview the user prints, sets up the page or closes the window.
+// shows the pages (a period whose text is not a date is refused with the reason, the report shown staying); from the preview the user prints, sets up the page or closes the window.
 class frmPrint : public QDialog
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Dates.h"
+#include "platform/controls/OneLineText.h"
 #include "platform/shell/Shell.h"
 
 #include <QAction>
@@ -41,6 +42,7 @@ DateField::DateField(QWidget *parent)
     : QLineEdit(parent)
 {
     setLocale(userLocale());
+    keepOnOneLine(this);
     QAction *drop = addAction(dropDownIcon(this), QLineEdit::TrailingPosition);
     connect(drop, &QAction::triggered, this, &DateField::showPopup);
 }

@@ -12,7 +12,7 @@ namespace platform {
 // The date field of every window: a text box that takes the date as people type it in the user locale
 // (DateText::read) and shows it in the locale's short date with a four-digit year, with a drop-down month
 // calendar (its button, F4 or Alt+Down) from which a day is picked with a click or Enter; Esc closes the
-// calendar and leaves the field as it was.
+// calendar and leaves the field as it was. A line break typed or pasted into it becomes a space.
 //
 // The text is the user's until it is read: date() is the date it holds now, null while it holds none, and
 // reading() says why. The field itself refuses nothing; the window that owns it decides when a text that

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -67,7 +68,7 @@ private slots:
 void tst_datefield::typed_data()
 {
     QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("typed");     // key by key, over the selected date
+    QTest::addColumn<QString>("typed");     // key by key, over the selected date; "paste:" pastes the rest
     QTest::addColumn<QDate>("date");        // null: refused
     QTest::addColumn<QString>("shown");     // once the focus has left the field
     QTest::addColumn<Refusal>("refusal");
@@ -82,6 +83,8 @@ void tst_datefield::typed_data()
     QTest::newRow("en_US: leap day") << enUS << "2/29/2024" << QDate(2024, 2, 29) << "2/29/2024" << ok << none;
     QTest::newRow("en_US: dashes") << enUS << "8-31-2027" << QDate(2027, 8, 31) << "8/31/2027" << ok << none;
     QTest::newRow("en_US: blanks around") << enUS << " 1/2/2027 " << QDate(2027, 1, 2) << "1/2/2027" << ok << none;
+    QTest::newRow("en_US: pasted with its line break") << enUS << "paste:8/31/2027\r\n" << QDate(2027, 8, 31) << "8/31/2027"
+                                                       << ok << none;
     QTest::newRow("en_US: last day kept") << enUS << "12/31/9999" << QDate(9999, 12, 31) << "12/31/9999" << ok << none;
     QTest::newRow("en_GB: day first") << enGB << "31/8/2027" << QDate(2027, 8, 31) << "31/08/2027" << ok << none;
     QTest::newRow("en_GB: two-digit year") << enGB << "4/5/27" << QDate(2027, 5, 4) << "04/05/2027" << ok << none;
@@ -123,8 +126,13 @@ void tst_datefield::typed()
     platform::setUserLocale(locale);
     Host host;
     QVERIFY(host.field->hasSelectedText());   // typing replaces the date the field holds
-    QTest::keyClicks(host.field, typed);
-    QCOMPARE(host.field->text(), typed);
+    if (typed.startsWith(QLatin1String("paste:"))) {
+        QApplication::clipboard()->setText(typed.mid(6));
+        QTest::keyClick(host.field, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(host.field, typed);
+        QCOMPARE(host.field->text(), typed);
+    }
     QCOMPARE(host.field->date(), date);
     QCOMPARE(host.field->reading().refusal, refusal);
     QCOMPARE(host.field->reading().monthEnd, monthEnd);
