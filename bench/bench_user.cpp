@@ -37,13 +37,13 @@
 #include "foundation/grid/ListGrid.h"
 #include "foundation/RowRules.h"
 #include "mainwindow/MainListRules.h"
+#include "platform/controls/DateField.h"
 #include "platform/controls/MonthView.h"
 #include "platform/shell/Shell.h"
 #include "reports/frmPrint.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>

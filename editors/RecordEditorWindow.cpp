@@ -4,12 +4,14 @@
 #include "editors/AmountText.h"
 #include "editors/RowEditorSave.h"
 #include "editors/frmNewAcc.h"
+#include "foundation/DateEntry.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
 #include "foundation/Twips.h"
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
 #include "foundation/WindowSupport.h"
+#include "platform/controls/DateField.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
@@ -17,7 +19,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -82,9 +83,6 @@ void RecordEditorWindow::SetControlOrder(const QList<QWidget *> &order)
     // The window sees the keys of its controls first.
     for (QWidget *w : order)
         w->installEventFilter(this);
-    for (QDateEdit *d : dateBoxes())
-        for (QLineEdit *inner : d->findChildren<QLineEdit *>())
-            inner->installEventFilter(this);
 
     connect(cmdAdd, &QToolButton::clicked, this, &RecordEditorWindow::cmdAdd_Click);
     connect(cmdAnnulla, &QPushButton::clicked, this, &RecordEditorWindow::cmdAnnulla_Click);
@@ -151,6 +149,14 @@ bool RecordEditorWindow::NotesAccepted()
     return false;
 }
 
+bool RecordEditorWindow::DateAccepted(platform::DateField *box)
+{
+    if (!box->isEnabled() || box->interpretText())
+        return true;
+    ShowRefusal(box, DateRefusalText(box));
+    return false;
+}
+
 void RecordEditorWindow::ShowRefusal(QWidget *box, const QString &reason)
 {
     // The focus goes back first: the box's own hint would otherwise take the status bar.
@@ -198,7 +204,11 @@ QVariantList RecordEditorWindow::inputState() const
     QVariantList state;
     const QLineEdit *amountBox = textBoxes()[AmountBox];
     for (const QWidget *w : findChildren<QWidget *>()) {
-        if (const auto *box = qobject_cast<const QLineEdit *>(w)) {
+        if (const auto *field = qobject_cast<const platform::DateField *>(w)) {
+            // A date by the day it names, however it is written; a text that names none as it stands.
+            const QDate day = field->date();
+            state << (day.isValid() ? QVariant(day) : QVariant(field->text()));
+        } else if (const auto *box = qobject_cast<const QLineEdit *>(w)) {
             // The amount box shows its value in more than one form (the currency format, then plain).
             const auto amount = box == amountBox ? AmountText::parse(box->text(), platform::userLocale())
                                                  : std::optional<platform::Currency>();
@@ -208,8 +218,6 @@ QVariantList RecordEditorWindow::inputState() const
         } else if (const auto *list = qobject_cast<const QComboBox *>(w)) {
             // Lists of database rows by the row chosen (a refilled list may place it elsewhere).
             state << (list->currentData().isValid() ? list->currentData() : QVariant(list->currentIndex()));
-        } else if (const auto *date = qobject_cast<const QDateEdit *>(w)) {
-            state << date->date();
         } else if (const auto *option = qobject_cast<const QAbstractButton *>(w); option && option->isCheckable()) {
             state << option->isChecked();
         }
@@ -327,9 +335,6 @@ bool RecordEditorWindow::eventFilter(QObject *watched, QEvent *event)
             button->click();
             return true;
         }
-        for (QDateEdit *d : dateBoxes())
-            if (watched == d || d->isAncestorOf(static_cast<QWidget *>(watched)))
-                d->interpretText();
         // Enter moves on to the next control, as Tab does (in the notes too).
         focusNextPrevChild(true);
         return true;
@@ -382,6 +387,11 @@ QString RecordEditorWindow::hintOf(QWidget *w) const
 void RecordEditorWindow::focusMoved(QWidget *old, QWidget *now)
 {
     if (m_unloaded || !isVisible() || !now || !isAncestorOf(now))
+        return;
+    // A date field whose text is not a date keeps the focus (Cancel always works).
+    const std::span<platform::DateField *const> dates = dateBoxes();
+    if (const auto date = std::find(dates.begin(), dates.end(), old);
+        !m_validating && date != dates.end() && now != cmdAnnulla && !DateAccepted(*date))
         return;
     const std::span<QLineEdit *const> boxes = textBoxes();
     // A text box that refuses its text keeps the focus (Cancel always works).

@@ -10,7 +10,6 @@
 #include <span>
 
 class QComboBox;
-class QDateEdit;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -19,7 +18,7 @@ class QPushButton;
 class QStatusBar;
 class QToolButton;
 class QVBoxLayout;
-namespace platform { class Connection; }
+namespace platform { class Connection; class DateField; }
 
 // An item of a record editor's type list.
 struct EditorTypeItem {
@@ -34,8 +33,8 @@ struct EditorTypeItem {
 // focus. The window has no Close command: the window system's close request is refused, Esc and Cancel
 // unload it with nothing written, F1 opens its help context. The window sees the keys of its controls
 // first: Enter moves on as Tab does (or presses the button it is on), F5 in the customer list creates a
-// customer, Delete or Backspace in a list takes its selection away. A text box that refuses its text
-// keeps the focus, except to Cancel.
+// customer, Delete or Backspace in a list takes its selection away. A text box that refuses its text, and
+// a date field whose text is not a date, keep the focus, except to Cancel.
 class RecordEditorWindow : public QWidget
 {
     Q_OBJECT
@@ -82,9 +81,9 @@ protected:
 
     RecordEditorWindow(const QString &windowName, QWidget *owner);
 
-    // The window's text boxes by index (a null where an index has no line box) and its date pickers.
+    // The window's text boxes by index (a null where an index has no line box) and its date fields.
     virtual std::span<QLineEdit *const> textBoxes() const = 0;
-    virtual std::span<QDateEdit *const> dateBoxes() const = 0;
+    virtual std::span<platform::DateField *const> dateBoxes() const = 0;
     // Why text box Index refuses its text, in the user's language; "" when it is accepted (an accepted box
     // may rewrite its text, as the amount does).
     virtual QString FieldRefusal(int Index) = 0;
@@ -93,6 +92,10 @@ protected:
     // status bar.
     bool FieldAccepted(int Index);
     bool NotesAccepted();
+    // The check of a date field, as it loses the focus and again at Save: an enabled field whose text is
+    // not a date keeps the focus, with the reason in the status bar; one that holds a date shows it in
+    // the locale's form. A disabled field (the date of a panel not chosen) always passes.
+    bool DateAccepted(platform::DateField *box);
     // Puts the focus back into box and shows reason in the status bar.
     void ShowRefusal(QWidget *box, const QString &reason);
     // The key filters of the window's own boxes: true when the key was dealt with.

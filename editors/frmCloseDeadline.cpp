@@ -1,10 +1,10 @@
 #include "editors/frmCloseDeadline.h"
 
-#include "editors/DatePicker.h"
+#include "foundation/DateEntry.h"
 #include "foundation/cLang.h"
 #include "platform/Clock.h"
+#include "platform/controls/DateField.h"
 
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,7 +29,7 @@ frmCloseDeadline::frmCloseDeadline(QWidget *owner)
     setObjectName(QStringLiteral("frmCloseDeadline"));
     lblData = new QLabel(this);
     lblData->setObjectName(QStringLiteral("lblData"));
-    dtp = NewDatePicker(this);
+    dtp = new platform::DateField(this);
     dtp->setObjectName(QStringLiteral("dtp"));
     lblData->setBuddy(dtp);
     cmdOK = new QPushButton(this);
@@ -71,8 +71,10 @@ QDate frmCloseDeadline::Apri(int Id)
 
 void frmCloseDeadline::cmdOK_Click()
 {
-    // A date being typed counts as it stands when Apply is pressed.
-    dtp->interpretText();
+    // A date being typed counts as it stands when Apply is pressed; a text that is not a date is refused
+    // and the dialog stays.
+    if (!DateConfirmed(dtp, this))
+        return;
     ClosingDate = dtp->date();
     accept();
 }

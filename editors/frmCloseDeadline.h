@@ -5,16 +5,17 @@
 
 #include <QDate>
 
-class QDateEdit;
 class QLabel;
 class QPushButton;
+namespace platform { class DateField; }
 
 // Asks for the day on which a deadline was settled. The close command loads it, calls Apri, closes the
 // row with the date it returns and unloads it:
 //     const QDate d = frmCloseDeadline::Load(this)->Apri(id);
 //     frmCloseDeadline::Unload();
 //     if (d.isValid()) ... close the row on d ...
-// Only Apply confirms a date. The window has no Close command; Esc ends it without a date, and Apri then
+// Only Apply (or Enter in the date) confirms a date; a text that is not a date is refused with the reason
+// and the window stays. The window has no Close command; Esc ends it without a date, and Apri then
 // returns a null QDate, which the caller takes as a refusal: the row stays as it is.
 class frmCloseDeadline : public ModalDialog, public GlobalWindow<frmCloseDeadline>
 {
@@ -32,7 +33,7 @@ public:
     QDate ClosingDate;
 
     QLabel *lblData = nullptr;
-    QDateEdit *dtp = nullptr;
+    platform::DateField *dtp = nullptr;
     QPushButton *cmdOK = nullptr;
 
     void cmdOK_Click();

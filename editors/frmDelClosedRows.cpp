@@ -1,6 +1,6 @@
 #include "editors/frmDelClosedRows.h"
 
-#include "editors/DatePicker.h"
+#include "foundation/DateEntry.h"
 #include "foundation/Globals.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
@@ -8,11 +8,11 @@
 #include "foundation/cSheet.h"
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
+#include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/dialogs/Dialogs.h"
 
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -42,7 +42,7 @@ frmDelClosedRows::frmDelClosedRows(QWidget *owner)
     lblData = new QLabel(this);
     lblData->setObjectName(QStringLiteral("lblData"));
     lblData->setWordWrap(true);
-    dtp = NewDatePicker(this);
+    dtp = new platform::DateField(this);
     dtp->setObjectName(QStringLiteral("dtp"));
     lblData->setBuddy(dtp);
     cmdSalva = new QPushButton(this);
@@ -125,7 +125,9 @@ QString frmDelClosedRows::QuestionText(int n)
 
 void frmDelClosedRows::cmdSalva_Click()
 {
-    dtp->interpretText();
+    // A text that is not a date is refused and the dialog stays; nothing is counted or deleted.
+    if (!DateConfirmed(dtp, this))
+        return;
     const QDate lastDay = dtp->date();
     const int sheetId = Sheet ? Sheet->Id() : 0;
     int line = 0;

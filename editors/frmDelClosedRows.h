@@ -5,10 +5,9 @@
 
 #include <QDate>
 
-class QDateEdit;
 class QLabel;
 class QPushButton;
-namespace platform { class Connection; }
+namespace platform { class Connection; class DateField; }
 
 // Deletes, in one statement, every closed row of the current data sheet dated up to a chosen day: closed
 // deadlines and cash-book movements alike; open deadlines and the rows of other data sheets stay. The
@@ -25,12 +24,13 @@ public:
     static int ShowModal(QWidget *owner);
 
     QLabel *lblData = nullptr;
-    QDateEdit *dtp = nullptr;
+    platform::DateField *dtp = nullptr;
     QPushButton *cmdSalva = nullptr;
     QPushButton *cmdAnnulla = nullptr;
 
     // Counts the rows, asks, deletes on Yes and reports; a database failure is shown as an application
-    // error and deletes nothing. Then the window closes.
+    // error and deletes nothing. Then the window closes. A day whose text is not a date is refused with the
+    // reason first: nothing is counted and the window stays.
     void cmdSalva_Click();
     // Closes the window; nothing is deleted.
     void cmdAnnulla_Click();

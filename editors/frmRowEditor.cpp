@@ -1,7 +1,6 @@
 #include "editors/frmRowEditor.h"
 
 #include "editors/AmountText.h"
-#include "editors/DatePicker.h"
 #include "editors/EditorHooks.h"
 #include "editors/EditorIcons.h"
 #include "editors/UpDown.h"
@@ -17,6 +16,7 @@
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
+#include "platform/controls/DateField.h"
 #include "platform/controls/OneLineText.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
@@ -27,7 +27,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -89,7 +88,7 @@ void frmRowEditor::BuildControls()
     grid->addWidget(lblData[0], row, 0);
     grid->addWidget(imgcmbData, row++, 1, 1, 2);
 
-    datData = NewDatePicker(this);
+    datData = new platform::DateField(this);
     named(datData, QStringLiteral("datData"));
     grid->addWidget(lblData[1], row, 0);
     grid->addWidget(datData, row++, 1);
@@ -457,7 +456,8 @@ void frmRowEditor::cmdSalva_Click()
 {
     if (!rsRow)
         return;
-    datData->interpretText();
+    if (!DateAccepted(datData))
+        return;
     // Every check again: the up-down buttons and a click on Save do not pass the boxes' own checks.
     for (int box : {0, 1, 3})
         if (txtData[box] && !FieldAccepted(box))

@@ -10,12 +10,11 @@
 #include <memory>
 
 class QCheckBox;
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class UpDown;
-namespace platform { class Connection; class Recordset; }
+namespace platform { class Connection; class DateField; class Recordset; }
 
 // What tells the deadline editor from the cash-book editor.
 struct RowEditorLayout {
@@ -56,7 +55,7 @@ public:
     bool holdsRow() const;
 
     // --- controls ---
-    QDateEdit *datData = nullptr;
+    platform::DateField *datData = nullptr;
     std::array<QLineEdit *, 4> txtData{};      // 0 description, 1 amount, 3 alert days (2: txtNotes)
     // txtNotes is txtData(2): notes
     UpDown *UpDown1 = nullptr;                 // alert days (deadlines)
@@ -78,7 +77,7 @@ protected:
     // comes to the front with its edits.
 
     std::span<QLineEdit *const> textBoxes() const override { return txtData; }
-    std::span<QDateEdit *const> dateBoxes() const override { return {&datData, 1}; }
+    std::span<platform::DateField *const> dateBoxes() const override { return {&datData, 1}; }
     // Description, amount (an untouched amount is its stored value) and alert days; see RowEditorSave.
     QString FieldRefusal(int Index) override;
     bool FilterBoxKey(QObject *watched, QKeyEvent *key) override;

@@ -1,7 +1,6 @@
 #include "editors/frmScadenzeNuovo.h"
 
 #include "editors/AmountText.h"
-#include "editors/DatePicker.h"
 #include "editors/EditorHooks.h"
 #include "editors/EditorIcons.h"
 #include "editors/NewDeadlineSave.h"
@@ -20,6 +19,8 @@
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
+#include "platform/Dates.h"
+#include "platform/controls/DateField.h"
 #include "platform/controls/OneLineText.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
@@ -30,7 +31,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -118,7 +118,7 @@ void frmScadenzeNuovo::BuildControls()
         l->setContentsMargins(TwipsToPixels(240), 0, 0, 0);
         QLabel *lblDate = label("lblDate");
         lblDate->setParent(picgrp[0]);
-        datData[0] = NewDatePicker(picgrp[0]);
+        datData[0] = new platform::DateField(picgrp[0]);
         datData[0]->setObjectName(QStringLiteral("datData0"));
         lblDate->setBuddy(datData[0]);
         l->addWidget(lblDate);
@@ -139,7 +139,7 @@ void frmScadenzeNuovo::BuildControls()
         l->setHorizontalSpacing(TwipsToPixels(90));
         QLabel *lblFirst = new QLabel(picgrp[1]);
         lblFirst->setObjectName(QStringLiteral("lblFirstDate"));
-        datData[1] = NewDatePicker(picgrp[1]);
+        datData[1] = new platform::DateField(picgrp[1]);
         datData[1]->setObjectName(QStringLiteral("datData1"));
         lblFirst->setBuddy(datData[1]);
         QLabel *lblRows = new QLabel(picgrp[1]);
@@ -478,8 +478,10 @@ void frmScadenzeNuovo::cmdAllegato_Click()
 
 void frmScadenzeNuovo::cmdSalva_Click()
 {
-    for (QDateEdit *d : datData)
-        d->interpretText();
+    // The date of the panel chosen (the other one is disabled and passes).
+    for (platform::DateField *d : datData)
+        if (!DateAccepted(d))
+            return;
     if (!FieldAccepted(0))
         return;
     if (selectedType() != -2 && !FieldAccepted(1))
@@ -494,7 +496,7 @@ void frmScadenzeNuovo::cmdSalva_Click()
     if (optgrp[1]->isChecked()) {
         const QVector<QDate> dates =
             SeriesDates::seriesDates(datData[1]->date(), cmbCadenza->currentIndex(), txtData[2]->text().trimmed().toInt());
-        if (!dates.isEmpty() && !(dates.last().isValid() && dates.last() <= LastStoredDate())) {
+        if (!dates.isEmpty() && !(dates.last().isValid() && dates.last() <= platform::lastStoredDate())) {
             ShowRefusal(txtData[2], LRS(2038));
             return;
         }

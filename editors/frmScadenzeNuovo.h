@@ -12,13 +12,13 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class UpDown;
 namespace NewDeadlineSave { struct NewDeadline; }
+namespace platform { class DateField; }
 
 // The new-deadline editor: a new credit, debit or appointment, alone or as a recurring series, from scratch
 // (Nuovo) or as new members of the group of the row selected in the main list (Nuovo2). Modeless, owned by
@@ -58,7 +58,7 @@ public:
     // imgcmbData, the type: "d-2", "d-1", "d+1"
     std::array<QRadioButton *, 2> optgrp{};           // single / series
     std::array<QWidget *, 2> picgrp{};                // their panels
-    std::array<QDateEdit *, 2> datData{};             // single date / first date
+    std::array<platform::DateField *, 2> datData{};   // single date / first date
     std::array<QLineEdit *, 5> txtData{};             // 0 description, 1 amount, 2 rows, 4 alert days (3: below)
     // txtNotes is txtData(3): notes
     QComboBox *cmbCadenza = nullptr;
@@ -72,7 +72,7 @@ public:
 protected:
     void LocalizeWindow() override;
     std::span<QLineEdit *const> textBoxes() const override { return txtData; }
-    std::span<QDateEdit *const> dateBoxes() const override { return datData; }
+    std::span<platform::DateField *const> dateBoxes() const override { return datData; }
     // Description, amount, row count and alert days. An accepted amount is rewritten rounded to cents.
     QString FieldRefusal(int Index) override;
     bool FilterBoxKey(QObject *watched, QKeyEvent *key) override;

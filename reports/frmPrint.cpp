@@ -1,5 +1,6 @@
 #include "reports/frmPrint.h"
 
+#include "foundation/DateEntry.h"
 #include "foundation/RowRules.h"
 #include "foundation/WindowSupport.h"
 
@@ -17,13 +18,13 @@
 #include "foundation/grid/GridFormat.h"
 #include "foundation/modShared.h"
 #include "platform/Clock.h"
+#include "platform/controls/DateField.h"
 #include "platform/controls/OneLineText.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -156,17 +157,14 @@ void frmPrint::BuildControls()
         chkPeriod = new QCheckBox(picopt[0]);
         chkPeriod->setObjectName(QStringLiteral("chkPeriod"));
         grid->addWidget(chkPeriod, row++, 0, 1, 2);
-        const QLocale locale = platform::userLocale();
         for (int i = 0; i < 2; ++i) {
-            dtPeriod[i] = new QDateEdit(picopt[0]);
+            dtPeriod[i] = new platform::DateField(picopt[0]);
             dtPeriod[i]->setObjectName(QStringLiteral("dtPeriod%1").arg(i));
-            dtPeriod[i]->setLocale(locale);
-            dtPeriod[i]->setDisplayFormat(shortDatePattern(locale));
-            dtPeriod[i]->setCalendarPopup(true);
             dtPeriod[i]->setDate(platform::today());
             dtPeriod[i]->setEnabled(false);
             grid->addWidget(dtPeriod[i], row, i);
-            connect(dtPeriod[i], &QDateEdit::dateChanged, this, [this] { EnableApply(); });
+            // Typing, as picking, changes the options the shown report was built from.
+            connect(dtPeriod[i], &QLineEdit::textChanged, this, [this] { EnableApply(); });
         }
         ++row;
         grid->setRowMinimumHeight(row++, TwipsToPixels(120));
@@ -384,6 +382,11 @@ void frmPrint::EnableApply()
 
 void frmPrint::cmdApplica_Click()
 {
+    // A period whose text is not a date is refused: the report shown stays as it is.
+    if (chkPeriod->isChecked())
+        for (platform::DateField *field : dtPeriod)
+            if (!DateConfirmed(field, this))
+                return;
     const Options before = m_applied;
     try {
         const Options o = options();
@@ -456,7 +459,7 @@ void frmPrint::chkDeadlineType_Click(int index)
 
 void frmPrint::chkPeriod_Click()
 {
-    for (QDateEdit *picker : dtPeriod)
+    for (platform::DateField *picker : dtPeriod)
         picker->setEnabled(chkPeriod->isChecked());
     EnableApply();
 }

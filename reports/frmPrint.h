@@ -13,18 +13,18 @@ class GridRowFormat;
 class ListGrid;
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
+namespace platform { class DateField; }
 
 // The report window: the deadlines or the cash book of the current data sheet as a grouped, totalled
 // report in a print preview, with the options at the right: filters (state, type, period, account,
 // count), up to two grouping levels with the way dates are grouped, the optional columns, group totals,
 // repeated column headers and a title. Apply builds the report query, binds the report grid to it and
-// shows the pages; from the preview the user prints, sets up the page or closes the window.
+// shows the pages (a period whose text is not a date is refused with the reason, the report shown staying); from the preview the user prints, sets up the page or closes the window.
 class frmPrint : public QDialog
 {
     Q_OBJECT
@@ -56,7 +56,7 @@ public:
     QCheckBox *chkDeadlines[2] = {};
     QCheckBox *chkDeadlineType[3] = {};
     QCheckBox *chkPeriod = nullptr;
-    QDateEdit *dtPeriod[2] = {};
+    platform::DateField *dtPeriod[2] = {};
     QCheckBox *chkCliFor = nullptr;
     QComboBox *cmbCliFor = nullptr;
     QCheckBox *chkCount = nullptr;

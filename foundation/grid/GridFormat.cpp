@@ -1,11 +1,11 @@
 #include "foundation/grid/GridFormat.h"
 
 #include "foundation/cLang.h"
+#include "platform/controls/DateText.h"
 #include "platform/database/Currency.h"
 #include "platform/shell/Shell.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <limits>
@@ -85,10 +85,7 @@ QString currencyText(const platform::CurrencySum &amount, const QLocale &locale)
 
 QString shortDatePattern(const QLocale &locale)
 {
-    QString pattern = locale.dateFormat(QLocale::ShortFormat);
-    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
-    pattern.replace(twoDigitYear, QStringLiteral("yyyy"));
-    return pattern;
+    return platform::DateText::pattern(locale);
 }
 
 QString formatNamed(const QVariant &value, const QString &format)

@@ -13,13 +13,6 @@ QString DateValue::toIso() const
     return s;
 }
 
-int expandTwoDigitYear(int year)
-{
-    if (year >= 100)
-        return year;
-    return year < 30 ? 2000 + year : 1900 + year;
-}
-
 namespace {
 
 // Reads an unsigned number of 1..maxDigits digits at pos; no value when there is none.

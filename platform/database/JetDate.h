@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Dates.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -9,7 +11,8 @@
 namespace platform {
 
 // Dates as the database stores them: ISO text "yyyy-mm-dd", plus " hh:mm:ss" only when a time is meant.
-// Dates as the SQL texts write them: between number signs, month first: #03/05/2024#, #03/05/24#.
+// Dates as the SQL texts write them: between number signs, month first: #03/05/2024#, #03/05/24#
+// (two-digit years by expandTwoDigitYear, platform/Dates.h).
 
 // A date or date and time; time is empty for a plain date.
 struct DateValue {
@@ -18,9 +21,6 @@ struct DateValue {
     QString toIso() const;               // "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss"
     QDateTime toDateTime() const { return QDateTime(date, time.value_or(QTime(0, 0))); }
 };
-
-// Jet's two-digit-year rule: 0..29 is 2000..2029, 30..99 is 1930..1999.
-int expandTwoDigitYear(int year);
 
 // The text between the number signs of a date literal: "mm/dd/yyyy", "mm/dd/yy", "yyyy-mm-dd", each with
 // an optional time "hh:mm[:ss] [AM|PM]". As Jet does, month and day swap when the month is over 12 and the

@@ -58,6 +58,14 @@ private:
     qint64 m_old = -1;
 };
 
+// The usual locales of the five languages.
+inline const QLocale enUS{QLocale::English, QLocale::UnitedStates};
+inline const QLocale enGB{QLocale::English, QLocale::UnitedKingdom};
+inline const QLocale itIT{QLocale::Italian, QLocale::Italy};
+inline const QLocale frFR{QLocale::French, QLocale::France};
+inline const QLocale esES{QLocale::Spanish, QLocale::Spain};
+inline const QLocale deDE{QLocale::German, QLocale::Germany};
+
 // The connection string for a database file.
 QString connectionString(const QString &file);
 

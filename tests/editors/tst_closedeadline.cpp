@@ -1,13 +1,14 @@
 // The close-deadline dialog driven through its controls: today by default, Enter and Apply confirm the
-// picker's date whatever it is, Esc confirms nothing, every showing starts afresh, F1 opens its help topic.
+// picker's date whatever it is, a date typed in the locale is the date confirmed and a text that is not a
+// date is refused with the reason, Esc confirms nothing, every showing starts afresh, F1 opens its help topic.
 
 #include "EditorsFixture.h"
 #include "ModalSteps.h"
 
 #include "editors/frmCloseDeadline.h"
+#include "platform/controls/DateField.h"
 #include "platform/shell/Shell.h"
 
-#include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -53,6 +54,7 @@ private slots:
     void enterAtOnceGivesToday();
     void confirmedDate_data();
     void confirmedDate();
+    void typedDate_data();
     void typedDate();
     void escapeGivesNoDate();
     void everyShowingStartsAfresh();
@@ -123,20 +125,58 @@ void tst_closedeadline::confirmedDate()
     QCOMPARE(d, date);
 }
 
+void tst_closedeadline::typedDate_data()
+{
+    using namespace testenv;
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byEnter");
+    QTest::addColumn<QDate>("date");       // answered; null: refused, then Esc
+    QTest::addColumn<QString>("reason");   // the message of a refusal, "xxx" standing for its example
+    QTest::addColumn<QString>("example");
+    QTest::newRow("en_US, Enter") << enUS << "8/31/2027" << true << QDate(2027, 8, 31) << "" << "";
+    QTest::newRow("en_US, two-digit year, Apply") << enUS << "6/5/25" << false << QDate(2025, 6, 5) << "" << "";
+    QTest::newRow("en_GB, Enter") << enGB << "31/8/27" << true << QDate(2027, 8, 31) << "" << "";
+    QTest::newRow("it_IT, Apply") << itIT << "1/9/2027" << false << QDate(2027, 9, 1) << "" << "";
+    QTest::newRow("en_US, day first, Enter") << enUS << "31/8/2027" << true << QDate()
+                                             << "The date is not valid. Write it like xxx." << "12/31/2025";
+    QTest::newRow("fr_FR, no such day, Apply") << frFR << "30/2/2028" << false
+                                               << QDate() << "Ce mois n'a pas ce jour : son dernier jour est le xxx."
+                                               << "29/02/2028";
+}
+
 void tst_closedeadline::typedDate()
 {
-    // The user locale (en_US) writes the short date month first, with a four-digit year.
-    const QDate d = closeWith([](frmCloseDeadline *w) {
-        QCOMPARE(w->dtp->text(), QStringLiteral("3/15/2025"));
+    QFETCH(QLocale, locale);
+    QFETCH(QString, typed);
+    QFETCH(bool, byEnter);
+    QFETCH(QDate, date);
+    QFETCH(QString, reason);
+    QFETCH(QString, example);
+    platform::setUserLocale(locale);
+    if (locale.language() == QLocale::French) {
+        Lang->setAppLanguageId(5);
+        Lang->LanguageUpdate();
+    }
+    bool stayed = false;
+    const QDate d = closeWith([&](frmCloseDeadline *w) {
         w->dtp->setFocus();
-        w->dtp->setSelectedSection(QDateTimeEdit::MonthSection);
-        QTest::keyClicks(w->dtp, QStringLiteral("6"));
-        w->dtp->setSelectedSection(QDateTimeEdit::DaySection);
-        QTest::keyClicks(w->dtp, QStringLiteral("5"));
-        QCOMPARE(w->dtp->text(), QStringLiteral("6/5/2025"));
-        QTest::keyClick(w->dtp, Qt::Key_Return);
+        QTest::keyClicks(w->dtp, typed);
+        if (byEnter)
+            QTest::keyClick(w->dtp, Qt::Key_Return);
+        else
+            w->cmdOK->click();
+        if (date.isValid())
+            return;
+        // Refused: told why, in the user's language, the dialog still open with the focus in the date.
+        stayed = w->isVisible() && w->dtp->hasFocus() && w->dtp->text() == typed;
+        QTest::keyClick(w, Qt::Key_Escape);
     });
-    QCOMPARE(d, QDate(2025, 6, 5));
+    QCOMPARE(d, date);
+    if (date.isNull()) {
+        QVERIFY(stayed);
+        QVERIFY(fx->box->told(QString(reason).replace(QStringLiteral("xxx"), example)));
+    }
 }
 
 void tst_closedeadline::escapeGivesNoDate()

@@ -1,15 +1,17 @@
 // The deletion of closed rows up to a day, driven through the dialog: which rows go (closed, of the
-// current data sheet, dated up to the day inclusive), the question with its count, the answers, and the
-// failures that must leave the data as it was.
+// current data sheet, dated up to the day inclusive, the day typed in the user's locale), the question
+// with its count, the answers, a day refused with the reason, and the failures that must leave the data
+// as it was.
 
 #include "EditorsFixture.h"
 #include "ModalSteps.h"
 
 #include "editors/frmDelClosedRows.h"
+#include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/shell/Shell.h"
 
-#include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -107,6 +109,8 @@ private slots:
     void deleteUpTo();
     void cancelDeletesNothing_data();
     void cancelDeletesNothing();
+    void refusedDay_data();
+    void refusedDay();
     void seriesLeftAsTheyAre();
     void questionText_data();
     void questionText();
@@ -147,31 +151,37 @@ void tst_delclosedrows::texts()
 
 void tst_delclosedrows::deleteUpTo_data()
 {
-    QTest::addColumn<QDate>("day");   // null: the day the dialog proposes
+    using namespace testenv;
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("day");   // typed; "": the day the dialog proposes
     QTest::addColumn<int>("sheet");
     QTest::addColumn<QStringList>("gone");
 
     QTest::newRow("yesterday (proposed): today's closed rows stay")
-        << QDate() << 1 << QStringList{"closed yesterday", "cash book income", "series first"};
+        << enUS << "" << 1 << QStringList{"closed yesterday", "cash book income", "series first"};
     QTest::newRow("today, inclusive")
-        << QDate(2025, 3, 15) << 1 << QStringList{"closed yesterday", "closed today", "cash book income", "series first"};
+        << enUS << "3/15/2025" << 1 << QStringList{"closed yesterday", "closed today", "cash book income", "series first"};
     QTest::newRow("a future day: closed rows ahead go, open rows never")
-        << QDate(2025, 12, 31) << 1
+        << itIT << "31/12/25" << 1
         << QStringList{"closed yesterday", "closed today", "cash book income", "closed tomorrow", "series first"};
-    QTest::newRow("nothing up to the day") << QDate(2024, 1, 1) << 1 << QStringList{};
-    QTest::newRow("second sheet: its own rows only") << QDate(2025, 3, 15) << 2 << QStringList{"other sheet closed"};
+    QTest::newRow("nothing up to the day") << deDE << "1.1.24" << 1 << QStringList{};
+    QTest::newRow("second sheet: its own rows only") << esES << "15/3/2025" << 2 << QStringList{"other sheet closed"};
 }
 
 void tst_delclosedrows::deleteUpTo()
 {
-    QFETCH(QDate, day);
+    QFETCH(QLocale, locale);
+    QFETCH(QString, day);
     QFETCH(int, sheet);
     QFETCH(QStringList, gone);
+    platform::setUserLocale(locale);
     Sheet->setId(sheet);
     fx->box->answerButton(platform::vbYes);
     const int deleted = run([&](frmDelClosedRows *d) {
-        if (day.isValid())
-            d->dtp->setDate(day);
+        if (!day.isEmpty()) {
+            d->dtp->setFocus();
+            QTest::keyClicks(d->dtp, day);
+        }
         d->cmdSalva->click();
     });
 
@@ -216,6 +226,41 @@ void tst_delclosedrows::cancelDeletesNothing()
     for (const auto &r : fx->box->requests())
         asked << r.text;
     QCOMPARE(asked, messages);
+}
+
+void tst_delclosedrows::refusedDay_data()
+{
+    using namespace testenv;
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("en_US, day first") << enUS << "15/3/2025" << "The date is not valid. Write it like 12/31/2025.";
+    QTest::newRow("en_GB, no such day") << enGB << "29/2/25"
+                                        << "That month has no such day: its last day is 28/02/2025.";
+}
+
+void tst_delclosedrows::refusedDay()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, day);
+    QFETCH(QString, reason);
+    platform::setUserLocale(locale);
+    bool stayed = false;
+    const int deleted = run([&](frmDelClosedRows *d) {
+        d->dtp->setFocus();
+        QTest::keyClicks(d->dtp, day);
+        d->cmdSalva->click();
+        // Told why, nothing counted: the dialog stays with the focus in the day, and Cancel ends it.
+        stayed = d->isVisible() && d->dtp->hasFocus();
+        d->cmdAnnulla->click();
+    });
+    QVERIFY(stayed);
+    QCOMPARE(deleted, 0);
+    QCOMPARE(remaining(fx->dbFile), all());
+    const auto &asked = fx->box->requests();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].text, reason);
+    QCOMPARE(asked[0].style, int(platform::vbExclamation));
 }
 
 void tst_delclosedrows::seriesLeftAsTheyAre()

@@ -1,5 +1,6 @@
 // The new-deadline editor driven through its controls: the worked series example, single rows of every
-// type, the refusals (malformed amount, blank description, row counts outside 2..99), joining an existing
+// type, the refusals (malformed amount, blank description, row counts outside 2..99), dates typed in each
+// language's locale or picked from the calendar, and dates refused with the reason, joining an existing
 // group (renumbered over every data sheet), the new group id over every sheet, the attachment copied once,
 // the refresh of the main window in its order, a failing save that leaves everything as it was, the new
 // customer key, and the split choice remembered.
@@ -12,13 +13,13 @@
 #include "editors/frmNewAcc.h"
 #include "editors/frmScadenzeNuovo.h"
 #include "platform/Clock.h"
+#include "platform/controls/DateField.h"
 #include "platform/database/Currency.h"
 #include "platform/shell/Shell.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -378,28 +379,25 @@ private slots:
 
     void amountTypedOrPasted_data()
     {
+        using namespace testenv;
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("input");   // typed key by key; "paste:" pastes what follows
         QTest::addColumn<QString>("shown");   // the box after leaving it; "" refused
         QTest::addColumn<QString>("stored");  // TrValue after Save
         QTest::addColumn<int>("reason");      // the refusal's text; 0 taken
-        const QLocale it(QLocale::Italian, QLocale::Italy);
-        const QLocale de(QLocale::German, QLocale::Germany);
-        const QLocale fr(QLocale::French, QLocale::France);
-        const QLocale en(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("it: thousands typed") << it << "1.234,56" << "1234,56" << "1234.56" << 0;
-        QTest::newRow("de: thousands typed, no decimals") << de << "1.234.567" << "1234567" << "1234567" << 0;
-        QTest::newRow("de: thousands typed, one decimal") << de << "1.234,5" << "1234,5" << "1234.5" << 0;
+        QTest::newRow("it: thousands typed") << itIT << "1.234,56" << "1234,56" << "1234.56" << 0;
+        QTest::newRow("de: thousands typed, no decimals") << deDE << "1.234.567" << "1234567" << "1234567" << 0;
+        QTest::newRow("de: thousands typed, one decimal") << deDE << "1.234,5" << "1234,5" << "1234.5" << 0;
         // One full stop turns into the decimal separator as it is typed: three decimals are no amount.
-        QTest::newRow("it: thousand typed alone") << it << "1.234" << "" << "" << 2201;
-        QTest::newRow("de: thousand typed alone") << de << "7.129" << "" << "" << 2201;
-        QTest::newRow("fr: three decimals") << fr << "1.234" << "" << "" << 2201;
-        QTest::newRow("en: three decimals") << en << "1.234" << "" << "" << 2201;
-        QTest::newRow("it: groups out of place") << it << "12.34,5" << "" << "" << 2031;
-        QTest::newRow("fr: blanks between thousands pasted") << fr << "paste:1 234,56" << "1234,56" << "1234.56" << 0;
-        QTest::newRow("en: the largest amount") << en << "999999999999.99" << "999999999999.99" << "999999999999.99" << 0;
-        QTest::newRow("en: a cent more") << en << "1000000000000" << "" << "" << 2033;
-        QTest::newRow("en: negative pasted") << en << "paste:-5" << "" << "" << 2032;
+        QTest::newRow("it: thousand typed alone") << itIT << "1.234" << "" << "" << 2201;
+        QTest::newRow("de: thousand typed alone") << deDE << "7.129" << "" << "" << 2201;
+        QTest::newRow("fr: three decimals") << frFR << "1.234" << "" << "" << 2201;
+        QTest::newRow("en: three decimals") << enUS << "1.234" << "" << "" << 2201;
+        QTest::newRow("it: groups out of place") << itIT << "12.34,5" << "" << "" << 2031;
+        QTest::newRow("fr: blanks between thousands pasted") << frFR << "paste:1 234,56" << "1234,56" << "1234.56" << 0;
+        QTest::newRow("en: the largest amount") << enUS << "999999999999.99" << "999999999999.99" << "999999999999.99" << 0;
+        QTest::newRow("en: a cent more") << enUS << "1000000000000" << "" << "" << 2033;
+        QTest::newRow("en: negative pasted") << enUS << "paste:-5" << "" << "" << 2032;
     }
     void amountTypedOrPasted()
     {
@@ -436,6 +434,72 @@ private slots:
         QCOMPARE(r.size(), 1);
         QCOMPARE(r[0].value, stored);
         QCOMPARE(r[0].balance, stored);
+    }
+
+    void dateTypedInTheLocale_data()
+    {
+        using namespace testenv;
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<bool>("series");
+        QTest::addColumn<QString>("typed");   // key by key; "<F4>" opens the calendar and takes the next day
+        QTest::addColumn<QDate>("first");     // the first row's date; null: refused
+        QTest::addColumn<int>("reason");      // the text of the status bar's reason when refused
+        QTest::addColumn<QString>("example"); // the date it shows
+        QTest::newRow("en_US single") << enUS << false << "8/31/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("en_US series") << enUS << true << "12/31/27" << QDate(2027, 12, 31) << 0 << "";
+        QTest::newRow("en_GB single") << enGB << false << "31/8/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("it_IT series") << itIT << true << "5/1/27" << QDate(2027, 1, 5) << 0 << "";
+        QTest::newRow("fr_FR single") << frFR << false << "31/08/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("es_ES series") << esES << true << "31/8/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("de_DE single") << deDE << false << "1.2.30" << QDate(1930, 2, 1) << 0 << "";
+        QTest::newRow("picked from the calendar") << itIT << true << "<F4>" << QDate(2025, 3, 16) << 0 << "";
+        QTest::newRow("en_US day first") << enUS << false << "31/8/2027" << QDate() << 2360 << "12/31/2025";
+        QTest::newRow("it_IT no such day") << itIT << true << "31/4/27" << QDate() << 2361 << "30/04/2027";
+        QTest::newRow("de_DE not a date") << deDE << false << "31.8" << QDate() << 2360 << "31.12.2025";
+    }
+    void dateTypedInTheLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(bool, series);
+        QFETCH(QString, typed);
+        QFETCH(QDate, first);
+        QFETCH(int, reason);
+        QFETCH(QString, example);
+        platform::setUserLocale(locale);
+        frmScadenzeNuovo *w = openNew();
+        w->imgcmbData->setCurrentIndex(Credit);
+        typeInto(w->txtData[0], QStringLiteral("Typed date"));
+        typeInto(w->txtData[1], QStringLiteral("10"));
+        if (series)
+            w->optgrp[1]->click();
+        platform::DateField *field = w->datData[series ? 1 : 0];
+        field->setFocus();
+        if (typed == QLatin1String("<F4>")) {
+            QTest::keyClick(field, Qt::Key_F4);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        } else {
+            QTest::keyClicks(field, typed);
+        }
+        QTest::keyClick(field, Qt::Key_Tab);
+        if (first.isNull()) {
+            // The focus stays, the status bar says why; Save refuses again and writes nothing.
+            QCOMPARE(QApplication::focusWidget(), field);
+            QCOMPARE(w->sbPanel1->text(), LRSV(reason, example));
+            w->txtData[0]->setFocus();
+            QCOMPARE(QApplication::focusWidget(), field);
+            w->cmdSalva->click();
+            QCOMPARE(QApplication::focusWidget(), field);
+            QCOMPARE(w->sbPanel1->text(), LRSV(reason, example));
+            QVERIFY(rows(f->dbFile, QStringLiteral("TrDescription = 'Typed date'")).isEmpty());
+            QVERIFY(f->box->requests().isEmpty());
+            return;
+        }
+        QCOMPARE(field->text(), platform::DateText::format(first, locale));
+        w->cmdSalva->click();
+        const QList<Row> r = rows(f->dbFile, QStringLiteral("TrDescription = 'Typed date'"));
+        QCOMPARE(r.size(), series ? 2 : 1);
+        QCOMPARE(r[0].date, first);
     }
 
     void descriptionTakesItsColumnSize()
@@ -578,7 +642,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, kept);
         QFETCH(QString, shown);
-        platform::setUserLocale(QLocale(QLocale::Italian, QLocale::Italy));
+        platform::setUserLocale(testenv::itIT);
         frmScadenzeNuovo *w = openNew();
         w->imgcmbData->setCurrentIndex(Credit);
         w->optgrp[1]->click();

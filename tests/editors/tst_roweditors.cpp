@@ -1,7 +1,7 @@
 // The deadline editor and the cash-book editor driven through their controls: changing an opened row
-// (balance from value and type), duplicates, new movements, the refusals, a failing write that leaves
-// everything as it was, the attachment buttons, the refresh of the main window with the saved id, and
-// rows that are gone.
+// (balance from value and type), duplicates, new movements, the refusals, dates typed in each language's
+// locale, a failing write that leaves everything as it was, the attachment buttons, the refresh of the
+// main window with the saved id, and rows that are gone.
 
 #include "EditorsFixture.h"
 
@@ -11,13 +11,13 @@
 #include "editors/frmPN.h"
 #include "editors/frmScadenze.h"
 #include "platform/RuntimeError.h"
+#include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 #include "platform/shell/Shell.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -384,6 +384,63 @@ private slots:
         QCOMPARE(rowId(before.id), before);
         QVERIFY(g_calls.isEmpty());
         QVERIFY(f->box->requests().isEmpty());
+    }
+
+    void dateTypedInTheLocale_data()
+    {
+        using namespace testenv;
+        QTest::addColumn<bool>("cashBook");    // a new movement; else the deadline "Invoice 118" opened
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("date");       // stored; null: refused
+        QTest::addColumn<int>("reason");       // the text of the status bar's reason when refused
+        QTest::addColumn<QString>("example");  // the date it shows
+        QTest::newRow("deadline, en_US") << false << enUS << "8/31/2027" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("deadline, it_IT") << false << itIT << "31/8/27" << QDate(2027, 8, 31) << 0 << "";
+        QTest::newRow("deadline, de_DE, refused") << false << deDE << "8/31/2027" << QDate() << 2360 << "31.12.2025";
+        QTest::newRow("cash book, fr_FR") << true << frFR << "1/2/2027" << QDate(2027, 2, 1) << 0 << "";
+        QTest::newRow("cash book, es_ES") << true << esES << "29/2/24" << QDate(2024, 2, 29) << 0 << "";
+        QTest::newRow("cash book, en_US, no such day") << true << enUS << "2/29/25" << QDate() << 2361 << "2/28/2025";
+    }
+    void dateTypedInTheLocale()
+    {
+        QFETCH(bool, cashBook);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, typed);
+        QFETCH(QDate, date);
+        QFETCH(int, reason);
+        QFETCH(QString, example);
+        platform::setUserLocale(locale);
+        const Stored before = row(QStringLiteral("Invoice 118"));
+        const int rows = total();
+        frmRowEditor *w = nullptr;
+        if (cashBook) {
+            frmPN::Load()->Nuovo();
+            w = shown(frmPN::instance());
+            typeInto(w->txtData[0], QStringLiteral("Typed date"));
+            typeInto(w->txtData[1], QStringLiteral("50"));
+        } else {
+            w = openDeadline(QStringLiteral("Invoice 118"));
+        }
+        w->datData->setFocus();
+        QTest::keyClicks(w->datData, typed);
+        QTest::keyClick(w->datData, Qt::Key_Tab);
+        if (date.isNull()) {
+            // The focus stays, the status bar says why; Save refuses again and writes nothing.
+            QCOMPARE(QApplication::focusWidget(), w->datData);
+            QCOMPARE(w->sbPanel1->text(), LRSV(reason, example));
+            w->cmdSalva->click();
+            QVERIFY(w->isVisible());
+            QCOMPARE(QApplication::focusWidget(), w->datData);
+            QCOMPARE(w->sbPanel1->text(), LRSV(reason, example));
+            QCOMPARE(total(), rows);
+            QCOMPARE(rowId(before.id), before);
+            QVERIFY(f->box->requests().isEmpty());
+            return;
+        }
+        w->cmdSalva->click();
+        QCOMPARE(total(), rows + (cashBook ? 1 : 0));
+        QCOMPARE(row(cashBook ? QStringLiteral("Typed date") : QStringLiteral("Invoice 118")).date, date);
     }
 
     void amountAsFoundBeyondTheLargest_data()

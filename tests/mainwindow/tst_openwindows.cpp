@@ -22,12 +22,12 @@
 #include "foundation/grid/GridView.h"
 #include "foundation/modMain.h"
 #include "mainwindow/frmScadenziari.h"
+#include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -296,7 +296,7 @@ private slots:
         QApplication::setActiveWindow(w);
         QVERIFY(selectRow(w, bill) > 0);
         auto leftOpen = onModal([](QWidget *dlg) {
-            dlg->findChild<QDateEdit *>()->setDate(QDate(2025, 3, 12));
+            dlg->findChild<platform::DateField *>()->setDate(QDate(2025, 3, 12));
             dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
         QTest::keyClick(w->gex->view(), Qt::Key_Space);

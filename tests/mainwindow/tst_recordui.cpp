@@ -6,11 +6,11 @@
 
 #include "foundation/grid/GridView.h"
 #include "foundation/grid/ListGrid.h"
+#include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
-#include <QDateEdit>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -119,7 +119,7 @@ private slots:
         const int row = selectRow(w, QStringLiteral("Electricity bill"));
         QVERIFY(row > 0);
         auto leftOpen = onModal([](QWidget *dlg) {
-            dlg->findChild<QDateEdit *>()->setDate(QDate(2025, 3, 12));
+            dlg->findChild<platform::DateField *>()->setDate(QDate(2025, 3, 12));
             dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
         QTest::keyClick(w->gex->view(), Qt::Key_Space);

@@ -1,5 +1,6 @@
 // The report window on a filled database: what it shows on opening, how its options change the report
-// (at once for the report kind, on Apply for the rest), the lists of accounts and counts, the grouping
+// (at once for the report kind, on Apply for the rest), the period typed in the user's locale or refused
+// with the reason, the lists of accounts and counts, the grouping
 // levels, and the printed report: title, page counter, group captions with totals, and the filter summary
 // on the last page only.
 
@@ -11,12 +12,12 @@
 #include "foundation/grid/GridPreview.h"
 #include "foundation/grid/GridPrinter.h"
 #include "foundation/grid/ListGrid.h"
+#include "platform/controls/DateField.h"
 #include "reports/frmPrint.h"
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
@@ -81,6 +82,8 @@ private slots:
     void reportKindAppliesAtOnce_data();
     void reportKindAppliesAtOnce();
     void otherOptionsWaitForApply();
+    void periodTypedInTheLocale_data();
+    void periodTypedInTheLocale();
     void secondGroupingLevelOffersTheOtherKinds();
     void accountAndCountLists();
     void printedReport();
@@ -290,6 +293,57 @@ void TestFrmPrint::otherOptionsWaitForApply()
     QCOMPARE(printedCaption(w.gex, 1), sheetName);
 }
 
+void TestFrmPrint::periodTypedInTheLocale_data()
+{
+    using namespace testenv;
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("condition");   // of the report query; "": refused
+    QTest::addColumn<QString>("reason");      // the message of a refusal
+    QTest::newRow("en_US") << enUS << "3/1/2025" << "3/31/25" << "(TrDate Between #03/01/2025# And #03/31/2025#)" << "";
+    QTest::newRow("it_IT") << itIT << "1/4/25" << "30/04/2025"
+                           << "(TrDate Between #04/01/2025# And #04/30/2025#)" << "";
+    QTest::newRow("de_DE") << deDE << "1.5.2025" << "31.5.25" << "(TrDate Between #05/01/2025# And #05/31/2025#)" << "";
+    QTest::newRow("en_US, day 32") << enUS << "3/1/2025" << "3/32/2025" << ""
+                                   << "The date is not valid. Write it like 12/31/2025.";
+    QTest::newRow("es_ES, no such day") << esES << "31/4/2025" << "31/5/2025" << ""
+                                        << "That month has no such day: its last day is 30/4/2025.";
+}
+
+void TestFrmPrint::periodTypedInTheLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, condition);
+    QFETCH(QString, reason);
+    ReportsFixture f(0, locale);
+    frmPrint w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    const QString before = w.m_ReportSql;
+    w.chkPeriod->click();
+    for (int i = 0; i < 2; ++i) {
+        w.dtPeriod[i]->setFocus();
+        QTest::keyClicks(w.dtPeriod[i], i == 0 ? from : to);
+    }
+    w.cmdApplica->click();
+    if (condition.isEmpty()) {
+        // Told why; the report shown stays the one of the last Apply, and the focus goes to the date refused.
+        QCOMPARE(f.box->requests().size(), 1);
+        QCOMPARE(f.box->requests()[0].text, reason);
+        QCOMPARE(w.m_ReportSql, before);
+        QVERIFY(!w.appliedOptions().period);
+        QVERIFY(w.cmdApplica->isEnabled());
+        QVERIFY(w.dtPeriod[w.dtPeriod[0]->date().isValid() ? 1 : 0]->hasFocus());
+        return;
+    }
+    QVERIFY(f.box->requests().isEmpty());
+    QVERIFY(w.m_ReportSql.endsWith(QStringLiteral(" AND ") + condition));
+    QVERIFY(!w.cmdApplica->isEnabled());
+}
+
 void TestFrmPrint::secondGroupingLevelOffersTheOtherKinds()
 {
     ReportsFixture f;
@@ -478,10 +532,11 @@ void TestFrmPrint::failedPrintIsTold()
 
 void TestFrmPrint::printToAFullDiskIsTold_data()
 {
+    using namespace testenv;
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<int>("language");
-    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << 3;
-    QTest::newRow("Spanish") << QLocale(QLocale::Spanish, QLocale::Spain) << 4;
+    QTest::newRow("English") << enUS << 3;
+    QTest::newRow("Spanish") << esES << 4;
 }
 
 void TestFrmPrint::printToAFullDiskIsTold()
