@@ -5,7 +5,6 @@
 #include "TestEnv.h"
 
 #include "foundation/SettingsKeys.h"
-#include "foundation/WindowSupport.h"
 #include "foundation/comRegistry.h"
 #include "importtool/cEnvironment.h"
 #include "importtool/frmImport.h"
@@ -127,7 +126,7 @@ void tst_ImportStart::start()
         QCOMPARE(error.title, QStringLiteral("App Error"));
         QCOMPARE(error.style, int(platform::vbExclamation));
         QVERIFY2(error.text.startsWith(importtool::TextAtV(3000, errorText, QDir::toNativeSeparators(folder))
-                                       + QStringLiteral("\nin Orvel3.cEnvironment.GetDefaultDbPath line ")),
+                                       + QStringLiteral("\nin OrvelDbTools.cEnvironment.GetDefaultDbPath line ")),
                  qPrintable(error.text));
         box.clearRequests();
     } else if (setup.isEmpty()) {
@@ -199,7 +198,7 @@ void tst_ImportStart::wizardLanguage()
     QVERIFY(!expected.contains(QString()));
     QVERIFY(w->picStep(0)->isVisibleTo(w) && !w->picStep(1)->isVisibleTo(w));
     // Wide enough for the window system to show the whole title.
-    QVERIFY(w->width() >= TitleWidth(w->windowTitle()));
+    QVERIFY(w->width() >= platform::titleBarWidth(w->windowTitle()));
 }
 
 // A settings file that cannot be read names no database folder: the tool says where it was kept, in the
