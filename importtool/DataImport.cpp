@@ -29,17 +29,6 @@ constexpr int CashBookSheet = 1;
 constexpr int SheetNameText = 2302;
 constexpr int NamelessAccountText = 2303;
 
-// Rows grouped by the whole number of one of their columns (rows where it is Null or not a number belong
-// to no group), each group in the order of the rows given.
-QHash<qint64, QVector<Row>> groupedBy(const QVector<Row> &rows, int column)
-{
-    QHash<qint64, QVector<Row>> groups;
-    for (const Row &row : rows)
-        if (const auto key = wholeNumberOf(row[column]))
-            groups[*key].append(row);
-    return groups;
-}
-
 bool isBlank(const QVariant &value)
 {
     return !value.isValid() || value.isNull() || value.toString().trimmed().isEmpty();
@@ -50,6 +39,41 @@ bool namesSomething(const QVariant &value)
 {
     const auto key = wholeNumberOf(value);
     return key ? *key != 0 : value.isValid() && !value.isNull();
+}
+
+// Adds each owner (an account, a count) in the order given, followed by its rows in their order; then the
+// rows without one, in their order: those that name none, and those whose owner the old database no longer
+// holds, kept without it rather than lost. An owner id given twice takes its rows once. Gives the number of
+// rows whose owner is gone. addOwner adds an owner and gives its new id; addRow adds a row with its owner's
+// new id (0 for none).
+template <class AddOwner, class AddRow>
+int AddOwnersAndRows(const QVector<Row> &owners, int ownerId, const QVector<Row> &rows, int rowOwner,
+                     AddOwner addOwner, AddRow addRow)
+{
+    QHash<qint64, QVector<Row>> rowsByOwner;
+    for (const Row &row : rows)
+        if (const auto id = wholeNumberOf(row[rowOwner]))
+            rowsByOwner[*id].append(row);
+    QSet<qint64> withTheirOwner;
+    for (const Row &owner : owners) {
+        const qint64 newId = addOwner(owner);
+        const auto oldId = wholeNumberOf(owner[ownerId]);
+        if (!oldId || *oldId == 0 || withTheirOwner.contains(*oldId))
+            continue;
+        withTheirOwner.insert(*oldId);
+        for (const Row &row : rowsByOwner.value(*oldId))
+            addRow(row, newId);
+    }
+    int ownerGone = 0;
+    for (const Row &row : rows) {
+        const auto id = wholeNumberOf(row[rowOwner]);
+        if (id && withTheirOwner.contains(*id))
+            continue;
+        if (namesSomething(row[rowOwner]))
+            ++ownerGone;
+        addRow(row, 0);
+    }
+    return ownerGone;
 }
 
 // A table of the target opened for adding rows (none of its rows are loaded).
@@ -176,37 +200,24 @@ ImportSummary ImportOrvel(OldDatabase &source, platform::Connection &target)
 
     // Each account followed by its rows; an account without a name (the new database requires one) under
     // a name that shows its old number, so that the user can find it and name it.
-    const auto rowsByAccount = groupedBy(rows, trAccount);
-    QSet<qint64> withTheirAccount;
     Recordset rsAccounts;
     Recordset rsRows;
     openForAdding(rsAccounts, target, QStringLiteral("Accounts"));
     openForAdding(rsRows, target, QStringLiteral("Transactions"));
-    for (const Row &account : accounts.sortedBy(QStringLiteral("AcId"))) {
-        const auto oldId = wholeNumberOf(acCols.of(account, "AcId"));
-        const QVariant &name = acCols.of(account, "AcName");
-        rsAccounts.AddNew();
-        rsAccounts.setValue(QStringLiteral("AcName"),
-                            isBlank(name) ? QVariant(LRSV(NamelessAccountText, oldId ? QString::number(*oldId)
-                                                                                      : QStringLiteral("?")))
-                                          : name);
-        const qint64 newId = rsAccounts.Update();
-        if (!oldId || *oldId == 0 || withTheirAccount.contains(*oldId))
-            continue;        // the rows without an account follow below, once
-        withTheirAccount.insert(*oldId);
-        for (const Row &row : rowsByAccount.value(*oldId))
-            addOrvelRow(rsRows, trCols, row, newId);
-    }
-    // Then the rows without an account, in their old order: those with none, and those whose account the
-    // old database no longer holds (kept, without it, rather than lost).
-    for (const Row &row : rows) {
-        const auto account = wholeNumberOf(row[trAccount]);
-        if (account && withTheirAccount.contains(*account))
-            continue;
-        if (namesSomething(row[trAccount]))
-            ++summary.rowsWithoutAccount;
-        addOrvelRow(rsRows, trCols, row, 0);
-    }
+    const int acId = accounts.column(QStringLiteral("AcId"));
+    summary.rowsWithoutAccount = AddOwnersAndRows(
+        accounts.sortedBy(QStringLiteral("AcId")), acId, rows, trAccount,
+        [&](const Row &account) {
+            const auto oldId = wholeNumberOf(account[acId]);
+            const QVariant &name = acCols.of(account, "AcName");
+            rsAccounts.AddNew();
+            rsAccounts.setValue(QStringLiteral("AcName"),
+                                isBlank(name) ? QVariant(LRSV(NamelessAccountText, oldId ? QString::number(*oldId)
+                                                                                          : QStringLiteral("?")))
+                                              : name);
+            return rsAccounts.Update();
+        },
+        [&](const Row &row, qint64 accountId) { addOrvelRow(rsRows, trCols, row, accountId); });
     rsAccounts.Close();
     rsRows.Close();
     return summary;
@@ -218,35 +229,22 @@ ImportSummary ImportQuilvaro(OldDatabase &source, platform::Connection &target)
     const OldTable movements = source.readTable(QStringLiteral("Quilvaro"));
     const Columns cnCols(counts, {"cntId", "cntNome"});
     const Columns pnCols(movements, {"pnConto", "pnId", "PnEntrate", "PnUscite", "PnData", "PnDescrizione"});
-    const QVector<Row> inOrder = movements.sortedBy(QStringLiteral("pnId"));
-    const int pnCount = movements.column(QStringLiteral("pnConto"));
-    const auto movementsByCount = groupedBy(inOrder, pnCount);
     ImportSummary summary;
 
-    QSet<qint64> withTheirCount;
+    // Each count followed by its movements, then the movements whose count is gone, without a count.
     Recordset rsCounts;
     Recordset rsRows;
     openForAdding(rsCounts, target, QStringLiteral("Counts"));
     openForAdding(rsRows, target, QStringLiteral("Transactions"));
-    for (const Row &count : counts.sortedBy(QStringLiteral("cntId"))) {
-        rsCounts.AddNew();
-        rsCounts.setValue(QStringLiteral("CnName"), leftOf(cnCols.of(count, "cntNome"), CountNameLength));
-        const qint64 newId = rsCounts.Update();
-        const auto oldId = wholeNumberOf(cnCols.of(count, "cntId"));
-        if (!oldId || withTheirCount.contains(*oldId))
-            continue;
-        withTheirCount.insert(*oldId);
-        for (const Row &row : movementsByCount.value(*oldId))
-            addQuilvaroRow(rsRows, pnCols, row, newId);
-    }
-    // Then the movements whose count the old database no longer holds, without a count.
-    for (const Row &row : inOrder) {
-        const auto count = wholeNumberOf(row[pnCount]);
-        if (count && withTheirCount.contains(*count))
-            continue;
-        ++summary.movementsWithoutCount;
-        addQuilvaroRow(rsRows, pnCols, row, 0);
-    }
+    summary.movementsWithoutCount = AddOwnersAndRows(
+        counts.sortedBy(QStringLiteral("cntId")), counts.column(QStringLiteral("cntId")),
+        movements.sortedBy(QStringLiteral("pnId")), movements.column(QStringLiteral("pnConto")),
+        [&](const Row &count) {
+            rsCounts.AddNew();
+            rsCounts.setValue(QStringLiteral("CnName"), leftOf(cnCols.of(count, "cntNome"), CountNameLength));
+            return rsCounts.Update();
+        },
+        [&](const Row &row, qint64 countId) { addQuilvaroRow(rsRows, pnCols, row, countId); });
     rsCounts.Close();
     rsRows.Close();
     return summary;

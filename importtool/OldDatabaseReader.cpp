@@ -242,10 +242,15 @@ bool writeAll(int fd, const QByteArray &bytes)
 
 ReaderLimits readerLimitsFor(qint64 fileSize)
 {
+    // A sound file is read at some megabytes a second and takes in memory up to about twenty times its
+    // size; a loop on a damaged one soon goes past both. Never more than half the machine's memory.
     constexpr qint64 MiB = qint64(1) << 20;
     const qint64 size = qMax<qint64>(fileSize, 0);
-    return ReaderLimits{6000ms + std::chrono::milliseconds(1000 * (size / (8 * MiB))),
-                        qMin<qint64>(384 * MiB + 4 * size, 2048 * MiB)};
+    const qint64 halfTheMachine = qint64(::sysconf(_SC_PHYS_PAGES)) * ::sysconf(_SC_PAGE_SIZE) / 2;
+    qint64 memory = 512 * MiB + 16 * size;
+    if (halfTheMachine > 0)
+        memory = qMin(memory, qMax(halfTheMachine, 256 * MiB));
+    return ReaderLimits{6000ms + std::chrono::milliseconds(1000 * (size / (2 * MiB))), memory};
 }
 
 std::unique_ptr<OldDatabase> readOldDatabase(const QString &file, const QStringList &tables)

@@ -20,8 +20,8 @@ struct ReaderLimits {
     qint64 memory = 0;                   // bytes the reader may allocate, and may send back
 };
 
-// The limits for an older database file of this size: time and memory for the largest Jet file on a slow
-// disk, far from what a loop on a damaged file soon reaches.
+// The limits for an older database file of this size: time and memory enough to read a sound file of
+// that size on a slow machine, far below what a loop on a damaged file soon reaches.
 ReaderLimits readerLimitsFor(qint64 fileSize);
 
 // Reads the tables named of an older database file (those of them it holds), each whole, in a reader process.

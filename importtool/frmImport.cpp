@@ -386,7 +386,7 @@ std::optional<ImportSummary> frmImport::RunImport()
 ImportSummary frmImport::ImportDatabase(const QString &source, const QString &target)
 {
     const StatusMessage busy(sb, LRS(WorkingText));
-    // The older database is read whole, and bounded in time and memory, before anything is written.
+    // The older database is read whole, bounded in time and memory, before the new one is opened.
     const OldProduct product = OldProduct(SelectedApp);
     const std::unique_ptr<OldDatabase> old = readOldDatabase(platform::dataSourceOf(source), OldTablesOf(product));
     platform::Connection cn;

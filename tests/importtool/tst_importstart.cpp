@@ -1,6 +1,7 @@
 // The import tool's start: its settings read from the main program's key, the default database folder it
 // makes (or reports when it cannot), the two start messages (no folder; the main program has the database
-// open, a stale lock not counting), the wizard shown until it closes, and the language of its texts.
+// open, a stale lock not counting), the wizard shown until it closes with its short messages' titles whole,
+// and the language of its texts.
 
 #include "TestEnv.h"
 
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -144,11 +146,16 @@ void tst_ImportStart::start()
     QCOMPARE(readAll(hive), registryBefore);
 }
 
+// The wizard is shown until it closes. Its messages are real message boxes here: a short one ("No databases
+// found.") is as wide as its title needs, so the window system shows the tool's name whole.
 void tst_ImportStart::mainShowsTheWizardUntilItCloses()
 {
     testenv::Sandbox box;
     writeFile(box.documents() + QStringLiteral("/Orvel3DB/orvel3.ldb"), "99999999\n");
+    platform::setDialogResponder({});
     bool shown = false;
+    QString title;
+    int width = 0;
     QTimer closer;
     closer.setInterval(0);
     connect(&closer, &QTimer::timeout, this, [&] {
@@ -156,11 +163,26 @@ void tst_ImportStart::mainShowsTheWizardUntilItCloses()
         if (!w || !w->isVisible())
             return;
         shown = true;
-        w->cmdAnnulla->click();
+        if (w->WizardStep == 0 || !title.isEmpty()) {
+            (w->WizardStep == 0 ? w->cmdProsegui : w->cmdAnnulla)->click();
+            return;
+        }
+        // Nothing is found: the message box comes, and is read and closed while it is shown.
+        QTimer::singleShot(0, this, [&] {
+            auto *message = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(message);
+            title = message->windowTitle();
+            width = message->width();
+            QCOMPARE(message->text(), importtool::TextAt(3000, 1378));
+            message->button(QMessageBox::Ok)->click();
+        });
+        w->cmdProsegui->click();
     });
     closer.start();
     QCOMPARE(importtool::Main(), 0);
     QVERIFY(shown);
+    QCOMPARE(title, QStringLiteral("OrvelDbTools"));
+    QVERIFY2(width >= platform::titleBarWidth(title), qPrintable(QString::number(width)));
     QVERIFY(!importtool::frmImport::instance());
     QVERIFY(!Env);
 }
