@@ -21,8 +21,8 @@ namespace readertest {
 constexpr char NeverReturns[] = "--reader-that-never-returns";
 constexpr char TakesMemory[] = "--reader-that-takes-memory";
 
-// Puts a misbehaving reader (one of the switches above) in place of the tool's; an empty switch puts the
-// tool's own back.
+// Puts a misbehaving reader (one of the switches above) in place of the tool's; nullptr puts the tool's own
+// back.
 inline void useReader(const char *behaviour)
 {
     if (behaviour)
