@@ -186,12 +186,15 @@ void tst_OldDatabase::realJetFile()
     QCOMPARE(t.columns(), (QStringList{QStringLiteral("IDCol"), QStringLiteral("DateTimeCol"), QStringLiteral("DateCol"),
                                        QStringLiteral("TimeCol"), QStringLiteral("LongTextCol"), QStringLiteral("ShortTextCol")}));
     QCOMPARE(t.rowCount(), 6);
-    const OldTable::Row &first = t.sortedBy(QStringLiteral("IDCol")).first();
-    QCOMPARE(first[0], QVariant(1));
-    QCOMPARE(first[2], QVariant(QDate(2021, 12, 2)));
-    QCOMPARE(first[4], QVariant(QStringLiteral("Hello")));
-    const OldTable::Row &last = t.sortedBy(QStringLiteral("IDCol")).last();
-    QCOMPARE(last[4].toString().remove(QLatin1Char('\r')), QStringLiteral("New line\nin field"));
+    const QVector<OldTable::Row> rows = t.sortedBy(QStringLiteral("IDCol"));
+    QCOMPARE(rows[0][0], QVariant(1));
+    QCOMPARE(rows[0][2], QVariant(QDate(2021, 12, 2)));
+    QCOMPARE(rows[0][4], QVariant(QStringLiteral("Hello")));
+    // Dates far from today, before 1899 too (where the sign is on the whole days only), as stored.
+    QCOMPARE(rows[1][2], QVariant(QDate(9999, 1, 1)));
+    QCOMPARE(rows[2][1], QVariant(QDate(1898, 1, 1)));
+    QCOMPARE(rows[3][1], QVariant(QDate(632, 1, 1)));
+    QCOMPARE(rows[5][4].toString().remove(QLatin1Char('\r')), QStringLiteral("New line\nin field"));
 }
 
 void tst_OldDatabase::damagedJetFile_data()
