@@ -54,6 +54,7 @@ public:
     // Copies the data of the older database (source) into a fresh database (target), both named by
     // connection strings, in one transaction: on any failure nothing of it is kept, and the error passes on.
     // The older database is read in a reader process bounded in time and memory (OldDatabaseReader.h).
+    // Gives what could not be copied as the older database holds it.
     ImportSummary ImportDatabase(const QString &source, const QString &target);
 
     void cmdProsegui_Click();
