@@ -20,8 +20,7 @@ namespace {
 // The engine's files that belong to a database file while a transaction is open.
 constexpr const char *JournalSuffixes[] = {"-journal", "-wal", "-shm"};
 
-[[noreturn]] void raiseFileError(const QString &description,
-                                 platform::ErrorKind kind = platform::ErrorKind::Other, const QString &file = QString())
+[[noreturn]] void raiseFileError(const QString &description, platform::ErrorKind kind, const QString &file)
 {
     throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("OrvelDbTools.DatabaseFiles"), description,
                                  kind, QDir::toNativeSeparators(file));
@@ -95,7 +94,7 @@ QString PrepareFreshDatabase(const QString &dbFolder)
     // The template copy reports in the main program's texts; the tool names the database folder.
     const auto fail = [&] {
         DiscardFreshDatabase(dbFolder);
-        raiseFileError(LRSV(1941, QDir::toNativeSeparators(dbFolder)));
+        RaiseToolMessage(LRSV(1941, QDir::toNativeSeparators(dbFolder)));
     };
     // The database folder itself is never made here: a folder that is gone (a disconnected drive) is reported.
     if (!QFileInfo(dbFolder).isDir() || !QDir().mkpath(work))
@@ -111,7 +110,7 @@ QString PrepareFreshDatabase(const QString &dbFolder)
 void ReplaceDatabase(const QString &freshFile, const QString &dbFile)
 {
     if (platform::databaseInUseElsewhere(dbFile))
-        raiseFileError(LRS(1382));
+        RaiseToolMessage(LRS(1382));
     // Journal files left beside the old database must not be rolled into the new one.
     for (const char *suffix : JournalSuffixes) {
         const QString stale = dbFile + QLatin1String(suffix);

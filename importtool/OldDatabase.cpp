@@ -79,6 +79,16 @@ std::optional<qint64> wholeNumberOf(const QVariant &value)
 
 OldDatabase::~OldDatabase() = default;
 
+QVector<OldTable> OldDatabase::readTables(const QStringList &names)
+{
+    const QStringList present = tableNames();
+    QVector<OldTable> tables;
+    for (const QString &name : names)
+        if (present.contains(name, Qt::CaseInsensitive))
+            tables.append(readTable(name));
+    return tables;
+}
+
 QString oldDatabaseErrorSource()
 {
     return QStringLiteral("OrvelDbTools.OldDatabase");
@@ -87,6 +97,12 @@ QString oldDatabaseErrorSource()
 void raiseOldDatabaseError(platform::ErrorKind kind, const QString &subject, const QString &description)
 {
     throw platform::RuntimeError(platform::errors::DbGeneric, oldDatabaseErrorSource(), description, kind, subject);
+}
+
+void raiseTableMissing(const QString &table, const QString &file)
+{
+    raiseOldDatabaseError(platform::ErrorKind::OldDatabaseIncomplete, table,
+                          QStringLiteral("The table '%1' cannot be found in '%2'.").arg(table, file));
 }
 
 std::unique_ptr<OldDatabase> openOldDatabase(const QString &file)

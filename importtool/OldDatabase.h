@@ -55,6 +55,9 @@ public:
     virtual QStringList tableNames() = 0;
     // Every row of the table; raises RuntimeError when the table is missing or cannot be read.
     virtual OldTable readTable(const QString &name) = 0;
+    // The tables named that the database holds, each read whole (a missing one is left out). A reader that
+    // can tell a file damaged anywhere raises for it here, even when the tables named are sound.
+    virtual QVector<OldTable> readTables(const QStringList &names);
 };
 
 // Opens an older database file by what its first bytes say it is: a Jet 3/4 database (read with libmdb) or
@@ -67,5 +70,7 @@ QString oldDatabaseErrorSource();
 // it means for the user (one of the OldDatabase... kinds, OldValueUnreadable), subject names the file,
 // table or column, description gives the detail.
 [[noreturn]] void raiseOldDatabaseError(platform::ErrorKind kind, const QString &subject, const QString &description);
+// Raises the RuntimeError of a table that the older database does not hold.
+[[noreturn]] void raiseTableMissing(const QString &table, const QString &file);
 
 } // namespace importtool

@@ -60,8 +60,7 @@ OldTable SqliteOldDatabase::readTable(const QString &name)
 OldTable SqliteOldDatabase::readWholeTable(const QString &name)
 {
     if (!readTableNames().contains(name, Qt::CaseInsensitive))
-        raiseOldDatabaseError(platform::ErrorKind::OldDatabaseIncomplete, name,
-                              QStringLiteral("The table '%1' cannot be found in '%2'.").arg(name, m_file));
+        raiseTableMissing(name, m_file);
     platform::Recordset rs;
     rs.Open(QStringLiteral("SELECT * FROM [%1]").arg(name), m_connection, platform::Recordset::adOpenForwardOnly,
             platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);

@@ -37,15 +37,13 @@ QString cEnvironment::GetDefaultDbPath()
     try {
         if (!QFileInfo(folder).isDir()) {
             if (!QDir().mkpath(folder))
-                throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("OrvelDbTools.cEnvironment"),
-                                             TextAtV(m_Lsn, 1942, QDir::toNativeSeparators(folder)));
+                RaiseToolMessage(TextAtV(m_Lsn, 1942, QDir::toNativeSeparators(folder)));
             platform::doEvents();
             try {
                 cAccessDb::CopyTemplate(folder);
-            } catch (const platform::RuntimeError &e) {
+            } catch (const platform::RuntimeError &) {
                 // The copy reports in the main program's texts, which the tool does not load.
-                throw platform::RuntimeError(e.number(), QStringLiteral("OrvelDbTools.cEnvironment"),
-                                             TextAtV(m_Lsn, 1941, QDir::toNativeSeparators(folder)));
+                RaiseToolMessage(TextAtV(m_Lsn, 1941, QDir::toNativeSeparators(folder)));
             }
         }
         return folder;

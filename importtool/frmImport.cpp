@@ -1,12 +1,12 @@
 #include "importtool/frmImport.h"
 
 #include "foundation/Twips.h"
-#include "foundation/WindowSupport.h"
 #include "foundation/comRegistry.h"
 #include "foundation/modShared.h"
 #include "importtool/DataImport.h"
 #include "importtool/DatabaseFiles.h"
 #include "importtool/OldDatabase.h"
+#include "importtool/OldDatabaseReader.h"
 #include "importtool/cEnvironment.h"
 #include "importtool/modMain.h"
 #include "platform/Clock.h"
@@ -39,6 +39,13 @@ constexpr int ExplanationTexts[] = {1376, 1377, 1381, 1382};
 constexpr int ChooseText = 1383;
 constexpr int ContinueText = 1414;
 constexpr int CancelText = 1109;
+// The status while the data is copied.
+constexpr int WorkingText = 2300;
+// The end message, and what it adds about rows not copied as the older database holds them.
+constexpr int DoneMessage = 1380;
+constexpr int RowsWithoutAccountText = 2304;
+constexpr int MovementsWithoutCountText = 2305;
+constexpr int RowsWithoutSheetText = 2306;
 
 // Where each older product keeps its database.
 struct OldProductFiles {
@@ -108,6 +115,19 @@ QString fillPlaceholders(const QString &text, const QString &xxx, const QString 
         }
     }
     return out;
+}
+
+// The end message: the new database made, and the rows that could not be copied as the older one holds them.
+QString DoneText(const ImportSummary &summary)
+{
+    QString text = LRS(DoneMessage);
+    const std::pair<int, int> told[] = {{RowsWithoutAccountText, summary.rowsWithoutAccount},
+                                        {MovementsWithoutCountText, summary.movementsWithoutCount},
+                                        {RowsWithoutSheetText, summary.rowsWithoutSheet}};
+    for (const auto &[id, count] : told)
+        if (count > 0)
+            text += QStringLiteral("\n\n") + LRSV(id, count);
+    return text;
 }
 
 // Shows a message in the status bar while it lives, and clears it however the work ends.
@@ -233,7 +253,7 @@ void frmImport::Form_Load()
     m_steps->setCurrentWidget(m_picStep[0]);
     setWindowTitle(LRS(CaptionText));
     // As wide as its layout asks, or as its title needs to be shown whole (a long language's title).
-    setFixedWidth(qMax(TwipsToPixels(WindowWidthTwips), TitleWidth(windowTitle())));
+    setFixedWidth(qMax(TwipsToPixels(WindowWidthTwips), platform::titleBarWidth(windowTitle())));
     lblTitle->setText(LRS(CaptionText));
     for (int i = 0; i < 4; ++i)
         m_lblText[i]->setText(LRS(ExplanationTexts[i]));
@@ -265,9 +285,10 @@ void frmImport::cmdProsegui_Click()
     }
     if (platform::MsgBox(ConfirmText(), platform::vbYesNo | platform::vbQuestion, QString(), this) != platform::vbYes)
         return;
-    if (!RunImport())
+    const auto summary = RunImport();
+    if (!summary)
         return;
-    platform::MsgBox(LRS(1380), platform::vbOKOnly, QString(), this);
+    platform::MsgBox(DoneText(*summary), platform::vbOKOnly, QString(), this);
     done(QDialog::Accepted);
 }
 
@@ -323,7 +344,7 @@ QString frmImport::ConfirmText() const
     return fillPlaceholders(text, place, QString());
 }
 
-bool frmImport::RunImport()
+std::optional<ImportSummary> frmImport::RunImport()
 {
     const QString dbFile = Env->DbPath() + QLatin1Char('/') + Env->DbName();
     // From here to the end the tool holds the database: Orvel 3, started or saving meanwhile, cannot open
@@ -336,7 +357,7 @@ bool frmImport::RunImport()
             platform::MsgBox(LRS(1382), platform::vbOKOnly, QString(), this);
         else
             ShowToolError(e, QStringLiteral("frmImport.cmdProsegui_Click"), __LINE__, Env->Lsn());
-        return false;
+        return std::nullopt;
     }
     const struct HoldEnd {
         QString file;
@@ -347,31 +368,35 @@ bool frmImport::RunImport()
         platform::doEvents();
         PauseForDbRelease();
         const QString fresh = PrepareFreshDatabase(Env->DbPath());
-        ImportDatabase(platform::connectionStringFor(OldDbFile), platform::connectionStringFor(fresh));
+        const ImportSummary summary =
+            ImportDatabase(platform::connectionStringFor(OldDbFile), platform::connectionStringFor(fresh));
         platform::doEvents();
         PauseForDbRelease();
         ReplaceDatabase(fresh, dbFile);
         DiscardFreshDatabase(Env->DbPath());
-        return true;
+        return summary;
     } catch (const std::exception &e) {
         // The database file was not touched; the backup, when made, stays beside it.
         DiscardFreshDatabase(Env->DbPath());
         ShowToolError(e, QStringLiteral("frmImport.cmdProsegui_Click"), __LINE__, Env->Lsn());
-        return false;
+        return std::nullopt;
     }
 }
 
-void frmImport::ImportDatabase(const QString &source, const QString &target)
+ImportSummary frmImport::ImportDatabase(const QString &source, const QString &target)
 {
-    const StatusMessage busy(sb, QStringLiteral("Operazione in corso..."));
-    const std::unique_ptr<OldDatabase> old = openOldDatabase(platform::dataSourceOf(source));
+    const StatusMessage busy(sb, LRS(WorkingText));
+    // The older database is read whole, bounded in time and memory, before the new one is opened.
+    const OldProduct product = OldProduct(SelectedApp);
+    const std::unique_ptr<OldDatabase> old = readOldDatabase(platform::dataSourceOf(source), OldTablesOf(product));
     platform::Connection cn;
     cn.Open(target);
     // One transaction: a failure halfway leaves nothing of the copy (closing rolls back what is open).
     cn.BeginTrans();
-    ImportData(OldProduct(SelectedApp), *old, cn);
+    const ImportSummary summary = ImportData(product, *old, cn);
     cn.CommitTrans();
     cn.Close();
+    return summary;
 }
 
 } // namespace importtool

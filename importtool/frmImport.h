@@ -1,8 +1,11 @@
 #pragma once
 
+#include "importtool/DataImport.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <array>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -50,7 +53,9 @@ public:
     int LocateOldDatabase();
     // Copies the data of the older database (source) into a fresh database (target), both named by
     // connection strings, in one transaction: on any failure nothing of it is kept, and the error passes on.
-    void ImportDatabase(const QString &source, const QString &target);
+    // The older database is read in a reader process bounded in time and memory (OldDatabaseReader.h).
+    // Gives what could not be copied as the older database holds it.
+    ImportSummary ImportDatabase(const QString &source, const QString &target);
 
     void cmdProsegui_Click();
     void cmdAnnulla_Click();
@@ -64,9 +69,9 @@ private:
     void Form_Load();
     // The confirmation with the database found.
     QString ConfirmText() const;
-    // Backup, new database, data, replacement; false (after reporting why) when it did not complete, with
+    // Backup, new database, data, replacement; nothing (after reporting why) when it did not complete, with
     // the database as it was.
-    bool RunImport();
+    std::optional<ImportSummary> RunImport();
     // While working, Continue, Cancel and the choices are disabled and Esc does nothing.
     void setWorking(bool working);
     class WorkingState;

@@ -17,6 +17,12 @@ namespace importtool {
 namespace {
 // The offset of the English block, for a text asked before the settings object exists.
 constexpr int EnglishBlock = 3000;
+// Where a handled failure happened: "in OrvelDbTools.<procedure> ".
+constexpr int ProcedureText = 2301;
+// A failure that the tool has no words of its own for.
+constexpr int UnexpectedFailureText = 2307;
+// The source of the failures the tool tells in a text of its own, already in the user's language.
+constexpr char ToolMessageSource[] = "OrvelDbTools";
 }
 
 int Main()
@@ -91,9 +97,23 @@ QVariant GetRegValueEx(qint32 root, int kind, const QString &valueName, const QS
 
 QString ToolErrorText(const std::exception &error, const QString &procedure, int line, int lsn)
 {
-    const QString description = ErrorDescription(error, [lsn](int id) { return TextAt(lsn, id); });
-    return description + QLatin1Char('\n') + TextAtV(lsn, 1944, procedure)
-           + TextAt(lsn, 1945) + QString::number(line);
+    // A failure the text table tells, or one the tool raised with its own text; any other is the engine's
+    // or the library's detail, which the user is not shown.
+    bool told = false;
+    QString description = ErrorDescription(error, [lsn, &told](int id) {
+        told = true;
+        return TextAt(lsn, id);
+    });
+    const auto *runtime = dynamic_cast<const platform::RuntimeError *>(&error);
+    if (!told && !(runtime && runtime->source() == QLatin1String(ToolMessageSource)))
+        description = TextAt(lsn, UnexpectedFailureText);
+    return description + QLatin1Char('\n') + TextAtV(lsn, ProcedureText, procedure) + TextAt(lsn, 1945)
+           + QString::number(line);
+}
+
+void RaiseToolMessage(const QString &text)
+{
+    throw platform::RuntimeError(platform::errors::DbGeneric, QLatin1String(ToolMessageSource), text);
 }
 
 void ShowToolError(const std::exception &error, const QString &procedure, int line, int lsn)

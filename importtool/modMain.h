@@ -31,9 +31,14 @@ QString LRSV(int Id, const QVariant &Val);
 QVariant GetRegValueEx(qint32 root, int kind, const QString &valueName, const QString &keyPath,
                        const QVariant &defaultValue = QVariant());
 
-// The report of a failure in a procedure that handles its errors: the error's description, a line break,
-// "in Orvel3.<procedure> ", "line " and the line, under the title "App Error", in the language block lsn.
+// The report of a failure in a procedure that handles its errors: what it means for the user, a line
+// break, "in OrvelDbTools.<procedure> ", "line " and the line, under the title "App Error", in the language
+// block lsn. A failure without words of the text table is told as an unexpected one: the engine's own
+// text is never shown.
 QString ToolErrorText(const std::exception &error, const QString &procedure, int line, int lsn);
 void ShowToolError(const std::exception &error, const QString &procedure, int line, int lsn);
+// Raises a failure that a text of the tool's own tells (already in the user's language): ToolErrorText
+// shows it as it is.
+[[noreturn]] void RaiseToolMessage(const QString &text);
 
 } // namespace importtool

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -61,6 +63,16 @@ void setDefaultTitle(const QString &title)
     g_defaultTitle = title;
 }
 
+int titleBarWidth(const QString &title)
+{
+    // Window systems draw titles in a bold face of about the program's size; the title bar's icon and
+    // three buttons take about eight times the font's height beside it.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(title) + 8 * metrics.height();
+}
+
 int MsgBox(const QString &text, int style, const QString &title, QWidget *owner)
 {
     DialogRequest req;
@@ -97,6 +109,13 @@ int MsgBox(const QString &text, int style, const QString &title, QWidget *owner)
     for (const B &b : buttons)
         all |= b.qt;
     box.setStandardButtons(all);
+    // A short message would make the box narrower than its title: the window system would cut the title.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const QMargins margins = grid->contentsMargins();
+        grid->addItem(new QSpacerItem(titleBarWidth(req.title) - margins.left() - margins.right(), 0,
+                                      QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     const int defaultIndex = (style & vbDefaultButton3) ? 2 : (style & vbDefaultButton2) ? 1 : 0;
     box.setDefaultButton(buttons.value(defaultIndex, buttons.first()).qt);
     box.exec();

@@ -62,6 +62,10 @@ QString browseForFolder(QWidget *owner, const QString &title);
 QString getOpenFileName(QWidget *owner, const QString &title, const QString &filter, const QString &initial = {});
 QString getSaveFileName(QWidget *owner, const QString &title, const QString &filter, const QString &initial = {});
 
+// The width in pixels that a window needs for the window system to show its whole title beside the title
+// bar's icon and buttons. A message box is made at least that wide.
+int titleBarWidth(const QString &title);
+
 // The program title that message boxes without a title of their own carry.
 QString defaultTitle();
 void setDefaultTitle(const QString &title);

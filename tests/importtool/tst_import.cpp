@@ -3,6 +3,7 @@
 // database is open or the user says No; and failures halfway, after which the database is the old one.
 
 #include "OldFixtures.h"
+#include "ReaderTestMain.h"
 #include "TestEnv.h"
 
 #include "foundation/SettingsKeys.h"
@@ -130,6 +131,8 @@ private slots:
     }
     void cleanup()
     {
+        readertest::useReader(nullptr);
+        importtool::setReaderLimitsForTests(std::nullopt);
         frmImport::Unload();
         delete importtool::Env;
         importtool::Env = nullptr;
@@ -144,6 +147,8 @@ private slots:
     void confirmationNamesTheDatabase();
     void nothingIsLost_data();
     void nothingIsLost();
+    void damagedDatabaseIsRefused_data();
+    void damagedDatabaseIsRefused();
     void replaceWaitsForTheMainProgram_data();
     void replaceWaitsForTheMainProgram();
     void orvel3IsKeptOutUntilTheEnd();
@@ -186,14 +191,17 @@ void tst_Import::importsEachProduct_data()
     QTest::addColumn<int>("app");
     QTest::addColumn<QString>("place");          // where the older database is put
     QTest::addColumn<QString>("amountType");
+    QTest::addColumn<QStringList>("changes");    // made to the older database before the import
     QTest::addColumn<QStringList>("sheets");
     QTest::addColumn<QStringList>("accounts");
     QTest::addColumn<QStringList>("counts");
     QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("told");       // what the end message adds, paragraph by paragraph
 
     const QStringList orvelSheets = {QStringLiteral("1|Casa"), QStringLiteral("3|Studio"), QStringLiteral("7|Archivio 2019")};
     const QStringList orvelAccounts = {QStringLiteral("1|Bianchi|Null"), QStringLiteral("2|Rossi Srl|Null")};
-    // Each account's rows in their old order, then the rows without an account; the orphan row is left out.
+    // Each account's rows in their old order, then the rows without an account, the one whose account is
+    // gone among them.
     const QStringList orvelRows = {
         QStringLiteral("1|3|-2|False|2025-04-30|Null|Null|1|0|0|n|1|1|0|2|0|Null|False"),
         QStringLiteral("2|1|-1|True|2024-01-31|Affitto|rata|2|33.3333|-33.3333|m|1|3|4|2|0|Null|False"),
@@ -201,25 +209,57 @@ void tst_Import::importsEachProduct_data()
         QStringLiteral("4|1|1|True|2024-03-05|Fattura 12|Null|2|98765432101.2345|98765432101.2345|n|1|1|0|2|0|Null|False"),
         QStringLiteral("5|7|-1|False|2019-01-01|Bollo|Null|0|25|-25|n|1|1|0|2|0|Null|False"),
         QStringLiteral("6|3|1|True|2023-12-31|Interessi||0|0.3|0.3|n|1|1|0|2|0|Null|False"),
+        QStringLiteral("7|1|1|False|2024-06-01|Orphan|Null|0|10|10|n|1|1|0|2|0|Null|False"),
     };
+    const QString withoutAccount = importtool::LRSV(2304, 1);
     for (const char *type : {"CURRENCY", "DOUBLE"}) {
         const QString t = QLatin1String(type);
-        QTest::addRow("Orvel 1, registry folder, %s", type) << 0 << "orvel1-registry" << t << orvelSheets
-                                                            << orvelAccounts << QStringList() << orvelRows;
+        QTest::addRow("Orvel 1, registry folder, %s", type) << 0 << "orvel1-registry" << t << QStringList()
+                                                            << orvelSheets << orvelAccounts << QStringList()
+                                                            << orvelRows << QStringList{withoutAccount};
         QTest::addRow("Orvel 1, second VirtualStore folder, %s", type)
-            << 0 << "orvel1-x86" << t << orvelSheets << orvelAccounts << QStringList() << orvelRows;
-        QTest::addRow("Orvel 2, documents, %s", type) << 1 << "orvel2-documents" << t << orvelSheets << orvelAccounts
-                                                      << QStringList() << orvelRows;
-        QTest::addRow("Orvel 2, registry folder, %s", type) << 1 << "orvel2-registry" << t << orvelSheets
-                                                            << orvelAccounts << QStringList() << orvelRows;
+            << 0 << "orvel1-x86" << t << QStringList() << orvelSheets << orvelAccounts << QStringList() << orvelRows
+            << QStringList{withoutAccount};
+        QTest::addRow("Orvel 2, documents, %s", type) << 1 << "orvel2-documents" << t << QStringList() << orvelSheets
+                                                      << orvelAccounts << QStringList() << orvelRows
+                                                      << QStringList{withoutAccount};
+        QTest::addRow("Orvel 2, registry folder, %s", type) << 1 << "orvel2-registry" << t << QStringList()
+                                                            << orvelSheets << orvelAccounts << QStringList()
+                                                            << orvelRows << QStringList{withoutAccount};
     }
-    // An old database without data sheets: the new one keeps the template's.
-    QTest::newRow("Orvel 2 without data sheets") << 1 << "orvel2-nosheets" << "CURRENCY"
-                                                 << dump(testenv::Sandbox::masterGen(), QStringLiteral("SELECT DbId, DbName FROM Dbs"))
-                                                 << orvelAccounts << QStringList() << orvelRows;
+    // Every sheet that a row names exists afterwards, named by its number when the old database has no
+    // name for it; without sheets and rows the template's stays.
+    QTest::newRow("Orvel 2 without data sheets")
+        << 1 << "orvel2-documents" << "CURRENCY" << QStringList{QStringLiteral("DELETE FROM Dbs")}
+        << QStringList{QStringLiteral("1|Data sheet 1"), QStringLiteral("3|Data sheet 3"), QStringLiteral("7|Data sheet 7")}
+        << orvelAccounts << QStringList() << orvelRows << QStringList{withoutAccount};
+    QTest::newRow("Orvel 2 without data sheets or rows")
+        << 1 << "orvel2-documents" << "CURRENCY"
+        << QStringList{QStringLiteral("DELETE FROM Dbs"), QStringLiteral("DELETE FROM Transactions")}
+        << dump(testenv::Sandbox::masterGen(), QStringLiteral("SELECT DbId, DbName FROM Dbs")) << orvelAccounts
+        << QStringList() << QStringList() << QStringList();
+    // A sheet missing, one without a name, one id given twice (the first kept); an account without a name
+    // under a name that shows its old number; a row of no sheet left out, and told.
+    QTest::newRow("Orvel 2 with gaps")
+        << 1 << "orvel2-documents" << "CURRENCY"
+        << QStringList{QStringLiteral("DELETE FROM Dbs WHERE DbId = 7"), QStringLiteral("UPDATE Dbs SET DbName = NULL WHERE DbId = 3"),
+                       QStringLiteral("INSERT INTO Dbs VALUES (1, 'Doppione')"),
+                       QStringLiteral("INSERT INTO Accounts VALUES (6, '  ', NULL)"),
+                       QStringLiteral("INSERT INTO Transactions VALUES (16, 1, 1, False, #07/01/2024#, 'Senza nome', NULL,"
+                                      " 6, 5, 5, 'n', 1, 1, 0)"),
+                       QStringLiteral("INSERT INTO Transactions VALUES (17, NULL, 1, False, #07/02/2024#, 'Nowhere', NULL,"
+                                      " 0, 5, 5, 'n', 1, 1, 0)")}
+        << QStringList{QStringLiteral("1|Casa"), QStringLiteral("3|Data sheet 3"), QStringLiteral("7|Data sheet 7")}
+        << (orvelAccounts + QStringList{QStringLiteral("3|No name (no. 6)|Null")}) << QStringList()
+        << (orvelRows.mid(0, 4) + QStringList{QStringLiteral("5|1|1|False|2024-07-01|Senza nome|Null|3|5|5|n|1|1|0|2|0|Null|False"),
+                                               QStringLiteral("6|7|-1|False|2019-01-01|Bollo|Null|0|25|-25|n|1|1|0|2|0|Null|False"),
+                                               QStringLiteral("7|3|1|True|2023-12-31|Interessi||0|0.3|0.3|n|1|1|0|2|0|Null|False"),
+                                               QStringLiteral("8|1|1|False|2024-06-01|Orphan|Null|0|10|10|n|1|1|0|2|0|Null|False")})
+        << QStringList{withoutAccount, importtool::LRSV(2306, 1)};
     // Closed cash-book rows of sheet 1 under the new counts; the income when it is over zero, else the
-    // expense; the date without its time; the orphan movement left out.
-    QTest::newRow("Quilvaro") << 2 << "quilvaro" << "DOUBLE" << QStringList{QStringLiteral("1|Orvel")} << QStringList()
+    // expense; the date without its time; the movement whose count is gone without a count, and told.
+    QTest::newRow("Quilvaro") << 2 << "quilvaro" << "DOUBLE" << QStringList() << QStringList{QStringLiteral("1|Orvel")}
+                              << QStringList()
                               << QStringList{QStringLiteral("1|Cassa"),
                                              QStringLiteral("2|Conto corrente aziendale numero 0001234567 presso ")}
                               << QStringList{
@@ -227,7 +267,9 @@ void tst_Import::importsEachProduct_data()
                                      QStringLiteral("2|1|1|True|2024-01-15|Incasso|Null|0|40|40|n|0|0|0|2|1|Null|True"),
                                      QStringLiteral("3|1|-1|True|2024-02-01|Null|Null|0|12.5|-12.5|n|0|0|0|2|2|Null|True"),
                                      QStringLiteral("4|1|1|True|2024-02-02|Bonifico|Null|0|0.1|0.1|n|0|0|0|2|2|Null|True"),
-                                 };
+                                     QStringLiteral("5|1|1|True|2024-02-03|Orphan|Null|0|7|7|n|0|0|0|2|0|Null|True"),
+                                 }
+                              << QStringList{importtool::LRSV(2305, 1)};
 }
 
 void tst_Import::importsEachProduct()
@@ -235,10 +277,12 @@ void tst_Import::importsEachProduct()
     QFETCH(int, app);
     QFETCH(QString, place);
     QFETCH(QString, amountType);
+    QFETCH(QStringList, changes);
     QFETCH(QStringList, sheets);
     QFETCH(QStringList, accounts);
     QFETCH(QStringList, counts);
     QFETCH(QStringList, rows);
+    QFETCH(QStringList, told);
 
     const QString localData = platform::specialFolder(platform::CSIDL_LOCAL_APPDATA);
     QString old;
@@ -249,10 +293,8 @@ void tst_Import::importsEachProduct()
     } else if (place == QLatin1String("orvel1-x86")) {
         old = fixtures::makeOrvel(localData + QStringLiteral("/VirtualStore/Program Files (x86)/Tarnwel/Orvel/orvel.mdb"),
                                   amountType);
-    } else if (place == QLatin1String("orvel2-documents") || place == QLatin1String("orvel2-nosheets")) {
+    } else if (place == QLatin1String("orvel2-documents")) {
         old = fixtures::makeOrvel(m_box->documents() + QStringLiteral("/Orvel2DB/orvel2.mdb"), amountType);
-        if (place == QLatin1String("orvel2-nosheets"))
-            fixtures::exec(old, {QStringLiteral("DELETE FROM Dbs")});
     } else if (place == QLatin1String("orvel2-registry")) {
         RegWrite(1, QStringLiteral("appset_curdb"), QStringLiteral("Software\\Tarnwel\\Orvel 2\\Settings"),
                  m_box->root() + QStringLiteral("/old/v2/"));
@@ -260,6 +302,7 @@ void tst_Import::importsEachProduct()
     } else {
         old = fixtures::makeQuilvaro(m_box->documents() + QStringLiteral("/QuilvaroDB/quilvaro.mdb"));
     }
+    fixtures::exec(old, changes);
     const QByteArray oldBytes = readAll(old);
 
     frmImport *w = wizard();
@@ -270,7 +313,7 @@ void tst_Import::importsEachProduct()
     const auto &asked = m_box->requests();
     QCOMPARE(asked.size(), 2);
     QVERIFY2(asked[0].text.contains(QDir::toNativeSeparators(old)), qPrintable(asked[0].text));
-    QCOMPARE(asked[1].text, importtool::LRS(1380));
+    QCOMPARE(asked[1].text, (QStringList{importtool::LRS(1380)} + told).join(QStringLiteral("\n\n")));
     QCOMPARE(finished.size(), 1);
     QCOMPARE(w->result(), int(QDialog::Accepted));
     QVERIFY(w->sb->currentMessage().isEmpty());
@@ -405,6 +448,8 @@ void tst_Import::nothingIsLost_data()
                                                                     << importtool::LRS(2051) + QStringLiteral("\nTrValue");
     QTest::newRow("a table missing") << "no table" << true << true << importtool::LRS(2162) + QStringLiteral("\nTransactions");
     QTest::newRow("a date that is no date") << "no date" << true << true << importtool::LRS(2163) + QStringLiteral("\nTrDate");
+    // The new database's engine refuses a value the old one held: told without the engine's words.
+    QTest::newRow("a value the engine refuses") << "engine" << true << true << importtool::LRS(2307);
     QTest::newRow("not a database") << "text file" << true << true << importtool::LRS(2161);
     QTest::newRow("a damaged Jet file") << "damaged jet" << true << true << importtool::LRS(2161);
     QTest::newRow("a damaged SQLite file") << "damaged sqlite" << true << true << importtool::LRS(2161);
@@ -439,6 +484,8 @@ void tst_Import::nothingIsLost()
     }
     if (failure == QLatin1String("no date"))
         fixtures::exec(old, {QStringLiteral("UPDATE Transactions SET TrDate = 'someday' WHERE TrRowId = 12")});
+    if (failure == QLatin1String("engine"))
+        fixtures::exec(old, {QStringLiteral("UPDATE Transactions SET TrType = 'abc' WHERE TrRowId = 12")});
     if (failure == QLatin1String("large amount"))
         fixtures::exec(old, {QStringLiteral("UPDATE Transactions SET TrValue = 1000000000000 WHERE TrRowId = 12")});
     if (failure == QLatin1String("long name"))
@@ -477,8 +524,9 @@ void tst_Import::nothingIsLost()
     QVERIFY(!asked.isEmpty());
     QVERIFY2(asked.last().text.contains(reason), qPrintable(asked.last().text));
     QCOMPARE(asked.last().title == importtool::LRS(1943), appError);
+    // A handled failure names the tool and where it happened.
     if (appError)
-        QVERIFY(asked.last().text.contains(QStringLiteral("frmImport.cmdProsegui_Click")));
+        QVERIFY(asked.last().text.contains(QStringLiteral("\nin OrvelDbTools.frmImport.cmdProsegui_Click line ")));
     QCOMPARE(finished.size(), 0);
     QCOMPARE(w->WizardStep, 1);
     QVERIFY(w->sb->currentMessage().isEmpty());
@@ -488,6 +536,65 @@ void tst_Import::nothingIsLost()
     left.removeAll(QStringLiteral("orvel3.ldb"));
     QCOMPARE(left.size(), 1 + int(backup));
     QVERIFY(!QFileInfo::exists(m_box->root() + QStringLiteral("/unplugged")));
+}
+
+void tst_Import::damagedDatabaseIsRefused_data()
+{
+    QTest::addColumn<int>("language");           // AppLanguageId
+    QTest::addColumn<int>("offset");             // its block of texts
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("a real file cut at half its pages, in Italian") << 6 << 0 << "cut";
+    QTest::newRow("a real file cut within a page, in Spanish") << 4 << 9000 << "cut within a page";
+    QTest::newRow("a reader that never returns, in German") << 2 << 12000 << "never returns";
+    QTest::newRow("a reader that takes memory without end, in French") << 5 << 6000 << "takes memory";
+}
+
+// An older database that cannot be read whole is refused within the reader's limits, in the user's
+// language, and the database stays as it was.
+void tst_Import::damagedDatabaseIsRefused()
+{
+    QFETCH(int, language);
+    QFETCH(int, offset);
+    QFETCH(QString, damage);
+    RegWrite(4, QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey), language);
+    const QByteArray real = readAll(QStringLiteral(ORVEL_TEST_DATA "/DateTestDatabase.mdb"));
+    const QString old = m_box->documents() + QStringLiteral("/Orvel2DB/orvel2.mdb");
+    constexpr int Page = 4096;
+    if (damage == QLatin1String("cut"))
+        writeFile(old, real.left(real.size() / Page / 2 * Page));
+    else if (damage == QLatin1String("cut within a page"))
+        writeFile(old, real.left(150001));
+    else
+        writeFile(old, real);
+    if (damage == QLatin1String("never returns"))
+        readertest::useReader(readertest::NeverReturns);
+    if (damage == QLatin1String("takes memory"))
+        readertest::useReader(readertest::TakesMemory);
+    importtool::setReaderLimitsForTests(importtool::ReaderLimits{std::chrono::seconds(3), qint64(128) << 20});
+
+    frmImport *w = wizard();
+    QString status;
+    QTimer watch;
+    watch.setInterval(0);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!w->sb->currentMessage().isEmpty())
+            status = w->sb->currentMessage();
+    });
+    watch.start();
+    runWizard(1);
+    watch.stop();
+
+    // The confirmation, then the refusal; the status meanwhile in the user's language too.
+    const auto &asked = m_box->requests();
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[1].title, importtool::TextAt(offset, 1943));
+    const QString refusal = importtool::TextAt(offset, 2161) + QLatin1Char('\n') + QDir::toNativeSeparators(old)
+                            + QStringLiteral("\nin OrvelDbTools.frmImport.cmdProsegui_Click line ");
+    QVERIFY2(asked[1].text.startsWith(refusal), qPrintable(asked[1].text));
+    QCOMPARE(status, importtool::TextAt(offset, 2300));
+    QVERIFY(w->sb->currentMessage().isEmpty());
+    QCOMPARE(w->WizardStep, 1);
+    verifyUntouched(true);
 }
 
 void tst_Import::replaceWaitsForTheMainProgram_data()
@@ -541,7 +648,7 @@ void tst_Import::orvel3IsKeptOutUntilTheEnd()
     runWizard(1);
     probe.stop();
     QCOMPARE(meanwhile, (QList<int>{ChildRefusedHeld, ChildRefusedHeld}));
-    QCOMPARE(m_box->requests().last().text, importtool::LRS(1380));
+    QVERIFY(m_box->requests().last().text.startsWith(importtool::LRS(1380)));
     QVERIFY(!QFileInfo::exists(m_dbFolder + QStringLiteral("/orvel3.ldb")));
     QCOMPARE(dump(backupFile(), QStringLiteral("SELECT AcName FROM Accounts")), QStringList{QStringLiteral("Current")});
     QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(), {QStringLiteral("--child-open"), m_dbFile}),
@@ -581,7 +688,7 @@ void tst_Import::wizardIsNotEnteredAgainWhileItWorks()
     // One confirmation, one end message; the wizard closed once, accepted.
     const auto &asked = m_box->requests();
     QCOMPARE(asked.size(), 2);
-    QCOMPARE(asked[1].text, importtool::LRS(1380));
+    QVERIFY(asked[1].text.startsWith(importtool::LRS(1380)));
     QCOMPARE(finished.size(), 1);
     QCOMPARE(w->result(), int(QDialog::Accepted));
     QStringList backups = QDir(m_dbFolder).entryList({QStringLiteral("orvel3.mdb.*.bak")});
@@ -590,6 +697,8 @@ void tst_Import::wizardIsNotEnteredAgainWhileItWorks()
 
 int main(int argc, char **argv)
 {
+    if (const auto code = readertest::runReader(argc, argv))
+        return *code;
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args.at(1) == QLatin1String("--child-open"))

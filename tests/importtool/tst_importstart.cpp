@@ -1,11 +1,11 @@
 // The import tool's start: its settings read from the main program's key, the default database folder it
 // makes (or reports when it cannot), the two start messages (no folder; the main program has the database
-// open, a stale lock not counting), the wizard shown until it closes, and the language of its texts.
+// open, a stale lock not counting), the wizard shown until it closes with its short messages' titles whole,
+// and the language of its texts.
 
 #include "TestEnv.h"
 
 #include "foundation/SettingsKeys.h"
-#include "foundation/WindowSupport.h"
 #include "foundation/comRegistry.h"
 #include "importtool/cEnvironment.h"
 #include "importtool/frmImport.h"
@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -127,7 +128,7 @@ void tst_ImportStart::start()
         QCOMPARE(error.title, QStringLiteral("App Error"));
         QCOMPARE(error.style, int(platform::vbExclamation));
         QVERIFY2(error.text.startsWith(importtool::TextAtV(3000, errorText, QDir::toNativeSeparators(folder))
-                                       + QStringLiteral("\nin Orvel3.cEnvironment.GetDefaultDbPath line ")),
+                                       + QStringLiteral("\nin OrvelDbTools.cEnvironment.GetDefaultDbPath line ")),
                  qPrintable(error.text));
         box.clearRequests();
     } else if (setup.isEmpty()) {
@@ -145,11 +146,16 @@ void tst_ImportStart::start()
     QCOMPARE(readAll(hive), registryBefore);
 }
 
+// The wizard is shown until it closes. Its messages are real message boxes here: a short one ("No databases
+// found.") is as wide as its title needs, so the window system shows the tool's name whole.
 void tst_ImportStart::mainShowsTheWizardUntilItCloses()
 {
     testenv::Sandbox box;
     writeFile(box.documents() + QStringLiteral("/Orvel3DB/orvel3.ldb"), "99999999\n");
+    platform::setDialogResponder({});
     bool shown = false;
+    QString title;
+    int width = 0;
     QTimer closer;
     closer.setInterval(0);
     connect(&closer, &QTimer::timeout, this, [&] {
@@ -157,11 +163,26 @@ void tst_ImportStart::mainShowsTheWizardUntilItCloses()
         if (!w || !w->isVisible())
             return;
         shown = true;
-        w->cmdAnnulla->click();
+        if (w->WizardStep == 0 || !title.isEmpty()) {
+            (w->WizardStep == 0 ? w->cmdProsegui : w->cmdAnnulla)->click();
+            return;
+        }
+        // Nothing is found: the message box comes, and is read and closed while it is shown.
+        QTimer::singleShot(0, this, [&] {
+            auto *message = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(message);
+            title = message->windowTitle();
+            width = message->width();
+            QCOMPARE(message->text(), importtool::TextAt(3000, 1378));
+            message->button(QMessageBox::Ok)->click();
+        });
+        w->cmdProsegui->click();
     });
     closer.start();
     QCOMPARE(importtool::Main(), 0);
     QVERIFY(shown);
+    QCOMPARE(title, QStringLiteral("OrvelDbTools"));
+    QVERIFY2(width >= platform::titleBarWidth(title), qPrintable(QString::number(width)));
     QVERIFY(!importtool::frmImport::instance());
     QVERIFY(!Env);
 }
@@ -199,7 +220,7 @@ void tst_ImportStart::wizardLanguage()
     QVERIFY(!expected.contains(QString()));
     QVERIFY(w->picStep(0)->isVisibleTo(w) && !w->picStep(1)->isVisibleTo(w));
     // Wide enough for the window system to show the whole title.
-    QVERIFY(w->width() >= TitleWidth(w->windowTitle()));
+    QVERIFY(w->width() >= platform::titleBarWidth(w->windowTitle()));
 }
 
 // A settings file that cannot be read names no database folder: the tool says where it was kept, in the
