@@ -63,12 +63,7 @@ void KeepOnScreen(QWidget *window)
 
 int TitleWidth(const QString &title)
 {
-    // Window systems draw titles in a bold face of about the program's size; the title bar's icon and
-    // three buttons take about eight times the font's height beside it.
-    QFont font = QApplication::font();
-    font.setBold(true);
-    const QFontMetrics metrics(font);
-    return metrics.horizontalAdvance(title) + 8 * metrics.height();
+    return platform::titleBarWidth(title);
 }
 
 void LocalizePreview(GridPreview *preview)
