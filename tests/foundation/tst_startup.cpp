@@ -1,5 +1,6 @@
-// Start-up: the first start on a clean home, the database loop with its questions, the folder chosen for
-// one run, a failing template copy, the second instance, the tray count.
+// Start-up: the first start on a clean home, the database loop with its questions (each fault told as it
+// is, the folder choice or Retry), the folder chosen for one run, the missing template, the second instance,
+// the tray count.
 
 #include "TestEnv.h"
 
@@ -17,8 +18,6 @@
 #include "platform/database/Recordset.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/shell/Shell.h"
-#include "foundation/modShared.h"
-#include "platform/RuntimeError.h"
 
 #include <QApplication>
 #include <QDir>
@@ -480,32 +479,6 @@ private slots:
         QCOMPARE(Adb->TestDb(folder), int(cAccessDb::Usable));
         if (fault != QLatin1String("full copy"))
             QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 1);
-    }
-
-    // A good database in a folder the user may read but not write (a shared folder) opens without a
-    // question; a write says that the database is read-only, and the file stays as it was.
-    void goodDatabaseInAReadOnlyFolderOpens()
-    {
-        testenv::Sandbox &box = *m_box;
-        const QString folder = box.root() + QStringLiteral("/shared");
-        const QString file = box.makeDatabase(folder);
-        exec(file, QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Bank'"));
-        setDbPath(folder);
-        const QByteArray before = testenv::fileBytes(file);
-        testenv::OrdinaryUser user(box, {{folder, 0555}});
-        QCOMPARE(Main(hooks()), StartupResult::Running);
-        QVERIFY(box.requests().isEmpty());
-        QCOMPARE(Adb->dbPath(), folder);
-        QVERIFY(g_loaded && g_loaded->isVisible());
-        try {
-            exec(Adb->dbPath() + QStringLiteral("/orvel3.mdb"), QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Cash'"));
-            QFAIL("a read-only database took a write");
-        } catch (const platform::RuntimeError &e) {
-            QCOMPARE(ErrorDescription(e), LRS(2046));
-        }
-        EndProgram();
-        QVERIFY(!QFile::exists(folder + QStringLiteral("/orvel3.ldb")));
-        QCOMPARE(testenv::fileBytes(file), before);
     }
 
     // The default folder that cannot be made matters only when it is the folder in use: with DbPath naming

@@ -415,6 +415,7 @@ private slots:
         QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
         QVERIFY(frmMain::instance() && frmMain::instance()->isVisible());
         EndProgram();
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/orvel3.ldb")));
     }
 };
 
