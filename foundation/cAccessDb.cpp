@@ -31,18 +31,22 @@ const TableColumns ExpectedTables[] = {
     {"Dbs", {"DbId", "DbName"}},
 };
 
-// True when the recordset has exactly the columns named.
-bool hasColumns(const platform::Recordset &rs, std::initializer_list<const char *> columns)
+// Adds to check the columns of the table that the recordset lacks and those it has beyond them.
+void compareColumns(const platform::Recordset &rs, const TableColumns &expected, cAccessDb::DbCheck &check)
 {
-    if (rs.fieldCount() != int(columns.size()))
-        return false;
     QStringList names;
     for (int i = 0; i < rs.fieldCount(); ++i)
         names.append(rs.fieldName(i));
-    for (const char *column : columns)
+    const QString table = QLatin1String(expected.table);
+    QStringList known;
+    for (const char *column : expected.columns) {
+        known.append(QLatin1String(column));
         if (!names.contains(QLatin1String(column), Qt::CaseInsensitive))
-            return false;
-    return true;
+            check.missing.append(table + QLatin1Char('.') + QLatin1String(column));
+    }
+    for (const QString &name : names)
+        if (!known.contains(name, Qt::CaseInsensitive))
+            check.unexpected.append(table + QLatin1Char('.') + name);
 }
 
 [[noreturn]] void raiseCopyFailed(const QString &folder)
@@ -54,7 +58,13 @@ bool hasColumns(const platform::Recordset &rs, std::initializer_list<const char 
 
 cAccessDb::cAccessDb()
 {
-    const QString folder = EnsureDefaultDbFolder();
+    QString folder = defaultFolder();
+    try {
+        folder = EnsureDefaultDbFolder();
+    } catch (const platform::RuntimeError &) {
+        // A file of that name, a documents folder that cannot be written: it matters only when the default
+        // folder is the one in use, and start-up's test of it then says what is wrong.
+    }
     QString stored = StoredDbPath(folder);
     // A value that is present but empty names no folder: it means the default one, never the root.
     if (stored.trimmed().isEmpty())
@@ -82,7 +92,7 @@ QString cAccessDb::defaultFolder()
 
 QString cAccessDb::databaseFileIn(const QString &folder)
 {
-    return folder + QLatin1Char('/') + DbFileName;
+    return platform::pathAnyCase(folder, DbFileName);
 }
 
 QString cAccessDb::attachedPathFor(const QString &folder)
@@ -132,34 +142,60 @@ void cAccessDb::CopyTemplate(const QString &folder)
     }
 }
 
-int cAccessDb::TestDb(const QString &folder) const
+cAccessDb::DbCheck cAccessDb::CheckDb(const QString &folder) const
 {
+    DbCheck check;
     try {
         const QFileInfo file(databaseFileIn(folder));
-        if (!file.exists() || !file.isFile())
-            return NoDatabaseFile;
-        const QString cs = connectionStringFor(folder);
+        if (!file.exists() || !file.isFile()) {
+            check.result = NoDatabaseFile;
+            return check;
+        }
+        platform::Connection cn;
+        cn.Open(connectionStringFor(folder));
         for (const TableColumns &expected : ExpectedTables) {
             // The columns of the table without reading its rows (a large sheet stays quick to test).
             platform::Recordset rs;
-            rs.Open(QStringLiteral("SELECT * FROM %1 WHERE False").arg(QLatin1String(expected.table)), cs,
-                    platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
-                    platform::Recordset::adCmdText);
-            const bool same = hasColumns(rs, expected.columns);
+            try {
+                rs.Open(QStringLiteral("SELECT * FROM %1 WHERE False").arg(QLatin1String(expected.table)), cn,
+                        platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+                        platform::Recordset::adCmdText);
+            } catch (const platform::RuntimeError &e) {
+                if (e.kind() != platform::ErrorKind::WrongStructure)
+                    throw;
+                check.missing.append(QLatin1String(expected.table));
+                continue;
+            }
+            compareColumns(rs, expected, check);
             rs.Close();
-            if (!same)
-                return WrongStructure;
         }
-        // A database without any data sheet has nothing the program could show or write to.
-        platform::Recordset sheets;
-        sheets.Open(QStringLiteral("SELECT DbId FROM Dbs"), cs, platform::Recordset::adOpenForwardOnly,
-                    platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
-        const bool anySheet = !sheets.EOF();
-        sheets.Close();
-        return anySheet ? Usable : WrongStructure;
+        if (check.missing.isEmpty()) {
+            // A database without any data sheet has nothing the program could show or write to.
+            platform::Recordset sheets;
+            sheets.Open(QStringLiteral("SELECT DbId FROM Dbs"), cn, platform::Recordset::adOpenForwardOnly,
+                        platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+            check.noSheet = sheets.EOF();
+            sheets.Close();
+        }
+        if (!check.missing.isEmpty() || !check.unexpected.isEmpty() || check.noSheet) {
+            check.result = WrongStructure;
+            return check;
+        }
+        // Every page is read once: a damaged one found now, rather than by a list or a save later.
+        if (!cn.CheckIntegrity()) {
+            check.result = Unreadable;
+            check.kind = platform::ErrorKind::NotADatabase;
+        }
+        cn.Close();
+    } catch (const platform::RuntimeError &e) {
+        check = DbCheck();
+        check.result = Unreadable;
+        check.kind = e.kind();
     } catch (...) {
-        return Unreadable;
+        check = DbCheck();
+        check.result = Unreadable;
     }
+    return check;
 }
 
 void cAccessDb::AddTemplateIndexes(const QString &folder)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/RuntimeError.h"
+
 #include <QString>
+#include <QStringList>
 
 // The database object: knows the database folder, builds the connection string, tests whether a folder
 // holds a usable database and stores the folder in the settings.
@@ -9,7 +12,8 @@ class cAccessDb
 public:
     // Makes sure the default folder exists (with a database copied from the template when the folder is
     // new), then takes the stored DbPath (default: that folder; an empty value also means that folder).
-    // Raises RuntimeError when the default folder or its database cannot be created.
+    // A default folder that cannot be made matters only when it is the folder in use: start-up's test of
+    // the folder then tells it. Never raises.
     cAccessDb();
 
     QString dbPath() const { return m_dbPath; }
@@ -21,13 +25,25 @@ public:
     // The connection string for the current folder.
     QString dcs() const { return connectionStringFor(m_dbPath); }
     static QString connectionStringFor(const QString &folder);
+    // folder/orvel3.mdb, found whatever the case of its name (a file copied from a system that ignores
+    // case may be "Orvel3.MDB"); the exact name when both exist or none does.
     static QString databaseFileIn(const QString &folder);
     static QString attachedPathFor(const QString &folder);
 
     enum TestResult { Usable = 0, Unreadable = 1, WrongStructure = 2, NoDatabaseFile = 3 };
-    // 0 usable, 1 the file cannot be opened or read (or a table is missing), 2 wrong structure (a table
-    // without the columns of the program, by name, or no data sheet), 3 no database file. Never raises.
-    int TestDb(const QString &folder) const;
+    // What the test of a folder found.
+    struct DbCheck {
+        int result = Usable;
+        platform::ErrorKind kind = platform::ErrorKind::Other;   // Unreadable: why, as far as it is known
+        QStringList missing;       // WrongStructure: the tables and columns ("Table.Column") it lacks
+        QStringList unexpected;    // WrongStructure: the columns the program does not know
+        bool noSheet = false;      // WrongStructure: no data sheet
+    };
+    // 0 usable, 1 the file cannot be opened or read, or it is damaged (every page is read), 2 wrong
+    // structure (a table missing, a table without the columns of the program, by name, or no data sheet),
+    // 3 no database file. Never raises; never writes into the file.
+    int TestDb(const QString &folder) const { return CheckDb(folder).result; }
+    DbCheck CheckDb(const QString &folder) const;
 
     // Gives the database in folder the indexes of the template that it lacks (a database made from an
     // older template): the lists and the calendar read through them. Tables, columns and rows stay as they

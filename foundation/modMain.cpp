@@ -45,7 +45,81 @@ void TellSetAsideSettings()
         say(LRSV(2000, QDir::toNativeSeparators(file)), platform::vbExclamation);
 }
 
-// Tests the database folder until it is usable; false when the program must end.
+// A fault that another folder mends: the reason and the question; Yes lets the user choose a folder for
+// this run. False when the program must end.
+bool ChooseAnotherFolder(const QString &question)
+{
+    if (platform::MsgBox(question, platform::vbYesNo | platform::vbExclamation, QLatin1String(ProductTitle))
+        != platform::vbYes)
+        return false;
+    const QString chosen = frmForFolders::Apri();
+    if (chosen.isEmpty())
+        return false;
+    // The chosen folder holds for this run only: DbPath keeps its stored text. Attachments of this run
+    // go beside the database in use.
+    Adb->setDbPath(chosen);
+    Adb->setAttachedPath(cAccessDb::attachedPathFor(chosen));
+    say(LRS(1402));
+    return true;
+}
+
+bool ChooseAnotherFolderBecause(int reasonId, const QString &subject)
+{
+    return ChooseAnotherFolder(LRSV(reasonId, QDir::toNativeSeparators(subject)) + QStringLiteral("\n\n") + LRS(2330));
+}
+
+// A fault that another folder would not mend (the database busy, the disk full): told; Retry tests the
+// folder again. False when the program must end.
+bool RetryLater(int reasonId, const QString &subject)
+{
+    return platform::MsgBox(LRSV(reasonId, QDir::toNativeSeparators(subject)),
+                            platform::vbRetryCancel | platform::vbExclamation, QLatin1String(ProductTitle))
+           == platform::vbRetry;
+}
+
+// The invalid-format question, with what the database lacks or has beyond the program's tables.
+QString WrongStructureQuestion(const cAccessDb::DbCheck &check)
+{
+    QString text = LRS(1371) + QLatin1Char('\n');
+    if (!check.missing.isEmpty())
+        text += LRSV(2337, check.missing.join(QStringLiteral(", "))) + QLatin1Char('\n');
+    if (!check.unexpected.isEmpty())
+        text += LRSV(2338, check.unexpected.join(QStringLiteral(", "))) + QLatin1Char('\n');
+    if (check.noSheet)
+        text += LRS(2339) + QLatin1Char('\n');
+    return text + LRS(1372);
+}
+
+// A folder without a database: made when missing, then the template copied in (copiedInto then names
+// it). False when the program must end; true to test the folder (the same or a chosen one) again.
+bool MakeDatabaseIn(const QString &folder, QString &copiedInto)
+{
+    const QFileInfo fi(folder);
+    if (fi.exists() && !fi.isDir())
+        return ChooseAnotherFolderBecause(2333, folder);
+    if (!fi.isDir() && !QDir().mkdir(folder)) {
+        // Its parent is there but cannot be written; or it is not there at all (a disk not connected).
+        if (QFileInfo(fi.absolutePath()).isDir())
+            return ChooseAnotherFolderBecause(2334, folder);
+        return ChooseAnotherFolderBecause(2332, folder);
+    }
+    try {
+        cAccessDb::CopyTemplate(folder);
+    } catch (const platform::RuntimeError &e) {
+        if (e.kind() == platform::ErrorKind::DiskFull)
+            return RetryLater(2336, folder);
+        if (!platform::folderIsWritable(folder))
+            return ChooseAnotherFolderBecause(2334, folder);
+        // The template is missing from the program folder: no folder would do.
+        say(ErrorDescription(e), platform::vbCritical);
+        return false;
+    }
+    copiedInto = folder;
+    return true;
+}
+
+// Tests the database folder until it is usable; false when the program must end. Each fault is told as
+// what it is; another folder is offered only where it is the remedy.
 bool EnsureUsableDatabase()
 {
     QString copiedInto;   // the folder the template was last copied to in this loop
@@ -56,41 +130,41 @@ bool EnsureUsableDatabase()
             say(LRS(2001), platform::vbExclamation);
             return false;
         }
-        const int r = Adb->TestDb(folder);
-        if (r == cAccessDb::Usable)
+        const cAccessDb::DbCheck check = Adb->CheckDb(folder);
+        bool again = false;
+        switch (check.result) {
+        case cAccessDb::Usable:
             return true;
-        if (r == cAccessDb::NoDatabaseFile) {
+        case cAccessDb::NoDatabaseFile:
             // A copy that left no database behind would make this loop endless: it ends with the message.
             if (copiedInto == folder) {
                 say(LRSV(1941, QDir::toNativeSeparators(folder)), platform::vbCritical);
                 return false;
             }
-            if (!QFileInfo(folder).isDir() && !QDir().mkdir(folder)) {
-                say(LRSV(1942, QDir::toNativeSeparators(folder)), platform::vbCritical);
-                return false;
+            again = MakeDatabaseIn(folder, copiedInto);
+            break;
+        case cAccessDb::WrongStructure:
+            again = ChooseAnotherFolder(WrongStructureQuestion(check));
+            break;
+        default:
+            switch (check.kind) {
+            case platform::ErrorKind::DatabaseLocked:
+                again = RetryLater(2335, cAccessDb::databaseFileIn(folder));
+                break;
+            case platform::ErrorKind::DiskFull:
+                again = RetryLater(2336, folder);
+                break;
+            case platform::ErrorKind::NotADatabase:
+                again = ChooseAnotherFolderBecause(2331, cAccessDb::databaseFileIn(folder));
+                break;
+            default:
+                again = ChooseAnotherFolder(LRS(1370));
+                break;
             }
-            try {
-                cAccessDb::CopyTemplate(folder);
-            } catch (const platform::RuntimeError &e) {
-                say(ErrorDescription(e), platform::vbCritical);
-                return false;
-            }
-            copiedInto = folder;
-            continue;
+            break;
         }
-        const QString question = r == cAccessDb::Unreadable
-                                     ? LRS(1370)
-                                     : LRS(1371) + QStringLiteral("\n") + LRS(1372);
-        if (platform::MsgBox(question, platform::vbYesNo, QLatin1String(ProductTitle)) != platform::vbYes)
+        if (!again)
             return false;
-        const QString chosen = frmForFolders::Apri();
-        if (chosen.isEmpty())
-            return false;
-        // The chosen folder holds for this run only: DbPath keeps its stored text. Attachments of this run
-        // go beside the database in use.
-        Adb->setDbPath(chosen);
-        Adb->setAttachedPath(cAccessDb::attachedPathFor(chosen));
-        say(LRS(1402));
     }
 }
 
@@ -183,7 +257,8 @@ StartupResult Main(const StartupHooks &hooks)
     g_instanceLock = std::make_unique<platform::SingleInstance>(QStringLiteral("Orvel3"));
     if (!g_instanceLock->acquire()) {
         g_instanceLock.reset();
-        say(LRS(1366));
+        // No window of this start to sit on: the message comes to the front, over the running one's window.
+        say(LRS(1366), platform::vbMsgBoxSetForeground);
         return StartupResult::Ended;
     }
 
@@ -201,12 +276,11 @@ StartupResult Main(const StartupHooks &hooks)
         Sheet = new cSheet();
         Env = new cEnvironment();
 
-        // 6. The attachments folder.
+        // 6. The attachments folder. One that cannot be made (a database folder the user may only read)
+        // locks nobody out of the data: attaching a file then says what is wrong.
         const QString attached = Adb->attachedPath();
-        if (!QFileInfo(attached).isDir() && !QDir().mkdir(attached)) {
-            say(LRSV(1942, QDir::toNativeSeparators(attached)), platform::vbCritical);
-            return StartupResult::Ended;
-        }
+        if (!QFileInfo(attached).isDir())
+            QDir().mkdir(attached);
     } catch (const platform::RuntimeError &e) {
         say(ErrorDescription(e), platform::vbCritical);
         return StartupResult::Ended;

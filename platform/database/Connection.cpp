@@ -5,12 +5,14 @@
 #include "platform/database/LockFile.h"
 #include "platform/database/SqlFunctions.h"
 #include "platform/database/SqliteSupport.h"
+#include "platform/shell/Shell.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -38,6 +40,54 @@ std::shared_ptr<JetDialect> dialectFor(sqlite3 *db)
     auto dialect = std::make_shared<JetDialect>(Schema::read(db));
     dialects.insert(signature, dialect);
     return dialect;
+}
+
+// The database files in which a connection of this process met a damaged page, by canonical path.
+QSet<QString> &damagedFiles()
+{
+    static QSet<QString> files;
+    return files;
+}
+
+QString canonicalFile(const QString &file)
+{
+    const QString canonical = QFileInfo(file).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(file).absoluteFilePath() : canonical;
+}
+
+void setDamaged(const QString &file, bool damaged)
+{
+    if (damaged)
+        damagedFiles().insert(canonicalFile(file));
+    else
+        damagedFiles().remove(canonicalFile(file));
+}
+
+[[noreturn]] void raiseDamaged(const QString &file)
+{
+    raiseDatabaseError(QStringLiteral("The database file '%1' is damaged: nothing is written into it.").arg(file), 0,
+                       ErrorKind::NotADatabase, QDir::toNativeSeparators(file));
+}
+
+// The engine asks before it compiles each part of a statement: anything that would change a file found
+// damaged is denied, so that no write reaches it, whichever statement or transaction it comes from.
+int authorize(void *impl, int action, const char *, const char *, const char *, const char *)
+{
+    switch (action) {
+    case SQLITE_READ:
+    case SQLITE_SELECT:
+    case SQLITE_FUNCTION:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+    case SQLITE_PRAGMA:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    default:
+        break;
+    }
+    if (damagedFiles().isEmpty())
+        return SQLITE_OK;
+    return databaseFileDamaged(static_cast<const Connection::Impl *>(impl)->file) ? SQLITE_DENY : SQLITE_OK;
 }
 
 bool onlyBlanksAndSemicolons(const char *p)
@@ -74,20 +124,44 @@ void Connection::Impl::open(const QString &cs)
     const QString notADatabase = QStringLiteral("Unrecognized database format '%1'.").arg(source);
     if (fi.size() == 0)
         raiseDatabaseError(notADatabase, 0, ErrorKind::NotADatabase, source);
+    const QString path = fi.absoluteFilePath();
+
+    // A folder that cannot be written (a share the user may only read) takes no lock file of ours and no
+    // journal: the file is opened read-only, so that it can be read, and a write says it is read-only.
+    // The import tool's hold is still honoured.
+    bool readOnly = false;
+    try {
+        acquireDatabaseLock(path);
+    } catch (const RuntimeError &e) {
+        if (e.kind() != ErrorKind::DatabaseReadOnly || folderIsWritable(fi.absolutePath()))
+            throw;
+        if (databaseIsHeldElsewhere(path))
+            raiseDatabaseError(QStringLiteral("The database '%1' is held by another program until it has finished.").arg(source),
+                               errors::DbHeldElsewhere);
+        readOnly = true;
+    }
+    const auto releaseLock = [&] {
+        if (!readOnly)
+            releaseDatabaseLock(path);
+    };
 
     sqlite3 *handle = nullptr;
-    // Read-write only: opening never creates a file. The program has one thread, so the connection needs
-    // no mutex of its own (it costs a lock per column read).
-    const int rc = sqlite3_open_v2(QFile::encodeName(fi.absoluteFilePath()).constData(), &handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // Opening never creates a file (a read-only file in a writable folder the engine opens read-only by
+    // itself). The program has one thread, so the connection needs no mutex of its own (it costs a lock
+    // per column read).
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &handle,
+                                   (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
     if (rc != SQLITE_OK) {
         const QString message = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
         sqlite3_close_v2(handle);
+        releaseLock();
         raiseDatabaseError(QStringLiteral("Could not open '%1': %2").arg(source, message));
     }
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
     sqlite3_exec(handle, MapFile, nullptr, nullptr, nullptr);
+    sqlite3_set_authorizer(handle, authorize, this);
     std::shared_ptr<JetDialect> d;
     try {
         registerSqlFunctions(handle);
@@ -95,22 +169,20 @@ void Connection::Impl::open(const QString &cs)
     } catch (const RuntimeError &) {
         const int code = sqlite3_errcode(handle) & 0xff;
         sqlite3_close_v2(handle);
-        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+        releaseLock();
+        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) {
+            setDamaged(path, true);
             raiseDatabaseError(notADatabase, 0, ErrorKind::NotADatabase, source);
-        throw;
-    }
-    try {
-        acquireDatabaseLock(fi.absoluteFilePath());
-    } catch (...) {
-        sqlite3_close_v2(handle);
+        }
         throw;
     }
     db = handle;
     connectionString = cs;
-    file = fi.absoluteFilePath();
+    file = path;
     dialect = std::move(d);
     inTransaction = false;
     lastInsertId = 0;
+    listedInLockFile = !readOnly;
 }
 
 void Connection::Impl::close()
@@ -122,7 +194,9 @@ void Connection::Impl::close()
     inTransaction = false;
     sqlite3_close_v2(db);
     db = nullptr;
-    releaseDatabaseLock(file);
+    if (listedInLockFile)
+        releaseDatabaseLock(file);
+    listedInLockFile = false;
 }
 
 void Connection::Impl::mapFile(bool on)
@@ -140,6 +214,14 @@ void Connection::Impl::requireOpen() const
 
 void Connection::Impl::raise(int rc, const QString &what) const
 {
+    // A damaged page, once met, stands for the whole file: from now on nothing is written into it.
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) {
+        setDamaged(file, true);
+        raiseDamaged(file);
+    }
+    if (primary == SQLITE_AUTH && databaseFileDamaged(file))
+        raiseDamaged(file);
     raiseSqlite(db, rc, what);
 }
 
@@ -241,11 +323,16 @@ bool Connection::CheckIntegrity()
 {
     StmtPtr st = m_impl->prepareNative("PRAGMA quick_check(1)");
     const int rc = sqlite3_step(st.get());
+    bool sound;
     if (rc == SQLITE_ROW)
-        return qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)), "ok") == 0;
-    if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
-        return false;
-    m_impl->raise(rc, QStringLiteral("CheckIntegrity"));
+        sound = qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)), "ok") == 0;
+    else if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
+        sound = false;
+    else
+        m_impl->raise(rc, QStringLiteral("CheckIntegrity"));
+    // A file found sound again (a backup copy put back) takes writes again.
+    setDamaged(m_impl->file, !sound);
+    return sound;
 }
 
 void Connection::BeginTrans()
@@ -444,6 +531,11 @@ QStringList addMissingIndexes(Connection &connection, const QString &templateFil
         added << QString::fromUtf8(name);
     }
     return added;
+}
+
+bool databaseFileDamaged(const QString &databaseFile)
+{
+    return !damagedFiles().isEmpty() && damagedFiles().contains(canonicalFile(databaseFile));
 }
 
 int dbReleasePauseMs()

@@ -13,7 +13,8 @@ class Recordset;
 // A connection to one database file, named by a connection string "...;Data Source=<file>;...".
 // Statements are written in the Jet dialect the windows use and translated once (JetDialect.h).
 // Opening never creates a file. While any connection of the process to a file is open, the lock file
-// (<name>.ldb beside <name>.mdb) exists; the last close removes it.
+// (<name>.ldb beside <name>.mdb) exists; the last close removes it. A file in a folder that cannot be
+// written is opened read-only, without a lock file: it can be read, and a write raises DatabaseReadOnly.
 // Every failure raises RuntimeError.
 class Connection
 {
@@ -42,6 +43,7 @@ public:
 
     // Reads every page of the file and checks it: false when the file is damaged, so that nothing is built
     // on pages that cannot be read. Raises RuntimeError when the check cannot run (the file locked, say).
+    // The answer marks the file as damaged or sound (databaseFileDamaged).
     bool CheckIntegrity();
 
     struct Impl;
@@ -50,6 +52,12 @@ public:
 private:
     std::shared_ptr<Impl> m_impl;
 };
+
+// True once a connection of this process met a damaged page of the file (or CheckIntegrity found it
+// damaged), until CheckIntegrity finds it sound. Meanwhile every statement that would change the file is
+// refused before anything is written, with RuntimeError of kind NotADatabase naming the file, the error
+// that the damaged page itself raised.
+bool databaseFileDamaged(const QString &databaseFile);
 
 // The file named by "Data Source=" in a connection string ("" when there is none). A value in double or
 // single quotes may hold ";" and, doubled, its own quote.

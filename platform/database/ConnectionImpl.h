@@ -23,6 +23,7 @@ struct Connection::Impl {
     std::shared_ptr<JetDialect> dialect;
     bool inTransaction = false;
     qint64 lastInsertId = 0;
+    bool listedInLockFile = false;     // this opening counts in the lock file (not in a read-only folder)
 
     ~Impl();
     void open(const QString &connectionString);

@@ -197,8 +197,9 @@ bool namesOtherProcess(const QString &databaseFile, bool holdOnly)
 
 QString lockFilePathFor(const QString &databaseFile)
 {
+    // A lock file named in another case (made where names are found whatever their case) is the same one.
     const QFileInfo fi(databaseFile);
-    return fi.absolutePath() + QLatin1Char('/') + fi.completeBaseName() + QStringLiteral(".ldb");
+    return pathAnyCase(fi.absolutePath(), fi.completeBaseName() + QStringLiteral(".ldb"));
 }
 
 bool lockFileIsLive(const QString &ldbPath)

@@ -9,6 +9,7 @@ namespace platform {
 // one a line: "<process id>" for open connections, "<process id> hold" for the hold. The processes that
 // change it take turns (a lock on the lock file), so no entry is lost when two open at once.
 
+// The lock file's path; an existing one whose name differs only in case is taken, the exact name first.
 QString lockFilePathFor(const QString &databaseFile);
 
 // True when the lock file exists and names at least one process that is still running (this one

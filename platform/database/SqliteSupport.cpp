@@ -2,6 +2,8 @@
 
 #include "platform/RuntimeError.h"
 
+#include <QRegularExpression>
+
 #include <sqlite3.h>
 
 namespace platform {
@@ -29,6 +31,15 @@ void raiseSqlite(sqlite3 *db, int rc, const QString &statement)
             if (message.startsWith(missing)) {
                 kind = ErrorKind::WrongStructure;
                 subject = message.mid(missing.size());
+            }
+        }
+        // An insert names the column so: "table Transactions has no column named TrAlertDays".
+        if (kind == ErrorKind::Other) {
+            static const QRegularExpression noColumn(QStringLiteral("^table (\\S+) has no column named (\\S+)$"));
+            const QRegularExpressionMatch m = noColumn.match(message);
+            if (m.hasMatch()) {
+                kind = ErrorKind::WrongStructure;
+                subject = m.captured(1) + QLatin1Char('.') + m.captured(2);
             }
         }
         break;

@@ -118,6 +118,14 @@ int MsgBox(const QString &text, int style, const QString &title, QWidget *owner)
     }
     const int defaultIndex = (style & vbDefaultButton3) ? 2 : (style & vbDefaultButton2) ? 1 : 0;
     box.setDefaultButton(buttons.value(defaultIndex, buttons.first()).qt);
+    if (style & vbMsgBoxSetForeground) {
+        // A message with no window of its own program to sit on (a start that is refused) would otherwise
+        // open wherever the window manager puts new windows, perhaps behind another program's window.
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.show();
+        box.raise();
+        box.activateWindow();
+    }
     box.exec();
     const auto clicked = box.standardButton(box.clickedButton());
     for (const B &b : buttons)

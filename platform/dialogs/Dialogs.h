@@ -26,6 +26,7 @@ enum MsgBoxStyle : int {
     vbInformation = 64,
     vbDefaultButton2 = 256,
     vbDefaultButton3 = 512,
+    vbMsgBoxSetForeground = 65536,   // comes to the front, above the windows of other programs
 };
 enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 

@@ -208,6 +208,38 @@ bool parseData(const QString &s, bool ansi, RawValue &v)
     return true;
 }
 
+// True when the last line of a file that ends without a line break is whole, not a line cut short: a
+// section name with its closing bracket, a comment, or a value whose data reads to its end (a closed text,
+// a number of eight digits, hex data that does not go on, a text in hex with its terminating zero).
+bool lastLineIsWhole(const QStringList &lines, bool ansi)
+{
+    QString logical = lines.last().trimmed();
+    for (qsizetype i = lines.size() - 2; i >= 0; --i) {
+        const QString before = lines.at(i).trimmed();
+        if (!before.endsWith(QLatin1Char('\\')))
+            break;
+        logical = before.left(before.size() - 1) + logical;
+    }
+    if (logical.isEmpty() || logical.startsWith(QLatin1Char(';')) || logical == kHeader5 || logical == kHeader4)
+        return true;
+    if (logical.startsWith(QLatin1Char('[')))
+        return logical.endsWith(QLatin1Char(']'));
+    const qsizetype start = dataStart(logical);
+    RawValue value;
+    if (start < 0 || logical.endsWith(QLatin1Char('\\')) || logical.endsWith(QLatin1Char(','))
+        || !parseData(logical.mid(start), false, value))
+        return false;
+    const QString data = logical.mid(start).trimmed();
+    if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive))
+        return data.mid(6).trimmed().size() == 8;
+    if (data.startsWith(QLatin1String("hex("), Qt::CaseInsensitive) && isTextKind(value.kind)) {
+        QByteArray bytes;
+        parseHexBytes(data.mid(data.indexOf(QLatin1Char(':')) + 1), bytes);
+        return ansi ? bytes.endsWith('\0') : bytes.size() % 2 == 0 && bytes.endsWith(QByteArray(2, '\0'));
+    }
+    return true;
+}
+
 QString hexLines(const QString &prefix, const QByteArray &bytes)
 {
     QString out;
@@ -369,8 +401,33 @@ const Hive::Value *Hive::findValue(const Key &key, const QString &name)
     return nullptr;
 }
 
+void Hive::dropUnparsedValue(Key &key, const QString &name)
+{
+    const QString f = fold(name);
+    for (qsizetype i = 0; i < key.unparsed.size();) {
+        QString lineName;
+        const QString line = key.unparsed.at(i).trimmed();
+        if (dataStart(line, &lineName) < 0 || fold(lineName) != f) {
+            ++i;
+            continue;
+        }
+        // The line goes with the continuation lines of its hex data (never with a line of another value).
+        bool continues = line.endsWith(QLatin1Char('\\'));
+        key.unparsed.removeAt(i);
+        while (continues && i < key.unparsed.size()) {
+            const QString next = key.unparsed.at(i).trimmed();
+            if (next.startsWith(QLatin1Char('"')) || next.startsWith(QLatin1Char('@')))
+                break;
+            continues = next.endsWith(QLatin1Char('\\'));
+            key.unparsed.removeAt(i);
+        }
+    }
+}
+
 void Hive::setValue(Key &key, const QString &name, const RawValue &raw)
 {
+    // A line of this value that could not be read is replaced by the value written.
+    dropUnparsedValue(key, name);
     const QString f = fold(name);
     for (Value &v : key.values) {
         if (fold(v.name) == f) {
@@ -383,6 +440,7 @@ void Hive::setValue(Key &key, const QString &name, const RawValue &raw)
 
 bool Hive::removeValue(Key &key, const QString &name)
 {
+    dropUnparsedValue(key, name);
     const QString f = fold(name);
     for (qsizetype i = 0; i < key.values.size(); ++i) {
         if (fold(key.values.at(i).name) == f) {
@@ -396,16 +454,21 @@ bool Hive::removeValue(Key &key, const QString &name)
 bool Hive::isWhole(const QByteArray &bytes)
 {
     const QString text = decodeFile(bytes);
-    // Every writer of the format ends the file with a line break: a file without one was cut short.
-    if (!text.endsWith(QLatin1Char('\n')))
-        return false;
+    const QStringList lines = text.split(QLatin1Char('\n'));
     // The first line that is not blank is the header (UTF-16 read without its byte-order mark is not).
-    for (const QString &line : text.split(QLatin1Char('\n'))) {
+    bool header = false;
+    bool ansi = false;
+    for (const QString &line : lines) {
         const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty())
-            return trimmed == kHeader5 || trimmed == kHeader4;
+        if (!trimmed.isEmpty()) {
+            header = trimmed == kHeader5 || trimmed == kHeader4;
+            ansi = trimmed == kHeader4;
+            break;
+        }
     }
-    return false;
+    // The writers of the format end the file with a line break; a file without one was cut short, unless
+    // its last line is whole (an editor that leaves the final line break out).
+    return header && (text.endsWith(QLatin1Char('\n')) || lastLineIsWhole(lines, ansi));
 }
 
 Hive Hive::parse(const QString &rootName, const QByteArray &bytes)

@@ -31,8 +31,9 @@ public:
 
     explicit Hive(const QString &rootName = QString());
 
-    // True when the bytes are a whole hive file: the header line first, a line break at the end. A file
-    // that is not (cut short, empty, UTF-16 without its byte-order mark) cannot be read as a hive.
+    // True when the bytes are a whole hive file: the header line first, and a line break at the end or a
+    // last line that is whole. A file that is not (cut short, empty, UTF-16 without its byte-order mark)
+    // cannot be read as a hive.
     static bool isWhole(const QByteArray &bytes);
     // Reads a hive file's bytes (UTF-8, or UTF-16LE with its byte-order mark, or ANSI for REGEDIT4
     // files; a line that is not UTF-8 is read as ANSI). Sections of another root are kept verbatim but
@@ -57,10 +58,13 @@ public:
     bool hasSubkeys(const QString &path) const;
 
     static const Value *findValue(const Key &key, const QString &name);
+    // Writing or removing a value also drops the key's unreadable lines of that name (with their
+    // continuation lines): the value written stands in their place.
     static void setValue(Key &key, const QString &name, const RawValue &raw);
     static bool removeValue(Key &key, const QString &name);
 
 private:
+    static void dropUnparsedValue(Key &key, const QString &name);
     int indexOf(const QString &path) const;
     void reindex();
 

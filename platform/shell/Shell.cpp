@@ -21,6 +21,7 @@
 #include <optional>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 #endif
@@ -222,6 +223,29 @@ OpenFileResult openFile(const QString &path)
     const bool opened = g_openHandler ? g_openHandler(fi.absoluteFilePath())
                                       : QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
     return opened ? OpenFileResult::Opened : OpenFileResult::Failed;
+}
+
+QString pathAnyCase(const QString &folder, const QString &name)
+{
+    const QString exact = folder + QLatin1Char('/') + name;
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                       QDir::Name);
+    for (const QString &entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return folder + QLatin1Char('/') + entry;
+    return exact;
+}
+
+bool folderIsWritable(const QString &folder)
+{
+#ifdef Q_OS_UNIX
+    // The effective user decides what the process may write (as it does for every write it makes).
+    return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+#else
+    return QFileInfo(folder).isWritable();
+#endif
 }
 
 bool lacksSpace(const QString &folder, qint64 bytes)

@@ -65,6 +65,12 @@ OpenFileResult openFile(const QString &path);
 // True when opening the file would run it: by its name or content it is a program, a script or a desktop
 // entry, or it may be executed and its content tells no document kind.
 bool runsWhenOpened(const QString &path);
+// The path of the entry of `folder` named `name` whatever the case of its letters, as the file systems the
+// system was designed for find names: the exact name when it exists, else the first entry in name order
+// whose name differs only in case, else the exact name (for a file yet to be made).
+QString pathAnyCase(const QString &folder, const QString &name);
+// True when this process may create files in folder (false too for a folder on a read-only disk).
+bool folderIsWritable(const QString &folder);
 // True when the disk that holds folder has fewer than bytes free (a write of that size cannot succeed).
 bool lacksSpace(const QString &folder, qint64 bytes);
 // What a failed write of `bytes` bytes to file means: DiskFull when the file layer said the disk is full

@@ -6,12 +6,16 @@
 #include "platform/shell/Shell.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QQueue>
 #include <QTest>
 #include <csignal>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace testenv {
 
@@ -19,6 +23,7 @@ struct Sandbox::Impl {
     QTemporaryDir dir;
     QQueue<platform::DialogAnswer> answers;
     QList<platform::DialogRequest> requests;
+    std::function<void(const platform::DialogRequest &)> hook;
     QByteArray oldHome, oldConfig, oldData, oldRuntime, oldCache;
 };
 
@@ -68,6 +73,8 @@ Sandbox::Sandbox(const QDate &today, const QLocale &locale)
     platform::setHelpHandler([](const QString &, int) {});
     platform::setDialogResponder([this](const platform::DialogRequest &req) {
         m->requests.append(req);
+        if (m->hook)
+            m->hook(req);
         if (!m->answers.isEmpty())
             return m->answers.dequeue();
         platform::DialogAnswer a;
@@ -139,6 +146,40 @@ bool Sandbox::told(const QString &part, const QString &title) const
     return false;
 }
 
+void Sandbox::whenAsked(std::function<void(const platform::DialogRequest &)> hook) { m->hook = std::move(hook); }
+
+OrdinaryUser::OrdinaryUser(const Sandbox &box, const QHash<QString, int> &modes)
+    : m_modes(modes)
+{
+    const auto setMode = [](const QString &path, int mode) { ::chmod(QFile::encodeName(path).constData(), mode_t(mode)); };
+    if (::geteuid() == 0) {
+        setMode(box.root(), 0777);
+        QDirIterator it(box.root(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            setMode(path, it.fileInfo().isDir() ? 0777 : 0666);
+        }
+    }
+    for (auto it = modes.constBegin(); it != modes.constEnd(); ++it)
+        setMode(it.key(), it.value());
+    if (::geteuid() != 0)
+        return;
+    const gid_t nogroup = 65534;
+    const uid_t nobody = 65534;
+    m_switched = ::setegid(nogroup) == 0 && ::seteuid(nobody) == 0;
+    if (!m_switched)
+        qFatal("cannot act as an ordinary user");
+}
+
+OrdinaryUser::~OrdinaryUser()
+{
+    if (m_switched && (::seteuid(0) != 0 || ::setegid(0) != 0))
+        qFatal("cannot return to the superuser");
+    for (auto it = m_modes.constBegin(); it != m_modes.constEnd(); ++it)
+        ::chmod(QFile::encodeName(it.key()).constData(), QFileInfo(it.key()).isDir() ? 0777 : 0666);
+}
+
 FileSizeLimit::FileSizeLimit(qint64 bytes)
 {
     // A write past the limit then fails with an error instead of ending the process.
@@ -156,6 +197,12 @@ FileSizeLimit::~FileSizeLimit()
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = rlim_t(m_old);
     setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QString connectionString(const QString &file)
@@ -186,6 +233,20 @@ int rawInt(const QString &file, const QByteArray &sql)
     sqlite3_finalize(st);
     sqlite3_close(db);
     return n;
+}
+
+void damageTable(const QString &file, const QByteArray &table, bool middleLeaf)
+{
+    const QByteArray leaves = "FROM dbstat WHERE name='" + table + "' AND pagetype='leaf'";
+    const int page = middleLeaf ? rawInt(file, "SELECT pageno " + leaves + " ORDER BY pageno LIMIT 1 OFFSET (SELECT Count(*) / 2 "
+                                                   + leaves + ")")
+                                : rawInt(file, "SELECT rootpage FROM sqlite_master WHERE name='" + table + "'");
+    const int pageSize = rawInt(file, "PRAGMA page_size");
+    QVERIFY(page > 1 && pageSize > 0);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.seek(qint64(page - 1) * pageSize));
+    QCOMPARE(f.write(QByteArray(pageSize, '\xee')), qint64(pageSize));
 }
 
 } // namespace testenv

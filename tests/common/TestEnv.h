@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "platform/dialogs/Dialogs.h"
@@ -38,6 +40,8 @@ public:
     void clearRequests();
     // True when a message holding `part` was shown (with that title, when one is given).
     bool told(const QString &part, const QString &title = QString()) const;
+    // Runs before each request is answered (to change the world between a question and its answer).
+    void whenAsked(std::function<void(const platform::DialogRequest &)> hook);
 
 private:
     struct Impl;
@@ -66,6 +70,27 @@ inline const QLocale frFR{QLocale::French, QLocale::France};
 inline const QLocale esES{QLocale::Spanish, QLocale::Spain};
 inline const QLocale deDE{QLocale::German, QLocale::Germany};
 
+// While it lives, the files and folders named get the modes given (0555: a folder that may be read, not
+// written; 0: a file that cannot be read), and the process acts as an ordinary user even when the tests
+// run as the superuser (who ignores those modes): the sandbox's other folders and files are opened to every
+// user, and the effective user and group become those of "nobody". Its end gives the owner back every right
+// on the files named and returns to the superuser.
+class OrdinaryUser
+{
+public:
+    explicit OrdinaryUser(const Sandbox &box, const QHash<QString, int> &modes = {});
+    ~OrdinaryUser();
+    OrdinaryUser(const OrdinaryUser &) = delete;
+    OrdinaryUser &operator=(const OrdinaryUser &) = delete;
+
+private:
+    QHash<QString, int> m_modes;
+    bool m_switched = false;
+};
+
+// The bytes of a file ("" when it cannot be read).
+QByteArray fileBytes(const QString &path);
+
 // The connection string for a database file.
 QString connectionString(const QString &file);
 
@@ -73,5 +98,9 @@ QString connectionString(const QString &file);
 // rawExec fails the test when the statement fails; rawInt gives the first column of the first row, or -1.
 void rawExec(const QString &file, const QByteArray &sql);
 int rawInt(const QString &file, const QByteArray &sql);
+// Overwrites a page of a table with bytes that are no page at all, as a failing disk would: its first
+// page, or (middleLeaf) a page of rows halfway through a table of several pages, so that reading every row
+// meets it while the rows of its first and last pages still read and take writes.
+void damageTable(const QString &file, const QByteArray &table, bool middleLeaf = false);
 
 } // namespace testenv

@@ -339,7 +339,8 @@ private slots:
         QTest::newRow("column added") << "added" << 2;
         QTest::newRow("column removed") << "removed" << 2;
         QTest::newRow("column renamed") << "renamed" << 2;
-        QTest::newRow("table missing") << "notable" << 1;
+        QTest::newRow("table missing") << "notable" << 2;
+        QTest::newRow("a damaged page") << "damaged" << 1;
         QTest::newRow("no data sheet") << "nosheets" << 2;
         QTest::newRow("a folder named orvel3.mdb") << "dir" << 3;
     }
@@ -356,7 +357,7 @@ private slots:
         const QString file = folder + QStringLiteral("/orvel3.mdb");
         if (content == QLatin1String("template") || content == QLatin1String("added")
             || content == QLatin1String("removed") || content == QLatin1String("renamed")
-            || content == QLatin1String("notable")
+            || content == QLatin1String("notable") || content == QLatin1String("damaged")
             || content == QLatin1String("nosheets"))
             box.makeDatabase(folder);
         if (content == QLatin1String("nosheets"))
@@ -377,6 +378,8 @@ private slots:
             exec(file, QStringLiteral("DROP TABLE Counts"));
         if (content == QLatin1String("dir"))
             QDir().mkpath(file);
+        if (content == QLatin1String("damaged"))
+            testenv::damageTable(file, "Accounts");
         const QByteArray before = QFile::exists(file) && QFileInfo(file).isFile()
                                       ? [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }()
                                       : QByteArray();

@@ -8,8 +8,11 @@
 
 #include "foundation/SettingsKeys.h"
 #include "foundation/comRegistry.h"
+#include "foundation/grid/GridView.h"
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modMain.h"
+#include "editors/frmScadenze.h"
+#include "editors/frmScadenzeNuovo.h"
 #include "mainwindow/frmOptions.h"
 #include "mainwindow/frmScadenziari.h"
 #include "platform/RuntimeError.h"
@@ -24,21 +27,10 @@
 #include <QTest>
 #include <QToolBar>
 #include <sqlite3.h>
+#include <optional>
 #include <stdexcept>
 
 namespace {
-
-// Overwrites the first page of the Transactions table with bytes that are no page at all.
-void damageTransactions(const QString &file)
-{
-    const int page = testenv::rawInt(file, "SELECT rootpage FROM sqlite_master WHERE name='Transactions'");
-    const int pageSize = testenv::rawInt(file, "PRAGMA page_size");
-    QVERIFY(page > 1 && pageSize > 0);
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.seek(qint64(page - 1) * pageSize));
-    f.write(QByteArray(pageSize, '\xee'));
-}
 
 int appErrors(const testenv::Sandbox &box)
 {
@@ -306,26 +298,92 @@ private slots:
         QCOMPARE(appErrors(*f.box), 0);
     }
 
-    // Start-up that cannot load the main window (a damaged page, Counts empty): told, ended normally;
-    // nothing written into the damaged file.
-    void startUpThatCannotGoOn()
+    // A damaged page found at start: the user is asked, before any window, whether to choose another
+    // folder; No ends the program normally, and nothing was written into the damaged file.
+    void damagedDatabaseAtStart()
     {
         testenv::Sandbox &box = startBox();
         const QString file = box.makeDatabase(box.documents() + QStringLiteral("/Orvel3DB"));
         QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
-        damageTransactions(file);
+        testenv::damageTable(file, "Transactions");
+        const QByteArray damaged = testenv::fileBytes(file);
+        box.answerButton(platform::vbNo);
         QCOMPARE(Main(realMainWindow()), StartupResult::Ended);
-        QVERIFY(box.told(LRS(1950)));
-        QVERIFY(box.told(QStringLiteral("in Orvel3.modMain.Main")));
+        QCOMPARE(box.requests().size(), 1);
+        QCOMPARE(box.requests()[0].text, LRSV(2331, QDir::toNativeSeparators(file)) + QStringLiteral("\n\n") + LRS(2330));
         QVERIFY(!frmMain::instance());
-        // Nothing was written into the damaged file, and the user was told why.
-        QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
-        QVERIFY(box.told(LRSV(1955, QDir::toNativeSeparators(file)), LRS(1943)));
-        Env->AlertDefaultDays = 7;
         EndProgram();
-        // Ended normally: the settings and the main window's view state are written back.
-        QCOMPARE(RegRead(4, QStringLiteral("AlertDefaultDays"), QLatin1String(SettingsKey)).toInt(), 7);
-        QVERIFY(RegRead(4, QStringLiteral("viewKey"), QLatin1String(SettingsKey)).isValid());
+        QCOMPARE(testenv::fileBytes(file), damaged);
+    }
+
+    // Meanwhile a page of the database went bad, or another tool renamed a column: Refresh and every save
+    // tell it in the user's words (the damaged file named, or the missing column; never the engine's text or
+    // the statement), the editor keeps what the user typed, and nothing is written into the damaged file,
+    // however many times the user tries.
+    void savesIntoADamagedOrChangedDatabase_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("editor");
+        for (const char *fault : {"damaged page", "column renamed"})
+            for (const char *editor : {"edit", "new"})
+                QTest::addRow("%s, %s", fault, editor) << QString::fromLatin1(fault) << QString::fromLatin1(editor);
+    }
+    void savesIntoADamagedOrChangedDatabase()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, editor);
+        MainWindowFixture f;
+        // Rows enough for many pages: the damaged one lies between those that the saves write.
+        testenv::rawExec(f.dbFile, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                   "INSERT INTO Transactions (TrDbId, TrType, TrDate, TrDescription, TrGrpType) "
+                                   "SELECT 1, -2, '2024-01-01', 'Old appointment ' || i, 'n' FROM n");
+        frmMain *w = f.load();
+        w->show();
+        QWidget *window = nullptr;
+        QLineEdit *description = nullptr;
+        QPushButton *save = nullptr;
+        if (editor == QLatin1String("edit")) {
+            QVERIFY(selectRow(w, QStringLiteral("Invoice 118")) > 0);
+            QTest::keyClick(w->gex->view(), Qt::Key_Return);
+            frmScadenze *e = frmScadenze::instance();
+            QVERIFY(e);
+            window = e;
+            description = e->txtData[0];
+            save = e->cmdSalva;
+        } else {
+            QVERIFY(selectRow(w, QStringLiteral("Invoice 118")) > 0);
+            w->mnuRecord[0]->trigger();
+            frmScadenzeNuovo *e = frmScadenzeNuovo::instance();
+            QVERIFY(e);
+            window = e;
+            description = e->txtData[0];
+            save = e->cmdSalva;
+        }
+        description->setText(QStringLiteral("Typed by the user"));
+        QString told;
+        if (fault == QLatin1String("damaged page")) {
+            testenv::damageTable(f.dbFile, "Transactions", true);
+            told = LRS(2048) + QLatin1Char('\n') + QDir::toNativeSeparators(f.dbFile);
+            f.box->clearRequests();
+            command(w, QStringLiteral("refresh"));
+            QVERIFY(f.box->told(told, LRS(1943)));
+        } else {
+            testenv::rawExec(f.dbFile, "ALTER TABLE Transactions RENAME COLUMN TrDescription TO TrSubject");
+            told = LRS(2202) + QLatin1Char('\n')
+                   + (editor == QLatin1String("edit") ? QStringLiteral("TrDescription") : QStringLiteral("Transactions.TrDescription"));
+        }
+        const QByteArray before = testenv::fileBytes(f.dbFile);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            f.box->clearRequests();
+            QApplication::setActiveWindow(window);
+            save->click();
+            QVERIFY2(f.box->told(told, LRS(1943)), qPrintable(f.box->requests().value(0).text));
+            for (const char *engine : {"INSERT", "UPDATE", "no column", "malformed"})
+                QVERIFY2(!f.box->told(QLatin1String(engine)), engine);
+            QVERIFY(window->isVisible());
+            QCOMPARE(description->text(), QStringLiteral("Typed by the user"));
+            QCOMPARE(testenv::fileBytes(f.dbFile), before);
+        }
     }
 
     void unwritableDatabaseAtStart_data()
@@ -334,20 +392,30 @@ private slots:
         // Root ignores a file's read-only mode: the engine's refusal is made by a trigger.
         QTest::newRow("read-only file") << "attempt to write a readonly database";
         QTest::newRow("full disk") << "database or disk is full";
+        // A folder the user may read but not write: the database opens read-only, and the counts it lacks
+        // are told as a database that cannot be written.
+        QTest::newRow("read-only folder") << "";
     }
     void unwritableDatabaseAtStart()
     {
         QFETCH(QString, refusal);
         testenv::Sandbox &box = startBox();
-        const QString file = box.makeDatabase(box.documents() + QStringLiteral("/Orvel3DB"));
-        testenv::rawExec(file, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Counts BEGIN SELECT RAISE(ABORT, '%1'); END;")
-                          .arg(refusal)
-                          .toUtf8());
+        const QString folder = box.documents() + QStringLiteral("/Orvel3DB");
+        const QString file = box.makeDatabase(folder);
+        if (!refusal.isEmpty())
+            testenv::rawExec(file, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Counts BEGIN SELECT RAISE(ABORT, '%1'); END;")
+                                       .arg(refusal)
+                                       .toUtf8());
+        std::optional<testenv::OrdinaryUser> user;
+        if (refusal.isEmpty())
+            user.emplace(box, QHash<QString, int>{{folder, 0555}});
         QCOMPARE(Main(realMainWindow()), StartupResult::Running);
-        QVERIFY(box.told(refusal, LRS(1943)));
+        QVERIFY(box.told(refusal.isEmpty() ? LRS(2046) : refusal, LRS(1943)));
         QVERIFY(box.told(QStringLiteral("in Orvel3.frmMain.Form_Load")));
         QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
         QVERIFY(frmMain::instance() && frmMain::instance()->isVisible());
+        EndProgram();
+        QVERIFY(!QFile::exists(folder + QStringLiteral("/orvel3.ldb")));
     }
 };
 

@@ -20,7 +20,10 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 using namespace platform;
@@ -169,6 +172,8 @@ private slots:
     void openMissingFileCreatesNothing();
     void openNonDatabase_data();
     void openNonDatabase();
+    void damagedFileTakesNoWrite();
+    void readOnlyFolderOpensReadOnly();
     void lockFileLivesWithConnections();
     void staleLockIsNotLive();
     void holdKeepsOtherProcessesOut();
@@ -902,6 +907,8 @@ void tst_Database::failuresTellTheirKind_data()
     QTest::newRow("NUL in a recordset") << "nul value" << int(ErrorKind::TextNotStorable) << "CnName";
     QTest::newRow("a column renamed by another program") << "no column" << int(ErrorKind::WrongStructure) << "TrAlertDays";
     QTest::newRow("a table renamed by another program") << "no table" << int(ErrorKind::WrongStructure) << "Dbs";
+    QTest::newRow("a column an insert names, renamed") << "insert column" << int(ErrorKind::WrongStructure)
+                                                        << "Transactions.TrAlertDays";
     QTest::newRow("lock file on a full disk") << "lock file" << int(ErrorKind::DiskFull) << "LOCK";
 }
 
@@ -946,6 +953,9 @@ void tst_Database::failuresTellTheirKind()
             Recordset rs;
             rs.Open(QStringLiteral("SELECT TrRowId, TrAlertDays FROM Transactions"), c, Recordset::adOpenStatic,
                     Recordset::adLockReadOnly);
+        } else if (failure == QLatin1String("insert column")) {
+            exec(QStringLiteral("ALTER TABLE Transactions RENAME COLUMN TrAlertDays TO TrAlertDayz"));
+            c.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrDescription, TrAlertDays ) SELECT 1, 'x', 3"));
         } else if (failure == QLatin1String("no table")) {
             exec(QStringLiteral("ALTER TABLE Dbs RENAME TO Sheets"));
             c.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=9"));
@@ -1067,6 +1077,110 @@ void tst_Database::openNonDatabase()
     QFile check(file);
     QVERIFY(check.open(QIODevice::ReadOnly));
     QCOMPARE(check.readAll(), content);     // left as it was
+}
+
+// Once a connection meets a damaged page, no connection of the process writes into that file: every
+// statement, recordset update and transaction that would change it is refused with the error the damaged
+// page raised, and the file stays as it was. Another file still takes writes; the file put back sound
+// takes them again once it is found sound.
+void tst_Database::damagedFileTakesNoWrite()
+{
+    const QByteArray sound = testenv::fileBytes(m_file);
+    Connection before;              // opened before the damage was met
+    before.Open(m_cs);
+    testenv::damageTable(m_file, "Transactions");
+    const QByteArray damaged = testenv::fileBytes(m_file);
+    QVERIFY(!databaseFileDamaged(m_file));
+    // True when the write raised the damaged page's error, naming the file.
+    const auto refused = [this](const std::function<void()> &write) {
+        try {
+            write();
+        } catch (const RuntimeError &e) {
+            return e.kind() == ErrorKind::NotADatabase && e.subject() == QDir::toNativeSeparators(m_file);
+        }
+        return false;
+    };
+    // Counts is not damaged: only the list of Transactions meets the damaged page.
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) FROM Counts")).toInt(), 0);
+    QVERIFY(refused([this] { scalar(m_cs, QStringLiteral("SELECT * FROM Transactions")); }));
+    QVERIFY(databaseFileDamaged(m_file));
+
+    QVERIFY(refused([&] { before.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Bank'")); }));
+    Connection after;
+    after.Open(m_cs);
+    QVERIFY(refused([&] {
+        Recordset rs;
+        rs.Open(QStringLiteral("Counts"), after, Recordset::adOpenStatic, Recordset::adLockOptimistic, Recordset::adCmdTable);
+        rs.AddNew();
+        rs.setValue(QStringLiteral("CnName"), QStringLiteral("Cash"));
+        rs.Update();
+    }));
+    after.BeginTrans();
+    QVERIFY(refused([&] { after.Execute(QStringLiteral("DELETE * FROM Dbs")); }));
+    after.RollbackTrans();
+    QVERIFY(refused([&] { after.Execute(QStringLiteral("DROP INDEX TransactionsByDay")); }));
+    QVERIFY(!after.CheckIntegrity());
+    QVERIFY(databaseFileDamaged(m_file));
+    before.Close();
+    after.Close();
+    QCOMPARE(testenv::fileBytes(m_file), damaged);
+
+    // Another database of the process is not touched by the mark.
+    const QString other = m_sandbox->makeDatabase(m_sandbox->root() + QStringLiteral("/other"));
+    Connection elsewhere;
+    elsewhere.Open(testenv::connectionString(other));
+    QCOMPARE(elsewhere.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Bank'")), 1L);
+    elsewhere.Close();
+
+    // The backup copy put back: writes go through once the file is found sound.
+    {
+        QFile f(m_file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(sound);
+    }
+    Connection restored;
+    restored.Open(m_cs);
+    QVERIFY(restored.CheckIntegrity());
+    QVERIFY(!databaseFileDamaged(m_file));
+    QCOMPARE(restored.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Bank'")), 1L);
+}
+
+// A good database in a folder the user may read but not write (a shared folder): it opens read-only
+// without a lock file, its rows read as always, and a write says that the database is read-only, leaving
+// the file as it was. The import tool's hold still keeps it closed.
+void tst_Database::readOnlyFolderOpensReadOnly()
+{
+    const QString folder = QFileInfo(m_file).absolutePath();
+    const QByteArray bytes = testenv::fileBytes(m_file);
+    {
+        testenv::OrdinaryUser user(*m_sandbox, {{folder, 0555}});
+        QVERIFY(!folderIsWritable(folder));
+        Connection c;
+        c.Open(m_cs);
+        QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) FROM Transactions")).toInt(), 9);
+        QVERIFY(!QFile::exists(lockFilePathFor(m_file)));
+        try {
+            c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'Bank'"));
+            QFAIL("a read-only database took a write");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(int(e.kind()), int(ErrorKind::DatabaseReadOnly));
+        }
+    }
+    QCOMPARE(testenv::fileBytes(m_file), bytes);
+
+    // Held by the import tool (another running process, here the test's parent) in the shared folder.
+    QFile ldb(lockFilePathFor(m_file));
+    QVERIFY(ldb.open(QIODevice::WriteOnly));
+    ldb.write(QByteArray::number(qint64(::getppid())) + " hold\n");
+    ldb.close();
+    testenv::OrdinaryUser user(*m_sandbox, {{folder, 0555}});
+    try {
+        Connection c;
+        c.Open(m_cs);
+        QFAIL("a database held by another program was opened");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.number(), errors::DbHeldElsewhere);
+    }
 }
 
 void tst_Database::lockFileLivesWithConnections()

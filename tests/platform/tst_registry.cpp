@@ -245,6 +245,42 @@ private slots:
         QVERIFY(readAll(hiveFile(HKEY_CURRENT_USER)).contains(kept));
     }
 
+    // A line that could not be read goes when the value it names is written (or deleted), with the
+    // continuation lines of its hex data; the unreadable lines of other values stay.
+    void unreadableLineGoesWithItsValue_data()
+    {
+        QTest::addColumn<QByteArray>("junk");
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("bad number, written") << QByteArray("\"AlertDefaultDays\"=dword:xyz") << false;
+        QTest::newRow("unclosed text, written") << QByteArray("\"alertdefaultdays\"=\"no end") << false;
+        QTest::newRow("bad hex over two lines, written")
+            << QByteArray("\"AlertDefaultDays\"=hex:01,zz,\\\n  03,04") << false;
+        QTest::newRow("bad number, deleted") << QByteArray("\"AlertDefaultDays\"=dword:xyz") << true;
+    }
+    void unreadableLineGoesWithItsValue()
+    {
+        QFETCH(QByteArray, junk);
+        QFETCH(bool, remove);
+        testenv::Sandbox box;
+        const QByteArray other = "\"Other\"=dword:qq";
+        writeAll(hiveFile(HKEY_CURRENT_USER),
+                 "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Tarnwel\\Orvel3\\Settings]\n"
+                 "\"Id\"=dword:00000003\n" + junk + "\n" + other + "\n\"AlertDefaultDays\"=dword:00000004\n");
+        if (remove)
+            QVERIFY(deleteValue(HKEY_CURRENT_USER, Key, QStringLiteral("AlertDefaultDays")));
+        else
+            QVERIFY(writeValue(HKEY_CURRENT_USER, Key, QStringLiteral("AlertDefaultDays"), dword(5)));
+        reopen();
+        const QByteArray bytes = readAll(hiveFile(HKEY_CURRENT_USER));
+        for (const QByteArray &line : junk.split('\n'))
+            QVERIFY2(!bytes.contains(line), line.constData());
+        QVERIFY(bytes.contains(other + '\n'));
+        QCOMPARE(bytes.count("AlertDefaultDays"), remove ? 0 : 1);
+        QCOMPARE(readValue(HKEY_CURRENT_USER, Key, QStringLiteral("Id"))->data, dword(3).data);
+        if (!remove)
+            QCOMPARE(readValue(HKEY_CURRENT_USER, Key, QStringLiteral("AlertDefaultDays"))->data, dword(5).data);
+    }
+
     // A byte that is not UTF-8 changes the reading of its own line only: the other values keep their text,
     // and a write keeps them as they were.
     void oneBadByteSpoilsOnlyItsLine_data()
@@ -293,6 +329,15 @@ private slots:
         QTest::newRow("UTF-16 without its byte-order mark") << utf16 << true;
         QTest::newRow("empty") << QByteArray() << true;
         QTest::newRow("no header") << whole.mid(whole.indexOf('[')) << true;
+        // Only a file cut short is set aside: one whose last line is whole but has no line break is read.
+        QTest::newRow("no final line break") << whole.chopped(2) << false;
+        QTest::newRow("no final line break after a text") << whole + "\"P\"=\"/srv/data\"" << false;
+        QTest::newRow("no final line break after a section") << whole + "[HKEY_CURRENT_USER\\Software\\X]" << false;
+        QTest::newRow("no final line break after a text in hex") << whole + "\"P\"=hex(2):41,00,00,00" << false;
+        QTest::newRow("cut inside a text") << whole + "\"P\"=\"/srv/da" << true;
+        QTest::newRow("cut inside a section name") << whole + "[HKEY_CURRENT_USER\\Soft" << true;
+        QTest::newRow("cut inside hex data") << whole + "\"P\"=hex:01,02,\\\r\n  03," << true;
+        QTest::newRow("cut inside a text in hex") << whole + "\"P\"=hex(2):41,00,00" << true;
     }
     void unreadableHiveIsSetAside()
     {
