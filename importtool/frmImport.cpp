@@ -1,5 +1,6 @@
 #include "importtool/frmImport.h"
 
+#include "foundation/cAccessDb.h"
 #include "foundation/Twips.h"
 #include "foundation/comRegistry.h"
 #include "foundation/modShared.h"
@@ -346,7 +347,7 @@ QString frmImport::ConfirmText() const
 
 std::optional<ImportSummary> frmImport::RunImport()
 {
-    const QString dbFile = Env->DbPath() + QLatin1Char('/') + Env->DbName();
+    const QString dbFile = cAccessDb::databaseFileIn(Env->DbPath());
     // From here to the end the tool holds the database: Orvel 3, started or saving meanwhile, cannot open
     // it, so nothing it would write is lost with the old file. The main program may have been started
     // since the tool was: then the hold is refused.

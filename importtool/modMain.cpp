@@ -1,5 +1,6 @@
 #include "importtool/modMain.h"
 
+#include "foundation/cAccessDb.h"
 #include "foundation/cLang.h"
 #include "foundation/comRegistry.h"
 #include "foundation/modShared.h"
@@ -53,7 +54,7 @@ StartCheck CheckStart()
         return StartCheck::NoDbFolder;
     }
     // A lock left by a main program that has ended does not count.
-    if (platform::lockFileIsLive(platform::lockFilePathFor(Env->DbPath() + QLatin1Char('/') + Env->DbName()))) {
+    if (platform::lockFileIsLive(platform::lockFilePathFor(cAccessDb::databaseFileIn(Env->DbPath())))) {
         platform::MsgBox(QStringLiteral("Chiudere Orvel 3 per eseguire questa procedura.\n\n"
                                         "Stop Orvel 3 before running this procedure."),
                          platform::vbOKOnly);

@@ -153,6 +153,7 @@ private slots:
     void replaceWaitsForTheMainProgram();
     void orvel3IsKeptOutUntilTheEnd();
     void wizardIsNotEnteredAgainWhileItWorks();
+    void databaseNamedInAnotherCaseIsTheOneReplaced();
 
 private:
     frmImport *wizard()
@@ -693,6 +694,20 @@ void tst_Import::wizardIsNotEnteredAgainWhileItWorks()
     QCOMPARE(w->result(), int(QDialog::Accepted));
     QStringList backups = QDir(m_dbFolder).entryList({QStringLiteral("orvel3.mdb.*.bak")});
     QCOMPARE(backups, QStringList{QFileInfo(backupFile()).fileName()});
+}
+
+// A database copied from a system that ignores the case of names keeps its own spelling: it is the one
+// backed up and replaced, and no second database is made beside it.
+void tst_Import::databaseNamedInAnotherCaseIsTheOneReplaced()
+{
+    const QString copied = m_dbFolder + QStringLiteral("/Orvel3.MDB");
+    QVERIFY(QFile::rename(m_dbFile, copied));
+    fixtures::makeOrvel(m_box->documents() + QStringLiteral("/Orvel2DB/orvel2.mdb"), QStringLiteral("CURRENCY"));
+    runWizard(1);
+    QVERIFY(m_box->requests().last().text.startsWith(importtool::LRS(1380)));
+    QVERIFY(!QFileInfo::exists(m_dbFile));
+    QCOMPARE(readAll(copied + BackupSuffix), m_original);
+    QVERIFY(!dump(copied, QStringLiteral("SELECT AcName FROM Accounts")).contains(QStringLiteral("Current")));
 }
 
 int main(int argc, char **argv)
