@@ -12,15 +12,6 @@ using platform::Currency;
 
 namespace {
 
-QDate dateOf(const QVariant &value)
-{
-    if (value.metaType().id() == QMetaType::QDate)
-        return value.toDate();
-    if (value.metaType().id() == QMetaType::QDateTime)
-        return value.toDateTime().date();
-    return QDate::fromString(value.toString().left(10), Qt::ISODate);
-}
-
 // How the bound columns of the row join are shown, sorted and grouped.
 struct BoundColumn {
     const char *key;
@@ -106,6 +97,15 @@ void TransactionsList::resolveFields(const platform::Recordset *rs)
     m_f.TrAlertDays = at("TrAlertDays");
     m_f.CnName = at("CnName");
     m_f.TrAttached = at("TrAttached");
+}
+
+QDate TransactionsList::dateOf(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QDate)
+        return value.toDate();
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value.toDateTime().date();
+    return QDate::fromString(value.toString().left(10), Qt::ISODate);
 }
 
 QVariant TransactionsList::field(const platform::Recordset *rs, qint64 bookmark, int index)

@@ -56,6 +56,9 @@ public:
 
     // A field of a row by its position; Null without a recordset, a position or a bookmark.
     static QVariant field(const platform::Recordset *rs, qint64 bookmark, int index);
+    // The date a TrDate value holds: a date, the day of a date and time, or the leading yyyy-mm-dd of a
+    // text; invalid otherwise.
+    static QDate dateOf(const QVariant &value);
 
 private:
     // The grid's columns answered for, by index (the answers are asked for every record, so they are told

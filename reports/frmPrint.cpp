@@ -53,15 +53,6 @@ constexpr int MinWidthTwips = 15000;
 constexpr int MinHeightTwips = 10380;
 constexpr int SidePanelTwips = 5900;
 
-QDate dateOf(const QVariant &value)
-{
-    if (value.metaType().id() == QMetaType::QDate)
-        return value.toDate();
-    if (value.metaType().id() == QMetaType::QDateTime)
-        return value.toDateTime().date();
-    return QDate::fromString(value.toString().left(10), Qt::ISODate);
-}
-
 } // namespace
 
 void frmPrint::showModal(QWidget *owner)
@@ -592,8 +583,8 @@ void frmPrint::InitPeriodBounds()
                                "(SELECT Max(Transactions.TrDate) FROM Transactions) AS Date2"),
                 Adb->dcs());
         if (!rs.EOF()) {
-            const QDate first = dateOf(rs.value(QStringLiteral("Date1")));
-            const QDate last = dateOf(rs.value(QStringLiteral("Date2")));
+            const QDate first = TransactionsList::dateOf(rs.value(QStringLiteral("Date1")));
+            const QDate last = TransactionsList::dateOf(rs.value(QStringLiteral("Date2")));
             if (first.isValid())
                 dtPeriod[0]->setDate(first);
             if (last.isValid())
@@ -699,7 +690,7 @@ void frmPrint::gex_FormatRow(GridRowFormat &row)
             caption = LRS(1054);
     } else if (key == QLatin1String("gexDateGroup")) {
         caption = DateGroupCaption(o.dateGroupMode, row.groupValue().toInt(),
-                                   dateOf(row.value(QStringLiteral("TrDate"))));
+                                   TransactionsList::dateOf(row.value(QStringLiteral("TrDate"))));
     }
     if (o.showGroupTotals) {
         caption += TotalSuffix(row.groupSum(QStringLiteral("gexTotals")));

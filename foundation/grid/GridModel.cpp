@@ -63,9 +63,8 @@ GridColumn *GridModel::appendColumn(const QString &key, bool computed)
     return c;
 }
 
-void GridModel::clearColumns()
+void GridModel::dropColumns()
 {
-    beginResetModel();
     m_columns.clear();
     m_columnByKey.clear();
     m_displayOrder.clear();
@@ -74,18 +73,19 @@ void GridModel::clearColumns()
     m_computed.clear();
     m_icons.clear();
     m_groups.clear();
+}
+
+void GridModel::clearColumns()
+{
+    beginResetModel();
+    dropColumns();
     endResetModel();
 }
 
 void GridModel::createColumnsFromFields()
 {
     beginResetModel();
-    m_columns.clear();
-    m_columnByKey.clear();
-    m_displayOrder.clear();
-    m_groupColumns.clear();
-    m_sortKeys.clear();
-    m_groups.clear();
+    dropColumns();
     const int fields = (m_rs && m_rs->isOpen()) ? m_rs->fieldCount() : 0;
     for (int i = 0; i < fields; ++i) {
         GridColumn *c = makeColumn(m_rs->fieldName(i), false, i + 1);
@@ -103,9 +103,7 @@ void GridModel::createColumnsFromFields()
         }
         m_displayOrder.push_back(i + 1);
     }
-    m_computed.clear();
     m_computed.resize(m_columns.size());
-    m_icons.clear();
     m_icons.resize(m_columns.size());
     endResetModel();
 }

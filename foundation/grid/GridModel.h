@@ -247,6 +247,8 @@ private:
     };
 
     GridColumn *makeColumn(const QString &key, bool computed, int index);
+    // No columns, groups, sort keys or rows (within a reset).
+    void dropColumns();
     // The records as the ordering engine reads them.
     GridOrder::Records records() const;
     GridOrder::Keys groupKeys() const;

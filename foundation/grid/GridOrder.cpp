@@ -1,5 +1,6 @@
 #include "foundation/grid/GridOrder.h"
 
+#include "foundation/grid/GridFormat.h"
 #include "platform/database/Currency.h"
 #include "platform/database/JetDate.h"
 #include "platform/database/TextFold.h"
@@ -34,15 +35,11 @@ bool numberOf(const QVariant &v, double &out)
         out = v.value<Currency>().toDouble();
         return true;
     }
+    if (isWholeNumber(v)) {
+        out = v.toDouble();
+        return true;
+    }
     switch (v.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
     case QMetaType::Double:
     case QMetaType::Float:
         out = v.toDouble();
