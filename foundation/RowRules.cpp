@@ -71,4 +71,9 @@ int seriesIcon(int grpId, bool closed)
     return closed ? 13 : 9;
 }
 
+int attachmentIcon(const QString &attached)
+{
+    return attached.isEmpty() ? 0 : 14;
+}
+
 } // namespace RowRules

@@ -38,8 +38,10 @@ int duePeriodGroup(const QDate &trDate, const QDate &today);
 int monthGroup(const QDate &trDate);
 
 // Row icon numbers of the lists: 5 credit, 6 debit, 7 appointment (open), 9 series (open), 10 debit,
-// 11 credit, 12 appointment (closed), 13 series (closed); 0 none.
+// 11 credit, 12 appointment (closed), 13 series (closed), 14 attached file; 0 none.
 int typeIcon(int trType, bool closed);
 int seriesIcon(int grpId, bool closed);
+// 14 for a row whose attachment name has at least one character.
+int attachmentIcon(const QString &attached);
 
 } // namespace RowRules

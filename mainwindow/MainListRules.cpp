@@ -107,19 +107,9 @@ platform::Currency totalOf(int view, int filterIndex, bool done, platform::Curre
     return balance;
 }
 
-int typeIcon(int trType, bool done, int curFilterIndex)
+bool showsClosedIcons(int curFilterIndex)
 {
-    return RowRules::typeIcon(trType, done && curFilterIndex == 0);
-}
-
-int descriptionIcon(int grpId, bool done, int curFilterIndex)
-{
-    return RowRules::seriesIcon(grpId, done && curFilterIndex == 0);
-}
-
-int attachmentIcon(const QString &attached)
-{
-    return attached.isEmpty() ? NoIcon : Attachment;
+    return curFilterIndex == 0;
 }
 
 RowStyle recordStyle(int view, int filterIndex, bool done, const QDate &trDate, int alertDays, const QDate &today)

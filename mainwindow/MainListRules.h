@@ -45,13 +45,8 @@ int dateGroup(const QDate &trDate, int grouping, const QDate &today);
 // gexTotals: in the deadlines view (other than the closed filter) open rows count, closed ones 0.
 platform::Currency totalOf(int view, int filterIndex, bool done, platform::Currency balance);
 
-// Icon numbers of the grid's image list (0 none).
-enum Icon { NoIcon = 0, CreditOpen = 5, DebitOpen = 6, AppointmentOpen = 7, SeriesOpen = 9, DebitClosed = 10,
-            CreditClosed = 11, AppointmentClosed = 12, SeriesClosed = 13, Attachment = 14 };
-// "Closed" icons only in the deadlines filter "All Deadlines".
-int typeIcon(int trType, bool done, int curFilterIndex);
-int descriptionIcon(int grpId, bool done, int curFilterIndex);
-int attachmentIcon(const QString &attached);
+// Closed rows show the closed icons only in the deadlines filter "All Deadlines" (the icons: RowRules).
+bool showsClosedIcons(int curFilterIndex);
 
 enum RowStyle { NormalStyle, Expired, Barrato };
 // Record rows are styled only in the deadlines view with a filter other than the closed one.

@@ -168,6 +168,11 @@ frmMain *frmMain::instance()
 }
 
 frmMain::frmMain()
+    : m_list({[this](const QDate &trDate) { return MainListRules::dateGroup(trDate, currentGroupIndex(), m_today); },
+              [this](bool done, Currency balance) {
+                  return MainListRules::totalOf(curView, currentFilterIndex(), done, balance);
+              },
+              [this] { return MainListRules::showsClosedIcons(curFilterIndex); }})
 {
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -659,50 +664,14 @@ void frmMain::InitEnvironment()
     gex->rebind(false);
     rsGrid = gex->recordset();
 
-    struct Col {
-        const char *key;
-        int width;
-        const char *format;
-        Qt::Alignment align;
-        GridColumn::SortType sort;
-        GridColumn::Content content;
-    };
-    const Qt::Alignment centre = Qt::AlignCenter;
-    const Qt::Alignment leftAlign = Qt::AlignLeft | Qt::AlignVCenter;
-    const Qt::Alignment rightAlign = Qt::AlignRight | Qt::AlignVCenter;
-    const Col cols[] = {
-        {"TrRowId", 800, "", centre, GridColumn::SortNumeric, GridColumn::TextOnly},
-        {"TrDbId", 330, "", centre, GridColumn::SortNumeric, GridColumn::TextOnly},
-        {"TrType", 330, "", centre, GridColumn::SortNumeric, GridColumn::IconOnly},
-        {"TrDate", 1460, "Short Date", centre, GridColumn::SortDate, GridColumn::TextOnly},
-        {"TrDescription", 3000, "", leftAlign, GridColumn::SortText, GridColumn::IconAndText},
-        {"TrValue", 1660, "Currency", rightAlign, GridColumn::SortNumeric, GridColumn::TextOnly},
-        {"AcName", 2000, "", leftAlign, GridColumn::SortText, GridColumn::TextOnly},
-        {"CnName", 2000, "", leftAlign, GridColumn::SortText, GridColumn::TextOnly},
-        {"TrAttached", 330, "", centre, GridColumn::SortText, GridColumn::IconOnly},
-    };
-    for (const Col &c : cols) {
-        GridColumn *col = gex->column(QLatin1String(c.key));
-        col->setWidth(c.width);
-        col->setFormat(QLatin1String(c.format));
-        col->setAlignment(c.align);
-        col->setSortType(c.sort);
-        col->setContent(c.content);
-    }
-    // The description shows the series counter: its value is the window's.
-    gex->column(QStringLiteral("TrDescription"))->setComputed(true);
-
-    GridColumn *dateGroup = gex->addComputedColumn(QStringLiteral("gexDateGroup"));
-    dateGroup->setSortType(GridColumn::SortNumeric);
-    GridColumn *totals = gex->addComputedColumn(QStringLiteral("gexTotals"));
-    totals->setSortType(GridColumn::SortNumeric);
-    for (const char *key : {"gexIncomes", "gexExpenses"}) {
-        GridColumn *c = gex->addComputedColumn(QLatin1String(key));
-        c->setFormat(QStringLiteral("Currency"));
-        c->setAlignment(rightAlign);
-        c->setSortType(GridColumn::SortNumeric);
-        c->setWidth(1360);
-    }
+    m_list.setUpColumns(gex);
+    // Widths in twips; the description and the names share the rest of the grid's width.
+    const std::pair<const char *, int> widths[] = {
+        {"TrRowId", 800}, {"TrDbId", 330}, {"TrType", 330}, {"TrDate", 1460}, {"TrDescription", 3000},
+        {"TrValue", 1660}, {"AcName", 2000}, {"CnName", 2000}, {"TrAttached", 330}, {"gexIncomes", 1360},
+        {"gexExpenses", 1360}};
+    for (const auto &[key, twips] : widths)
+        gex->column(QLatin1String(key))->setWidth(twips);
     for (int i = 1; i <= gex->columnCount(); ++i) {
         gex->column(i)->setCaption(QString());
         gex->column(i)->setTag(QString());
@@ -726,12 +695,6 @@ void frmMain::InitEnvironment()
     }
 
     gex->setRowHeight(Sheet->RowHeight());
-    gex->column(QStringLiteral("TrDate"))->setWidth(1460);
-    gex->column(QStringLiteral("TrValue"))->setWidth(1660);
-    gex->column(QStringLiteral("gexIncomes"))->setWidth(1360);
-    gex->column(QStringLiteral("gexExpenses"))->setWidth(1360);
-
-    m_cols = AnsweredColumns::of(gex);
 
     MainListRules::BuildFilterConditions(FilterTable, Env->DebitCreditToPN, m_today);
     rebuild.end();
@@ -741,14 +704,7 @@ void frmMain::InitEnvironment()
 
 void frmMain::ResolveFields()
 {
-    m_f = RowFields::of(rsGrid.get());
-}
-
-QVariant frmMain::field(qint64 bookmark, int index) const
-{
-    if (!rsGrid || index < 0 || bookmark < 0)
-        return QVariant();
-    return rsGrid->valueAt(bookmark, index);
+    m_list.resolveFields(rsGrid.get());
 }
 
 void frmMain::gexUpdate()
@@ -837,32 +793,12 @@ void frmMain::gexFind(int Id)
 
 void frmMain::gex_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVariant &value)
 {
-    if (colIndex == m_cols.dateGroup) {
-        value = MainListRules::dateGroup(field(bookmark, m_f.TrDate).toDate(), currentGroupIndex(), m_today);
-    } else if (colIndex == m_cols.description) {
-        value = RowRules::describedRow(field(bookmark, m_f.TrDescription).toString(),
-                                            field(bookmark, m_f.TrGrpId).toInt(), field(bookmark, m_f.TrGrpRow).toInt(),
-                                            field(bookmark, m_f.TrGrpMDay).toInt(), Env->DeadlinesShowRecurringCounters,
-                                            LRS(1050));
-    } else if (colIndex == m_cols.totals) {
-        value = QVariant::fromValue(MainListRules::totalOf(curView, currentFilterIndex(),
-                                                           field(bookmark, m_f.TrDone).toBool(),
-                                                           field(bookmark, m_f.TrBalance).value<Currency>()));
-    } else if (colIndex == m_cols.incomes || colIndex == m_cols.expenses) {
-        const int wanted = colIndex == m_cols.incomes ? 1 : -1;
-        value = field(bookmark, m_f.TrType).toInt() == wanted ? field(bookmark, m_f.TrValue) : QVariant();
-    }
+    m_list.computedValue(rsGrid.get(), bookmark, colIndex, value);
 }
 
 void frmMain::gex_FetchIcon(int, int colIndex, qint64 bookmark, int &icon)
 {
-    const bool done = field(bookmark, m_f.TrDone).toBool();
-    if (colIndex == m_cols.description)
-        icon = MainListRules::descriptionIcon(field(bookmark, m_f.TrGrpId).toInt(), done, curFilterIndex);
-    else if (colIndex == m_cols.type)
-        icon = MainListRules::typeIcon(field(bookmark, m_f.TrType).toInt(), done, curFilterIndex);
-    else if (colIndex == m_cols.attached)
-        icon = MainListRules::attachmentIcon(field(bookmark, m_f.TrAttached).toString());
+    m_list.icon(rsGrid.get(), bookmark, colIndex, icon);
 }
 
 void frmMain::gex_FormatRow(GridRowFormat &row)
@@ -976,7 +912,8 @@ void frmMain::NewDeadline(int row)
         frmScadenzeNuovo::Load(this)->Nuovo();
     } else if (choice == 2) {
         // The stored description, not the one shown with its series counter.
-        const QVariant description = field(data.bookmark(), m_f.TrDescription);
+        const QVariant description =
+            TransactionsList::field(rsGrid.get(), data.bookmark(), m_list.fields().TrDescription);
         frmScadenzeNuovo::Load(this)->Nuovo2(data.value(QStringLiteral("TrType")).toInt(), description,
                                              data.value(QStringLiteral("TrAcId")).toInt(),
                                              data.value(QStringLiteral("TrValue")).value<Currency>(),

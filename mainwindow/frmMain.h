@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/RowFields.h"
+#include "foundation/TransactionsList.h"
 #include "mainwindow/MainListRules.h"
 #include "platform/database/Recordset.h"
 
@@ -176,12 +176,10 @@ private:
     QString m_deadlineNotes;
     QString m_accNotes;
 
-    // Field positions of the list query in rsGrid (the grid's recordset).
-    RowFields m_f;
-    // The grid's columns whose values and icons the window gives (set by InitEnvironment).
-    AnsweredColumns m_cols;
+    // The list's columns and their answers, read from rsGrid (the grid's recordset); the view, filter and
+    // grouping rules are the window's.
+    TransactionsList m_list;
     void ResolveFields();
-    QVariant field(qint64 bookmark, int index) const;
 
     int m_helpContext = 1;
     QDate m_today;

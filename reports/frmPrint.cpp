@@ -55,15 +55,6 @@ constexpr int MinWidthTwips = 15000;
 constexpr int MinHeightTwips = 10380;
 constexpr int SidePanelTwips = 5900;
 
-QDate dateOf(const QVariant &value)
-{
-    if (value.metaType().id() == QMetaType::QDate)
-        return value.toDate();
-    if (value.metaType().id() == QMetaType::QDateTime)
-        return value.toDateTime().date();
-    return QDate::fromString(value.toString().left(10), Qt::ISODate);
-}
-
 } // namespace
 
 void frmPrint::showModal(QWidget *owner)
@@ -73,7 +64,10 @@ void frmPrint::showModal(QWidget *owner)
 }
 
 frmPrint::frmPrint(QWidget *owner)
-    : QDialog(owner)
+    : QDialog(owner),
+      m_list({[this](const QDate &trDate) { return GroupKeyOfDate(trDate, m_applied.dateGroupMode, platform::today()); },
+              [this](bool done, Currency balance) { return ReportTotal(m_applied.kind, done, balance); },
+              [] { return true; }})
 {
     setObjectName(WindowName);
     setModal(true);
@@ -537,46 +531,15 @@ void frmPrint::SetupReportGrid()
     gex->setRecordSource(ReportSelect() + QStringLiteral("Where TrDbId=0"));
     gex->rebind(false);
 
-    const Qt::Alignment centre = Qt::AlignHCenter | Qt::AlignVCenter;
-    const Qt::Alignment rightAlign = Qt::AlignRight | Qt::AlignVCenter;
-    const Qt::Alignment leftAlign = Qt::AlignLeft | Qt::AlignVCenter;
-    gex->column(QStringLiteral("TrDbId"))->setSortType(GridColumn::SortNumeric);
-    GridColumn *type = gex->column(QStringLiteral("TrType"));
-    type->setContent(GridColumn::IconOnly);
-    type->setAlignment(centre);
-    GridColumn *date = gex->column(QStringLiteral("TrDate"));
-    date->setFormat(QStringLiteral("Short Date"));
-    date->setAlignment(centre);
-    date->setSortType(GridColumn::SortDate);
-    GridColumn *description = gex->column(QStringLiteral("TrDescription"));
-    description->setAlignment(leftAlign);
-    description->setContent(GridColumn::IconAndText);
-    // The description carries the series counter: its value is the window's.
-    description->setComputed(true);
-    GridColumn *value = gex->column(QStringLiteral("TrValue"));
-    value->setFormat(QStringLiteral("Currency"));
-    value->setAlignment(rightAlign);
-    gex->column(QStringLiteral("TrRowId"))->setSortType(GridColumn::SortNumeric);
-    gex->column(QStringLiteral("AcName"))->setSortType(GridColumn::SortText);
-    gex->column(QStringLiteral("CnName"))->setSortType(GridColumn::SortText);
-
-    gex->addComputedColumn(QStringLiteral("gexDateGroup"))->setSortType(GridColumn::SortNumeric);
-    gex->addComputedColumn(QStringLiteral("gexTotals"))->setSortType(GridColumn::SortNumeric);
-    for (const char *key : {"gexIncomes", "gexExpenses"}) {
-        GridColumn *c = gex->addComputedColumn(QLatin1String(key));
-        c->setFormat(QStringLiteral("Currency"));
-        c->setAlignment(rightAlign);
-        c->setSortType(GridColumn::SortNumeric);
-    }
+    m_list.setUpColumns(gex);
     for (int n = 1; n <= gex->columnCount(); ++n) {
         GridColumn *c = gex->column(n);
         c->setCaption(LRS(999 + n, QString()));
         c->setVisible(false);
     }
-    type->setCaption(QString());
-    type->setVisible(true);
-    description->setVisible(true);
-    date->setVisible(true);
+    gex->column(QStringLiteral("TrType"))->setCaption(QString());
+    for (const char *key : {"TrType", "TrDescription", "TrDate"})
+        gex->column(QLatin1String(key))->setVisible(true);
     gex->setRowHeight(Sheet->RowHeight());
 
     gex->setImageList(Icons::rowImageList());
@@ -589,7 +552,6 @@ void frmPrint::SetupReportGrid()
     gex->setRowStyle(title);
     gex->setGroupRowWhenEmpty(true);
 
-    m_cols = AnsweredColumns::of(gex);
     connect(gex, &ListGrid::UnboundColumnFetch, this,
             [this](int r, int c, qint64 bm, QVariant &v) { gex_UnboundColumnFetch(r, c, bm, v); });
     connect(gex, &ListGrid::FetchIcon, this, [this](int r, int c, qint64 bm, int &i) { gex_FetchIcon(r, c, bm, i); });
@@ -626,8 +588,8 @@ void frmPrint::InitPeriodBounds()
                                "(SELECT Max(Transactions.TrDate) FROM Transactions) AS Date2"),
                 Adb->dcs());
         if (!rs.EOF()) {
-            const QDate first = dateOf(rs.value(QStringLiteral("Date1")));
-            const QDate last = dateOf(rs.value(QStringLiteral("Date2")));
+            const QDate first = TransactionsList::dateOf(rs.value(QStringLiteral("Date1")));
+            const QDate last = TransactionsList::dateOf(rs.value(QStringLiteral("Date2")));
             if (first.isValid())
                 dtPeriod[0]->setDate(first);
             if (last.isValid())
@@ -691,35 +653,14 @@ void frmPrint::SizeReportColumns(const Options &o)
 
 void frmPrint::ResolveFields()
 {
-    m_f = RowFields::of(gex->recordset().get());
-}
-
-QVariant frmPrint::field(qint64 bookmark, int index) const
-{
-    const auto rs = gex->recordset();
-    if (!rs || index < 0 || bookmark < 0)
-        return QVariant();
-    return rs->valueAt(bookmark, index);
+    m_list.resolveFields(gex->recordset().get());
 }
 
 void frmPrint::gex_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVariant &value)
 {
     // A value that cannot be read leaves its cell empty.
     try {
-        if (colIndex == m_cols.dateGroup) {
-            value = GroupKeyOfDate(dateOf(field(bookmark, m_f.TrDate)), m_applied.dateGroupMode, platform::today());
-        } else if (colIndex == m_cols.description) {
-            value = RowRules::describedRow(NullToString(field(bookmark, m_f.TrDescription)), field(bookmark, m_f.TrGrpId).toInt(),
-                                 field(bookmark, m_f.TrGrpRow).toInt(), field(bookmark, m_f.TrGrpMDay).toInt(),
-                                 Env->DeadlinesShowRecurringCounters, LRS(1050));
-        } else if (colIndex == m_cols.totals) {
-            value = QVariant::fromValue(ReportTotal(m_applied.kind, field(bookmark, m_f.TrDone).toBool(),
-                                                    field(bookmark, m_f.TrBalance).value<Currency>()));
-        } else if (colIndex == m_cols.incomes || colIndex == m_cols.expenses) {
-            const int wanted = colIndex == m_cols.incomes ? 1 : -1;
-            if (field(bookmark, m_f.TrType).toInt() == wanted)
-                value = field(bookmark, m_f.TrValue);
-        }
+        m_list.computedValue(gex->recordset().get(), bookmark, colIndex, value);
     } catch (const std::exception &) {
     }
 }
@@ -727,13 +668,7 @@ void frmPrint::gex_UnboundColumnFetch(int, int colIndex, qint64 bookmark, QVaria
 void frmPrint::gex_FetchIcon(int, int colIndex, qint64 bookmark, int &icon)
 {
     try {
-        const bool done = field(bookmark, m_f.TrDone).toBool();
-        if (colIndex == m_cols.description) {
-            if (m_applied.kind != CashBook)
-                icon = RowRules::seriesIcon(field(bookmark, m_f.TrGrpId).toInt(), done);
-        } else if (colIndex == m_cols.type) {
-            icon = RowRules::typeIcon(field(bookmark, m_f.TrType).toInt(), done);
-        }
+        m_list.icon(gex->recordset().get(), bookmark, colIndex, icon);
     } catch (const std::exception &) {
     }
 }
@@ -743,7 +678,7 @@ void frmPrint::gex_FormatRow(GridRowFormat &row)
     const Options &o = m_applied;
     if (row.isRecord()) {
         // Asked for every record when the pages are laid out: read from the record by field index.
-        if (field(row.bookmark(), m_f.TrType).toInt() == -2)
+        if (TransactionsList::field(gex->recordset().get(), row.bookmark(), m_list.fields().TrType).toInt() == -2)
             row.setCellText(QStringLiteral("TrValue"), QString());
         return;
     }
@@ -760,7 +695,7 @@ void frmPrint::gex_FormatRow(GridRowFormat &row)
             caption = LRS(1054);
     } else if (key == QLatin1String("gexDateGroup")) {
         caption = DateGroupCaption(o.dateGroupMode, row.groupValue().toInt(),
-                                   dateOf(row.value(QStringLiteral("TrDate"))));
+                                   TransactionsList::dateOf(row.value(QStringLiteral("TrDate"))));
     }
     if (o.showGroupTotals) {
         caption += TotalSuffix(row.groupSum(QStringLiteral("gexTotals")));

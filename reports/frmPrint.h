@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/RowFields.h"
+#include "foundation/TransactionsList.h"
 #include "reports/ReportRules.h"
 
 #include <QDialog>
@@ -105,14 +105,13 @@ private:
     void ApplyReportLayout(const ReportRules::Options &o);
     void SizeReportColumns(const ReportRules::Options &o);
     void ResolveFields();
-    QVariant field(qint64 bookmark, int index) const;
     void gex_UnboundColumnFetch(int rowIndex, int colIndex, qint64 bookmark, QVariant &value);
     void gex_FetchIcon(int rowIndex, int colIndex, qint64 bookmark, int &icon);
     void gex_FormatRow(GridRowFormat &row);
     void gex_BeforePrintPage(int pageNumber, int pageCount);
 
-    RowFields m_f;
-    AnsweredColumns m_cols;   // the grid's columns the window answers for (set by SetupReportGrid)
+    // The report's columns and their answers; the date groups and the totals follow the applied options.
+    TransactionsList m_list;
     ReportRules::Options m_applied;
     int m_gridWidth = 0;
 };

@@ -1,17 +1,10 @@
 #include "foundation/grid/GridColumn.h"
 
 #include "foundation/grid/GridModel.h"
-#include "foundation/grid/GridView.h"
-#include "foundation/grid/ListGrid.h"
 
-GridColumn::GridColumn(ListGrid *grid, const QString &key, bool computed, int index)
-    : m_grid(grid), m_key(key), m_computed(computed), m_index(index)
+GridColumn::GridColumn(GridModel *model, const QString &key, bool computed, int index)
+    : m_model(model), m_key(key), m_computed(computed), m_index(index)
 {
-}
-
-void GridColumn::changed(bool layout)
-{
-    m_grid->columnChanged(this, layout);
 }
 
 void GridColumn::setCaption(const QString &caption)
@@ -19,7 +12,7 @@ void GridColumn::setCaption(const QString &caption)
     if (m_caption == caption)
         return;
     m_caption = caption;
-    changed(false);
+    m_model->columnLookChanged(this);
 }
 
 void GridColumn::setWidth(int twips)
@@ -28,7 +21,7 @@ void GridColumn::setWidth(int twips)
     if (m_width == twips)
         return;
     m_width = twips;
-    changed(true);
+    m_model->columnLayoutChanged(this);
 }
 
 void GridColumn::setVisible(bool visible)
@@ -36,18 +29,17 @@ void GridColumn::setVisible(bool visible)
     if (m_visible == visible)
         return;
     m_visible = visible;
-    changed(true);
+    m_model->columnLayoutChanged(this);
 }
 
 int GridColumn::position() const
 {
-    return m_grid->model()->positionOf(this);
+    return m_model->positionOf(this);
 }
 
 void GridColumn::setPosition(int position)
 {
-    m_grid->model()->moveColumn(this, position);
-    m_grid->columnMoved();
+    m_model->moveColumn(this, position);
 }
 
 void GridColumn::setFormat(const QString &format)
@@ -55,7 +47,7 @@ void GridColumn::setFormat(const QString &format)
     if (m_format == format)
         return;
     m_format = format;
-    changed(false);
+    m_model->columnLookChanged(this);
 }
 
 void GridColumn::setAlignment(Qt::Alignment alignment)
@@ -65,7 +57,7 @@ void GridColumn::setAlignment(Qt::Alignment alignment)
     if (m_alignment == alignment)
         return;
     m_alignment = alignment;
-    changed(false);
+    m_model->columnLookChanged(this);
 }
 
 void GridColumn::setSortType(SortType type)
@@ -73,9 +65,7 @@ void GridColumn::setSortType(SortType type)
     if (m_sortType == type)
         return;
     m_sortType = type;
-    // Sorting and grouping on this column follow the new kind at the next build.
-    if (m_grid->model()->groupColumns().contains(this) || sortOrder() != 0)
-        m_grid->scheduleBuild();
+    m_model->columnOrderChanged(this);
 }
 
 void GridColumn::setContent(Content content)
@@ -83,7 +73,7 @@ void GridColumn::setContent(Content content)
     if (m_content == content)
         return;
     m_content = content;
-    changed(false);
+    m_model->columnLookChanged(this);
 }
 
 void GridColumn::setComputed(bool computed)
@@ -91,7 +81,7 @@ void GridColumn::setComputed(bool computed)
     if (m_computed == computed)
         return;
     m_computed = computed;
-    m_grid->refresh();
+    m_model->columnSourceChanged(this);
 }
 
 void GridColumn::setIconIndex(int icon)
@@ -100,14 +90,12 @@ void GridColumn::setIconIndex(int icon)
     if (m_iconIndex == icon)
         return;
     m_iconIndex = icon;
-    // Icons already asked for were given the old default; they are asked again.
-    m_grid->model()->forgetIcons();
-    m_grid->view()->viewport()->update();
+    m_model->columnIconChanged(this);
 }
 
 int GridColumn::sortOrder() const
 {
-    for (const GridModel::SortKey &k : m_grid->model()->sortKeys())
+    for (const GridModel::SortKey &k : m_model->sortKeys())
         if (k.column == this)
             return k.direction < 0 ? -1 : 1;
     return 0;

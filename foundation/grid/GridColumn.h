@@ -3,11 +3,13 @@
 #include <QString>
 #include <Qt>
 
-class ListGrid;
+class GridModel;
 
-// One column of a ListGrid: bound to a field of the grid's recordset by its key (the field name), or
-// computed (its values come from the grid's UnboundColumnFetch event). Sizes are in twips. A column is
-// owned by its grid and lives until the grid recreates its columns (ListGrid::rebind(false)) or is cleared.
+// One column of a list grid: bound to a field of the grid's recordset by its key (the field name), or
+// computed (its values come from the grid's owner, the UnboundColumnFetch event of a ListGrid). Sizes are
+// in twips. A column is owned by its grid's model and lives until the grid recreates its columns
+// (ListGrid::rebind(false)) or clears them. A change of a setting is told to the model, which tells those
+// that show the rows.
 class GridColumn
 {
 public:
@@ -19,7 +21,7 @@ public:
 
     QString key() const { return m_key; }
     int index() const { return m_index; }          // 1-based, in the order the columns were made
-    // A computed column's values come from the grid's UnboundColumnFetch event. A column bound to a field
+    // A computed column's values come from the grid's owner. A column bound to a field
     // can be made computed too: it then shows (sorts, groups, finds) the owner's value instead of the
     // stored one, which stays in the recordset.
     bool isComputed() const { return m_computed; }
@@ -46,7 +48,7 @@ public:
     Content content() const { return m_content; }
     void setContent(Content content);
     // The image shown in every row of an icon column (1-based in the grid's image list, 0 none); the
-    // FetchIcon event can change it per row.
+    // owner's icon answer (the FetchIcon event) can change it per row.
     int iconIndex() const { return m_iconIndex; }
     void setIconIndex(int icon);
     // The direction of this column among the grid's sort keys: 1 ascending, -1 descending, 0 not a key.
@@ -54,11 +56,9 @@ public:
 
 private:
     friend class GridModel;
-    friend class ListGrid;
-    GridColumn(ListGrid *grid, const QString &key, bool computed, int index);
-    void changed(bool layout);
+    GridColumn(GridModel *model, const QString &key, bool computed, int index);
 
-    ListGrid *m_grid;
+    GridModel *m_model;
     QString m_key;
     bool m_computed;
     int m_index;

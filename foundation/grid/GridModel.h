@@ -1,6 +1,9 @@
 #pragma once
 
 #include "foundation/grid/GridColumn.h"
+#include "foundation/grid/GridGroups.h"
+#include "foundation/grid/GridOrder.h"
+#include "foundation/grid/GridRowData.h"
 #include "foundation/grid/GridRowStyle.h"
 #include "platform/database/Recordset.h"
 
@@ -8,42 +11,63 @@
 #include <QHash>
 #include <QIcon>
 #include <QList>
-#include <QVector>
 #include <algorithm>
-#include <climits>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <vector>
 
-class ListGrid;
 class GridRowFormat;
 
-// The rows a ListGrid shows, as a flat table: the visible rows in display order (group rows and the
-// records of expanded groups), one table column per grid column. Underneath it keeps
+// What a grid's owner answers while the rows are built and drawn: the values of computed columns, the
+// icons of icon columns and the formats of rows. Each answer is asked once per build and kept; an answer
+// that throws is told through GridModel::failed and leaves its cell as it was.
+class GridAnswers
+{
+public:
+    using Bookmark = platform::Recordset::Bookmark;
+
+    // A computed cell's value. row is the visible row (1-based), or 0 when the value is needed to group,
+    // sort or sum.
+    virtual void computedValue(int row, int column, Bookmark bookmark, QVariant &value) = 0;
+    // The icon of a cell of an icon column; icon starts as the column's own (0 none).
+    virtual void icon(int row, int column, Bookmark bookmark, int &icon) = 0;
+    // A row about to be shown: its caption, cell texts, height and style.
+    virtual void formatRow(GridRowFormat &row) = 0;
+
+protected:
+    ~GridAnswers() = default;
+};
+
+// The core of the list grid, apart from any widget: the rows a grid shows, as a flat table of the visible
+// rows in display order (group rows and the records of expanded groups), one table column per grid
+// column. Underneath it keeps
+//   - the columns and their display order,
 //   - the bookmarks of the bound recordset's rows that pass its filter (the records),
-//   - their order after the group columns (always ascending) and the sort keys (stable),
-//   - the group tree over that order (each group a contiguous range of records),
-//   - per record the computed values, icons and row formats asked of the owner, each asked once per
-//     build and kept until the next one.
-// A paginated renderer walks rows 0..rowCount()-1 through rowRef()/cellText()/rowFormat().
+//   - their order (GridOrder) and the group tree over it (GridGroups),
+//   - per record the computed values, icons and row formats asked of the owner (GridAnswers), each
+//     asked once per build and kept until the next one, and the groups' sums.
+// Settings that change what the rows are built from (a sort type, a computed column) are told through
+// rowsOutOfDate: whoever builds the rows (the ListGrid) builds them again. Pagination walks rows
+// 0..visibleCount()-1 through rowRef()/cellText()/rowFormat().
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     using Bookmark = platform::Recordset::Bookmark;
 
-    // A visible row: a record (its place in the sorted order, >= 0) or a group (-(group index) - 1).
-    using RowRef = int;
-    static bool isGroupRef(RowRef ref) { return ref < 0; }
-    static int groupOfRef(RowRef ref) { return -ref - 1; }
-    static RowRef refOfGroup(int group) { return -group - 1; }
+    using RowRef = GridGroups::RowRef;
+    static bool isGroupRef(RowRef ref) { return GridGroups::isGroupRef(ref); }
+    static int groupOfRef(RowRef ref) { return GridGroups::groupOfRef(ref); }
+    static RowRef refOfGroup(int group) { return GridGroups::refOfGroup(group); }
+    static constexpr RowRef NoRef = GridGroups::NoRef;
 
     // Roles beyond Qt's for the view.
     enum Role { RowKindRole = Qt::UserRole + 1, GroupLevelRole, ExpandedRole, StyleRole };
 
     struct SortKey { GridColumn *column; int direction; };
 
-    // What the owner's FormatRow answered for one row.
+    // What the owner's format answer gave one row.
     struct RowFormat {
         QString caption;                         // group rows
         QList<QPair<int, QString>> cellTexts;    // column index -> text shown instead of the value
@@ -51,8 +75,12 @@ public:
         QString style;                           // named style, "" none
     };
 
-    explicit GridModel(ListGrid *grid);
+    explicit GridModel(QObject *parent = nullptr);
     ~GridModel() override;
+
+    // The owner that answers for computed values, icons and row formats; nullptr: none (computed cells
+    // stay empty).
+    void setAnswers(GridAnswers *answers) { m_answers = answers; }
 
     // --- columns ---
     int gridColumnCount() const { return int(m_columns.size()); }
@@ -65,9 +93,19 @@ public:
     const std::vector<int> &displayOrder() const { return m_displayOrder; }
     int positionOf(const GridColumn *column) const;
     void moveColumn(GridColumn *column, int position);
-    void columnLookChanged(GridColumn *column);
+    // A width the column already has where it is shown (the user dragged its edge): kept without laying
+    // the columns out again.
+    void recordColumnWidth(GridColumn *column, int twips);
+    // What a column tells of its own changes.
+    void columnLookChanged(GridColumn *column);     // caption, format, alignment, content
+    void columnLayoutChanged(GridColumn *column);   // width, visibility
+    void columnOrderChanged(GridColumn *column);    // sort type
+    void columnSourceChanged(GridColumn *column);   // computed or bound
+    void columnIconChanged(GridColumn *column);     // the default icon
 
     // --- data ---
+    // Binds a recordset: the rows shown so far go. keepColumns: the columns stay, finding their fields
+    // again by key (a model without columns makes them); false: one column per field, in field order.
     void setRecordset(std::shared_ptr<platform::Recordset> rs, bool keepColumns);
     std::shared_ptr<platform::Recordset> recordset() const { return m_rs; }
     void resolveFields();
@@ -77,8 +115,12 @@ public:
     void setGroupColumns(const QList<GridColumn *> &columns) { m_groupColumns = columns; }
     QList<SortKey> sortKeys() const { return m_sortKeys; }
     void setSortKeys(const QList<SortKey> &keys) { m_sortKeys = keys; }
+    // With groups and no records, one empty outermost group row is shown (a list's heading row).
+    bool groupRowWhenEmpty() const { return m_groupRowWhenEmpty; }
+    void setGroupRowWhenEmpty(bool on) { m_groupRowWhenEmpty = on; }
     // Reads the recordset's passing rows again and rebuilds order, groups and visible rows (model reset).
     // Computed values of records are kept when keepComputed (same recordset, only the filter changed).
+    // A failure (the rows cannot be ordered) leaves no rows and is told through failed.
     void rebuild(bool keepComputed);
     // Drops every answer of the owner (computed values, icons, formats, sums) so they are asked again.
     void forgetAnswers();
@@ -88,25 +130,26 @@ public:
     void forgetPlaceAnswers();
 
     int recordCount() const { return int(m_bookmarks.size()); }
-    int groupCount() const { return int(m_groups.size()); }
-    int visibleCount() const { return int(m_visible.size()); }
-    RowRef rowRef(int row) const { return m_visible[size_t(row)]; }   // row 0-based, in range
-    int rowOfRef(RowRef ref) const;                                   // 0-based; -1 when not visible
+    int groupCount() const { return m_groups.count(); }
+    int visibleCount() const { return int(m_groups.rows().size()); }
+    RowRef rowRef(int row) const { return m_groups.rows()[size_t(row)]; }   // row 0-based, in range
+    int rowOfRef(RowRef ref) const { return m_groups.rowOf(ref); }         // 0-based; -1 when not visible
     // The visible row that stands for a reference: itself, or the nearest visible group above it.
-    int visibleRowFor(RowRef ref) const;
-    RowRef refOfBookmark(Bookmark bm) const;                          // record ref, or INT_MIN
-    static constexpr RowRef NoRef = INT_MIN;
+    int visibleRowFor(RowRef ref) const { return m_groups.visibleRowFor(ref); }
+    RowRef refOfBookmark(Bookmark bm) const;                                // record ref, or NoRef
+    // What a visible row (0-based, in range) tells: a record or a group header.
+    GridRowData rowData(int row) const;
 
     // --- groups ---
-    bool isExpanded(int group) const { return m_groups[size_t(group)].expanded; }
+    bool isExpanded(int group) const { return m_groups.group(group).expanded; }
     void setExpanded(int group, bool expanded);
     void setAllExpanded(bool expanded);
     // Expands the groups above a record so that it is visible.
     void reveal(RowRef record);
-    int groupLevel(int group) const { return m_groups[size_t(group)].level; }   // 0-based level
-    int groupParent(int group) const { return m_groups[size_t(group)].parent; }
-    int groupRecordCount(int group) const { return m_groups[size_t(group)].end - m_groups[size_t(group)].first; }
-    int groupFirstRecord(int group) const { return m_groups[size_t(group)].first; }
+    int groupLevel(int group) const { return m_groups.group(group).level; }   // 0-based level
+    int groupParent(int group) const { return m_groups.group(group).parent; }
+    int groupRecordCount(int group) const { return m_groups.group(group).end - m_groups.group(group).first; }
+    int groupFirstRecord(int group) const { return m_groups.group(group).first; }
     QVariant groupValue(int group) const;
     QString defaultGroupCaption(int group) const;
     QVariant groupSum(int group, int column) const;
@@ -114,7 +157,7 @@ public:
     // --- values of a reference ---
     Bookmark bookmarkOf(RowRef ref) const;
     QVariant value(RowRef ref, int column) const;                 // column 1-based
-    QString cellText(RowRef ref, int column) const;               // as shown: format and FormatRow text
+    QString cellText(RowRef ref, int column) const;               // as shown: format and format answer's text
     int iconOf(RowRef ref, int column) const;                     // 0 none
     const RowFormat &rowFormat(RowRef ref) const;
 
@@ -122,10 +165,31 @@ public:
     RowRef findRecord(int column, const QVariant &value) const;
 
     // --- look ---
-    QHash<QString, GridRowStyle> &rowStyles() { return m_styles; }
-    const QHash<QString, GridRowStyle> &rowStyles() const { return m_styles; }
-    QList<QIcon> &images() { return m_images; }
+    void setRowStyle(const GridRowStyle &style);                  // adds or replaces the style of that name
+    bool hasRowStyle(const QString &name) const { return m_styles.contains(name); }
+    GridRowStyle rowStyle(const QString &name) const { return m_styles.value(name); }
+    void setImages(const QList<QIcon> &images);                   // numbered from 1
+    QList<QIcon> images() const { return m_images; }
     QIcon image(int number) const;
+
+    // --- failures ---
+    // Runs a call that may throw (an owner's answer, an event handler): a failure is told through failed
+    // and false returned. (A template: the answers are asked for every record, and wrapping each call in a
+    // function of its own would cost more than many answers do.)
+    template<typename Call>
+    bool guarded(Call &&call) const
+    {
+        try {
+            call();
+            return true;
+        } catch (const std::exception &e) {
+            reportFailure(e);
+        }
+        return false;
+    }
+    // Tells a failure through failed: a run-time error with its number and description in the user's
+    // terms, any other as a database error with its message.
+    void reportFailure(const std::exception &failure) const;
 
     // QAbstractItemModel
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -134,14 +198,18 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+signals:
+    // The columns' widths, visibility or order changed.
+    void columnsLaidOut();
+    // What the rows look like changed (a column's look or icons, a style, the images): drawn again.
+    void lookChanged();
+    // A setting the rows are built from changed: they are to be built again; answers: the owner's answers
+    // are to be asked again too.
+    void rowsOutOfDate(bool answers);
+    // A failure while building or reading the rows, or in an owner's answer.
+    void failed(qint64 number, const QString &description) const;
+
 private:
-    struct Group {
-        int level;        // 0-based
-        int parent;       // group index, -1 for the top level
-        int first, end;   // records [first, end) in sorted order
-        int subtreeEnd;   // index after the last group below this one (groups are in pre-order)
-        bool expanded = true;
-    };
     // Answers kept by a number (a recordset row, an ordinal), in pages made when a number of theirs is first
     // answered: a column asked only for the rows drawn takes little room.
     template<typename Slot>
@@ -177,66 +245,38 @@ private:
         QVariant value;
         bool known = false;
     };
-    // What the rows were last sorted by, and the order that gave, so that a filter on the same rows or the
-    // same keys in the other direction need no new sort.
-    struct SortSignature {
-        const GridColumn *column;
-        int index, sortType, field, direction;
-        bool computed;
-        bool operator==(const SortSignature &) const = default;
-    };
-    struct LastSort {
-        const platform::Recordset *rs = nullptr;
-        int loadedRows = -1;
-        std::vector<SortSignature> keys;   // group columns, then sort keys
-        std::vector<Bookmark> order;       // the records sorted
-        std::vector<int> runStarts;        // where each innermost group begins in order
-        bool allRows = false;              // order holds every row of the recordset (no filter)
-        bool tieFree = false;              // no two records of a group have equal sort keys
-    };
 
-    std::vector<SortSignature> sortSignature() const;
-    // The sort order of the records by the group columns and sort keys; runStarts where each innermost group
-    // begins; tieFree when no two records of a group share their sort keys.
-    void sortRecords(std::vector<int> &order, std::vector<int> &runStarts, bool &tieFree);
-    // The order reused from the last sort (same keys, or the sort keys reversed; this filter's records):
-    // false when it cannot be.
-    bool reuseLastSort(bool keepComputed);
-    // Groups over m_order, from the group columns' codes.
-    void buildGroups(const std::vector<std::vector<quint32>> &groupCodes);
-    std::vector<std::vector<quint32>> keyCodes(const QList<GridColumn *> &columns, const std::vector<int> &directions,
-                                               std::vector<quint32> &maxCodes);
+    GridColumn *makeColumn(const QString &key, bool computed, int index);
+    // No columns, groups, sort keys or rows (within a reset).
+    void dropColumns();
+    // The records as the ordering engine reads them.
+    GridOrder::Records records() const;
+    GridOrder::Keys groupKeys() const;
+    GridOrder::Keys sortOrderKeys() const;
 
     int ordinalOf(RowRef ref) const;   // record ordinal (recordset order) of a record reference
     QVariant computedValue(int ordinal, int column, int row) const;
     QVariant recordValue(int ordinal, int column, int row) const;
     // The same, valid until the next value is asked for: a computed value is not copied.
     const QVariant &valueRef(int ordinal, int column, QVariant &scratch) const;
-    void flattenInto(std::vector<RowRef> &out, int group) const;   // the rows below an expanded group
-    void flattenAll();
-    void indexRows();
-    int groupOfRecord(int position) const;
-    void emitFormatRow(RowRef ref, RowFormat &format) const;
+    void askFormat(RowRef ref, RowFormat &format) const;
 
-    ListGrid *m_grid;
+    GridAnswers *m_answers = nullptr;
     std::shared_ptr<platform::Recordset> m_rs;
     std::vector<std::unique_ptr<GridColumn>> m_columns;
     QHash<QString, GridColumn *> m_columnByKey;   // the first column of each key, as spelled
     std::vector<int> m_displayOrder;
     QList<GridColumn *> m_groupColumns;
     QList<SortKey> m_sortKeys;
+    bool m_groupRowWhenEmpty = false;
 
     std::vector<Bookmark> m_bookmarks;     // ordinal -> bookmark (recordset order)
     std::vector<int> m_ordinalOfRow;       // recordset row (bookmark - 1) -> ordinal, -1 none
     int m_loadedRows = 0;                  // rows of the recordset when the records were taken
-    LastSort m_lastSort;
+    GridOrder m_sorter;
     std::vector<int> m_order;              // sorted position -> ordinal
     std::vector<int> m_positionOf;         // ordinal -> sorted position
-    std::vector<Group> m_groups;
-    std::vector<int> m_leafGroup;          // sorted position -> deepest group holding it (-1 without groups)
-    std::vector<RowRef> m_visible;         // row -> reference
-    std::vector<int> m_rowOfPosition;      // sorted position -> row, -1 hidden
-    std::vector<int> m_rowOfGroup;         // group -> row, -1 hidden
+    GridGroups m_groups;
 
     mutable std::vector<PagedSlots<Computed>> m_computed;   // per column index - 1, per recordset row
     mutable std::vector<PagedSlots<int>> m_icons;           // per column index - 1, per ordinal; -1 unknown
@@ -248,10 +288,4 @@ private:
 
     QHash<QString, GridRowStyle> m_styles;
     QList<QIcon> m_images;
-    bool m_groupRowWhenEmpty = false;
-
-public:
-    // With groups and no records, one empty outermost group row is shown (a list's heading row).
-    bool groupRowWhenEmpty() const { return m_groupRowWhenEmpty; }
-    void setGroupRowWhenEmpty(bool on) { m_groupRowWhenEmpty = on; }
 };

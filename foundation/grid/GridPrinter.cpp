@@ -207,15 +207,9 @@ int GridPrinter::noteColumn() const
     return m_grid->column(m_previewColumn)->index();
 }
 
-QString GridPrinter::noteText(int row0, int column) const
+QString GridPrinter::noteText(int row0) const
 {
-    if (column < 0)
-        return QString();
-    const GridModel *model = m_grid->model();
-    const GridModel::RowRef ref = model->rowRef(row0);
-    if (GridModel::isGroupRef(ref))
-        return QString();
-    return model->cellText(ref, column).trimmed();
+    return GridNoteText(*m_grid->model(), row0, noteColumn());
 }
 
 double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
@@ -240,142 +234,17 @@ double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
 
 QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
 {
-    const GridModel *model = m_grid->model();
-    const int rows = m_grid->rowCount();   // builds the rows when they are due
-
-    // First the rows as blocks: each row's height, its note, the groups whose sums follow it (records
-    // close the groups they end; a group row closes those of its level and below that are still open).
-    // A block per row, kept small: a list holds a million rows. The groups closed at a row (few rows
-    // close any) are lists of their own, which a block names by their place in `closings`.
-    struct Block {
-        double height = 0;
-        double note = 0;
-        double need = 0;           // what must fit on the page for this row to start there
-        int groupIndex = -1;       // a group row's group; -1 for a record
-        int closedBefore = 0;      // sums printed before this row
-        int closedAfter = 0;       // sums printed after it (and its note)
-        bool group() const { return groupIndex >= 0; }
-    };
-    std::vector<QList<int>> closings(1);   // closings[0]: none
-    auto closingsAt = [&](int &at) -> QList<int> & {
-        if (at == 0) {
-            at = int(closings.size());
-            closings.emplace_back();
-        }
-        return closings[size_t(at)];
-    };
-    auto heightOf = [&](GridModel::RowRef ref) {
-        const int h = model->rowFormat(ref).heightTwips;
-        return h > 0 ? std::max<double>(h, g.textLine + MinBaseLine) : g.rowHeight;
-    };
-    auto hasSums = [&](int group) { return !m_sumColumns.isEmpty() && model->groupRecordCount(group) > 0; };
-    const double sumsHeight = g.rowHeight;
-    // The room of a page after the first: what a block larger than that cannot keep together.
-    const double room = g.rowsHeight - (m_repeatHeaders ? g.columnHeaders : 0);
-
-    const int notes = noteColumn();
-    std::vector<Block> blocks(size_t(std::max(0, rows)));
-    QList<int> open;   // the groups whose records are being printed, innermost last
-    double groupsAbove = 0;   // the group rows right above a record, which stay on its page
-    for (int r = 0; r < rows; ++r) {
-        Block &b = blocks[size_t(r)];
-        const GridModel::RowRef ref = model->rowRef(r);
-        b.height = heightOf(ref);
-        if (GridModel::isGroupRef(ref)) {
-            b.groupIndex = GridModel::groupOfRef(ref);
-            const int level = model->groupLevel(b.groupIndex);
-            while (!open.isEmpty() && model->groupLevel(open.last()) >= level)
-                closingsAt(b.closedBefore).append(open.takeLast());
-            open.append(b.groupIndex);
-            groupsAbove += b.height;
-            continue;
-        }
-        while (!open.isEmpty()
-               && model->groupFirstRecord(open.last()) + model->groupRecordCount(open.last()) - 1 == ref)
-            closingsAt(b.closedAfter).append(open.takeLast());
-        // A long note is cut to what a page holds beside its record, the group rows above it and the
-        // sums after it (at least a line of it stays).
-        const QString note = noteText(r, notes);
-        if (!note.isEmpty()) {
-            double keep = room - b.height - groupsAbove;
-            for (int group : closings[size_t(b.closedAfter)])
-                keep -= hasSums(group) ? sumsHeight : 0;
-            const double full = noteHeight(g, note);
-            b.note = std::min(full, std::max(keep, std::min(full, g.textLine + 2 * NotePadding)));
-        }
-        groupsAbove = 0;
-    }
-    QList<int> closedAtEnd;
-    while (!open.isEmpty())
-        closedAtEnd.append(open.takeLast());
-
-    // Then what goes together, from the last row up: a record with its note and the sums after it; a
-    // group row with the block under it, so that it never ends a page. What exceeds a page is split.
-    for (int r = rows - 1; r >= 0; --r) {
-        Block &b = blocks[size_t(r)];
-        if (b.group()) {
-            const double next = r + 1 < rows ? blocks[size_t(r) + 1].need : 0;
-            b.need = b.height + next <= room ? b.height + next : b.height + (r + 1 < rows ? g.rowHeight : 0);
-        } else {
-            double sums = 0;
-            for (int group : closings[size_t(b.closedAfter)])
-                sums += hasSums(group) ? sumsHeight : 0;
-            const double full = b.height + b.note + sums;
-            b.need = full <= room ? full : (b.height + b.note <= room ? b.height + b.note : b.height);
-        }
-    }
-
-    QList<Page> pages;
-    Page page;
-    double y = 0;
-    bool firstPage = true;
-    auto startPage = [&] {
-        page = Page();
-        y = 0;
-        if (firstPage || m_repeatHeaders) {
-            page.items.append({PageItem::ColumnHeaders, 0, -1, 0, g.columnHeaders});
-            y = g.columnHeaders;
-        }
-        firstPage = false;
-    };
-    auto hasRows = [&] {
-        return std::any_of(page.items.cbegin(), page.items.cend(),
-                           [](const PageItem &it) { return it.kind != PageItem::ColumnHeaders; });
-    };
-    // Places an item, first moving to a new page when `need` (the item and what must stay with it) does
-    // not fit below the last one. An item higher than a whole page is cut to the page.
-    auto place = [&](PageItem item, double need) {
-        if (y + need > g.rowsHeight + 0.5 && hasRows()) {
-            pages.append(page);
-            startPage();
-        }
-        item.top = y;
-        item.height = std::min(item.height, std::max(0.0, g.rowsHeight - y));
-        y += item.height;
-        page.items.append(item);
-    };
-    auto placeSums = [&](const QList<int> &groups) {
-        for (int group : groups)
-            if (hasSums(group))
-                place({PageItem::GroupSums, 0, group, 0, sumsHeight}, sumsHeight);
-    };
-
-    startPage();
-    for (int r = 0; r < rows; ++r) {
-        const Block &b = blocks[size_t(r)];
-        placeSums(closings[size_t(b.closedBefore)]);
-        if (b.group()) {
-            place({PageItem::Group, r + 1, b.groupIndex, 0, b.height}, b.need);
-            continue;
-        }
-        place({PageItem::Record, r + 1, -1, 0, b.height}, b.need);
-        if (b.note > 0)
-            place({PageItem::Note, r + 1, -1, 0, b.note}, b.note);
-        placeSums(closings[size_t(b.closedAfter)]);
-    }
-    placeSums(closedAtEnd);
-    pages.append(page);
-    return pages;
+    m_grid->rowCount();   // builds the rows when they are due
+    GridPageMetrics m;
+    m.rowsHeight = g.rowsHeight;
+    m.columnHeaders = g.columnHeaders;
+    m.rowHeight = g.rowHeight;
+    m.tallRowLeast = g.textLine + MinBaseLine;
+    m.noteLeast = g.textLine + 2 * NotePadding;
+    m.repeatHeaders = m_repeatHeaders;
+    m.groupSums = !m_sumColumns.isEmpty();
+    m.noteColumn = noteColumn();
+    return PaginateGrid(*m_grid->model(), m, [&](const QString &text) { return noteHeight(g, text); });
 }
 
 QList<GridPrinter::Page> GridPrinter::paginate(QPagedPaintDevice *device) const
@@ -491,7 +360,7 @@ void GridPrinter::drawPage(QPainter &p, const Layout &layout, int number)
     const int count = int(layout.pages.size());
     if (number < 1 || number > count)
         return;
-    m_grid->guarded([&] { emit BeforePrintPage(number, count); });
+    m_grid->model()->guarded([&] { emit BeforePrintPage(number, count); });
     drawPage(p, layout.geometry, layout.pages[number - 1], number, count);
 }
 
@@ -507,7 +376,7 @@ void GridPrinter::render(QPagedPaintDevice *device)
         if (i > 0)
             device->newPage();
         // The owner sets the texts of this page; a failing answer is told once, and the page is drawn.
-        m_grid->guarded([&] { emit BeforePrintPage(i + 1, count); });
+        m_grid->model()->guarded([&] { emit BeforePrintPage(i + 1, count); });
         drawPage(p, g, pages[i], i + 1, count);
     }
     p.end();

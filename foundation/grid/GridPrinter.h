@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/grid/GridPagination.h"
+
 #include <QFont>
 #include <QList>
 #include <QObject>
@@ -31,19 +33,9 @@ public:
     enum Part { Left = 0, Centre = 1, Right = 2 };
     enum PrintUnit { Inches = 0, Metric = 1 };
 
-    // One thing placed on a page. row is the grid's row (1-based) for Group, Record, Note and GroupSums;
-    // 0 for the column headers. top and height are in twips from the top of the rows' area.
-    struct PageItem {
-        enum Kind { ColumnHeaders, Group, Record, Note, GroupSums };
-        Kind kind = Record;
-        int row = 0;
-        int group = -1;        // GroupSums: the group summed
-        double top = 0;        // twips below the top of the rows' area (under the page header)
-        double height = 0;     // twips
-    };
-    struct Page {
-        QList<PageItem> items;
-    };
+    // What is placed on a page, laid out by PaginateGrid (GridPagination.h).
+    using PageItem = GridPageItem;
+    using Page = GridPage;
 
     // The printer belongs to the grid (created as its child) and lives as long as it.
     explicit GridPrinter(ListGrid *grid);
@@ -132,8 +124,7 @@ private:
     QList<Page> layOut(const Geometry &g) const;
     double noteHeight(const Geometry &g, const QString &text) const;
     int noteColumn() const;
-    QString noteText(int row0) const { return noteText(row0, noteColumn()); }
-    QString noteText(int row0, int column) const;
+    QString noteText(int row0) const;
     void drawPage(QPainter &p, const Geometry &g, const Page &page, int number, int count) const;
     void drawBand(QPainter &p, const Geometry &g, const QString *texts, double top, double height, bool header) const;
     void drawColumnHeaders(QPainter &p, const Geometry &g, double top, double height) const;

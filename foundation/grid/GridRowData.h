@@ -8,7 +8,7 @@
 class GridModel;
 class GridColumn;
 
-// What a ListGrid tells about one of its rows: a record row or a group header, the values of its columns
+// What a list grid tells about one of its rows: a record row or a group header, the values of its columns
 // (for a group header: those of the group's first record), the record's bookmark in the grid's recordset,
 // and for a group header its column, value, caption and sums. A row-data record reads the grid when asked;
 // it stays valid until the grid's rows are rebuilt (rebind, requery, refetch, new groups or sort keys).
@@ -50,7 +50,6 @@ public:
 
 protected:
     friend class GridModel;
-    friend class ListGrid;
     GridRowData(const GridModel *model, int ref, int row, RowType type)
         : m_model(model), m_ref(ref), m_row(row), m_type(type) {}
     int columnIndex(const QString &key) const;

@@ -5,9 +5,9 @@
 
 #include <QString>
 
-// The row a ListGrid is about to draw, handed to its FormatRow event: everything GridRowData tells, plus
-// what the owner may set: a group header's caption, the text of single cells, the row's height in twips
-// (0: the grid's) and a named row style.
+// The row a list grid is about to show, handed to its owner's format answer (the FormatRow event of a
+// ListGrid): everything GridRowData tells, plus what the owner may set: a group header's caption, the
+// text of single cells, the row's height in twips (0: the grid's) and a named row style.
 class GridRowFormat : public GridRowData
 {
 public:

@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QString>
 
-// A named look for rows of a ListGrid ("Expired", "barrato", ...): font changes and colours. An invalid
+// A named look for rows of a list grid ("Expired", "barrato", ...): font changes and colours. An invalid
 // colour keeps the grid's own.
 struct GridRowStyle
 {

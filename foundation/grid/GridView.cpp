@@ -2,7 +2,6 @@
 
 #include "foundation/Twips.h"
 #include "foundation/grid/GridModel.h"
-#include "foundation/grid/ListGrid.h"
 #include "foundation/grid/TextLines.h"
 
 #include <QApplication>
@@ -45,7 +44,7 @@ private:
 class GridDelegate : public QStyledItemDelegate
 {
 public:
-    GridDelegate(GridView *view, ListGrid *grid) : QStyledItemDelegate(view), m_view(view), m_grid(grid) {}
+    explicit GridDelegate(GridView *view) : QStyledItemDelegate(view), m_view(view) {}
 
     // Every row has the grid's height: nothing of the row is read to tell it (the view asks while it lays
     // out the rows, before any is drawn).
@@ -63,8 +62,8 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const GridColumn *c = m_grid->column(index.column() + 1);
-        if (c->content() != GridColumn::IconOnly) {
+        const GridColumn *c = m_view->gridModel()->gridColumn(index.column() + 1);
+        if (!c || c->content() != GridColumn::IconOnly) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
@@ -106,17 +105,16 @@ protected:
 
 private:
     GridView *m_view;
-    ListGrid *m_grid;
 };
 
 } // namespace
 
-GridView::GridView(ListGrid *grid)
-    : QTreeView(grid), m_grid(grid)
+GridView::GridView(GridModel *model, QWidget *parent)
+    : QTreeView(parent), m_model(model)
 {
     setHeader(new GridHeader(this));
-    setModel(grid->model());
-    setItemDelegate(new GridDelegate(this, grid));
+    setModel(model);
+    setItemDelegate(new GridDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
@@ -138,6 +136,23 @@ GridView::GridView(ListGrid *grid)
     header()->setHighlightSections(false);
     header()->setMinimumSectionSize(0);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_groupStyle.bold = true;
+    m_groupStyle.foreColor = QColor(37, 75, 108);
+    m_groupStyle.backColor = Qt::white;
+
+    connect(header(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+        // A column dragged wider or narrower by the user keeps its new width.
+        if (m_applying)
+            return;
+        if (GridColumn *c = m_model->gridColumn(logical + 1))
+            if (c->isVisible() && TwipsToPixels(c->width()) != size)
+                m_model->recordColumnWidth(c, int(PixelsToTwips(size) + 0.5));
+    });
+    // Every reset rebuilds the header's sections from the model: the columns are put back on it.
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { applyColumns(); });
+    connect(model, &QAbstractItemModel::columnsInserted, this, [this] { applyColumns(); });
+    connect(model, &GridModel::columnsLaidOut, this, [this] { applyColumns(); });
+    connect(model, &GridModel::lookChanged, this, [this] { viewport()->update(); });
 }
 
 QStyleOptionViewItem GridView::cellOption(const QModelIndex &index) const
@@ -148,14 +163,9 @@ QStyleOptionViewItem GridView::cellOption(const QModelIndex &index) const
     return static_cast<const GridDelegate *>(itemDelegate())->cellOption(option, index);
 }
 
-GridModel *GridView::gridModel() const
-{
-    return m_grid->model();
-}
-
 int GridView::rowHeightPixels() const
 {
-    return qMax(1, TwipsToPixels(m_grid->rowHeight()));
+    return qMax(1, TwipsToPixels(m_rowHeight));
 }
 
 void GridView::applyColumns()
@@ -186,10 +196,23 @@ void GridView::applyColumns()
     m_applying = false;
 }
 
-void GridView::applyRowHeight()
+void GridView::setRowHeight(int twips)
 {
+    m_rowHeight = qMax(1, twips);
     // Uniform rows: the height is taken from the first row at the next layout.
     doItemsLayout();
+    viewport()->update();
+}
+
+void GridView::setGridLines(bool shown)
+{
+    m_gridLines = shown;
+    viewport()->update();
+}
+
+void GridView::setGroupRowStyle(const GridRowStyle &style)
+{
+    m_groupStyle = style;
     viewport()->update();
 }
 
@@ -207,7 +230,7 @@ QRect GridView::expanderRect(const QRect &rowRect, int level) const
 
 void GridView::drawGridLines(QPainter *painter, const QRect &rowRect, bool cells) const
 {
-    if (!m_grid->gridLines())
+    if (!m_gridLines)
         return;
     painter->save();
     painter->setPen(kGridLine);
@@ -236,10 +259,10 @@ void GridView::drawRow(QPainter *painter, const QStyleOptionViewItem &option, co
     }
     // A group row: one caption across the row.
     const QRect row(0, option.rect.top(), viewport()->width(), option.rect.height());
-    GridRowStyle look = m_grid->groupRowStyle();
+    GridRowStyle look = m_groupStyle;
     const QString styleName = first.data(GridModel::StyleRole).toString();
-    if (!styleName.isEmpty() && m_grid->hasRowStyle(styleName)) {
-        const GridRowStyle named = m_grid->rowStyle(styleName);
+    if (!styleName.isEmpty() && m_model->hasRowStyle(styleName)) {
+        const GridRowStyle named = m_model->rowStyle(styleName);
         look.bold = named.bold || look.bold;
         look.italic = named.italic;
         look.strikeOut = named.strikeOut;
@@ -285,14 +308,13 @@ void GridView::drawRow(QPainter *painter, const QStyleOptionViewItem &option, co
 void GridView::paintEvent(QPaintEvent *event)
 {
     // Settings made since the last build are put together before anything is drawn.
-    if (m_grid->m_dirty) {
-        m_grid->ensureBuilt();
+    if (m_prepare && m_prepare()) {
         viewport()->update();
         return;
     }
     QTreeView::paintEvent(event);
     // Empty rows under the last one keep the grid's lines down to the bottom.
-    if (!m_grid->gridLines() || model()->columnCount() == 0)
+    if (!m_gridLines || model()->columnCount() == 0)
         return;
     const int rows = model()->rowCount();
     int top = 0;
@@ -338,11 +360,7 @@ bool GridView::toggleGroupAt(const QPoint &pos, bool anywhere)
         if (!box.adjusted(-3, -3, 3, 3).contains(pos))
             return false;
     }
-    const int row = index.row() + 1;
-    if (first.data(GridModel::ExpandedRole).toBool())
-        m_grid->collapseRow(row);
-    else
-        m_grid->expandRow(row);
+    emit groupToggleRequested(index.row() + 1, !first.data(GridModel::ExpandedRole).toBool());
     return true;
 }
 
@@ -350,7 +368,7 @@ void GridView::keyPressEvent(QKeyEvent *event)
 {
     QPointer<GridView> alive(this);
     int key = event->key();
-    m_grid->guarded([&] { emit m_grid->KeyDown(key, event->modifiers()); });
+    emit keyDown(key, event->modifiers());
     if (!alive)
         return;
     if (key == 0) {
@@ -358,18 +376,23 @@ void GridView::keyPressEvent(QKeyEvent *event)
         return;
     }
     // On a group row the arrows and + / - open and close it.
-    const int row = m_grid->row();
-    const GridRowData data = m_grid->rowData(row);
-    if (data.isGroupHeader()) {
-        if ((key == Qt::Key_Left || key == Qt::Key_Minus) && data.isExpanded()) {
-            m_grid->collapseRow(row);
-            event->accept();
-            return;
-        }
-        if ((key == Qt::Key_Right || key == Qt::Key_Plus) && !data.isExpanded()) {
-            m_grid->expandRow(row);
-            event->accept();
-            return;
+    if (m_prepare)
+        m_prepare();
+    const QModelIndex current = currentIndex();
+    if (current.isValid()) {
+        const QModelIndex first = m_model->index(current.row(), 0);
+        if (first.data(GridModel::RowKindRole).toInt() == 1) {
+            const bool expanded = first.data(GridModel::ExpandedRole).toBool();
+            if ((key == Qt::Key_Left || key == Qt::Key_Minus) && expanded) {
+                emit groupToggleRequested(current.row() + 1, false);
+                event->accept();
+                return;
+            }
+            if ((key == Qt::Key_Right || key == Qt::Key_Plus) && !expanded) {
+                emit groupToggleRequested(current.row() + 1, true);
+                event->accept();
+                return;
+            }
         }
     }
     QTreeView::keyPressEvent(event);
@@ -388,12 +411,8 @@ void GridView::mouseReleaseEvent(QMouseEvent *event)
 {
     QPointer<GridView> alive(this);
     QTreeView::mouseReleaseEvent(event);
-    const QPoint pos = viewport()->mapTo(m_grid, event->position().toPoint());
-    const Qt::MouseButton button = event->button();
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    m_grid->guarded([&] { emit m_grid->MouseUp(button, modifiers, pos); });
-    if (alive && button == Qt::LeftButton)
-        m_grid->guarded([&] { emit m_grid->Click(); });
+    if (alive)
+        emit buttonReleased(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void GridView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -401,5 +420,5 @@ void GridView::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && !toggleGroupAt(event->position().toPoint(), true))
         QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
-        m_grid->guarded([&] { emit m_grid->DblClick(); });
+        emit rowsDoubleClicked();
 }

@@ -36,7 +36,8 @@ ListGrid::ListGrid(QWidget *parent)
     : QWidget(parent)
 {
     m_model = new GridModel(this);
-    m_view = new GridView(this);
+    m_model->setAnswers(this);
+    m_view = new GridView(m_model, this);
     m_navigator = new QLabel(this);
     m_navigator->setVisible(false);
     m_navigator->setContentsMargins(4, 1, 4, 1);
@@ -48,35 +49,66 @@ ListGrid::ListGrid(QWidget *parent)
     layout->addWidget(m_navigator);
     setFocusProxy(m_view);
 
-    m_groupStyle.bold = true;
-    m_groupStyle.foreColor = QColor(37, 75, 108);
-    m_groupStyle.backColor = Qt::white;
     m_selectedStyle.foreColor = Qt::white;
     m_selectedStyle.backColor = QColor(192, 192, 192);
     setSelectedRowStyle(m_selectedStyle);
     m_view->setHeaderHeightPixels(TwipsToPixels(m_headerHeight));
 
+    // Settings made since the last build are put together before the rows are drawn.
+    m_view->setPrepare([this] {
+        if (!m_dirty)
+            return false;
+        build();
+        return true;
+    });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { currentChangedByView(); });
     connect(m_view->header(), &QHeaderView::sectionClicked, this, [this](int section) { headerClicked(section); });
-    connect(m_view->header(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
-        // A column dragged wider or narrower by the user keeps its new width.
-        if (m_view->applyingColumns())
-            return;
-        if (GridColumn *c = m_model->gridColumn(logical + 1))
-            if (c->isVisible() && TwipsToPixels(c->m_width) != size)
-                c->m_width = int(PixelsToTwips(size) + 0.5);
+    connect(m_view, &GridView::groupToggleRequested, this,
+            [this](int row, bool expand) { setRowExpanded(row, expand); });
+    connect(m_view, &GridView::keyDown, this, [this](int &key, Qt::KeyboardModifiers modifiers) {
+        m_model->guarded([&] { emit KeyDown(key, modifiers); });
     });
-    // Every reset rebuilds the header's sections from the model: put the columns back on it.
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_view->applyColumns(); });
-    connect(m_model, &QAbstractItemModel::columnsInserted, this, [this] { m_view->applyColumns(); });
+    connect(m_view, &GridView::buttonReleased, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &at) {
+                QPointer<ListGrid> alive(this);
+                const QPoint pos = m_view->viewport()->mapTo(this, at);
+                m_model->guarded([&] { emit MouseUp(button, modifiers, pos); });
+                if (alive && button == Qt::LeftButton)
+                    m_model->guarded([&] { emit Click(); });
+            });
+    connect(m_view, &GridView::rowsDoubleClicked, this, [this] { m_model->guarded([&] { emit DblClick(); }); });
+    connect(m_model, &GridModel::rowsOutOfDate, this, [this](bool answers) {
+        if (answers)
+            m_keepComputed = false;
+        scheduleBuild();
+    });
+    connect(m_model, &GridModel::failed, this,
+            [this](qint64 number, const QString &description) { reportError(number, description); });
 }
 
-ListGrid::~ListGrid() = default;
-
-GridModel *ListGrid::model() const
+ListGrid::~ListGrid()
 {
-    return m_model;
+    // Nothing is asked of an owner while the grid goes.
+    m_model->setAnswers(nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The owner's answers, asked through the events
+
+void ListGrid::computedValue(int row, int column, Bookmark bookmark, QVariant &value)
+{
+    emit UnboundColumnFetch(row, column, bookmark, value);
+}
+
+void ListGrid::icon(int row, int column, Bookmark bookmark, int &icon)
+{
+    emit FetchIcon(row, column, bookmark, icon);
+}
+
+void ListGrid::formatRow(GridRowFormat &row)
+{
+    emit FormatRow(row);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -288,8 +320,7 @@ GridRowData ListGrid::rowData(int row) const
     ensureBuilt();
     if (row < 1 || row > m_model->visibleCount())
         return GridRowData();
-    const GridModel::RowRef ref = m_model->rowRef(row - 1);
-    return GridRowData(m_model, ref, row, GridModel::isGroupRef(ref) ? GridRowData::GroupHeader : GridRowData::Record);
+    return m_model->rowData(row - 1);
 }
 
 bool ListGrid::find(const QString &key, const QVariant &value)
@@ -334,7 +365,7 @@ void ListGrid::emitRowColChangeIfMoved()
     m_lastRow = row;
     m_lastCol = column;
     m_lastIdentity = identity;
-    guarded([&] { emit RowColChange(lastRow, lastCol); });
+    m_model->guarded([&] { emit RowColChange(lastRow, lastCol); });
 }
 
 void ListGrid::currentChangedByView()
@@ -410,21 +441,6 @@ QList<GridColumn *> ListGrid::columnsInDisplayOrder() const
     return out;
 }
 
-void ListGrid::columnChanged(GridColumn *column, bool layout)
-{
-    if (layout) {
-        m_view->applyColumns();
-    } else {
-        m_model->columnLookChanged(column);
-        m_view->viewport()->update();
-    }
-}
-
-void ListGrid::columnMoved()
-{
-    m_view->applyColumns();
-}
-
 void ListGrid::headerClicked(int section)
 {
     GridColumn *c = m_model->gridColumn(section + 1);
@@ -437,7 +453,7 @@ void ListGrid::headerClicked(int section)
         scheduleBuild();
     }
     m_view->applyColumns();
-    guarded([&] { emit ColumnHeaderClick(c); });
+    m_model->guarded([&] { emit ColumnHeaderClick(c); });
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -556,24 +572,27 @@ void ListGrid::addSortKey(const QString &key, int direction)
 
 void ListGrid::setRowStyle(const GridRowStyle &style)
 {
-    m_model->rowStyles().insert(style.name, style);
-    m_view->viewport()->update();
+    m_model->setRowStyle(style);
 }
 
 bool ListGrid::hasRowStyle(const QString &name) const
 {
-    return m_model->rowStyles().contains(name);
+    return m_model->hasRowStyle(name);
 }
 
 GridRowStyle ListGrid::rowStyle(const QString &name) const
 {
-    return m_model->rowStyles().value(name);
+    return m_model->rowStyle(name);
+}
+
+GridRowStyle ListGrid::groupRowStyle() const
+{
+    return m_view->groupRowStyle();
 }
 
 void ListGrid::setGroupRowStyle(const GridRowStyle &style)
 {
-    m_groupStyle = style;
-    m_view->viewport()->update();
+    m_view->setGroupRowStyle(style);
 }
 
 void ListGrid::setSelectedRowStyle(const GridRowStyle &style)
@@ -591,8 +610,7 @@ void ListGrid::setSelectedRowStyle(const GridRowStyle &style)
 
 void ListGrid::setImageList(const QList<QIcon> &icons)
 {
-    m_model->images() = icons;
-    m_view->viewport()->update();
+    m_model->setImages(icons);
 }
 
 QList<QIcon> ListGrid::imageList() const
@@ -607,10 +625,14 @@ QIcon ListGrid::maskedIcon(const QImage &image, const QColor &transparent)
     return QIcon(pixmap);
 }
 
+int ListGrid::rowHeight() const
+{
+    return m_view->rowHeight();
+}
+
 void ListGrid::setRowHeight(int twips)
 {
-    m_rowHeight = qMax(1, twips);
-    m_view->applyRowHeight();
+    m_view->setRowHeight(twips);
 }
 
 void ListGrid::setHeaderHeight(int twips)
@@ -629,10 +651,14 @@ void ListGrid::setColumnHeaders(bool shown)
     m_view->setHeaderHidden(!shown);
 }
 
+bool ListGrid::gridLines() const
+{
+    return m_view->gridLines();
+}
+
 void ListGrid::setGridLines(bool shown)
 {
-    m_gridLines = shown;
-    m_view->viewport()->update();
+    m_view->setGridLines(shown);
 }
 
 bool ListGrid::border() const
@@ -687,14 +713,6 @@ void ListGrid::updateNavigator()
 
 // ---------------------------------------------------------------------------------------------------
 // Errors
-
-void ListGrid::reportFailure(const std::exception &failure)
-{
-    if (const auto *e = dynamic_cast<const platform::RuntimeError *>(&failure))
-        reportError(e->number(), ErrorDescription(*e));
-    else
-        reportError(platform::errors::DbGeneric, QString::fromLocal8Bit(failure.what()));
-}
 
 void ListGrid::reportError(qint64 number, const QString &description)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/grid/GridColumn.h"
+#include "foundation/grid/GridModel.h"
 #include "foundation/grid/GridRowData.h"
 #include "foundation/grid/GridRowFormat.h"
 #include "foundation/grid/GridRowStyle.h"
@@ -12,23 +13,22 @@
 #include <QPoint>
 #include <QVariant>
 #include <QWidget>
-#include <exception>
-#include <functional>
 #include <memory>
 
-class GridModel;
 class GridView;
 class QLabel;
 
-// The list grid every list of the program uses. It is bound to a connection string and a record source
-// (a table name or Jet SQL), reads the rows into a recordset that its owner can reach (filter, bookmarks)
-// and shows them with their columns, group rows and sort keys. Rows are numbered from 1 in display order,
-// group rows included; 0 means no row. Computed values, icons and row formats are asked of the owner
-// through the events below while the grid builds and draws; nothing is queried from the database then.
+// The list grid every list of the program uses: the facade over the grid's core (GridModel: rows,
+// columns, ordering, groups, sums) and its view (GridView). It is bound to a connection string and a
+// record source (a table name or Jet SQL), reads the rows into a recordset that its owner can reach
+// (filter, bookmarks) and shows them with their columns, group rows and sort keys. Rows are numbered from
+// 1 in display order, group rows included; 0 means no row. Computed values, icons and row formats are
+// asked of the owner through the events below while the grid builds and draws; nothing is queried from
+// the database then. The grid keeps the current row and tells the owner what happens in the rows.
 //
 // Structural settings (groups, sort keys, a refetch) take effect together: the rows are rebuilt once,
 // before the next call that reads them or before the next paint.
-class ListGrid : public QWidget
+class ListGrid : public QWidget, private GridAnswers
 {
     Q_OBJECT
 public:
@@ -104,7 +104,7 @@ public:
     void setRowStyle(const GridRowStyle &style);       // adds or replaces the style of that name
     bool hasRowStyle(const QString &name) const;
     GridRowStyle rowStyle(const QString &name) const;
-    GridRowStyle groupRowStyle() const { return m_groupStyle; }
+    GridRowStyle groupRowStyle() const;
     void setGroupRowStyle(const GridRowStyle &style);
     GridRowStyle selectedRowStyle() const { return m_selectedStyle; }
     void setSelectedRowStyle(const GridRowStyle &style);
@@ -112,13 +112,13 @@ public:
     QList<QIcon> imageList() const;
     // A 16 x 16 picture whose pixels of the given colour are transparent.
     static QIcon maskedIcon(const QImage &image, const QColor &transparent = QColor(255, 0, 255));
-    int rowHeight() const { return m_rowHeight; }      // twips
+    int rowHeight() const;                             // twips
     void setRowHeight(int twips);
     int headerHeight() const { return m_headerHeight; }
     void setHeaderHeight(int twips);
     bool columnHeaders() const;
     void setColumnHeaders(bool shown);
-    bool gridLines() const { return m_gridLines; }
+    bool gridLines() const;
     void setGridLines(bool shown);
     bool border() const;
     void setBorder(bool shown);
@@ -131,7 +131,7 @@ public:
     QString navigatorText() const;
 
     GridView *view() const { return m_view; }
-    GridModel *model() const;
+    GridModel *model() const { return m_model; }
 
 signals:
     // A computed cell's value: the owner writes it into value. rowIndex is the visible row, or 0 when the
@@ -155,16 +155,14 @@ signals:
     void Error(qint64 number, const QString &description, bool &show);
 
 private:
-    friend class GridModel;
-    friend class GridView;
-    friend class GridColumn;
-    friend class GridPrinter;
+    // GridAnswers: the owner's answers, asked through the events.
+    void computedValue(int row, int column, Bookmark bookmark, QVariant &value) override;
+    void icon(int row, int column, Bookmark bookmark, int &icon) override;
+    void formatRow(GridRowFormat &row) override;
 
     void ensureBuilt() const;
     void scheduleBuild();
     void build();
-    void columnChanged(GridColumn *column, bool layout);
-    void columnMoved();
     void currentChangedByView();
     void emitRowColChangeIfMoved();
     int currentColumn0() const;
@@ -175,20 +173,6 @@ private:
     void updateNavigator();
     void reportError(qint64 number, const QString &description);
     void deliverError();
-    // Runs an owner's answer; an exception becomes the Error event. (A template: the answers are asked for
-    // every record, and wrapping each call would cost more than many answers do.)
-    template<typename Call>
-    bool guarded(Call &&call)
-    {
-        try {
-            call();
-            return true;
-        } catch (const std::exception &e) {
-            reportFailure(e);
-        }
-        return false;
-    }
-    void reportFailure(const std::exception &failure);
 
     QString m_connectionString;
     QString m_recordSource;
@@ -202,10 +186,7 @@ private:
     bool m_sameData = false;       // the next build shows the same records (the current one stays)
     int m_quiet = 0;
     bool m_autoSort = false;
-    bool m_gridLines = true;
-    int m_rowHeight = 300;
     int m_headerHeight = 315;
-    GridRowStyle m_groupStyle;
     GridRowStyle m_selectedStyle;
     int m_lastRow = 0;
     int m_lastCol = 0;

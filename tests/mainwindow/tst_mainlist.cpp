@@ -404,18 +404,59 @@ private slots:
     void rowLook()
     {
         // Icons and styles of one closed credit under "All Deadlines" and under the closed filter.
-        QCOMPARE(MainListRules::typeIcon(1, true, 0), 11);
-        QCOMPARE(MainListRules::typeIcon(1, true, 5), 5);
         QCOMPARE(MainListRules::recordStyle(0, 0, true, QDate(2025, 3, 1), 2, QDate(2025, 3, 15)), MainListRules::Barrato);
         QCOMPARE(MainListRules::recordStyle(0, 5, true, QDate(2025, 3, 1), 2, QDate(2025, 3, 15)), MainListRules::NormalStyle);
         // Overdue with no alert days is due; a day past the alert window is not.
         QCOMPARE(MainListRules::recordStyle(0, 0, false, QDate(2025, 3, 1), 0, QDate(2025, 3, 15)), MainListRules::Expired);
         QCOMPARE(MainListRules::recordStyle(0, 0, false, QDate(2025, 3, 18), 2, QDate(2025, 3, 15)), MainListRules::NormalStyle);
         QCOMPARE(MainListRules::recordStyle(1, 0, false, QDate(2025, 3, 1), 0, QDate(2025, 3, 15)), MainListRules::NormalStyle);
-        QCOMPARE(MainListRules::descriptionIcon(0, false, 0), 0);
-        QCOMPARE(MainListRules::descriptionIcon(3, true, 0), 13);
-        QCOMPARE(MainListRules::attachmentIcon(QString()), 0);
-        QCOMPARE(MainListRules::attachmentIcon(QStringLiteral("x")), 14);
+    }
+
+    void closedIconsOnlyUnderAllDeadlines_data()
+    {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<int>("typeIcon");
+        QTest::addColumn<int>("seriesIcon");
+        QTest::newRow("all deadlines: the closed icons") << 0 << 11 << 13;
+        QTest::newRow("closed filter: the open icons") << 5 << 5 << 9;
+    }
+    void closedIconsOnlyUnderAllDeadlines()
+    {
+        QFETCH(int, filter);
+        QFETCH(int, typeIcon);
+        QFETCH(int, seriesIcon);
+        // A closed credit of a series, with a file attached, and a single open debit without one.
+        MainWindowFixture f(false);
+        platform::Connection cn;
+        cn.Open(testenv::connectionString(f.dbFile));
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, "
+                                  "TrValue, TrBalance, TrGrpType, TrGrpId, TrGrpRow, TrGrpMDay, TrAlertDays, TrCountId, "
+                                  "TrDone, TrAttached, IsPN ) "
+                                  "SELECT 1, 1, #03/01/2025#, 'Rent', '', 0, 10, 10, 'm', 3, 1, 2, 0, 0, True, "
+                                  "'20250301.pdf', False"));
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, "
+                                  "TrValue, TrBalance, TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached, IsPN ) "
+                                  "SELECT 1, -1, #03/20/2025#, 'Phone', '', 0, 10, -10, 'n', 0, 0, 0, False, NULL, False"));
+        cn.Close();
+        frmMain *w = f.load();
+        w->curFilterIndex = filter;
+        w->SetInterfaceOnCurrentView();
+        w->gexUpdate();
+        GridModel *m = w->gex->model();
+        auto iconsOf = [&](const QString &description) {
+            QList<int> icons;
+            for (int r = 1; r <= w->gex->rowCount(); ++r) {
+                const GridRowData d = w->gex->rowData(r);
+                if (!d.isRecord() || !d.value(QStringLiteral("TrDescription")).toString().startsWith(description))
+                    continue;
+                for (const char *key : {"TrType", "TrDescription", "TrAttached"})
+                    icons << m->iconOf(m->rowRef(r - 1), w->gex->column(QLatin1String(key))->index());
+            }
+            return icons;
+        };
+        QCOMPARE(iconsOf(QStringLiteral("Rent")), (QList<int>{typeIcon, seriesIcon, 14}));
+        if (filter == 0)
+            QCOMPARE(iconsOf(QStringLiteral("Phone")), (QList<int>{6, 0, 0}));
     }
 
     void dateGroups_data()
