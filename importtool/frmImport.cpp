@@ -13,6 +13,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/LockFile.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
@@ -367,10 +368,10 @@ void frmImport::ImportDatabase(const QString &source, const QString &target)
     const std::unique_ptr<OldDatabase> old = openOldDatabase(platform::dataSourceOf(source));
     platform::Connection cn;
     cn.Open(target);
-    // One transaction: a failure halfway leaves nothing of the copy (closing rolls back what is open).
-    cn.BeginTrans();
+    // One transaction: a failure halfway leaves nothing of the copy.
+    platform::ScopedTransaction transaction(cn);
     ImportData(OldProduct(SelectedApp), *old, cn);
-    cn.CommitTrans();
+    transaction.commit();
     cn.Close();
 }
 

@@ -8,6 +8,7 @@
 #include "editors/frmDelClosedRows.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -282,13 +283,12 @@ void tst_delclosedrows::lockedDatabase()
     // Another connection is writing: the rows can be counted, not deleted.
     platform::Connection other;
     other.Open(testenv::connectionString(fx->dbFile));
-    other.BeginTrans();
+    platform::ScopedTransaction held(other);
     other.Execute(QStringLiteral("UPDATE Transactions SET TrNotes='busy' WHERE TrDbId=2"));
 
     fx->box->answerButton(platform::vbYes);
     const int deleted = run([](frmDelClosedRows *d) { d->cmdSalva->click(); });
-    other.RollbackTrans();
-    other.Close();
+    other.Close();   // rolls the held change back
 
     QCOMPARE(deleted, 0);
     QCOMPARE(remaining(fx->dbFile), all());
