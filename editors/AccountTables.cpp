@@ -2,6 +2,7 @@
 
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 
 #include <cmath>
 
@@ -98,29 +99,16 @@ DeleteResult deleteRow(platform::Connection &cn, int tab, int id)
 {
     if (!isTab(tab))
         return DeleteResult::NotFound;
-    cn.BeginTrans();
-    try {
-        if (isReferenced(cn, tab, id)) {
-            cn.RollbackTrans();
-            return DeleteResult::Referenced;
-        }
-        if (isLastCount(cn, tab, id)) {
-            cn.RollbackTrans();
-            return DeleteResult::LastCount;
-        }
-        const long removed =
-            cn.Execute(QStringLiteral("DELETE * FROM %1 WHERE %2=%3").arg(tableName(tab), idField(tab)).arg(id));
-        cn.CommitTrans();
-        return removed > 0 ? DeleteResult::Deleted : DeleteResult::NotFound;
-    } catch (...) {
-        // The first failure is the one reported; a rollback that fails too changes nothing more.
-        try {
-            if (cn.inTransaction())
-                cn.RollbackTrans();
-        } catch (...) {
-        }
-        throw;
-    }
+    // The checks and the delete in one transaction: no row can come to name it in between.
+    platform::ScopedTransaction transaction(cn);
+    if (isReferenced(cn, tab, id))
+        return DeleteResult::Referenced;
+    if (isLastCount(cn, tab, id))
+        return DeleteResult::LastCount;
+    const long removed =
+        cn.Execute(QStringLiteral("DELETE * FROM %1 WHERE %2=%3").arg(tableName(tab), idField(tab)).arg(id));
+    transaction.commit();
+    return removed > 0 ? DeleteResult::Deleted : DeleteResult::NotFound;
 }
 
 QList<int> columnWidths(int tab, double gridWidth, double barWidth)

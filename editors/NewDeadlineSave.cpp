@@ -8,6 +8,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/shell/Shell.h"
 
 #include <QDir>
@@ -164,7 +165,8 @@ SaveResult save(const NewDeadline &d, const QString &connectionString, const QSt
         if (!d.attachStoredName.isEmpty())
             step(__LINE__), copy = copyAttachment(d.attachSourcePath, attachedPath, d.attachStoredName);
         step(__LINE__), cn.Open(connectionString);
-        step(__LINE__), cn.BeginTrans();
+        step(__LINE__);
+        platform::ScopedTransaction transaction(cn);
         if (!d.series) {
             step(__LINE__), cn.Execute(singleInsertSql(d));
             result = {1, d.grpId};
@@ -179,13 +181,8 @@ SaveResult save(const NewDeadline &d, const QString &connectionString, const QSt
         // New rows that join a group: the whole group, over every data sheet, is numbered again by date.
         if (d.grpId > 0)
             step(__LINE__), SeriesRules::RenumberSeries(cn, d.grpId);
-        step(__LINE__), cn.CommitTrans();
+        step(__LINE__), transaction.commit();
     } catch (...) {
-        try {
-            if (cn.inTransaction())
-                cn.RollbackTrans();
-        } catch (...) {
-        }
         if (!copy.isEmpty())
             QFile::remove(copy);
         throw;

@@ -11,6 +11,7 @@
 #include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QHBoxLayout>
@@ -103,17 +104,11 @@ int frmDelClosedRows::CountClosedRows(platform::Connection &cn, const QDate &las
 
 int frmDelClosedRows::DeleteClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId)
 {
-    cn.BeginTrans();
-    try {
-        const long deleted =
-            cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE ") + ClosedRowsCondition(lastDay, sheetId));
-        cn.CommitTrans();
-        return int(deleted);
-    } catch (...) {
-        if (cn.inTransaction())
-            cn.RollbackTrans();
-        throw;
-    }
+    platform::ScopedTransaction transaction(cn);
+    const long deleted =
+        cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE ") + ClosedRowsCondition(lastDay, sheetId));
+    transaction.commit();
+    return int(deleted);
 }
 
 QString frmDelClosedRows::QuestionText(int n)

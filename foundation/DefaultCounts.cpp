@@ -4,6 +4,7 @@
 #include "foundation/modShared.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
@@ -22,17 +23,11 @@ void EnsureDefaultCounts(const QString &connectionString)
         if (!cn.CheckIntegrity())
             throw platform::RuntimeError(platform::errors::DbGeneric, QStringLiteral("Orvel3.Database"),
                                          LRSV(1955, QDir::toNativeSeparators(cn.databaseFile())));
-        cn.BeginTrans();
-        try {
-            for (int i = 0; i <= 1; ++i)
-                cn.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '") + SqlQuote(LRS(1368 + i))
-                           + QLatin1Char('\''));
-            cn.CommitTrans();
-        } catch (...) {
-            if (cn.inTransaction())
-                cn.RollbackTrans();
-            throw;
-        }
+        platform::ScopedTransaction transaction(cn);
+        for (int i = 0; i <= 1; ++i)
+            cn.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '") + SqlQuote(LRS(1368 + i))
+                       + QLatin1Char('\''));
+        transaction.commit();
     }
     cn.Close();
 }

@@ -14,6 +14,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/LockFile.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
@@ -392,10 +393,10 @@ ImportSummary frmImport::ImportDatabase(const QString &source, const QString &ta
     const std::unique_ptr<OldDatabase> old = readOldDatabase(platform::dataSourceOf(source), OldTablesOf(product));
     platform::Connection cn;
     cn.Open(target);
-    // One transaction: a failure halfway leaves nothing of the copy (closing rolls back what is open).
-    cn.BeginTrans();
+    // One transaction: a failure halfway leaves nothing of the copy.
+    platform::ScopedTransaction transaction(cn);
     const ImportSummary summary = ImportData(product, *old, cn);
-    cn.CommitTrans();
+    transaction.commit();
     cn.Close();
     return summary;
 }

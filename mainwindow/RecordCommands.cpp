@@ -5,6 +5,7 @@
 #include "foundation/cAccessDb.h"
 #include "foundation/modShared.h"
 #include "platform/database/Connection.h"
+#include "platform/database/ScopedTransaction.h"
 
 namespace RecordCommands {
 
@@ -32,15 +33,10 @@ void DeleteFromSeries(int trRowId, int grpId)
 {
     platform::Connection cn;
     cn.Open(Adb->dcs());
-    cn.BeginTrans();
-    try {
-        cn.Execute(QStringLiteral("DELETE FROM Transactions WHERE Transactions.TrRowId=") + QString::number(trRowId));
-        SeriesRules::RenumberSeries(cn, grpId);
-        cn.CommitTrans();
-    } catch (...) {
-        cn.RollbackTrans();
-        throw;
-    }
+    platform::ScopedTransaction transaction(cn);
+    cn.Execute(QStringLiteral("DELETE FROM Transactions WHERE Transactions.TrRowId=") + QString::number(trRowId));
+    SeriesRules::RenumberSeries(cn, grpId);
+    transaction.commit();
     cn.Close();
 }
 

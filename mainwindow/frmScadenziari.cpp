@@ -17,6 +17,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
@@ -240,23 +241,17 @@ int frmScadenziari::CreateSheet(const QString &connectionString, const QString &
 {
     platform::Connection cn;
     cn.Open(connectionString);
-    cn.BeginTrans();
-    try {
-        Recordset rs;
-        rs.Open(QStringLiteral("SELECT Max(Dbs.DbId) AS MaxDiDbId FROM Dbs"), cn, Recordset::adOpenForwardOnly,
-                Recordset::adLockReadOnly, Recordset::adCmdText);
-        const int newId = rs.value(QStringLiteral("MaxDiDbId")).toInt() + 1;
-        rs.Close();
-        cn.Execute(QStringLiteral("INSERT INTO Dbs ( DbId, DbName ) SELECT ") + QString::number(newId)
-                   + QStringLiteral(", '") + SqlQuote(name) + QLatin1Char('\''));
-        cn.CommitTrans();
-        cn.Close();
-        return newId;
-    } catch (...) {
-        if (cn.inTransaction())
-            cn.RollbackTrans();
-        throw;
-    }
+    platform::ScopedTransaction transaction(cn);
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT Max(Dbs.DbId) AS MaxDiDbId FROM Dbs"), cn, Recordset::adOpenForwardOnly,
+            Recordset::adLockReadOnly, Recordset::adCmdText);
+    const int newId = rs.value(QStringLiteral("MaxDiDbId")).toInt() + 1;
+    rs.Close();
+    cn.Execute(QStringLiteral("INSERT INTO Dbs ( DbId, DbName ) SELECT ") + QString::number(newId)
+               + QStringLiteral(", '") + SqlQuote(name) + QLatin1Char('\''));
+    transaction.commit();
+    cn.Close();
+    return newId;
 }
 
 void frmScadenziari::RenameSheet(const QString &connectionString, int sheetId, const QString &name)
@@ -274,16 +269,10 @@ void frmScadenziari::DeleteSheet(const QString &connectionString, int sheetId)
         throw platform::RuntimeError(platform::errors::DbGeneric, ErrorSource, errorText());
     platform::Connection cn;
     cn.Open(connectionString);
-    cn.BeginTrans();
-    try {
-        cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=") + QString::number(sheetId));
-        cn.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=") + QString::number(sheetId));
-        cn.CommitTrans();
-    } catch (...) {
-        if (cn.inTransaction())
-            cn.RollbackTrans();
-        throw;
-    }
+    platform::ScopedTransaction transaction(cn);
+    cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=") + QString::number(sheetId));
+    cn.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=") + QString::number(sheetId));
+    transaction.commit();
     cn.Close();
 }
 

@@ -360,7 +360,7 @@ void Connection::CommitTrans()
     }
     const int rc = sqlite3_exec(m_impl->db, "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        m_impl->raise(rc, QStringLiteral("CommitTrans"));       // still open: the caller rolls back
+        m_impl->raise(rc, QStringLiteral("CommitTrans"));       // still open: the guard rolls back
     m_impl->inTransaction = false;
 }
 

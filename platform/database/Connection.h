@@ -9,6 +9,7 @@ struct sqlite3;
 namespace platform {
 
 class Recordset;
+class ScopedTransaction;
 
 // A connection to one database file, named by a connection string "...;Data Source=<file>;...".
 // Statements are written in the Jet dialect the windows use and translated once (JetDialect.h).
@@ -33,9 +34,7 @@ public:
     // Runs one statement; returns the number of rows it changed.
     long Execute(const QString &jetSql);
 
-    void BeginTrans();
-    void CommitTrans();
-    void RollbackTrans();
+    // Whether a transaction is open (a ScopedTransaction, the only way to begin one).
     bool inTransaction() const;
 
     // The AutoNumber given to the last row inserted through this connection.
@@ -50,6 +49,12 @@ public:
     std::shared_ptr<Impl> impl() const { return m_impl; }   // shared with the recordsets opened on it
 
 private:
+    // Reached only through ScopedTransaction, which pairs every begin with a commit or a rollback.
+    friend class ScopedTransaction;
+    void BeginTrans();
+    void CommitTrans();     // a failure saves nothing; what is still open waits for the rollback
+    void RollbackTrans();
+
     std::shared_ptr<Impl> m_impl;
 };
 

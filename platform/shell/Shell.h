@@ -131,6 +131,7 @@ void showHelp(const QString &file, int context, const std::function<void(HelpFai
 
 namespace platform {
 // Runs `handler` on the UI thread when the process receives SIGTERM, SIGINT or SIGHUP (the desktop
-// session ending, a log-out), so the program can end normally and write its settings.
+// session ending, a log-out), so the program can end normally and write its settings. Called once the
+// application object exists; the watch it sets up is deleted with that object.
 void setTerminationHandler(void (*handler)());
 }

@@ -1,5 +1,7 @@
 #include "platform/shell/Shell.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -11,6 +13,7 @@ namespace platform {
 namespace {
 int g_pipe[2] = {-1, -1};
 void (*g_handler)() = nullptr;
+QPointer<QSocketNotifier> g_notifier;   // a child of the application, deleted with it
 
 void onSignal(int)
 {
@@ -23,12 +26,13 @@ void onSignal(int)
 void setTerminationHandler(void (*handler)())
 {
     g_handler = handler;
-    if (g_pipe[0] != -1)
+    if (g_notifier)
         return;
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_pipe) != 0)
+    // The pair stays open for the life of the process: a signal may come at any moment.
+    if (g_pipe[0] == -1 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_pipe) != 0)
         return;
-    auto *notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read);
-    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+    g_notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [] {
         char c;
         [[maybe_unused]] const ssize_t n = ::read(g_pipe[1], &c, 1);
         if (g_handler)

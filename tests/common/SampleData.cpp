@@ -1,6 +1,7 @@
 #include "SampleData.h"
 
 #include "platform/database/Connection.h"
+#include "platform/database/ScopedTransaction.h"
 
 #include <QStringList>
 
@@ -42,7 +43,7 @@ int fillSample(const QString &dbFile, const QDate &t, int extraRows)
 {
     platform::Connection cn;
     cn.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + dbFile);
-    cn.BeginTrans();
+    platform::ScopedTransaction transaction(cn);
     for (const char *name : {"Rossi Forniture", "Bianchi & Figli", "Studio Verdi", "O'Brien Ltd", "Élan Design"})
         cn.Execute(QStringLiteral("INSERT INTO Accounts (AcName, AcNotes) SELECT '%1', 'Notes of %1'")
                        .arg(QString::fromUtf8(name).replace(QLatin1Char('\''), QStringLiteral("''"))));
@@ -84,7 +85,7 @@ int fillSample(const QString &dbFile, const QDate &t, int extraRows)
                        QString(), 1 + i % 5, amount, i % 4 == 0, i % 5 == 0, 1 + i % 2, i % 6));
         ++written;
     }
-    cn.CommitTrans();
+    transaction.commit();
     cn.Close();
     return written;
 }

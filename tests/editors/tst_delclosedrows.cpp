@@ -10,6 +10,7 @@
 #include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/shell/Shell.h"
 
 #include <QLabel>
@@ -327,13 +328,12 @@ void tst_delclosedrows::lockedDatabase()
     // Another connection is writing: the rows can be counted, not deleted.
     platform::Connection other;
     other.Open(testenv::connectionString(fx->dbFile));
-    other.BeginTrans();
+    platform::ScopedTransaction held(other);
     other.Execute(QStringLiteral("UPDATE Transactions SET TrNotes='busy' WHERE TrDbId=2"));
 
     fx->box->answerButton(platform::vbYes);
     const int deleted = run([](frmDelClosedRows *d) { d->cmdSalva->click(); });
-    other.RollbackTrans();
-    other.Close();
+    other.Close();   // rolls the held change back
 
     QCOMPARE(deleted, 0);
     QCOMPARE(remaining(fx->dbFile), all());

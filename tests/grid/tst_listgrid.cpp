@@ -11,6 +11,7 @@
 #include "platform/database/Connection.h"
 #include "platform/database/Currency.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/database/TextFold.h"
 #include "platform/shell/Shell.h"
 
@@ -115,7 +116,7 @@ void TestListGrid::initTestCase()
     m_dcs = testenv::connectionString(file);
     platform::Connection cn;
     cn.Open(m_dcs);
-    cn.BeginTrans();
+    platform::ScopedTransaction transaction(cn);
     Recordset accounts;
     accounts.Open(QStringLiteral("Accounts"), cn, Recordset::adOpenKeyset, Recordset::adLockOptimistic,
                   Recordset::adCmdTable);
@@ -141,7 +142,7 @@ void TestListGrid::initTestCase()
     }
     rows.Close();
     accounts.Close();
-    cn.CommitTrans();
+    transaction.commit();
     cn.Close();
 }
 
@@ -337,7 +338,7 @@ void TestListGrid::orderAsTheValuesCompare()
     {
         platform::Connection cn;
         cn.Open(dcs);
-        cn.BeginTrans();
+        platform::ScopedTransaction transaction(cn);
         for (const char *name : {"rossi", "Élan", "elan", "Bianchi", "ÉLAN"})
             cn.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT '%1'").arg(QString::fromUtf8(name)));
         const char *texts[] = {"Rent", "rent", "Rènt", "Fuel", "fuel 2", "", "Zeta", "Éclair"};
@@ -358,7 +359,7 @@ void TestListGrid::orderAsTheValuesCompare()
                            .arg(QString::number(next(5) * 12.5))
                            .arg(next(3)));
         }
-        cn.CommitTrans();
+        transaction.commit();
     }
 
     // What the rows are sorted by, compared as the database compares them: Null first, then numbers and

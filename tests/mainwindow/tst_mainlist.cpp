@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 
 #include <QComboBox>
 #include <QTest>
@@ -162,7 +163,7 @@ private slots:
         {
             platform::Connection cn;
             cn.Open(testenv::connectionString(f.dbFile));
-            cn.BeginTrans();
+            platform::ScopedTransaction transaction(cn);
             int n = 0;
             for (QDate d(2023, 11, 20); d <= QDate(2026, 1, 10); d = d.addDays(1)) {
                 if (d.day() > 3 && d.day() < d.daysInMonth() - 1)
@@ -173,7 +174,7 @@ private slots:
                                    .arg(d.toString(Qt::ISODate), QLatin1String(time))
                                    .arg(++n));
             }
-            cn.CommitTrans();
+            transaction.commit();
         }
         frmMain *w = f.load();
         w->curView = 1;
@@ -320,7 +321,7 @@ private slots:
         MainWindowFixture f(false);
         platform::Connection cn;
         cn.Open(testenv::connectionString(f.dbFile));
-        cn.BeginTrans();
+        platform::ScopedTransaction transaction(cn);
         for (int i = 0; i < credits + debits; ++i) {
             const int type = i < credits ? 1 : -1;
             cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrValue, TrBalance, "
@@ -328,7 +329,7 @@ private slots:
                            .arg(type)
                            .arg(amount, type < 0 ? QStringLiteral("-") : QString()));
         }
-        cn.CommitTrans();
+        transaction.commit();
         cn.Close();
         frmMain *w = f.load();
         const QString title = w->gex->model()->data(w->gex->model()->index(0, 0), Qt::DisplayRole).toString();

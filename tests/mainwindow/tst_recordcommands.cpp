@@ -6,9 +6,12 @@
 #include "mainwindow/RecordCommands.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/RuntimeError.h"
 
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -79,19 +82,39 @@ private slots:
         Q_UNUSED(ids);
     }
 
-    void failedRenumberingKeepsTheRow()
+    // A delete from a series that fails, before the delete or halfway through the renumbering after it,
+    // keeps every row of the series as it was.
+    void failedDeleteKeepsTheSeries_data()
     {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("another connection writes") << "locked" << "locked";
+        QTest::newRow("renumbering refused") << "renumbering" << "disk is full";
+    }
+    void failedDeleteKeepsTheSeries()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, told);
         MainWindowFixture f(false);
         const QList<int> ids = makeSeries(f.dbFile);
-        // Another connection holds a write lock: the delete and the renumbering fail together.
         platform::Connection other;
-        other.Open(testenv::connectionString(f.dbFile));
-        other.BeginTrans();
-        other.Execute(QStringLiteral("UPDATE Transactions SET TrNotes='busy' WHERE TrGrpId=7"));
-        QVERIFY_EXCEPTION_THROWN(RecordCommands::DeleteFromSeries(ids[0], 7), platform::RuntimeError);
-        other.RollbackTrans();
-        other.Close();
-        QCOMPARE(numbering(f.dbFile).size(), 5);
+        std::optional<platform::ScopedTransaction> held;
+        if (failure == QLatin1String("locked")) {
+            other.Open(testenv::connectionString(f.dbFile));
+            held.emplace(other);
+            other.Execute(QStringLiteral("UPDATE Transactions SET TrNotes='busy' WHERE TrGrpId=7"));
+        } else {
+            testenv::rawExec(f.dbFile, "CREATE TRIGGER full BEFORE UPDATE OF TrGrpRow ON Transactions "
+                                       "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
+        }
+        try {
+            RecordCommands::DeleteFromSeries(ids[0], 7);
+            QFAIL("the delete did not fail");
+        } catch (const platform::RuntimeError &e) {
+            QVERIFY2(e.description().contains(told), qPrintable(e.description()));
+        }
+        held.reset();
+        QCOMPARE(numbering(f.dbFile), (QList<QPair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
     }
 
     void toggleDone()

@@ -8,6 +8,7 @@
 #include "platform/database/Connection.h"
 #include "platform/database/Currency.h"
 #include "platform/database/JetPattern.h"
+#include "platform/database/ScopedTransaction.h"
 #include "platform/database/TextFold.h"
 #include "platform/database/LockFile.h"
 #include "platform/database/Recordset.h"
@@ -25,6 +26,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <optional>
 
 using namespace platform;
 
@@ -168,7 +170,8 @@ private slots:
     void failuresTellTheirKind();
     void textTooLongIsRefused();
     void idsAreNeverReused();
-    void failedChangeRollsBackWhole();
+    void transactionSavesAllOrNothing_data();
+    void transactionSavesAllOrNothing();
     void openMissingFileCreatesNothing();
     void openNonDatabase_data();
     void openNonDatabase();
@@ -229,7 +232,7 @@ void tst_Database::init()
 
     Connection seed;
     seed.Open(m_cs);
-    seed.BeginTrans();
+    ScopedTransaction transaction(seed);
     m_seed = &seed;
     seed.Execute(QStringLiteral("INSERT INTO Accounts (AcName, AcNotes) SELECT 'O''Brien Srl', NULL"));
     // Sheet 1: deadlines r1, r2, r3, r8; cash-book movements r4 to r7. Sheet 2: r9.
@@ -242,7 +245,7 @@ void tst_Database::init()
     addRow(QStringLiteral("r7"), 1, 1, QStringLiteral("#01/10/2024#"), true, true, 0);
     addRow(QStringLiteral("r8 vendor o''bryan"), 1, -1, QStringLiteral("#01/01/2025#"), false, false, 0);
     addRow(QStringLiteral("r9"), 2, 1, QStringLiteral("#03/16/2025#"), false, false, 5);
-    seed.CommitTrans();
+    transaction.commit();
     m_seed = nullptr;
 }
 
@@ -446,10 +449,10 @@ void tst_Database::deleteStar()
 {
     Connection c;
     c.Open(m_cs);
-    c.BeginTrans();
+    ScopedTransaction transaction(c);
     QCOMPARE(c.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=2")), 1L);
     QCOMPARE(c.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=2")), 0L);
-    c.CommitTrans();
+    transaction.commit();
     QCOMPARE(c.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDate<=#03/01/2025# AND TrDone=True AND TrDbId=1")), 4L);
     QCOMPARE(namesOf(m_cs, QStringLiteral("SELECT TrDescription FROM Transactions")),
              (QStringList{"r1", "r2", "r4", "r8"}));
@@ -632,7 +635,7 @@ void tst_Database::manyRowsKeepTheirTexts()
     {
         Connection c;
         c.Open(m_cs);
-        c.BeginTrans();
+        ScopedTransaction transaction(c);
         for (int i = 0; i < 6000; ++i) {
             const QString name = i < 1000 ? repeated[i % repeated.size()] : QStringLiteral("Account %1 più").arg(i);
             QString note;
@@ -645,7 +648,7 @@ void tst_Database::manyRowsKeepTheirTexts()
             names << QString(name).replace(QStringLiteral("''"), QStringLiteral("'"));
             notes << note;
         }
-        c.CommitTrans();
+        transaction.commit();
     }
     // Read twice: the second store takes the memory the first let go, and holds its own values.
     for (int round = 0; round < 2; ++round) {
@@ -754,7 +757,7 @@ void tst_Database::amountsAreExact()
 {
     Connection c;
     c.Open(m_cs);
-    c.BeginTrans();
+    ScopedTransaction transaction(c);
     for (int i = 0; i < 10; ++i)
         c.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, "
                                  "TrValue, TrBalance, TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) "
@@ -762,7 +765,7 @@ void tst_Database::amountsAreExact()
     c.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, "
                              "TrValue, TrBalance, TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) "
                              "SELECT 5, -1, #03/05/2024#, 'x', '', 0,  33.33, -33.33, 'n', 0, 5, 0, -1, NULL"));
-    c.CommitTrans();
+    transaction.commit();
 
     Recordset sum;
     sum.Open(QStringLiteral("SELECT Sum(TrBalance) AS S, Count(TrRowId) AS N FROM Transactions WHERE TrDbId=4"), c);
@@ -935,7 +938,7 @@ void tst_Database::failuresTellTheirKind()
         c.Open(testenv::connectionString(file));
         if (failure == QLatin1String("locked")) {
             holder.Open(m_cs);
-            holder.BeginTrans();
+            ScopedTransaction held(holder);
             holder.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'held'"));
             c.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT 'waits'"));
         } else if (failure == QLatin1String("row gone")) {
@@ -974,8 +977,6 @@ void tst_Database::failuresTellTheirKind()
                               : subject == QLatin1String("LOCK") ? platform::lockFilePathFor(file)
                                                                  : subject);
     }
-    if (holder.isOpen())
-        holder.RollbackTrans();
     // Nothing of the refused texts was stored.
     QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Counts")).toInt(), 0);
 }
@@ -1001,41 +1002,93 @@ void tst_Database::idsAreNeverReused()
     QCOMPARE(c.lastInsertId(), last + 1);
 }
 
-void tst_Database::failedChangeRollsBackWhole()
+void tst_Database::transactionSavesAllOrNothing_data()
 {
-    const int before = scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts")).toInt();
-    {
-        // Several statements: the caller rolls back after the failure.
-        Connection c;
-        c.Open(m_cs);
-        c.BeginTrans();
-        c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT 'first'"));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT NULL")));
-        QVERIFY(c.inTransaction());
-        c.RollbackTrans();
-    }
-    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts")).toInt(), before);
-    {
-        // One statement over several rows that fails on one of them changes none.
-        exec(QStringLiteral("INSERT INTO Transactions (TrDbId, TrDescription) SELECT 6, NULL"));
-        Connection c;
-        c.Open(m_cs);
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT TrDescription FROM Transactions")));
-    }
-    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts")).toInt(), before);
-    {
-        // A connection that goes away with its transaction open never commits it.
-        Connection c;
-        c.Open(m_cs);
-        c.BeginTrans();
-        c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT 'never'"));
-    }
-    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts")).toInt(), before);
+    QTest::addColumn<QString>("course");   // how the scope of the two inserts ends
+    QTest::addColumn<int>("saved");        // how many of the two rows are stored afterwards
+    QTest::addColumn<QString>("told");     // a part of the error the caller gets ("" for none)
+    QTest::newRow("committed") << "commit" << 2 << "";
+    QTest::newRow("left without a commit") << "return" << 0 << "";
+    QTest::newRow("second statement fails") << "fail" << 0 << "NOT NULL";
+    QTest::newRow("connection closed inside") << "close" << 0 << "";
+    QTest::newRow("commit refused while another program reads") << "busy" << 0 << "locked";
+    // The engine undid the transaction after a failed statement: the commit says so, and the guard's
+    // rollback adds no error of its own ("without first beginning") in place of it.
+    QTest::newRow("commit after the engine undid it") << "undone" << 0 << "no change was saved";
+    QTest::newRow("second transaction on the connection") << "nested" << 2 << "already open";
+    QTest::newRow("closed connection") << "closed" << 0 << "closed";
+    // Without a transaction, one statement that fails on one of its rows stores none of them.
+    QTest::newRow("one statement over several rows") << "statement" << 0 << "NOT NULL";
+}
 
-    Connection c;
-    c.Open(m_cs);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.CommitTrans());
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.RollbackTrans());
+void tst_Database::transactionSavesAllOrNothing()
+{
+    QFETCH(QString, course);
+    QFETCH(int, saved);
+    QFETCH(QString, told);
+    testenv::rawExec(m_file, "CREATE TRIGGER undo BEFORE INSERT ON Accounts WHEN NEW.AcName = 'undo' "
+                             "BEGIN SELECT RAISE(ROLLBACK, 'refused'); END;");
+    const auto insert = [](Connection &c, const char *name) {
+        c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT %1").arg(QLatin1String(name)));
+    };
+    Connection c, reader;
+    if (course != QLatin1String("closed"))
+        c.Open(m_cs);
+    std::optional<ScopedTransaction> reading;
+    QString error;
+    const auto write = [&] {
+        if (course == QLatin1String("statement")) {
+            exec(QStringLiteral("INSERT INTO Transactions (TrDbId, TrDescription) SELECT 6, 'second'"));
+            exec(QStringLiteral("INSERT INTO Transactions (TrDbId, TrDescription) SELECT 6, NULL"));
+            c.Execute(QStringLiteral("INSERT INTO Accounts (AcName) SELECT TrDescription FROM Transactions WHERE TrDbId=6"));
+            return;
+        }
+        ScopedTransaction transaction(c);
+        insert(c, "'first'");
+        if (course == QLatin1String("undone")) {
+            QVERIFY_THROWS_EXCEPTION(RuntimeError, insert(c, "'undo'"));
+            transaction.commit();
+        }
+        if (course == QLatin1String("nested")) {
+            try {
+                ScopedTransaction second(c);
+                QFAIL("a second transaction began");
+            } catch (const RuntimeError &e) {
+                error = e.description();
+            }
+            QVERIFY(c.inTransaction());   // the first goes on
+        }
+        insert(c, course == QLatin1String("fail") ? "NULL" : "'second'");
+        if (course == QLatin1String("return"))
+            return;
+        if (course == QLatin1String("close"))
+            c.Close();
+        if (course == QLatin1String("busy")) {
+            reader.Open(m_cs);
+            reading.emplace(reader);
+            Recordset rs;
+            rs.Open(QStringLiteral("SELECT AcId FROM Accounts"), reader);
+        }
+        if (c.isOpen())
+            transaction.commit();
+    };
+    try {
+        write();
+    } catch (const RuntimeError &e) {
+        error = e.description();
+    }
+    QVERIFY2(told.isEmpty() ? error.isEmpty() : error.contains(told), qPrintable(error));
+    reading.reset();
+    QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts WHERE AcName IN ('first', 'second')")).toInt(),
+             saved);
+    // Nothing is left open: the next transaction on the connection begins and saves.
+    if (c.isOpen()) {
+        QVERIFY(!c.inTransaction());
+        ScopedTransaction next(c);
+        insert(c, "'next'");
+        next.commit();
+        QCOMPARE(scalar(m_cs, QStringLiteral("SELECT Count(*) AS N FROM Accounts WHERE AcName='next'")).toInt(), 1);
+    }
 }
 
 void tst_Database::openMissingFileCreatesNothing()
@@ -1115,9 +1168,10 @@ void tst_Database::damagedFileTakesNoWrite()
         rs.setValue(QStringLiteral("CnName"), QStringLiteral("Cash"));
         rs.Update();
     }));
-    after.BeginTrans();
-    QVERIFY(refused([&] { after.Execute(QStringLiteral("DELETE * FROM Dbs")); }));
-    after.RollbackTrans();
+    {
+        ScopedTransaction transaction(after);
+        QVERIFY(refused([&] { after.Execute(QStringLiteral("DELETE * FROM Dbs")); }));
+    }
     QVERIFY(refused([&] { after.Execute(QStringLiteral("DROP INDEX TransactionsByDay")); }));
     QVERIFY(!after.CheckIntegrity());
     QVERIFY(databaseFileDamaged(m_file));
