@@ -23,7 +23,6 @@ namespace {
 int g_releasePauseMs = 600;
 
 constexpr int BusyTimeoutMs = 2000;
-const char *const MapFile = "PRAGMA mmap_size=67108864";
 
 // One dialect (schema and translation cache) per distinct schema, shared by every connection to a file
 // of that schema, so that the cache outlives the short connections the windows open.
@@ -87,7 +86,6 @@ void Connection::Impl::open(const QString &cs)
     }
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
-    sqlite3_exec(handle, MapFile, nullptr, nullptr, nullptr);
     std::shared_ptr<JetDialect> d;
     try {
         registerSqlFunctions(handle);
@@ -123,12 +121,6 @@ void Connection::Impl::close()
     sqlite3_close_v2(db);
     db = nullptr;
     releaseDatabaseLock(file);
-}
-
-void Connection::Impl::mapFile(bool on)
-{
-    if (db)
-        sqlite3_exec(db, on ? MapFile : "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
 }
 
 void Connection::Impl::requireOpen() const

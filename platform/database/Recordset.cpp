@@ -509,8 +509,6 @@ void Recordset::Open(const QString &source, const QString &connectionString, Cur
     own->Open(connectionString);
     openOn(source, *own, cursor, lock, options, statementReady);
     m->ownConnection = std::move(own);
-    // The rows are held: the file need not stay mapped while the recordset lives.
-    m->conn->mapFile(false);
 }
 
 void Recordset::Requery()
@@ -519,12 +517,6 @@ void Recordset::Requery()
     m->mode = Impl::Browse;
     m->pending.clear();
     m->conn->requireOpen();
-    if (m->ownConnection) {
-        m->conn->mapFile(true);
-        m->load();
-        m->conn->mapFile(false);
-        return;
-    }
     m->load();
 }
 
