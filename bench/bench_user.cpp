@@ -2,8 +2,11 @@
 // beside its floor (BareList.h). Case names are <measure>/<rows>/app and <measure>/<rows>/floor:
 //   refresh     gexUpdate of the deadlines view, all rows: the list read and its rows built
 //               floor: the engine alone on the same statement
-//   search      a keystroke in the search box with the list drawn again (typing "invoice" and deleting it
-//               one key at a time: the mean per key; slowest_ms the slowest key)
+//   search      the keys of the search box, each with the list drawn again: "invoice" typed and deleted one
+//               key at a time, then "zq" (it leaves the list empty), "x" typed on the empty list, and those
+//               deleted again. search/<rows>/app is the slowest key of the sequence (its label names it;
+//               mean_ms the mean per key); search/<rows>/<key>/app each key alone, named by the text
+//               before it and the key: "in+v" v typed on "in", "inv-" the last letter of "inv" deleted
 //               floor: the same keys filtering a bare QTreeView over the same rows
 //   resort      a click on the date header, the list drawn again in the other direction
 //               floor: the bare view sorted again and drawn
@@ -12,7 +15,7 @@
 //   calendar    the bold days of four months (mvUpdate)
 //               floor: the engine alone on the same statement
 //   startup     the program (build/bin/Orvel3, or ORVEL_BENCH_BIN_DIR's) from its launch to the end of its first paint, on its own
-//               home whose default database is the generated one
+//               home whose default database is the generated one, on the benchmarks' "today"
 //               floor: a bare program (bench_bareview) loading the same statement into a bare view, to
 //               the end of its first paint
 //   report      the report window opened, its first page drawn
@@ -50,6 +53,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -91,10 +95,15 @@ struct BareSetup {
     std::unique_ptr<bare::RowsModel> model;
     std::unique_ptr<bare::View> view;
 };
-BareSetup &bareList(int rows)
+// Let go with the main window, before the QApplication goes.
+std::map<int, BareSetup> &bareLists()
 {
     static std::map<int, BareSetup> lists;
-    BareSetup &b = lists[rows];
+    return lists;
+}
+BareSetup &bareList(int rows)
+{
+    BareSetup &b = bareLists()[rows];
     if (!b.model) {
         benchdb::MainWindowSetup &s = deadlinesList(rows);
         const QByteArray sql = bare::translated(s.dbFile, s.w->gex->recordSource());
@@ -133,58 +142,132 @@ void refreshFloor(benchmark::State &state, int rows)
 
 // ---- search ----
 
-// The texts of the search box while "invoice" is typed and deleted again, key by key.
-QStringList searchSteps()
+// One key of the search: the text of the box before it and after it.
+struct SearchKey {
+    QString before;
+    QString after;
+    // "in+v": v typed on "in"; "inv-": the last letter of "inv" deleted.
+    std::string name() const
+    {
+        return after.size() > before.size() ? before.toStdString() + "+" + after.back().toLatin1()
+                                             : before.toStdString() + "-";
+    }
+};
+
+// "invoice" typed and deleted again, then "zq" typed on (nothing holds it) and "x" after it, and deleted.
+QVector<SearchKey> searchKeys()
 {
-    QStringList steps;
-    for (int i = 1; i <= kTyped.size(); ++i)
-        steps << kTyped.left(i);
-    for (int i = kTyped.size() - 1; i >= 0; --i)
-        steps << kTyped.left(i);
-    return steps;
+    QVector<SearchKey> keys;
+    QString text;
+    auto typeAndDelete = [&](const QString &word) {
+        for (const QChar c : word) {
+            keys.append({text, text + c});
+            text += c;
+        }
+        while (!text.isEmpty()) {
+            keys.append({text, text.chopped(1)});
+            text.chop(1);
+        }
+    };
+    typeAndDelete(kTyped);
+    typeAndDelete(QStringLiteral("zqx"));
+    return keys;
 }
 
-// Times each step of the search, one key at a time: the mean per key, and the slowest.
-template<typename Key>
-void timeKeys(benchmark::State &state, Key key)
+void pressKey(benchdb::MainWindowSetup &s, const SearchKey &key)
 {
-    const QStringList steps = searchSteps();
-    double slowest = 0;
+    if (key.after.size() > key.before.size())
+        QTest::keyClick(s.w->txtFind, key.after.back().toLatin1());
+    else
+        QTest::keyClick(s.w->txtFind, Qt::Key_Backspace);
+}
+
+// The search box holding `text`, its list drawn, the cursor at its end.
+void searchBoxHolding(benchdb::MainWindowSetup &s, const QString &text)
+{
+    s.w->txtFind->setText(text);
+    s.w->txtFind->end(false);
+    settle();
+}
+
+void filterBare(BareSetup &b, const QString &text)
+{
+    b.model->filter(text.size() >= 2 ? text : QString());
+    b.view->paint();
+}
+
+// The whole sequence, one key at a time: the time of an iteration is its slowest key.
+template<typename Key>
+void timeSequence(benchmark::State &state, Key key)
+{
+    const QVector<SearchKey> keys = searchKeys();
+    double total = 0;
+    QVector<int> slowestCount(keys.size());
     for (auto _ : state) {
-        double total = 0;
-        for (const QString &text : steps) {
+        double slowest = -1;
+        int which = 0;
+        for (int k = 0; k < keys.size(); ++k) {
             const qint64 start = monotonicNs();
-            key(text);
+            key(keys[k]);
             settle();
             const double ms = msSince(start);
             total += ms;
-            slowest = qMax(slowest, ms);
+            if (ms > slowest) {
+                slowest = ms;
+                which = k;
+            }
         }
-        state.SetIterationTime(total / 1000.0 / double(steps.size()));
+        ++slowestCount[which];
+        state.SetIterationTime(slowest / 1000.0);
     }
-    state.counters["slowest_ms"] = slowest;
+    const int most = int(std::max_element(slowestCount.begin(), slowestCount.end()) - slowestCount.begin());
+    state.SetLabel("slowest " + keys[most].name());
+    state.counters["mean_ms"] = total / double(qMax<qint64>(1, state.iterations()) * keys.size());
 }
 
 void searchApp(benchmark::State &state, int rows)
 {
     benchdb::MainWindowSetup &s = deadlinesList(rows);
     s.w->txtFind->setFocus();
-    timeKeys(state, [&](const QString &text) {
-        if (text.size() > s.w->txtFind->text().size())
-            QTest::keyClick(s.w->txtFind, text.back().toLatin1());
-        else
-            QTest::keyClick(s.w->txtFind, Qt::Key_Backspace);
-    });
+    timeSequence(state, [&](const SearchKey &key) { pressKey(s, key); });
     state.counters["records"] = s.w->gex->recordCount();
 }
 
 void searchFloor(benchmark::State &state, int rows)
 {
     BareSetup &b = bareList(rows);
-    timeKeys(state, [&](const QString &text) {
-        b.model->filter(text.size() >= 2 ? text : QString());
-        b.view->paint();
-    });
+    timeSequence(state, [&](const SearchKey &key) { filterBare(b, key.after); });
+}
+
+// One key, from the box as it holds the text before it.
+void searchKeyApp(benchmark::State &state, int rows, int k)
+{
+    const SearchKey key = searchKeys().at(k);
+    benchdb::MainWindowSetup &s = deadlinesList(rows);
+    s.w->txtFind->setFocus();
+    for (auto _ : state) {
+        state.PauseTiming();
+        searchBoxHolding(s, key.before);
+        state.ResumeTiming();
+        pressKey(s, key);
+        settle();
+    }
+    state.counters["records"] = s.w->gex->recordCount();
+}
+
+void searchKeyFloor(benchmark::State &state, int rows, int k)
+{
+    const SearchKey key = searchKeys().at(k);
+    BareSetup &b = bareList(rows);
+    for (auto _ : state) {
+        state.PauseTiming();
+        filterBare(b, key.before);
+        settle();
+        state.ResumeTiming();
+        filterBare(b, key.after);
+        settle();
+    }
+    state.counters["records"] = b.model->shownCount();
 }
 
 // ---- re-sort ----
@@ -288,7 +371,8 @@ void calendarFloor(benchmark::State &state, int rows)
 QStringList launchEnvironment(const benchprocess::Home &home)
 {
     QStringList env = home.environment();
-    env << QStringLiteral("QT_QPA_PLATFORM=") + qEnvironmentVariable("QT_QPA_PLATFORM");
+    env << QStringLiteral("QT_QPA_PLATFORM=") + qEnvironmentVariable("QT_QPA_PLATFORM")
+        << QStringLiteral("ORVEL_BENCH_TODAY=") + benchdb::kToday.toString(Qt::ISODate);
     return env;
 }
 
@@ -484,8 +568,8 @@ int runSession(int rows)
         s.w->gexUpdate();
         settle();
     }
-    for (const QString &text : searchSteps()) {
-        s.w->txtFind->setText(text);
+    for (const SearchKey &key : searchKeys()) {
+        s.w->txtFind->setText(key.after);
         settle();
     }
     for (int i = 0; i < 2; ++i) {
@@ -516,11 +600,25 @@ struct Measure {
     int iterations;      // 0: as the library decides
 };
 
+// Each key of the search alone, beside its floor.
+void registerSearchKeys(int rows, const std::string &size)
+{
+    const QVector<SearchKey> keys = searchKeys();
+    for (int k = 0; k < keys.size(); ++k) {
+        for (bool floor : {false, true}) {
+            const std::string name = "search/" + size + "/" + keys[k].name() + (floor ? "/floor" : "/app");
+            benchmark::RegisterBenchmark(name.c_str(), floor ? searchKeyFloor : searchKeyApp, rows, k)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(rows >= 1000000 ? 8 : 25);
+        }
+    }
+}
+
 void registerCases()
 {
     const Measure measures[] = {
         {"refresh", refreshApp, refreshFloor, false, 0},
-        {"search", searchApp, searchFloor, true, 0},
+        {"search", searchApp, searchFloor, true, 20},
         {"resort", resortApp, resortFloor, false, 0},
         {"viewswitch", viewSwitchApp, viewSwitchFloor, false, 0},
         {"calendar", calendarApp, calendarFloor, false, 0},
@@ -544,6 +642,8 @@ void registerCases()
                 else
                     b->MinTime(rows >= 1000000 ? 2.0 : 1.0);
             }
+            if (std::string(m.name) == "search")
+                registerSearchKeys(rows, size);
         }
     }
 }
@@ -562,6 +662,8 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     registerCases();
     benchmark::RunSpecifiedBenchmarks();
+    // The widgets go before the QApplication.
+    bareLists().clear();
     benchdb::releaseMainWindow();
     benchmark::Shutdown();
     return 0;

@@ -1136,12 +1136,19 @@ void frmMain::interfaceUpdate()
     // A list that could not be read tells nothing about the rows there are.
     txtNoRecs->setVisible(empty && rsGrid);
     if (empty && rsGrid) {
-        platform::Recordset rs;
-        rs.Open(QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDbId=") + QString::number(Sheet->Id()),
-                Adb->dcs(), platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
-                platform::Recordset::adCmdText);
-        txtNoRecs->setText(LRS(rs.EOF() ? 990 : 991));
-        rs.Close();
+        // The texts tell an empty sheet from an empty list. Rows the list read, all hidden by the search, are
+        // rows of the sheet; else its first row in either view, if any, tells.
+        bool sheetHasRows = rsGrid->loadedRowCount() > 0;
+        if (!sheetHasRows) {
+            platform::Recordset rs;
+            rs.setMaxRecords(1);
+            rs.Open(QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDbId=") + QString::number(Sheet->Id()),
+                    Adb->dcs(), platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
+                    platform::Recordset::adCmdText);
+            sheetHasRows = !rs.EOF();
+            rs.Close();
+        }
+        txtNoRecs->setText(LRS(sheetHasRows ? 991 : 990));
         PlaceNoRecsText();
     }
     for (QAction *a : {tb[1]->actions().value(0), tb[2]->actions().value(0), mnuRecord[1], mnuRecord[2], m_expandAll})

@@ -25,7 +25,6 @@ namespace {
 int g_releasePauseMs = 600;
 
 constexpr int BusyTimeoutMs = 2000;
-const char *const MapFile = "PRAGMA mmap_size=67108864";
 
 // One dialect (schema and translation cache) per distinct schema, shared by every connection to a file
 // of that schema, so that the cache outlives the short connections the windows open.
@@ -160,7 +159,6 @@ void Connection::Impl::open(const QString &cs)
     }
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
-    sqlite3_exec(handle, MapFile, nullptr, nullptr, nullptr);
     sqlite3_set_authorizer(handle, authorize, this);
     std::shared_ptr<JetDialect> d;
     try {
@@ -197,12 +195,6 @@ void Connection::Impl::close()
     if (listedInLockFile)
         releaseDatabaseLock(file);
     listedInLockFile = false;
-}
-
-void Connection::Impl::mapFile(bool on)
-{
-    if (db)
-        sqlite3_exec(db, on ? MapFile : "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
 }
 
 void Connection::Impl::requireOpen() const

@@ -34,11 +34,6 @@ struct Connection::Impl {
     StmtPtr prepare(const QString &jetSql, std::shared_ptr<const Translation> *translation = nullptr);
     // One statement of SQLite SQL as it is (the recordset's own updates).
     StmtPtr prepareNative(const QByteArray &sql);
-    // Reads the first 64 MB of the file through a memory map (the default: every listing opens a connection
-    // of its own, and the map spares each one copying the pages into a fresh cache; the pages it touches
-    // count in the program's memory, hence the bound), or not: a connection kept open after its rows are
-    // read lets the map go.
-    void mapFile(bool on);
     // Steps a statement to its end; raises on failure, naming the statement.
     void runToEnd(sqlite3_stmt *st, const QString &what);
     [[noreturn]] void raise(int rc, const QString &what) const;

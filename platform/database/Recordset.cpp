@@ -68,6 +68,7 @@ struct Recordset::Impl {
     CursorType cursor = adOpenStatic;
     LockType lock = adLockReadOnly;
     CommandType options = adCmdUnknown;
+    int maxRecords = 0;                  // 0: every row
 
     QVector<ColumnMeta> columns;
     QHash<QString, int> columnByName;     // lower-case name -> first column of that name
@@ -188,10 +189,10 @@ struct Recordset::Impl {
         }
         foldCache.clear();
         store.reset(n);
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
+        int rc = SQLITE_DONE;
+        while ((maxRecords <= 0 || store.rowCount() < maxRecords) && (rc = sqlite3_step(st.get())) == SQLITE_ROW)
             store.appendFromStatement(st.get());
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
             conn->raise(rc, source);
         typeExpressionsByValue();
         QVector<Bookmark> all(store.rowCount());
@@ -509,8 +510,6 @@ void Recordset::Open(const QString &source, const QString &connectionString, Cur
     own->Open(connectionString);
     openOn(source, *own, cursor, lock, options, statementReady);
     m->ownConnection = std::move(own);
-    // The rows are held: the file need not stay mapped while the recordset lives.
-    m->conn->mapFile(false);
 }
 
 void Recordset::Requery()
@@ -519,13 +518,17 @@ void Recordset::Requery()
     m->mode = Impl::Browse;
     m->pending.clear();
     m->conn->requireOpen();
-    if (m->ownConnection) {
-        m->conn->mapFile(true);
-        m->load();
-        m->conn->mapFile(false);
-        return;
-    }
     m->load();
+}
+
+void Recordset::setMaxRecords(int count)
+{
+    m->maxRecords = qMax(0, count);
+}
+
+int Recordset::MaxRecords() const
+{
+    return m->maxRecords;
 }
 
 void Recordset::Close()

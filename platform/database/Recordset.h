@@ -85,6 +85,10 @@ public:
               const std::function<void()> &statementReady = nullptr);
     // Reads the rows of the same source again (filter and position are reset).
     void Requery();
+    // At most this many rows are read at Open and Requery, the first ones the statement gives; 0 (the
+    // default) reads them all. For a caller that only asks whether there is a row.
+    void setMaxRecords(int count);
+    int MaxRecords() const;
     void Close();
     bool isOpen() const;
     QString Source() const;

@@ -376,17 +376,30 @@ private slots:
     {
         MainWindowFixture f(false);
         frmMain *w = f.load();
+        const QString emptySheet = QStringLiteral("Click on \"New\" button to insert a new Record");
+        const QString emptyFilter = QStringLiteral("No Records for the selected filter");
         QVERIFY(w->txtNoRecs->isVisibleTo(w));
-        QCOMPARE(w->txtNoRecs->text(), QStringLiteral("Click on \"New\" button to insert a new Record"));
-        // Rows only in the cash book: the deadlines view says the filter holds none.
-        platform::Connection cn;
-        cn.Open(testenv::connectionString(f.dbFile));
-        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrDone, IsPN ) "
-                                  "SELECT 1, 1, 'Sale', #03/14/2025#, True, True"));
-        cn.Close();
-        w->gexUpdate();
-        QCOMPARE(w->txtNoRecs->text(), QStringLiteral("No Records for the selected filter"));
+        QCOMPARE(w->txtNoRecs->text(), emptySheet);
+        auto insert = [&](int sheet, bool cash) {
+            platform::Connection cn;
+            cn.Open(testenv::connectionString(f.dbFile));
+            cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrDone, IsPN ) "
+                                      "SELECT %1, 1, 'Sale', #03/14/2025#, True, %2")
+                           .arg(sheet).arg(cash ? QStringLiteral("True") : QStringLiteral("False")));
+            cn.Close();
+            w->gexUpdate();
+        };
+        // Rows of another sheet do not count, nor does a search in the empty list.
+        insert(2, false);
+        QCOMPARE(w->txtNoRecs->text(), emptySheet);
+        QTest::keyClicks(w->txtFind, QStringLiteral("zq"));
+        QCOMPARE(w->txtNoRecs->text(), emptySheet);
+        // Rows only in the cash book: the deadlines view says the filter holds none, with a search too.
+        insert(1, true);
+        QCOMPARE(w->txtNoRecs->text(), emptyFilter);
         QVERIFY(!w->mnuRecord[1]->isEnabled());
+        QTest::keyClicks(w->txtFind, QStringLiteral("zq"));
+        QCOMPARE(w->txtNoRecs->text(), emptyFilter);
     }
 
     void languageSwitch()

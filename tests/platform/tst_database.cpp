@@ -187,6 +187,8 @@ private slots:
     void editAndDeleteThroughRecordset();
     void readOnlyRecordsetRefusesEdits();
     void cursorMovesOverFilteredRows();
+    void maxRecordsReadsTheFirstRows_data();
+    void maxRecordsReadsTheFirstRows();
     void recordsetOutlivesItsConnection();
     void fieldTypesAndSizes();
 
@@ -1496,6 +1498,41 @@ void tst_Database::cursorMovesOverFilteredRows()
     rs.Requery();
     QCOMPARE(rs.Filter(), QString());
     QCOMPARE(rs.RecordCount(), 7);
+}
+
+void tst_Database::maxRecordsReadsTheFirstRows_data()
+{
+    QTest::addColumn<int>("sheet");
+    QTest::addColumn<int>("maxRecords");
+    QTest::addColumn<QStringList>("rows");
+    const QStringList sheet1 = {"r1", "r2", "r3", "r4", "r5", "r6", "r7", "r8"};
+    QTest::newRow("every row") << 1 << 0 << sheet1;
+    QTest::newRow("the first") << 1 << 1 << QStringList{"r1"};
+    QTest::newRow("the first three") << 1 << 3 << QStringList{"r1", "r2", "r3"};
+    QTest::newRow("more than there are") << 1 << 20 << sheet1;
+    QTest::newRow("no row") << 3 << 1 << QStringList();
+}
+
+void tst_Database::maxRecordsReadsTheFirstRows()
+{
+    QFETCH(int, sheet);
+    QFETCH(int, maxRecords);
+    QFETCH(QStringList, rows);
+    QList<qint64> expected;
+    for (const QString &r : rows)
+        expected << m_ids.value(r);
+    Recordset rs;
+    rs.setMaxRecords(maxRecords);
+    rs.Open(QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDbId=%1 ORDER BY TrRowId").arg(sheet), m_cs,
+            Recordset::adOpenForwardOnly, Recordset::adLockReadOnly, Recordset::adCmdText);
+    // The same bound again when the rows are read anew.
+    for (int round = 0; round < 2; ++round) {
+        QList<qint64> ids;
+        for (; !rs.EOF(); rs.MoveNext())
+            ids << rs.value(0).toLongLong();
+        QCOMPARE(ids, expected);
+        rs.Requery();
+    }
 }
 
 void tst_Database::recordsetOutlivesItsConnection()
