@@ -1,6 +1,6 @@
 #include "editors/RecordEditorWindow.h"
 
-#include "editors/AccountTables.h"
+#include "foundation/AccountTables.h"
 #include "editors/AmountText.h"
 #include "editors/RowEditorSave.h"
 #include "editors/frmNewAcc.h"

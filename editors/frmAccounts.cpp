@@ -3,7 +3,7 @@
 #include "foundation/TaggedActions.h"
 #include "foundation/WindowSupport.h"
 
-#include "editors/AccountTables.h"
+#include "foundation/AccountTables.h"
 #include "editors/EditorHooks.h"
 #include "editors/EditorIcons.h"
 #include "editors/MainWindowHooks.h"
