@@ -53,9 +53,8 @@ void EditorCombos::fill(const std::array<QComboBox *, 2> &lists, const QString &
         line = __LINE__, m_connection->Open(Adb->dcs());
         for (int i = 0; i < 2; ++i) {
             m_lists[i] = std::make_unique<platform::Recordset>();
-            line = __LINE__, m_lists[i]->Open(AccountTables::listSql(i == 0 ? AccountTables::AccountsTab
-                                                                            : AccountTables::CountsTab),
-                                              *m_connection,
+            const int tab = i == 0 ? AccountTables::AccountsTab : AccountTables::CountsTab;
+            line = __LINE__, m_lists[i]->Open(AccountTables::listSql(tab), *m_connection,
                                               platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly);
             const QSignalBlocker block(lists[i]);
             lists[i]->clear();
@@ -128,9 +127,10 @@ int BoxMaxLength(const platform::Recordset &rs, const QString &field, const QStr
 void RequireRowStillThere(platform::Connection &cn, const Tables::Table &table, int id)
 {
     if (!Tables::exists(cn, table, id))
-        throw platform::RuntimeError(platform::errors::DbNoCurrentRecord, table.name,
-                                     QStringLiteral("The row %1=%2 was deleted since it was read.").arg(table.key).arg(id),
-                                     platform::ErrorKind::RowChanged);
+        throw platform::RuntimeError(
+            platform::errors::DbNoCurrentRecord, table.name,
+            QStringLiteral("The row %1=%2 was deleted since it was read.").arg(table.key).arg(id),
+            platform::ErrorKind::RowChanged);
 }
 
 void paintDisabledAsButtonFace(QWidget *w)

@@ -309,9 +309,9 @@ bool frmRowEditor::OpenCopy(int rowId, int helpContext)
         RowValues source;
         {
             platform::Recordset rs;
-            line = __LINE__, rs.Open(Tables::rowSql(Tables::Transactions, rowId),
-                                     Adb->dcs(), platform::Recordset::adOpenStatic,
-                                     platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+            line = __LINE__, rs.Open(Tables::rowSql(Tables::Transactions, rowId), Adb->dcs(),
+                                     platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
+                                     platform::Recordset::adCmdText);
             line = __LINE__, source = readRow(rs);
             rs.Close();
         }
@@ -475,7 +475,8 @@ void frmRowEditor::cmdSalva_Click()
             return;
         // A row deleted meanwhile is told also when nothing was changed here (a change would fail to write).
         if (!m_newRow)
-            line = __LINE__, RequireRowStillThere(*cnRow, Tables::Transactions, rsRow->value(QStringLiteral("TrRowId")).toInt());
+            line = __LINE__, RequireRowStillThere(*cnRow, Tables::Transactions,
+                                                  rsRow->value(QStringLiteral("TrRowId")).toInt());
         // An opened row gets only what the user changed here.
         id = writeRow(*rsRow, values, WriteScope{m_newRow, m_layout.cashBook, m_newRow ? nullptr : &m_row}, Attach,
                       Adb->attachedPath(), &line);

@@ -22,8 +22,8 @@ QString idField(int tab);
 // The texts of the Counts tab lie 500 after those of the Accounts tab.
 int textId(int accountsTextId, int tab);
 
-// The names to choose from, in name order, the id first: "SELECT AcId, AcName FROM Accounts ORDER BY
-// AcName" / "SELECT CnId, CnName FROM Counts ORDER BY CnName"; "" for any other tab.
+// The entries to choose from, in name order: id and name (AcId, AcName / CnId, CnName); "" for any other
+// tab.
 QString listSql(int tab);
 
 // Adds a count of that name (its id given by the database), on the caller's connection.

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace Preferences {
 

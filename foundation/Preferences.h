@@ -5,7 +5,6 @@
 // its bounds), its default and the member that holds it in memory. The settings object reads and writes
 // them from this table; the preferences dialog maps its controls to them by name.
 
-#include <QString>
 #include <span>
 #include <variant>
 

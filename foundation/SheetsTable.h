@@ -2,8 +2,8 @@
 
 // The statements on the data sheets (table Dbs): the list of sheets, the sheet a database is used with,
 // a sheet's name, and the creation, renaming and erasure of a sheet. Sheet ids are assigned here, as the
-// largest DbId + 1. Each function opens what it reads on the connection string it is given; failures raise
-// platform::RuntimeError and leave the table as it was.
+// largest DbId + 1. A function given a connection string opens a connection of its own and closes it;
+// failures raise platform::RuntimeError and leave the table as it was.
 
 #include <QString>
 #include <optional>

@@ -68,7 +68,8 @@ void deleteSeries(platform::Connection &cn, int grpId)
 
 void toggleDone(platform::Connection &cn, int trRowId, const QDate &closingDate)
 {
-    const QString datePart = closingDate.isValid() ? QStringLiteral(",Transactions.TrDate=") + SqlDate(closingDate) : QString();
+    const QString datePart =
+        closingDate.isValid() ? QStringLiteral(",Transactions.TrDate=") + SqlDate(closingDate) : QString();
     cn.Execute(QStringLiteral("UPDATE Transactions SET Transactions.TrDone = Not TrDone ") + datePart
                + QStringLiteral(" WHERE Transactions.TrRowId=") + QString::number(trRowId));
 }
@@ -79,8 +80,8 @@ int renumberSeries(platform::Connection &cn, int grpId)
     int count = 0;
     {
         Recordset rs;
-        rs.Open(QStringLiteral("SELECT Count(Transactions.TrRowId) AS CTrRowId From Transactions WHERE TrGrpId=") + id, cn,
-                Recordset::adOpenForwardOnly, Recordset::adLockReadOnly);
+        rs.Open(QStringLiteral("SELECT Count(Transactions.TrRowId) AS CTrRowId From Transactions WHERE TrGrpId=") + id,
+                cn, Recordset::adOpenForwardOnly, Recordset::adLockReadOnly);
         if (!rs.EOF())
             count = int(NullToDouble(rs.value(QStringLiteral("CTrRowId")), 0));
         rs.Close();
@@ -100,8 +101,8 @@ int renumberSeries(platform::Connection &cn, int grpId)
 int nextGroupId(platform::Connection &cn)
 {
     Recordset rs;
-    rs.Open(QStringLiteral("SELECT Max(Transactions.TrGrpId) AS mId FROM Transactions"), cn, Recordset::adOpenForwardOnly,
-            Recordset::adLockReadOnly);
+    rs.Open(QStringLiteral("SELECT Max(Transactions.TrGrpId) AS mId FROM Transactions"), cn,
+            Recordset::adOpenForwardOnly, Recordset::adLockReadOnly);
     const int id = rs.EOF() ? 1 : int(NullToDouble(rs.value(QStringLiteral("mId")), 0)) + 1;
     rs.Close();
     return id;
@@ -136,7 +137,8 @@ int countClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId)
 int deleteClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId)
 {
     platform::ScopedTransaction transaction(cn);
-    const long deleted = cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE ") + closedRowsCondition(lastDay, sheetId));
+    const long deleted =
+        cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE ") + closedRowsCondition(lastDay, sheetId));
     transaction.commit();
     return int(deleted);
 }

@@ -2,9 +2,9 @@
 
 // The statements on the rows of Transactions, deadlines and cash-book movements, apart from the lists
 // (the main list's and the report's queries are built by their windows' rules over RowRules). A row or a
-// series is found by its id whatever its data sheet; everything else about rows is limited to one sheet.
-// The functions on a connection run inside the caller's transaction when there is one; failures raise
-// platform::RuntimeError.
+// series is found by its id whatever its data sheet, and a new series id and the date bounds span every
+// sheet; the rest is limited to one sheet. The functions on a connection run inside the caller's
+// transaction when there is one; failures raise platform::RuntimeError.
 
 #include "platform/database/Currency.h"
 

@@ -43,7 +43,9 @@ void DeleteFromSeries(int trRowId, int grpId)
 
 void ToggleDone(int trRowId, const QDate &closingDate)
 {
-    onConnection([trRowId, closingDate](platform::Connection &cn) { TransactionsTable::toggleDone(cn, trRowId, closingDate); });
+    onConnection([trRowId, closingDate](platform::Connection &cn) {
+        TransactionsTable::toggleDone(cn, trRowId, closingDate);
+    });
 }
 
 } // namespace RecordCommands

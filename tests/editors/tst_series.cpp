@@ -218,9 +218,9 @@ private slots:
             << 1 << "0.0001" << "D'Angelo's" << true << 1 << QStringList{"2025-03-05 0.0001 0.0001 n 0/0/0"};
         QTest::newRow("appointment carries no amount") << -2 << "80" << "Meeting" << false << 1
                                                        << QStringList{"2025-03-05 0 0 n 0/0/0"};
-        QTest::newRow("closed quarterly debits") << -1 << "750" << "Rent" << false << 3
-                                                 << QStringList{"2025-03-05 750 -750 s 1/3/1", "2025-06-05 750 -750 s 2/3/1",
-                                                                "2025-09-05 750 -750 s 3/3/1"};
+        QTest::newRow("closed quarterly debits")
+            << -1 << "750" << "Rent" << false << 3
+            << QStringList{"2025-03-05 750 -750 s 1/3/1", "2025-06-05 750 -750 s 2/3/1", "2025-09-05 750 -750 s 3/3/1"};
     }
     void savedRows()
     {
@@ -267,7 +267,9 @@ private slots:
             QCOMPARE(rs.value(QStringLiteral("TrDone")).toBool(), rows > 1);
             QCOMPARE(rs.value(QStringLiteral("TrAttached")),
                      attach ? QVariant(nd.attachStoredName) : QVariant());
-            const auto number = [&rs](const char *field) { return QString::number(rs.value(QLatin1String(field)).toInt()); };
+            const auto number = [&rs](const char *field) {
+                return QString::number(rs.value(QLatin1String(field)).toInt());
+            };
             stored << rs.value(QStringLiteral("TrDate")).toDate().toString(Qt::ISODate) + QLatin1Char(' ')
                           + rs.value(QStringLiteral("TrValue")).value<Currency>().toString() + QLatin1Char(' ')
                           + rs.value(QStringLiteral("TrBalance")).value<Currency>().toString() + QLatin1Char(' ')

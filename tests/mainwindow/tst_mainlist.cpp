@@ -156,8 +156,9 @@ private slots:
                     MainListRules::GridTail(1, RowRules::viewMembership(RowRules::Deadlines, Env->DebitCreditToPN))),
                 testenv::connectionString(f.dbFile));
         const QStringList expected = {"TrRowId", "TrDbId", "TrType", "TrDone", "TrDate", "TrDescription", "TrAcId",
-                                      "TrValue", "TrBalance", "TrGrpType", "TrGrpRow", "TrGrpMDay", "TrNotes", "TrGrpId",
-                                      "AcId", "AcName", "AcNotes", "SearchField", "TrAlertDays", "CnName", "TrAttached"};
+                                      "TrValue", "TrBalance", "TrGrpType", "TrGrpRow", "TrGrpMDay", "TrNotes",
+                                      "TrGrpId", "AcId", "AcName", "AcNotes", "SearchField", "TrAlertDays", "CnName",
+                                      "TrAttached"};
         QStringList fields;
         for (int i = 0; i < rs.fieldCount(); ++i)
             fields << rs.fieldName(i);
@@ -173,7 +174,8 @@ private slots:
         QCOMPARE(rs.value(QStringLiteral("CnName")).toString(), QStringLiteral("Bank"));
         QCOMPARE(rs.value(QStringLiteral("TrDate")).toDate(), QDate(2025, 3, 5));
         QCOMPARE(rs.value(QStringLiteral("TrDone")).typeId(), QMetaType::Bool);
-        QCOMPARE(rs.value(QStringLiteral("TrValue")).value<platform::Currency>(), *platform::Currency::parse(QStringLiteral("1200.5")));
+        QCOMPARE(rs.value(QStringLiteral("TrValue")).value<platform::Currency>(),
+                 *platform::Currency::parse(QStringLiteral("1200.5")));
         rs.setFilter(QStringLiteral("TrDescription = 'Dentist'"));
         QVERIFY(rs.value(QStringLiteral("AcName")).isNull());
         QVERIFY(rs.value(QStringLiteral("CnName")).isNull());
