@@ -3,6 +3,7 @@
 #include "foundation/Globals.h"
 #include "foundation/comRegistry.h"
 #include "foundation/SettingsKeys.h"
+#include "platform/controls/DateField.h"
 #include "platform/shell/Shell.h"
 
 #include <QCoreApplication>
@@ -160,6 +161,7 @@ bool cLang::LanguageUpdate()
     static const char *const pages[] = {"it_help.html", "en_help.html", "fr_help.html", "es_help.html", "de_help.html"};
     m_helpFile = platform::programDataFile(QLatin1String(pages[m_offset / 3000]));
     InstallQtTranslation(m_offset);
+    platform::DateField::setPopupButtonText(LRS(2362));
     emit LanguageChanged();
     return true;
 }

@@ -6,6 +6,7 @@
 #include "platform/shell/Shell.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -36,6 +37,14 @@ QIcon dropDownIcon(QWidget *field)
     return QIcon(pixmap);
 }
 
+QString g_popupButtonText;
+
+void nameButton(QAction *drop)
+{
+    drop->setText(g_popupButtonText);
+    drop->setToolTip(g_popupButtonText);
+}
+
 } // namespace
 
 DateField::DateField(QWidget *parent)
@@ -43,8 +52,17 @@ DateField::DateField(QWidget *parent)
 {
     setLocale(userLocale());
     keepOnOneLine(this);
-    QAction *drop = addAction(dropDownIcon(this), QLineEdit::TrailingPosition);
-    connect(drop, &QAction::triggered, this, &DateField::showPopup);
+    m_drop = addAction(dropDownIcon(this), QLineEdit::TrailingPosition);
+    nameButton(m_drop);
+    connect(m_drop, &QAction::triggered, this, &DateField::showPopup);
+}
+
+void DateField::setPopupButtonText(const QString &text)
+{
+    g_popupButtonText = text;
+    for (QWidget *widget : QApplication::allWidgets())
+        if (auto *field = qobject_cast<DateField *>(widget))
+            nameButton(field->m_drop);
 }
 
 DateText::Reading DateField::reading() const

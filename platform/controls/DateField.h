@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QLineEdit>
 
+class QAction;
 class QCalendarWidget;
 
 namespace platform {
@@ -34,6 +35,10 @@ public:
 
     // Opens the month calendar under the field, on the field's date (today when the text holds none).
     void showPopup();
+    // The name and tooltip of the calendar button of every date field, shown now or made later: a text in
+    // the user's language, which the program gives when its language is chosen.
+    static void setPopupButtonText(const QString &text);
+
     // The calendar of the drop-down (made on first use), and whether it is shown.
     QCalendarWidget *calendarWidget();
     bool isPopupVisible() const;
@@ -46,6 +51,7 @@ protected:
 private:
     void pick(const QDate &date);
 
+    QAction *m_drop = nullptr;
     QWidget *m_popup = nullptr;
     QCalendarWidget *m_calendar = nullptr;
 };

@@ -25,6 +25,7 @@
 #include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,6 +38,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTest>
 #include <QWindow>
 
@@ -232,6 +234,14 @@ private slots:
         description->setText(QStringLiteral("Typed before the switch"));
         description->setFocus();   // its hint stands in the editor's status bar
         const QString englishTitle = second->windowTitle();
+        // The calendar button beside a date is named for screen readers in the user's language.
+        const auto calendarButtonName = [] {
+            auto *date = frmScadenzeNuovo::instance()->datData[0];
+            auto *button = date->findChild<QToolButton *>();
+            return button ? QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name) : QString();
+        };
+        if (cashBook)
+            QCOMPARE(calendarButtonName(), QStringLiteral("Open the calendar"));
 
         QApplication::setActiveWindow(w);
         chooseFromMenu(w->mnuTools[0]->menu(), w->mnuLangs[6]);
@@ -266,6 +276,7 @@ private slots:
             QCOMPARE(p->cmdSalva->text(), LRS(1365));
             QCOMPARE(p->cmdAnnulla->text(), LRS(1109));
             QCOMPARE(p->imgcmbData->itemText(1), LRS(1909));
+            QCOMPARE(calendarButtonName(), QStringLiteral("Apri il calendario"));
         }
         QCOMPARE(description->text(), QStringLiteral("Typed before the switch"));
         QCOMPARE(editor->sbPanel1->text(), LRS(1112));
