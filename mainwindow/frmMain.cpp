@@ -1,8 +1,6 @@
 #include "mainwindow/frmMain.h"
 
-#include "editors/EditorHooks.h"
 #include "editors/EditorWindows.h"
-#include "editors/MainWindowHooks.h"
 #include "editors/frmAccounts.h"
 #include "editors/frmCloseDeadline.h"
 #include "editors/frmDelClosedRows.h"
@@ -72,6 +70,8 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <functional>
 
 using MainListRules::FilterCount;
 using MainListRules::GroupingCount;
@@ -491,7 +491,15 @@ void frmMain::BuildMenus()
         mnuPopup.append(a);
     }
 
-    connect(mnuFile[0], &QAction::triggered, this, [this] { frmScadenziari::showModal(this); });
+    // Each item is named by its menu and its position.
+    const std::pair<const char *, const QVector<QAction *> *> named[] = {
+        {"mnuFile", &mnuFile}, {"mnuRecord", &mnuRecord}, {"mnuView", &mnuView}, {"mnuTools", &mnuTools},
+        {"mnuLangs", &mnuLangs}, {"mnuHelp", &mnuHelp}, {"mnuPopup", &mnuPopup}};
+    for (const auto &[name, items] : named)
+        for (int i = 0; i < items->size(); ++i)
+            items->at(i)->setObjectName(QLatin1String(name) + QString::number(i));
+
+    connect(mnuFile[0], &QAction::triggered, this, &frmMain::ShowDataSheets);
     connect(mnuFile[2], &QAction::triggered, this, [this] { frmPrint::showModal(this); });
     connect(mnuFile[3], &QAction::triggered, this, [this] { frmExport::showModal(this, gex, curView); });
     connect(mnuFile[5], &QAction::triggered, this, &QWidget::close);
@@ -501,10 +509,10 @@ void frmMain::BuildMenus()
     connect(mnuPopup[0], &QAction::triggered, this, &frmMain::NewCommand);
     connect(mnuPopup[1], &QAction::triggered, this, &frmMain::DuplicateCommand);
     connect(mnuPopup[3], &QAction::triggered, this, &frmMain::EditCommand);
-    connect(mnuView[3], &QAction::triggered, this, [this] { frmAccounts::Open(this); });
-    connect(mnuView[5], &QAction::triggered, this, [this] { frmOptions::showModal(this); });
+    connect(mnuView[3], &QAction::triggered, this, &frmMain::ShowAccounts);
+    connect(mnuView[5], &QAction::triggered, this, &frmMain::ShowPreferences);
     connect(mnuTools[2], &QAction::triggered, this, &frmMain::DeleteClosedDeadlines);
-    connect(mnuTools[4], &QAction::triggered, this, [this] { frmScadenziari::showModal(this); });
+    connect(mnuTools[4], &QAction::triggered, this, &frmMain::ShowDataSheets);
     connect(mnuHelp[2], &QAction::triggered, this, [this] { frmAbout::ShowModal(this); });
     connect(mnuPopup[4], &QAction::triggered, this, &frmMain::CloseOrReopen);
     connect(mnuPopup[5], &QAction::triggered, this, &frmMain::DeleteCommand);
@@ -530,10 +538,10 @@ void frmMain::BuildToolbars()
     connect(tb[1]->actions().first(), &QAction::triggered, this, &frmMain::EditCommand);
     connect(tb[2]->actions().first(), &QAction::triggered, this, &frmMain::DeleteCommand);
     connect(tb[3]->actions().first(), &QAction::triggered, this, &frmMain::RefreshList);
-    connect(tb[4]->actions().first(), &QAction::triggered, this, [this] { frmAccounts::Open(this); });
+    connect(tb[4]->actions().first(), &QAction::triggered, this, &frmMain::ShowAccounts);
     connect(tb[5]->actions().first(), &QAction::triggered, this, [this] { frmPrint::showModal(this); });
     connect(tb[6]->actions().first(), &QAction::triggered, this, [this] { frmExport::showModal(this, gex, curView); });
-    connect(tb[7]->actions().first(), &QAction::triggered, this, [this] { frmOptions::showModal(this); });
+    connect(tb[7]->actions().first(), &QAction::triggered, this, &frmMain::ShowPreferences);
     connect(tb[8]->actions().first(), &QAction::triggered, this, &frmMain::ShowHelp);
 
     const QList<QIcon> plain = Icons::viewImageList(false);
@@ -574,14 +582,6 @@ void frmMain::BuildToolbars()
 
 void frmMain::Form_Load()
 {
-    // The editors refresh this window after they save.
-    EditorHooks::gexUpdate = [this] { gexUpdate(); };
-    EditorHooks::mvUpdate = [this] { mvUpdate(); };
-    EditorHooks::tasksUpdate = [this] { tasksUpdate(mv->selStart(), mv->selEnd()); };
-    EditorHooks::interfaceUpdate = [this] { interfaceUpdate(); };
-    EditorHooks::gexFind = [this](int id) { gexFind(id); };
-    // Other lists (accounts and counts) print through the grid's preview.
-    MainWindowHooks::printGrid = [this](ListGrid *grid, bool) { PreviewGrid(grid, this); };
     m_helpContext = 1;
     for (const ViewStateValue &v : ViewState)
         this->*(v.field) = RegReadNumber(QLatin1String(v.name), Key, v.defaultValue);
@@ -617,12 +617,6 @@ void frmMain::EnsureDefaultCounts()
 void frmMain::Form_Unload()
 {
     m_unloaded = true;
-    EditorHooks::gexUpdate = nullptr;
-    EditorHooks::mvUpdate = nullptr;
-    EditorHooks::tasksUpdate = nullptr;
-    EditorHooks::interfaceUpdate = nullptr;
-    EditorHooks::gexFind = nullptr;
-    MainWindowHooks::printGrid = nullptr;
     for (const ViewStateValue &v : ViewState) {
         try {
             RegWrite(4, QLatin1String(v.name), Key, this->*(v.field));
@@ -644,6 +638,76 @@ void frmMain::closeEvent(QCloseEvent *event)
     if (!m_unloaded)
         Form_Unload();
     event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The other windows: opened here, connected to what they tell
+
+template <class Editor>
+Editor *frmMain::LoadEditor()
+{
+    Editor *editor = Editor::Load(this);
+    connect(editor, &RecordEditorWindow::rowSaved, this, &frmMain::RowSaved, Qt::UniqueConnection);
+    return editor;
+}
+
+void frmMain::RowSaved(int savedRowId)
+{
+    const std::pair<const char *, std::function<void()>> steps[] = {
+        {"gexUpdate", [this] { gexUpdate(); }},
+        {"mvUpdate", [this] { mvUpdate(); }},
+        {"tasksUpdate", [this] { tasksUpdate(mv->selStart(), mv->selEnd()); }},
+        {"interfaceUpdate", [this] { interfaceUpdate(); }},
+        {"gexFind", [this, savedRowId] { gexFind(savedRowId); }},
+    };
+    for (const auto &[name, step] : steps) {
+        try {
+            step();
+        } catch (const std::exception &e) {
+            // The save is done: a refresh that fails is told, and the editor still closes.
+            ShowAppError(e, WindowName, QLatin1String(name), 0);
+            return;
+        }
+    }
+}
+
+void frmMain::ShowAccounts()
+{
+    frmAccounts *accounts = frmAccounts::Open(this);
+    connect(accounts, &frmAccounts::accountsChanged, this, &frmMain::AccountsChanged, Qt::UniqueConnection);
+    connect(accounts, &frmAccounts::printRequested, this, &frmMain::PrintGrid, Qt::UniqueConnection);
+}
+
+void frmMain::AccountsChanged()
+{
+    int step = 1;
+    try {
+        gexUpdate();
+        step = 2;
+        interfaceUpdate();
+    } catch (const std::exception &e) {
+        // Told as a failure of the accounts window's unload, which asked for it.
+        ShowAppError(e, QStringLiteral("frmAccounts"), QStringLiteral("Form_Unload"), step);
+    }
+}
+
+void frmMain::PrintGrid(ListGrid *grid)
+{
+    PreviewGrid(grid, this);
+}
+
+void frmMain::ShowPreferences()
+{
+    frmOptions dialog(this);
+    connect(&dialog, &frmOptions::preferencesSaved, this, &frmMain::RebuildAfterPreferences);
+    dialog.exec();
+}
+
+void frmMain::ShowDataSheets()
+{
+    frmScadenziari dialog(this);
+    connect(&dialog, &frmScadenziari::closing, this, &frmMain::RebuildAfterSheetChange);
+    dialog.exec();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -887,7 +951,7 @@ void frmMain::gex_KeyDown(int &keyCode, Qt::KeyboardModifiers)
 void frmMain::NewCommand()
 try {
     if (curView == 1)
-        frmPN::Load(this)->Nuovo();
+        LoadEditor<frmPN>()->Nuovo();
     else
         NewDeadline(gex->row());
 } catch (const std::exception &e) {
@@ -903,18 +967,18 @@ void frmMain::NewDeadline(int row)
     }
     const GridRowData data = gex->rowData(row);
     if (row < 1 || !data.isRecord() || data.value(QStringLiteral("TrGrpId")).toInt() == 0) {
-        frmScadenzeNuovo::Load(this)->Nuovo();
+        LoadEditor<frmScadenzeNuovo>()->Nuovo();
         return;
     }
     const int choice = frmGrpAdd::Load(this)->Apri();
     frmGrpAdd::Unload();
     if (choice == 1) {
-        frmScadenzeNuovo::Load(this)->Nuovo();
+        LoadEditor<frmScadenzeNuovo>()->Nuovo();
     } else if (choice == 2) {
         // The stored description, not the one shown with its series counter.
         const QVariant description =
             TransactionsList::field(rsGrid.get(), data.bookmark(), m_list.fields().TrDescription);
-        frmScadenzeNuovo::Load(this)->Nuovo2(data.value(QStringLiteral("TrType")).toInt(), description,
+        LoadEditor<frmScadenzeNuovo>()->Nuovo2(data.value(QStringLiteral("TrType")).toInt(), description,
                                              data.value(QStringLiteral("TrAcId")).toInt(),
                                              data.value(QStringLiteral("TrValue")).value<Currency>(),
                                              data.value(QStringLiteral("TrGrpId")).toInt());
@@ -926,9 +990,9 @@ try {
     // An empty list opens a new record of the view.
     if (gex->rowCount() < 1 || gex->recordCount() < 1) {
         if (curView == 1)
-            frmPN::Load(this)->Nuovo();
+            LoadEditor<frmPN>()->Nuovo();
         else
-            frmScadenzeNuovo::Load(this)->Nuovo();
+            LoadEditor<frmScadenzeNuovo>()->Nuovo();
         return;
     }
     const GridRowData data = gex->rowData(gex->row());
@@ -936,9 +1000,9 @@ try {
         return;
     const int id = data.value(QStringLiteral("TrRowId")).toInt();
     if (curView == 1)
-        frmPN::Load(this)->Apri(id);
+        LoadEditor<frmPN>()->Apri(id);
     else
-        frmScadenze::Load(this)->Apri(id);
+        LoadEditor<frmScadenze>()->Apri(id);
 } catch (const std::exception &e) {
     ShowAppError(e, WindowName, QStringLiteral("EditCommand"), 0);
 }
@@ -950,9 +1014,9 @@ try {
         return;
     const int id = data.value(QStringLiteral("TrRowId")).toInt();
     if (curView == 1)
-        frmPN::Load(this)->Duplica(id);
+        LoadEditor<frmPN>()->Duplica(id);
     else
-        frmScadenze::Load(this)->Duplica(id);
+        LoadEditor<frmScadenze>()->Duplica(id);
 } catch (const std::exception &e) {
     ShowAppError(e, WindowName, QStringLiteral("DuplicateCommand"), 0);
 }
@@ -1217,7 +1281,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         else if (watched == lblMese)
             imgMese_Click();
         else if (watched == lblTitle)
-            frmScadenziari::showModal(this);
+            ShowDataSheets();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -1473,10 +1537,11 @@ try {
     mvUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
     Form_Resize();
-} catch (...) {
+} catch (const std::exception &e) {
     // Whatever step failed, no rows of the sheet or database before are left listed.
     EmptyLists();
-    throw;
+    // Told as a failure of the dialog's Save, which the user chose.
+    ShowAppError(e, QStringLiteral("frmOptions"), QStringLiteral("cmdSalva_Click"), 0);
 }
 
 void frmMain::RebuildAfterSheetChange()
@@ -1487,9 +1552,9 @@ try {
     gexUpdate();
     tasksUpdate(mv->selStart(), mv->selEnd());
     Form_Resize();
-} catch (...) {
+} catch (const std::exception &e) {
     EmptyLists();
-    throw;
+    ShowAppError(e, QStringLiteral("frmScadenziari"), QStringLiteral("cmdClose_Click"), 0);
 }
 
 void frmMain::PlaceNoRecsText()

@@ -46,10 +46,12 @@ public:
     void InitEnvironment();
     void sbText(const QString &text);
     void Form_Resize();
-    // Rebuilds the window after the preferences changed: environment, texts, interface of the view, list,
-    // calendar, side list of the selected days, layout.
+
+    // What the main window does when the preferences dialog saved (frmOptions::preferencesSaved):
+    // environment, texts, interface of the view, list, calendar, side list of the selected days, layout. A
+    // failure leaves the lists empty and is told.
     void RebuildAfterPreferences();
-    // Rebuilds the window after the data sheet changed: the same without the calendar.
+    // What it does when the data-sheets dialog closes (frmScadenziari::closing): the same without the calendar.
     void RebuildAfterSheetChange();
 
     // --- state and controls the tests and the other windows read ---
@@ -131,8 +133,24 @@ protected:
 public:
     ~frmMain() override;   // unloads: the view state is written
 
+private slots:
+    // --- what the other windows tell ---
+    // An editor saved a row (0: a new deadline or series): gexUpdate, mvUpdate, tasksUpdate with the
+    // calendar's selection, interfaceUpdate, then gexFind with the row's id, in this order. The first step
+    // that fails is told and ends the refresh.
+    void RowSaved(int savedRowId);
+    // The accounts window unloaded: gexUpdate, then interfaceUpdate.
+    void AccountsChanged();
+    // The print preview of another window's list.
+    void PrintGrid(ListGrid *grid);
 private:
     frmMain();
+
+    // The other windows, opened with the connections to what they tell.
+    template <class Editor> Editor *LoadEditor();
+    void ShowAccounts();
+    void ShowPreferences();
+    void ShowDataSheets();
 
     void BuildControls();
     void BuildMenus();

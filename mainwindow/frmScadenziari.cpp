@@ -13,7 +13,6 @@
 #include "foundation/grid/GridColumn.h"
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
-#include "mainwindow/frmMain.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
@@ -80,8 +79,8 @@ void makeAttachedFolder(const QString &folder)
 
 } // namespace
 
-frmScadenziari::frmScadenziari(frmMain *owner)
-    : QDialog(owner), m_owner(owner)
+frmScadenziari::frmScadenziari(QWidget *owner)
+    : QDialog(owner)
 {
     setObjectName(WindowName);
     setModal(true);
@@ -90,12 +89,6 @@ frmScadenziari::frmScadenziari(frmMain *owner)
 }
 
 frmScadenziari::~frmScadenziari() = default;
-
-void frmScadenziari::showModal(frmMain *owner)
-{
-    frmScadenziari dialog(owner);
-    dialog.exec();
-}
 
 void frmScadenziari::BuildControls()
 {
@@ -474,7 +467,7 @@ void frmScadenziari::cmdClose_Click()
     if (m_closing)
         return;
     m_closing = true;
-    RebuildMainWindow();
+    emit closing();
     QDialog::done(QDialog::Accepted);
     m_closing = false;
 }
@@ -482,17 +475,6 @@ void frmScadenziari::cmdClose_Click()
 void frmScadenziari::reject()
 {
     cmdClose_Click();
-}
-
-void frmScadenziari::RebuildMainWindow()
-{
-    if (!m_owner)
-        return;
-    try {
-        m_owner->RebuildAfterSheetChange();
-    } catch (const std::exception &e) {
-        ShowAppError(e, WindowName, QStringLiteral("cmdClose_Click"), __LINE__);
-    }
 }
 
 bool frmScadenziari::eventFilter(QObject *watched, QEvent *event)

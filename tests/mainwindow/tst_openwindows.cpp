@@ -129,6 +129,43 @@ private slots:
     }
 
     // One rule for every open window: the current data sheet and the database folder wait until they close.
+    // The accounts window opened from the main window, from its View menu or its toolbar: its Print shows
+    // the list's print preview over the main window, and as it closes the main list shows the accounts as
+    // they are now (here renamed by another program meanwhile).
+    void accountsWindowOverTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("View menu") << true;
+        QTest::newRow("toolbar") << false;
+    }
+    void accountsWindowOverTheMainWindow()
+    {
+        QFETCH(bool, menu);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        (menu ? menuItem(w, QStringLiteral("mnuView3")) : toolbarButton(w, 4))->trigger();
+        frmAccounts *accounts = frmAccounts::instance();
+        QVERIFY(accounts && accounts->isVisible());
+        QString previewTitle;
+        QWidget *previewOwner = nullptr;
+        const auto leftOpen = onModal([&](QWidget *dialog) {
+            previewTitle = dialog->windowTitle();
+            previewOwner = dialog->parentWidget();
+            dialog->close();
+        });
+        accounts->mnuFile[0]->trigger();
+        QVERIFY(!*leftOpen);
+        QCOMPARE(previewTitle, LRS(205));
+        QCOMPARE(previewOwner, w);
+        insertEntry(f.dbFile, QStringLiteral("UPDATE Accounts SET AcName = 'Rossi Forniture Srl' WHERE AcName = 'Rossi Forniture'"));
+        QVERIFY(selectRow(w, QStringLiteral("Invoice 118")) > 0);
+        QCOMPARE(gex(w)->rowData(gex(w)->row()).text(QStringLiteral("AcName")), QStringLiteral("Rossi Forniture"));
+        accounts->close();
+        QVERIFY(selectRow(w, QStringLiteral("Invoice 118")) > 0);
+        QCOMPARE(gex(w)->rowData(gex(w)->row()).text(QStringLiteral("AcName")), QStringLiteral("Rossi Forniture Srl"));
+    }
+
     void sheetAndFolderWaitForOpenWindows_data()
     {
         QTest::addColumn<QString>("window");
@@ -667,9 +704,7 @@ private slots:
         testenv::fillSample(file, QDate(2025, 3, 15));
         RegWrite(1, QStringLiteral("Orvel 3"), QLatin1String(RunKey), QStringLiteral("/usr/bin/Orvel3"));
         clsSysTray::setAvailable(true);
-        StartupHooks hooks;
-        hooks.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
-        QCOMPARE(Main(hooks), StartupResult::Running);
+        QCOMPARE(Main([] { return static_cast<QWidget *>(frmMain::Load()); }), StartupResult::Running);
         QVERIFY(frmSysTray::isLoaded());
         frmSysTray::instance()->SysTray()->MouseMove(0, 0x202);   // a click on the icon
         QPointer<frmMain> w = frmMain::instance();

@@ -3,6 +3,7 @@
 // autostart entry, Cancel changes nothing, the days field.
 
 #include "MainWindowFixture.h"
+#include "../editors/ModalSteps.h"
 
 #include "foundation/SettingsKeys.h"
 #include "foundation/comRegistry.h"
@@ -60,6 +61,7 @@ private slots:
         Env->DebitCreditToPN = false;
         Env->AlertDefaultDays = 7;
         frmOptions dlg(w);
+        QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Preferences"));
         QCOMPARE(dlg.chkData[0]->text(), QStringLiteral("Launch Orvel when starting Windows"));
@@ -103,8 +105,17 @@ private slots:
         QCOMPARE(RegRead(4, preference, QLatin1String(SettingsKey), -1).toInt() == 1, expected);
     }
 
+    // The dialog opened as the user opens it, from the View menu or the toolbar: at Save the main window
+    // shows the new preferences.
+    void mainWindowRebuiltAtSave_data()
+    {
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("View menu") << true;
+        QTest::newRow("toolbar") << false;
+    }
     void mainWindowRebuiltAtSave()
     {
+        QFETCH(bool, menu);
         MainWindowFixture f;
         frmMain *w = f.load();
         w->show();
@@ -112,17 +123,22 @@ private slots:
         w->resize(2200, 900);
         QCoreApplication::processEvents();
         QVERIFY(firstRent(w).size() > 4);   // with its series counter
-        w->SwitchView(1);
-        QCOMPARE(w->gex->recordCount(), 6);   // movements and closed credits and debits
-        QVERIFY(w->mv->monthColumns() > 1);
-        frmOptions dlg(w);
-        for (int i : {5, 6, 4, 2})
-            click(dlg.chkData[i]);
-        click(dlg.cmdSalva);
-        QCOMPARE(w->gex->recordCount(), 2);
-        QCOMPARE(w->mv->monthColumns(), 1);
-        w->SwitchView(0);
-        QVERIFY(w->gex->column(QStringLiteral("TrRowId"))->isVisible());
+        switchView(w, 1);
+        QCOMPARE(gex(w)->recordCount(), 6);   // movements and closed credits and debits
+        QVERIFY(mv(w)->monthColumns() > 1);
+        const auto leftOpen = onModal([](QWidget *modal) {
+            auto *dlg = qobject_cast<frmOptions *>(modal);
+            QVERIFY(dlg);
+            for (int i : {5, 6, 4, 2})
+                click(dlg->chkData[i]);
+            click(dlg->cmdSalva);
+        });
+        (menu ? menuItem(w, QStringLiteral("mnuView5")) : toolbarButton(w, 7))->trigger();
+        QVERIFY(!*leftOpen);
+        QCOMPARE(gex(w)->recordCount(), 2);
+        QCOMPARE(mv(w)->monthColumns(), 1);
+        switchView(w, 0);
+        QVERIFY(gex(w)->column(QStringLiteral("TrRowId"))->isVisible());
         QCOMPARE(firstRent(w), QStringLiteral("Rent"));
     }
 
@@ -146,6 +162,7 @@ private slots:
         const QDateTime written = before ? QFileInfo(entries.first()).lastModified() : QDateTime();
         f.box->clearRequests();
         frmOptions dlg(w);
+        QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         if (before != after)
             click(dlg.chkData[0]);
         click(dlg.cmdSalva);
@@ -170,6 +187,7 @@ private slots:
         blocker.close();
         f.box->clearRequests();
         frmOptions dlg(w);
+        QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         click(dlg.chkData[0]);
         click(dlg.chkData[4]);
         click(dlg.cmdSalva);
@@ -208,6 +226,7 @@ private slots:
         w->SwitchView(1);
         const frmOptions::Choices before = frmOptions::ReadChoices(*Env);
         frmOptions dlg(w);
+        QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         dlg.show();
         for (int i : {0, 1, 2, 4, 5, 6})
             click(dlg.chkData[i]);

@@ -18,6 +18,7 @@
 #include "editors/frmPN.h"
 #include "editors/frmScadenze.h"
 #include "editors/frmScadenzeNuovo.h"
+#include "platform/controls/MonthView.h"
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -204,6 +205,59 @@ private slots:
         editor->close();
         frmPN::Unload();
         frmScadenze::Unload();
+    }
+
+    // After a save the window shows the saved row: the list read again, the day bold in the calendar, the row
+    // in the side list of the selected day, and the saved row current.
+    void aSavedRowIsShown_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("row");   // "" a new deadline
+        QTest::newRow("deadline edited") << 0 << "Invoice 121";
+        QTest::newRow("cash-book movement edited") << 1 << "Stationery";
+        QTest::newRow("new deadline") << 0 << "";
+    }
+    void aSavedRowIsShown()
+    {
+        QFETCH(int, view);
+        QFETCH(QString, row);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        switchView(w, view);
+        const QDate day(2025, 3, 18);   // no row that day
+        QTest::mouseClick(mv(w), Qt::LeftButton, {}, mv(w)->cellRect(day).center());
+        QCOMPARE(mv(w)->selStart(), day);
+        QVERIFY(!mv(w)->dayBold(day));
+        QCOMPARE(gextasks(w)->recordCount(), 0);
+        const QString saved = QStringLiteral("Saved on the 18th");
+        int id = 0;
+        if (row.isEmpty()) {
+            menuItem(w, QStringLiteral("mnuRecord0"))->trigger();
+            frmScadenzeNuovo *e = frmScadenzeNuovo::instance();
+            QVERIFY(e);
+            e->datData[0]->setDate(day);
+            e->txtData[0]->setText(saved);
+            e->cmdSalva->click();
+            QVERIFY(!frmScadenzeNuovo::instance());
+        } else {
+            QVERIFY(selectRow(w, row) > 0);
+            id = gex(w)->rowData(gex(w)->row()).value(QStringLiteral("TrRowId")).toInt();
+            QTest::keyClick(gex(w)->view(), Qt::Key_Return);
+            frmRowEditor *e = view == 1 ? static_cast<frmRowEditor *>(frmPN::instance()) : frmScadenze::instance();
+            QVERIFY(e);
+            e->datData->setDate(day);
+            e->txtData[0]->setText(saved);
+            e->cmdSalva->click();
+            QVERIFY(!frmPN::instance() && !frmScadenze::instance());
+        }
+        QVERIFY(mv(w)->dayBold(day));
+        QCOMPARE(gextasks(w)->recordCount(), 1);
+        QCOMPARE(gextasks(w)->rowData(1).text(1), saved);
+        if (id != 0)
+            QCOMPARE(gex(w)->rowData(gex(w)->row()).value(QStringLiteral("TrRowId")).toInt(), id);
+        QVERIFY(selectRow(w, saved) > 0);
     }
 
     void spaceDoesNothingInTheCashBook()

@@ -78,11 +78,9 @@ QStringList listed(frmMain *w)
     return parts;
 }
 
-StartupHooks realMainWindow()
+MainWindowLoader realMainWindow()
 {
-    StartupHooks h;
-    h.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
-    return h;
+    return [] { return static_cast<QWidget *>(frmMain::Load()); };
 }
 
 } // namespace
@@ -236,6 +234,11 @@ private slots:
         QVERIFY(boldDays() > 0);
         const std::unique_ptr<frmScadenziari> sheets(name == QLatin1String("data sheets closed") ? new frmScadenziari(w) : nullptr);
         const std::unique_ptr<frmOptions> options(name == QLatin1String("preferences saved") ? new frmOptions(w) : nullptr);
+        // Connected as the main window connects the dialogs it opens.
+        if (sheets)
+            QObject::connect(sheets.get(), &frmScadenziari::closing, w, &frmMain::RebuildAfterSheetChange);
+        if (options)
+            QObject::connect(options.get(), &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         const QString folder = QFileInfo(f.dbFile).absolutePath();
         QVERIFY(QDir().rename(folder, folder + QStringLiteral("-away")));
         f.box->clearRequests();
@@ -315,6 +318,30 @@ private slots:
         f.box->clearRequests();
         command(w, QStringLiteral("refresh"));
         QCOMPARE(appErrors(*f.box), 0);
+    }
+
+    // The row is saved; a main window that cannot read its list again says so once, naming the step that
+    // failed, lists no rows, and the editor closes all the same.
+    void refreshThatFailsAfterTheSave()
+    {
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(selectRow(w, QStringLiteral("Invoice 121")) > 0);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Return);
+        frmScadenze *e = frmScadenze::instance();
+        QVERIFY(e);
+        e->txtData[0]->setText(QStringLiteral("Invoice 121 bis"));
+        // The list reads the count's name; the save does not.
+        testenv::rawExec(f.dbFile, "ALTER TABLE Counts RENAME COLUMN CnName TO CnTitle");
+        f.box->clearRequests();
+        QApplication::setActiveWindow(e);
+        e->cmdSalva->click();
+        QVERIFY(!frmScadenze::instance());
+        QCOMPARE(testenv::rawInt(f.dbFile, "SELECT Count(*) FROM Transactions WHERE TrDescription || '' = 'Invoice 121 bis'"), 1);
+        QCOMPARE(appErrors(*f.box), 1);
+        QVERIFY2(f.box->told(QStringLiteral("CnName\nin Orvel3.frmMain.gexUpdate")), qPrintable(f.box->requests().value(0).text));
+        QCOMPARE(gex(w)->recordCount(), 0);
     }
 
     // A damaged page found at start: the user is asked, before any window, whether to choose another

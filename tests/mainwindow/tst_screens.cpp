@@ -98,9 +98,9 @@ private slots:
         row->close();
         frmScadenze::Unload();
         auto options = onModal([](QWidget *dlg) { save(dlg, QStringLiteral("options")); dlg->close(); });
-        frmOptions::showModal(w);
+        menuItem(w, QStringLiteral("mnuView5"))->trigger();
         auto sheets = onModal([](QWidget *dlg) { save(dlg, QStringLiteral("datasheets")); QTest::keyClick(dlg, Qt::Key_Escape); });
-        frmScadenziari::showModal(w);
+        menuItem(w, QStringLiteral("mnuFile0"))->trigger();
         Q_UNUSED(options);
         Q_UNUSED(sheets);
     }
