@@ -70,7 +70,7 @@ void startupCase(benchmark::State &state, int rows, bool toFirstPaint)
 
         state.PauseTiming();
         const bool shown = result == StartupResult::Running && w && w->isVisible();
-        const int records = w && w->gex ? w->gex->recordCount() : -1;
+        const int records = w ? gex(w)->recordCount() : -1;
         const QString asked = box->requests().isEmpty() ? QString() : box->requests().constFirst().text;
         EndProgram();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -269,7 +269,7 @@ private slots:
         QFETCH(bool, create);
         MainWindowFixture f;
         frmMain *w = f.load();
-        const int listed = w->gex->recordCount();
+        const int listed = gex(w)->recordCount();
         frmScadenziari dlg(w);
         QObject::connect(&dlg, &frmScadenziari::closing, w, &frmMain::RebuildAfterSheetChange);
         dlg.show();
@@ -283,11 +283,11 @@ private slots:
             QCOMPARE(f.box->requests().first().text, LRSV(1391, QStringLiteral("Second sheet")));
         }
         QCOMPARE(Sheet->Id(), create ? 3 : 2);
-        QCOMPARE(w->gex->recordCount(), listed);   // nothing is rebuilt before Close
+        QCOMPARE(gex(w)->recordCount(), listed);   // nothing is rebuilt before Close
         click(dlg.cmdClose);
         QVERIFY(dlg.isHidden());
-        QCOMPARE(w->lblTitle->text(), create ? QStringLiteral("Workshop") : QStringLiteral("Second sheet"));
-        QCOMPARE(w->gex->recordCount(), create ? 0 : 1);
+        QCOMPARE(label(w, "lblTitle")->text(), create ? QStringLiteral("Workshop") : QStringLiteral("Second sheet"));
+        QCOMPARE(gex(w)->recordCount(), create ? 0 : 1);
     }
 
     // Close always rebuilds, also after only browsing, and so do Esc and a close asked for from the title
@@ -356,7 +356,7 @@ private slots:
         QFETCH(int, sheet);
         MainWindowFixture f;
         frmMain *w = f.load();
-        const int listed = w->gex->recordCount();
+        const int listed = gex(w)->recordCount();
         const QString oldFolder = Adb->dbPath();
         const QString oldAttached = Adb->attachedPath();
         Sheet->setId(2);
@@ -411,7 +411,7 @@ private slots:
             QCOMPARE(QFile::exists(file), kind == QLatin1String("garbage") || kind == QLatin1String("structure")
                                               || kind == QLatin1String("nosheets") || kind == QLatin1String("renamed"));
             click(dlg.cmdClose);
-            QCOMPARE(w->lblTitle->text(), QStringLiteral("Second sheet"));
+            QCOMPARE(label(w, "lblTitle")->text(), QStringLiteral("Second sheet"));
             return;
         }
         QCOMPARE(Adb->dbPath(), folder);
@@ -424,8 +424,8 @@ private slots:
         // A new database gets the two default counts; one with counts keeps its own.
         QCOMPARE(countOf(file, QStringLiteral("Counts")), kind == QLatin1String("database") ? 1 : 2);
         click(dlg.cmdClose);
-        QCOMPARE(w->gex->recordCount(), kind == QLatin1String("same") ? listed : 0);
-        QCOMPARE(w->lblTitle->text(), sheetsIn(file).first().second);
+        QCOMPARE(gex(w)->recordCount(), kind == QLatin1String("same") ? listed : 0);
+        QCOMPARE(label(w, "lblTitle")->text(), sheetsIn(file).first().second);
     }
 };
 

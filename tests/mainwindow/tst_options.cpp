@@ -37,8 +37,8 @@ void click(QAbstractButton *b)
 // The first rent row of the main grid as it shows it.
 QString firstRent(frmMain *w)
 {
-    for (int r = 1; r <= w->gex->rowCount(); ++r) {
-        const QString text = w->gex->rowData(r).text(QStringLiteral("TrDescription"));
+    for (int r = 1; r <= gex(w)->rowCount(); ++r) {
+        const QString text = gex(w)->rowData(r).text(QStringLiteral("TrDescription"));
         if (text.startsWith(QLatin1String("Rent")))
             return text;
     }
@@ -133,7 +133,7 @@ private slots:
                 click(dlg->chkData[i]);
             click(dlg->cmdSalva);
         });
-        (menu ? menuItem(w, QStringLiteral("mnuView5")) : toolbarButton(w, 7))->trigger();
+        (menu ? menuItem(w, "mnuView5") : toolbarButton(w, 7))->trigger();
         QVERIFY(!*leftOpen);
         QCOMPARE(gex(w)->recordCount(), 2);
         QCOMPARE(mv(w)->monthColumns(), 1);
@@ -193,7 +193,7 @@ private slots:
         click(dlg.cmdSalva);
         QVERIFY(!Env->StartOnWindows());
         QVERIFY(Env->DeadlinesShowId);   // the other preferences are saved and shown
-        QVERIFY(w->gex->column(QStringLiteral("TrRowId"))->isVisible());
+        QVERIFY(gex(w)->column(QStringLiteral("TrRowId"))->isVisible());
         QCOMPARE(f.box->requests().size(), 1);   // the App Error, not the next-start message
         QCOMPARE(f.box->requests().first().title, LRS(1943));
         QVERIFY(f.box->requests().first().text.contains(QLatin1String("frmOptions.cmdSalva_Click")));
@@ -223,7 +223,7 @@ private slots:
         QFETCH(bool, escape);
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->SwitchView(1);
+        switchView(w, 1);
         const frmOptions::Choices before = frmOptions::ReadChoices(*Env);
         frmOptions dlg(w);
         QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
@@ -238,7 +238,7 @@ private slots:
         QVERIFY(dlg.isHidden());
         QVERIFY(frmOptions::ReadChoices(*Env) == before);
         QVERIFY(!hasAutostartEntry());
-        QCOMPARE(w->gex->recordCount(), 6);
+        QCOMPARE(gex(w)->recordCount(), 6);
     }
 
     void alertDaysTyped_data()
