@@ -78,7 +78,8 @@ QString SheetRowsSql(int sheetId)
 
 QString SideListSql(const QDate &d1, const QDate &d2, const QString &calendarCondition, int sheetId)
 {
-    return QStringLiteral("SELECT TrDescription, TrGrpType, TrGrpRow, TrGrpMDay, TrRowId FROM Transactions Where (TrDate Between ")
+    return QStringLiteral("SELECT TrDescription, TrGrpType, TrGrpRow, TrGrpMDay, TrRowId FROM Transactions "
+                          "Where (TrDate Between ")
            + SqlDate(d1) + QStringLiteral(" And ") + SqlDate(d2) + QStringLiteral(") AND ") + calendarCondition
            + QStringLiteral(" AND TrDbId=") + QString::number(sheetId) + QStringLiteral(" ORDER BY TrDate DESC");
 }
