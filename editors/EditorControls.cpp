@@ -1,7 +1,9 @@
 #include "editors/EditorControls.h"
 
 #include "editors/NewDeadlineSave.h"
+#include "foundation/AccountTables.h"
 #include "foundation/Globals.h"
+#include "foundation/Tables.h"
 #include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cLang.h"
@@ -31,9 +33,6 @@ namespace {
 // The folder the last attachment was taken from, remembered with the settings.
 const QString AttachFolderValue = QStringLiteral("AttachFromFolder");
 
-const char *const ComboSql[2] = {"SELECT AcId, AcName FROM Accounts ORDER BY AcName",
-                                 "SELECT CnId, CnName FROM Counts ORDER BY CnName"};
-
 } // namespace
 
 EditorCombos::EditorCombos() = default;
@@ -54,7 +53,8 @@ void EditorCombos::fill(const std::array<QComboBox *, 2> &lists, const QString &
         line = __LINE__, m_connection->Open(Adb->dcs());
         for (int i = 0; i < 2; ++i) {
             m_lists[i] = std::make_unique<platform::Recordset>();
-            line = __LINE__, m_lists[i]->Open(QLatin1String(ComboSql[i]), *m_connection,
+            const int tab = i == 0 ? AccountTables::AccountsTab : AccountTables::CountsTab;
+            line = __LINE__, m_lists[i]->Open(AccountTables::listSql(tab), *m_connection,
                                               platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly);
             const QSignalBlocker block(lists[i]);
             lists[i]->clear();
@@ -124,18 +124,13 @@ int BoxMaxLength(const platform::Recordset &rs, const QString &field, const QStr
     return qMax(rs.fieldDefinedSize(f), int(stored.size()));
 }
 
-void RequireRowStillThere(platform::Connection &cn, const QString &table, const QString &idField, int id)
+void RequireRowStillThere(platform::Connection &cn, const Tables::Table &table, int id)
 {
-    platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT %1 FROM %2 WHERE %1=%3").arg(idField, table).arg(id), cn,
-            platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
-            platform::Recordset::adCmdText);
-    const bool gone = rs.EOF();
-    rs.Close();
-    if (gone)
-        throw platform::RuntimeError(platform::errors::DbNoCurrentRecord, table,
-                                     QStringLiteral("The row %1=%2 was deleted since it was read.").arg(idField).arg(id),
-                                     platform::ErrorKind::RowChanged);
+    if (!Tables::exists(cn, table, id))
+        throw platform::RuntimeError(
+            platform::errors::DbNoCurrentRecord, table.name,
+            QStringLiteral("The row %1=%2 was deleted since it was read.").arg(table.key).arg(id),
+            platform::ErrorKind::RowChanged);
 }
 
 void paintDisabledAsButtonFace(QWidget *w)

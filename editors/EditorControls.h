@@ -17,6 +17,7 @@ class QPushButton;
 class QStatusBar;
 class QWidget;
 namespace platform { class Connection; class Recordset; }
+namespace Tables { struct Table; }
 
 // The row sources of an editor's customer list (AcName, bound AcId) and payment-account list (CnName,
 // bound CnId), both in name order and shared by every data sheet. Their connection stays open with the
@@ -57,8 +58,8 @@ int BoxMaxLength(const platform::Recordset &rs, const QString &field, const QStr
 
 // Before the save of an opened row: a save with nothing changed writes nothing, so the database would
 // never say that the row is gone. Raises what the write of a deleted row raises (RuntimeError of kind
-// RowChanged) when the row whose key idField is id is no longer in table, on the database of cn.
-void RequireRowStillThere(platform::Connection &cn, const QString &table, const QString &idField, int id);
+// RowChanged) when the row of key id is no longer in the table, on the database of cn.
+void RequireRowStillThere(platform::Connection &cn, const Tables::Table &table, int id);
 
 // A disabled amount box or payment-account list is painted in the colour of button faces.
 void paintDisabledAsButtonFace(QWidget *w);

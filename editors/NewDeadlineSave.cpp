@@ -2,12 +2,10 @@
 
 #include "editors/AmountText.h"
 #include "editors/SeriesDates.h"
-#include "foundation/SeriesRules.h"
+#include "foundation/TransactionsTable.h"
 #include "foundation/cLang.h"
-#include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
-#include "platform/database/Recordset.h"
 #include "platform/database/ScopedTransaction.h"
 #include "platform/shell/Shell.h"
 
@@ -21,35 +19,33 @@ namespace NewDeadlineSave {
 
 namespace {
 
-const QString SingleHead = QStringLiteral(
-    "INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, TrBalance, "
-    "TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) ");
-const QString SeriesHead = QStringLiteral(
-    "INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, TrBalance, "
-    "TrGrpType, TrGrpRow, TrGrpMDay, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) ");
-
 // Run-time error numbers of file operations.
 constexpr qint64 ErrFileNotFound = 53;
 constexpr qint64 ErrFileAlreadyExists = 58;
 constexpr qint64 ErrPathFileAccess = 75;
 
-QString closedFlag(const NewDeadline &d)
+// Row k (1..n, 0 for a single row) as the Transactions table writes it.
+TransactionsTable::NewRow newRow(const NewDeadline &d, const QDate &date, Currency value, int k, int groupId)
 {
-    return d.closed ? QStringLiteral("-1") : QStringLiteral("0");
-}
-
-QString attachmentPiece(const NewDeadline &d)
-{
-    return d.attachStoredName.isEmpty() ? QStringLiteral(", NULL")
-                                        : QStringLiteral(", '") + SqlQuote(d.attachStoredName) + QLatin1Char('\'');
-}
-
-// The values up to the customer id, shared by both statements.
-QString leadingValues(const NewDeadline &d, const QDate &date)
-{
-    return QStringLiteral("SELECT ") + QString::number(d.sheetId) + QStringLiteral(", ") + QString::number(d.type)
-           + QStringLiteral(", ") + SqlDate(date) + QStringLiteral(", '") + SqlQuote(d.description)
-           + QStringLiteral("', '") + SqlQuote(d.notes) + QStringLiteral("', ") + QString::number(d.acId);
+    TransactionsTable::NewRow r;
+    r.sheetId = d.sheetId;
+    r.type = d.type;
+    r.date = date;
+    r.description = d.description;
+    r.notes = d.notes;
+    r.acId = d.acId;
+    r.value = value;
+    r.alertDays = d.alertDays;
+    r.countId = d.countId;
+    r.done = d.closed;
+    r.attached = d.attachStoredName;
+    r.grpId = groupId;
+    if (k > 0) {
+        r.cadenceLetter = SeriesDates::cadenceLetter(d.cadence);
+        r.grpRow = k;
+        r.grpMDay = d.rows;
+    }
+    return r;
 }
 
 Currency rowAmount(const NewDeadline &d)
@@ -58,12 +54,6 @@ Currency rowAmount(const NewDeadline &d)
 }
 
 } // namespace
-
-QString amountLiteral(Currency amount)
-{
-    const QString text = amount.toString();
-    return amount.raw() < 0 ? text : QLatin1Char(' ') + text;
-}
 
 QVector<SeriesRow> seriesRows(const NewDeadline &d)
 {
@@ -78,35 +68,6 @@ QVector<SeriesRow> seriesRows(const NewDeadline &d)
         rows.append({dates[k], split && last ? amount - share * (d.rows - 1) : share});
     }
     return rows;
-}
-
-QString singleInsertSql(const NewDeadline &d)
-{
-    const Currency amount = rowAmount(d);
-    return SingleHead + leadingValues(d, d.date) + QStringLiteral(", ") + amountLiteral(amount) + QStringLiteral(", ")
-           + amountLiteral(amount * d.type) + QStringLiteral(", 'n', ") + QString::number(d.grpId)
-           + QStringLiteral(", ") + QString::number(d.alertDays) + QStringLiteral(", ") + QString::number(d.countId)
-           + QStringLiteral(", ") + closedFlag(d) + attachmentPiece(d);
-}
-
-QString seriesInsertSql(const NewDeadline &d, const SeriesRow &row, int k, int groupId)
-{
-    return SeriesHead + leadingValues(d, row.date) + QStringLiteral(", ") + amountLiteral(row.amount)
-           + QStringLiteral(", ") + amountLiteral(row.amount * d.type) + QStringLiteral(", '")
-           + SeriesDates::cadenceLetter(d.cadence) + QStringLiteral("', ") + QString::number(k) + QStringLiteral(", ")
-           + QString::number(d.rows) + QStringLiteral(", ") + QString::number(groupId) + QStringLiteral(", ")
-           + QString::number(d.alertDays) + QStringLiteral(", ") + QString::number(d.countId) + QStringLiteral(", ")
-           + closedFlag(d) + attachmentPiece(d);
-}
-
-int nextGroupId(platform::Connection &cn)
-{
-    platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT Max(Transactions.TrGrpId) AS mId FROM Transactions"), cn,
-            platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly);
-    const int id = rs.EOF() ? 1 : int(NullToDouble(rs.value(QStringLiteral("mId")), 0)) + 1;
-    rs.Close();
-    return id;
 }
 
 bool isAttachableFile(const QString &path)
@@ -168,19 +129,19 @@ SaveResult save(const NewDeadline &d, const QString &connectionString, const QSt
         step(__LINE__);
         platform::ScopedTransaction transaction(cn);
         if (!d.series) {
-            step(__LINE__), cn.Execute(singleInsertSql(d));
+            step(__LINE__), TransactionsTable::insertRow(cn, newRow(d, d.date, rowAmount(d), 0, d.grpId));
             result = {1, d.grpId};
         } else {
             step(__LINE__);
-            const int g = d.grpId > 0 ? d.grpId : nextGroupId(cn);
+            const int g = d.grpId > 0 ? d.grpId : TransactionsTable::nextGroupId(cn);
             const QVector<SeriesRow> rows = seriesRows(d);
             for (int k = 0; k < rows.size(); ++k)
-                step(__LINE__), cn.Execute(seriesInsertSql(d, rows[k], k + 1, g));
+                step(__LINE__), TransactionsTable::insertRow(cn, newRow(d, rows[k].date, rows[k].amount, k + 1, g));
             result = {int(rows.size()), g};
         }
         // New rows that join a group: the whole group, over every data sheet, is numbered again by date.
         if (d.grpId > 0)
-            step(__LINE__), SeriesRules::RenumberSeries(cn, d.grpId);
+            step(__LINE__), TransactionsTable::renumberSeries(cn, d.grpId);
         step(__LINE__), transaction.commit();
     } catch (...) {
         if (!copy.isEmpty())

@@ -11,8 +11,6 @@
 #include <QString>
 #include <QVector>
 
-namespace platform { class Connection; }
-
 namespace NewDeadlineSave {
 
 // What the editor hands over to be saved.
@@ -39,10 +37,6 @@ struct NewDeadline {
 constexpr int MinSeriesRows = 2;
 constexpr int MaxSeriesRows = 99;
 
-// An amount as the statements write it: locale-independent, a period as decimal separator, only the
-// digits needed, and a leading blank before a value that is not negative (" 100", " 12.5", "-12.5").
-QString amountLiteral(platform::Currency amount);
-
 // The date and amount of each row of a series, in row order. With split (and not an appointment) every
 // row carries the amount divided by the rows, rounded to cents (an exact half to the even cent), and the
 // last row the remainder, so that the rows add up exactly to the amount; otherwise every row carries the
@@ -52,15 +46,6 @@ struct SeriesRow {
     platform::Currency amount;
 };
 QVector<SeriesRow> seriesRows(const NewDeadline &d);
-
-// The statement that inserts a single row (series columns TrGrpRow and TrGrpMDay left to their defaults).
-QString singleInsertSql(const NewDeadline &d);
-// The statement that inserts row k (1..n) of a series with the group id groupId.
-QString seriesInsertSql(const NewDeadline &d, const SeriesRow &row, int k, int groupId);
-
-// The id of a new group: the largest TrGrpId of the whole table (every data sheet) plus 1; 1 when the
-// table holds none. Runs on the caller's connection (inside its transaction).
-int nextGroupId(platform::Connection &cn);
 
 // True for a file that can be copied as an attachment: a regular file that can be read (not a folder, a
 // named pipe or a device, whose copy would never end).

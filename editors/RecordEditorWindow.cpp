@@ -1,9 +1,9 @@
 #include "editors/RecordEditorWindow.h"
 
-#include "editors/AccountTables.h"
 #include "editors/AmountText.h"
 #include "editors/RowEditorSave.h"
 #include "editors/frmNewAcc.h"
+#include "foundation/AccountTables.h"
 #include "foundation/DateEntry.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"

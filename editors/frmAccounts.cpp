@@ -3,10 +3,10 @@
 #include "foundation/TaggedActions.h"
 #include "foundation/WindowSupport.h"
 
-#include "editors/AccountTables.h"
 #include "editors/EditorIcons.h"
 #include "editors/frmNewAcc.h"
 #include "editors/frmNewCount.h"
+#include "foundation/AccountTables.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
 #include "foundation/Twips.h"

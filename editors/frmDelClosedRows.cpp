@@ -2,6 +2,7 @@
 
 #include "foundation/DateEntry.h"
 #include "foundation/Globals.h"
+#include "foundation/TransactionsTable.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
@@ -10,8 +11,6 @@
 #include "platform/Clock.h"
 #include "platform/controls/DateField.h"
 #include "platform/database/Connection.h"
-#include "platform/database/Recordset.h"
-#include "platform/database/ScopedTransaction.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QHBoxLayout>
@@ -86,31 +85,6 @@ int frmDelClosedRows::ShowModal(QWidget *owner)
     return deleted;
 }
 
-QString frmDelClosedRows::ClosedRowsCondition(const QDate &lastDay, int sheetId)
-{
-    return QStringLiteral("TrDate<=") + SqlDate(lastDay) + QStringLiteral(" AND TrDone=True AND TrDbId=")
-           + QString::number(sheetId);
-}
-
-int frmDelClosedRows::CountClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId)
-{
-    platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT TrRowId From Transactions WHERE ") + ClosedRowsCondition(lastDay, sheetId), cn,
-            platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly);
-    const int n = rs.RecordCount();
-    rs.Close();
-    return n;
-}
-
-int frmDelClosedRows::DeleteClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId)
-{
-    platform::ScopedTransaction transaction(cn);
-    const long deleted =
-        cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE ") + ClosedRowsCondition(lastDay, sheetId));
-    transaction.commit();
-    return int(deleted);
-}
-
 QString frmDelClosedRows::QuestionText(int n)
 {
     const QString thereAre = LRS(1307);
@@ -131,11 +105,11 @@ void frmDelClosedRows::cmdSalva_Click()
         line = __LINE__;
         cn.Open(Adb->dcs());
         line = __LINE__;
-        const int n = CountClosedRows(cn, lastDay, sheetId);
+        const int n = TransactionsTable::countClosedRows(cn, lastDay, sheetId);
         const int answer = platform::MsgBox(QuestionText(n), platform::vbYesNo | platform::vbDefaultButton2, appTitle(), this);
         if (answer == platform::vbYes) {
             line = __LINE__;
-            m_rowsDeleted = DeleteClosedRows(cn, lastDay, sheetId);
+            m_rowsDeleted = TransactionsTable::deleteClosedRows(cn, lastDay, sheetId);
             cn.Close();
             PauseForDbRelease();
             platform::MsgBox(LRS(1309), platform::vbOKOnly, appTitle(), this);

@@ -3,11 +3,9 @@
 #include "editors/GlobalWindow.h"
 #include "editors/ModalDialog.h"
 
-#include <QDate>
-
 class QLabel;
 class QPushButton;
-namespace platform { class Connection; class DateField; }
+namespace platform { class DateField; }
 
 // Deletes, in one statement, every closed row of the current data sheet dated up to a chosen day: closed
 // deadlines and cash-book movements alike; open deadlines and the rows of other data sheets stay. The
@@ -38,14 +36,6 @@ public:
     // Rows deleted by the last Continue (0 until then).
     int RowsDeleted() const { return m_rowsDeleted; }
 
-    // --- the deletion itself ---
-    // The rows concerned: dated on or before lastDay, closed, of data sheet sheetId.
-    static QString ClosedRowsCondition(const QDate &lastDay, int sheetId);
-    // How many rows the deletion would remove.
-    static int CountClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId);
-    // Deletes them inside one transaction; returns the rows deleted. On failure the transaction is rolled
-    // back (nothing is deleted) and the RuntimeError passes to the caller.
-    static int DeleteClosedRows(platform::Connection &cn, const QDate &lastDay, int sheetId);
     // The confirmation question for n rows ("There are 3 Deadlines to delete." and "Confirm?" below).
     static QString QuestionText(int n);
 

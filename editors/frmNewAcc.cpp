@@ -6,8 +6,7 @@ TableEditorLayout accountLayout()
 {
     TableEditorLayout l;
     l.windowName = QStringLiteral("frmNewAcc");
-    l.table = QStringLiteral("Accounts");
-    l.idField = QStringLiteral("AcId");
+    l.table = Tables::Accounts;
     l.newCaptionId = 1331;
     l.editCaptionId = 1330;
     l.boxes = {{QStringLiteral("AcName"), 1332, 1335}, {QStringLiteral("AcNotes"), 1333, 1336}};

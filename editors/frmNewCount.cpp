@@ -8,8 +8,7 @@ TableEditorLayout countLayout()
 {
     TableEditorLayout l;
     l.windowName = QStringLiteral("frmNewCount");
-    l.table = QStringLiteral("Counts");
-    l.idField = QStringLiteral("CnId");
+    l.table = Tables::Counts;
     l.newCaptionId = 1831;
     l.editCaptionId = 1830;
     l.boxes = {{QStringLiteral("CnName"), 1832, 1835}};

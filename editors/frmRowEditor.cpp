@@ -6,6 +6,7 @@
 #include "editors/frmNewAcc.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
+#include "foundation/Tables.h"
 #include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
@@ -277,7 +278,7 @@ bool frmRowEditor::OpenExisting(int rowId, int helpContext)
     int line = 0;
     try {
         // The row is found by its id alone, whatever the current data sheet.
-        line = __LINE__, OpenData(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=%1").arg(rowId));
+        line = __LINE__, OpenData(Tables::rowSql(Tables::Transactions, rowId));
         line = __LINE__, m_row = readRow(*rsRow);
     } catch (const std::exception &e) {
         // A row deleted meanwhile, or a database that cannot be read: the window does not open.
@@ -307,15 +308,15 @@ bool frmRowEditor::OpenCopy(int rowId, int helpContext)
         RowValues source;
         {
             platform::Recordset rs;
-            line = __LINE__, rs.Open(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=%1").arg(rowId),
-                                     Adb->dcs(), platform::Recordset::adOpenStatic,
-                                     platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
+            line = __LINE__, rs.Open(Tables::rowSql(Tables::Transactions, rowId), Adb->dcs(),
+                                     platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
+                                     platform::Recordset::adCmdText);
             line = __LINE__, source = readRow(rs);
             rs.Close();
         }
         m_row = duplicateOf(source, m_layout.cashBook, platform::today());
         // The copy lives only in rsRow until Save: a new row of the table, added to an empty selection.
-        line = __LINE__, OpenData(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=0"));
+        line = __LINE__, OpenData(Tables::columnsSql(Tables::Transactions.name));
         line = __LINE__, rsRow->AddNew();
     } catch (const std::exception &e) {
         ShowAppError(e, m_layout.windowName, QStringLiteral("Duplica"), line);
@@ -341,7 +342,7 @@ bool frmRowEditor::OpenNewMovement(int helpContext)
     InitCombos();
     int line = 0;
     try {
-        line = __LINE__, OpenData(QStringLiteral("SELECT * FROM Transactions WHERE TrRowId=0"));
+        line = __LINE__, OpenData(Tables::columnsSql(Tables::Transactions.name));
         line = __LINE__, rsRow->AddNew();
     } catch (const std::exception &e) {
         ShowAppError(e, m_layout.windowName, QStringLiteral("Nuovo"), line);
@@ -473,7 +474,7 @@ void frmRowEditor::cmdSalva_Click()
             return;
         // A row deleted meanwhile is told also when nothing was changed here (a change would fail to write).
         if (!m_newRow)
-            line = __LINE__, RequireRowStillThere(*cnRow, QStringLiteral("Transactions"), QStringLiteral("TrRowId"),
+            line = __LINE__, RequireRowStillThere(*cnRow, Tables::Transactions,
                                                   rsRow->value(QStringLiteral("TrRowId")).toInt());
         // An opened row gets only what the user changed here.
         id = writeRow(*rsRow, values, WriteScope{m_newRow, m_layout.cashBook, m_newRow ? nullptr : &m_row}, Attach,

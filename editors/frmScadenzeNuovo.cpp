@@ -9,6 +9,7 @@
 #include "editors/frmNewAcc.h"
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
+#include "foundation/Tables.h"
 #include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
@@ -360,7 +361,7 @@ void frmScadenzeNuovo::LimitDescription(const QString &procedure)
     int line = 0;
     try {
         platform::Recordset rs;
-        line = __LINE__, rs.Open(QStringLiteral("SELECT TrDescription FROM Transactions WHERE TrRowId=0"), Adb->dcs(),
+        line = __LINE__, rs.Open(Tables::columnsSql(Tables::Transactions.name), Adb->dcs(),
                                  platform::Recordset::adOpenStatic, platform::Recordset::adLockReadOnly,
                                  platform::Recordset::adCmdText);
         txtData[0]->setMaxLength(BoxMaxLength(rs, QStringLiteral("TrDescription"), txtData[0]->text()));

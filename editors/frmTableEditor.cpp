@@ -125,7 +125,7 @@ int frmTableEditor::Nuovo()
     NewId = 0;
     Saved = false;
     setWindowTitle(LRS(m_layout.newCaptionId));
-    if (!OpenData(m_layout.table, platform::Recordset::adCmdTable, QStringLiteral("Nuovo")))
+    if (!OpenData(m_layout.table.name, platform::Recordset::adCmdTable, QStringLiteral("Nuovo")))
         return 0;
     try {
         m_rs->AddNew();
@@ -145,8 +145,7 @@ bool frmTableEditor::Apri(int id)
     NewId = 0;
     Saved = false;
     setWindowTitle(LRS(m_layout.editCaptionId));
-    if (!OpenData(QStringLiteral("SELECT * FROM %1 WHERE %2=%3").arg(m_layout.table, m_layout.idField).arg(id),
-                  platform::Recordset::adCmdText, QStringLiteral("Apri")))
+    if (!OpenData(Tables::rowSql(m_layout.table, id), platform::Recordset::adCmdText, QStringLiteral("Apri")))
         return false;
     // A row that is no longer there is not edited.
     if (m_rs->EOF()) {
@@ -248,13 +247,13 @@ void frmTableEditor::cmdSalva_Click()
     try {
         // A row deleted meanwhile is told also when nothing was changed here.
         if (m_openedId > 0)
-            RequireRowStillThere(*m_cn, m_layout.table, m_layout.idField, m_openedId);
+            RequireRowStillThere(*m_cn, m_layout.table, m_openedId);
         for (int i = 0; i < txtData.size(); ++i)
             if (txtData[i]->text() != m_boundText.value(i))
                 m_rs->setValue(m_layout.boxes[i].field, txtData[i]->text());
         m_rs->Update();
         step = 2;
-        NewId = m_rs->value(m_layout.idField).toInt();
+        NewId = m_rs->value(m_layout.table.key).toInt();
     } catch (const std::exception &e) {
         // Nothing was written: the window stays open with what the user typed, to try again or cancel.
         ShowAppError(e, m_layout.windowName, QStringLiteral("cmdSalva_Click"), step);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/ModalDialog.h"
+#include "foundation/Tables.h"
 #include "platform/database/Recordset.h"
 
 #include <QImage>
@@ -20,8 +21,7 @@ namespace platform { class Connection; }
 // (the first box holds the row's name, which may not be empty).
 struct TableEditorLayout {
     QString windowName;        // the window's name, as the "App Error" report gives it
-    QString table;             // table edited
-    QString idField;           // its AutoNumber key
+    Tables::Table table;       // table edited, with its AutoNumber key
     int newCaptionId = 0;      // caption for a new row
     int editCaptionId = 0;     // caption for an existing row
     struct Box {

@@ -1,7 +1,8 @@
 #include "foundation/DefaultCounts.h"
 
+#include "foundation/AccountTables.h"
+#include "foundation/Tables.h"
 #include "foundation/cLang.h"
-#include "foundation/modShared.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/database/ScopedTransaction.h"
@@ -15,7 +16,7 @@ void EnsureDefaultCounts(const QString &connectionString)
     platform::Connection cn;
     cn.Open(connectionString);
     Recordset rs;
-    rs.Open(QStringLiteral("Counts"), cn, Recordset::adOpenStatic, Recordset::adLockReadOnly, Recordset::adCmdTable);
+    rs.Open(Tables::Counts.name, cn, Recordset::adOpenStatic, Recordset::adLockReadOnly, Recordset::adCmdTable);
     const bool empty = rs.RecordCount() == 0;
     rs.Close();
     if (empty) {
@@ -25,8 +26,7 @@ void EnsureDefaultCounts(const QString &connectionString)
                                          LRSV(1955, QDir::toNativeSeparators(cn.databaseFile())));
         platform::ScopedTransaction transaction(cn);
         for (int i = 0; i <= 1; ++i)
-            cn.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '") + SqlQuote(LRS(1368 + i))
-                       + QLatin1Char('\''));
+            AccountTables::addCount(cn, LRS(1368 + i));
         transaction.commit();
     }
     cn.Close();

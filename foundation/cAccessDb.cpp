@@ -4,6 +4,8 @@
 #include "foundation/comRegistry.h"
 #include "foundation/modShared.h"
 #include "foundation/SettingsKeys.h"
+#include "foundation/SheetsTable.h"
+#include "foundation/Tables.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
@@ -157,7 +159,7 @@ cAccessDb::DbCheck cAccessDb::CheckDb(const QString &folder) const
             // The columns of the table without reading its rows (a large sheet stays quick to test).
             platform::Recordset rs;
             try {
-                rs.Open(QStringLiteral("SELECT * FROM %1 WHERE False").arg(QLatin1String(expected.table)), cn,
+                rs.Open(Tables::columnsSql(QLatin1String(expected.table)), cn,
                         platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
                         platform::Recordset::adCmdText);
             } catch (const platform::RuntimeError &e) {
@@ -171,11 +173,7 @@ cAccessDb::DbCheck cAccessDb::CheckDb(const QString &folder) const
         }
         if (check.missing.isEmpty()) {
             // A database without any data sheet has nothing the program could show or write to.
-            platform::Recordset sheets;
-            sheets.Open(QStringLiteral("SELECT DbId FROM Dbs"), cn, platform::Recordset::adOpenForwardOnly,
-                        platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
-            check.noSheet = sheets.EOF();
-            sheets.Close();
+            check.noSheet = !SheetsTable::lowestId(cn);
         }
         if (!check.missing.isEmpty() || !check.unexpected.isEmpty() || check.noSheet) {
             check.result = WrongStructure;

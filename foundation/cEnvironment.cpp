@@ -1,6 +1,7 @@
 #include "foundation/cEnvironment.h"
 
 #include "foundation/Globals.h"
+#include "foundation/Preferences.h"
 #include "foundation/comRegistry.h"
 #include "foundation/frmSysTray.h"
 #include "foundation/modShared.h"
@@ -10,15 +11,6 @@
 namespace {
 const QString Key = QLatin1String(SettingsKey);
 
-// Exactly 1 is True; any other number is False; a value of another kind takes the default.
-bool readFlag(const char *name, int def)
-{
-    return RegReadNumber(QLatin1String(name), Key, def) == 1;
-}
-void write(const char *name, int value)
-{
-    RegWrite(4, QLatin1String(name), Key, value);
-}
 // The program's start-with-the-system value; a value of another kind than text is none.
 QString runValue()
 {
@@ -30,18 +22,14 @@ QString runValue()
 cEnvironment::cEnvironment()
 {
     m_startOnWindows = runValue().size() > 0;
-    AlertDefaultDays = short(RegReadNumber(QStringLiteral("AlertDefaultDays"), Key, 2, 0, MaxAlertDefaultDays));
-    AlertOperations = readFlag("AlertOperations", 0);
-    DeadlinesShowGroupTotals = readFlag("DeadlinesShowGroupTotals", 1);
-    DeadlinesShowRecurringCounters = readFlag("DeadlinesShowRecurringCounters", 1);
-    DeadlinesShowId = readFlag("DeadlinesShowId", 0);
-    DebitCreditToPN = readFlag("DebitCreditToPN", 1);
-    DeadlinesSplitAmount = readFlag("DeadlinesSplitAmount", 0);
-    CalendarVariableColumns = readFlag("CalendarVariableColumns", 1);
+    for (const Preferences::Preference &p : Preferences::all()) {
+        const QString name = QLatin1String(p.name);
+        // Exactly 1 is True; any other number is False; a value of another kind takes the default.
+        const int stored = p.isFlag() ? int(RegReadNumber(name, Key, p.defaultValue) == 1)
+                                      : RegReadNumber(name, Key, p.defaultValue, p.low, p.high);
+        Preferences::setValue(*this, p, stored);
+    }
     AppTitle = QLatin1String(ProductTitle);
-    // Ids are never negative.
-    LastContactId = RegReadNumber(QStringLiteral("LastContactId"), Key, 0, 0);
-    LastCountId = RegReadNumber(QStringLiteral("LastCountId"), Key, 0, 0);
 }
 
 cEnvironment::~cEnvironment()
@@ -56,16 +44,8 @@ cEnvironment::~cEnvironment()
 
 void cEnvironment::Save() const
 {
-    write("AlertDefaultDays", AlertDefaultDays);
-    write("AlertOperations", AlertOperations ? 1 : 0);
-    write("DeadlinesShowGroupTotals", DeadlinesShowGroupTotals ? 1 : 0);
-    write("DeadlinesShowRecurringCounters", DeadlinesShowRecurringCounters ? 1 : 0);
-    write("DeadlinesShowId", DeadlinesShowId ? 1 : 0);
-    write("LastContactId", LastContactId);
-    write("LastCountId", LastCountId);
-    write("DebitCreditToPN", DebitCreditToPN ? 1 : 0);
-    write("DeadlinesSplitAmount", DeadlinesSplitAmount ? 1 : 0);
-    write("CalendarVariableColumns", CalendarVariableColumns ? 1 : 0);
+    for (const Preferences::Preference &p : Preferences::all())
+        RegWrite(4, QLatin1String(p.name), Key, Preferences::value(*this, p));
 }
 
 void cEnvironment::setStartOnWindows(bool value)

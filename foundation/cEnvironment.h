@@ -15,17 +15,18 @@ public:
     // The days a new deadline is due before its date: 0 to this many.
     static constexpr int MaxAlertDefaultDays = 99;
 
-    short AlertDefaultDays = 2;
-    bool AlertOperations = false;
-    bool DeadlinesShowGroupTotals = true;
-    bool DeadlinesShowRecurringCounters = true;
-    bool DeadlinesShowId = false;
-    bool DebitCreditToPN = true;
-    bool CalendarVariableColumns = true;
-    bool DeadlinesSplitAmount = false;
-    QString AppTitle;
-    int LastContactId = 0;
-    int LastCountId = 0;
+    // The stored preferences: their names, defaults and bounds are listed in Preferences.
+    short AlertDefaultDays{};
+    bool AlertOperations{};
+    bool DeadlinesShowGroupTotals{};
+    bool DeadlinesShowRecurringCounters{};
+    bool DeadlinesShowId{};
+    bool DebitCreditToPN{};
+    bool CalendarVariableColumns{};
+    bool DeadlinesSplitAmount{};
+    QString AppTitle;   // the program's title; not stored
+    int LastContactId{};
+    int LastCountId{};
 
     bool StartOnWindows() const { return m_startOnWindows; }
     // False removes the Run value when there is one; True writes it when the preference was off.
@@ -35,7 +36,7 @@ public:
     // True while the program runs in the notification area (the tray window is loaded).
     bool IsMinimized() const;
 
-    // Writes the preferences now, in their fixed order (the destructor does this at the end of the run).
+    // Writes the preferences now, in the order of their list (the destructor does this at the end of the run).
     void Save() const;
 
 private:

@@ -14,10 +14,6 @@ public:
     cSheet(const cSheet &) = delete;
     cSheet &operator=(const cSheet &) = delete;
 
-    // The sheet a database is used with: `wanted` when its Dbs table has it, else the sheet with the lowest
-    // id (the structure test refuses a database without any sheet).
-    static int SheetToUse(const QString &connectionString, int wanted);
-
     int Id() const { return m_id; }
     void setId(int id) { m_id = id; }
     // Width of a vertical scroll bar, in twips.

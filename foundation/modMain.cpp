@@ -1,8 +1,8 @@
 #include "foundation/modMain.h"
 
 #include "foundation/Globals.h"
-#include "foundation/RowRules.h"
 #include "foundation/SettingsKeys.h"
+#include "foundation/TransactionsTable.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
@@ -13,7 +13,6 @@
 #include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/LockFile.h"
-#include "platform/database/Recordset.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
@@ -203,7 +202,7 @@ void StartInTray(const MainWindowLoader &loadMainWindow)
         g_mainWindow->show();
     }
     try {
-        const int n = CountDueDeadlines(Adb->dcs(), Sheet->Id());
+        const int n = TransactionsTable::countDueDeadlines(Adb->dcs(), Sheet->Id());
         const QString text = DueBalloonText(n);
         if (text.isEmpty())
             return;
@@ -218,22 +217,6 @@ void StartInTray(const MainWindowLoader &loadMainWindow)
 }
 
 } // namespace
-
-QString AlertSqlFor(int sheetId)
-{
-    return QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDone=False And ") + RowRules::dueCondition()
-           + QStringLiteral(" And TrDbId=") + QString::number(sheetId);
-}
-
-int CountDueDeadlines(const QString &connectionString, int sheetId)
-{
-    platform::Recordset rs;
-    rs.Open(AlertSqlFor(sheetId), connectionString, platform::Recordset::adOpenStatic,
-            platform::Recordset::adLockReadOnly, platform::Recordset::adCmdText);
-    const int n = rs.RecordCount();
-    rs.Close();
-    return n;
-}
 
 QString DueBalloonText(int count)
 {

@@ -29,9 +29,5 @@ bool SessionEnding();
 // themselves back.
 void EndProgram();
 
-// The tray-mode count: open deadlines of the sheet whose date lies no more than their own alert days
-// ahead, overdue ones included.
-QString AlertSqlFor(int sheetId);
-int CountDueDeadlines(const QString &connectionString, int sheetId);
 // The balloon text for a count: "" for none, text 1219 for one, text 1220 with the count for more.
 QString DueBalloonText(int count);

@@ -36,6 +36,16 @@ constexpr int OutOfMemoryExit = 3;
 // How often the tool looks at the reader (and lets its own events run) while it works.
 constexpr int PollMs = 50;
 
+// AddressSanitizer reserves terabytes of address space for its shadow memory as the reader starts, which a
+// limit on the reader's data would refuse. In such a build the reader's memory is bounded by the
+// sanitizer's own watch over its resident size instead, which aborts the reader as running out of memory
+// under the data limit does.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool MemoryWatchedBySanitizer = true;
+#else
+constexpr bool MemoryWatchedBySanitizer = false;
+#endif
+
 QString g_testProgram;
 QStringList g_testArguments;
 std::optional<ReaderLimits> g_testLimits;
@@ -212,8 +222,10 @@ std::unique_ptr<OldDatabase> decode(const QByteArray &bytes, const QString &file
 // Runs in the reader between its start and its program: its limits, and its end when the tool ends.
 void limitReader(qint64 memory, qint64 cpuSeconds)
 {
-    const rlimit data{rlim_t(memory), rlim_t(memory)};
-    ::setrlimit(RLIMIT_DATA, &data);
+    if (!MemoryWatchedBySanitizer) {
+        const rlimit data{rlim_t(memory), rlim_t(memory)};
+        ::setrlimit(RLIMIT_DATA, &data);
+    }
     const rlimit cpu{rlim_t(cpuSeconds), rlim_t(cpuSeconds)};
     ::setrlimit(RLIMIT_CPU, &cpu);
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -270,6 +282,15 @@ std::unique_ptr<OldDatabase> readOldDatabase(const QString &file, const QStringL
     const qint64 memory = limits.memory;
     const qint64 cpuSeconds = std::chrono::ceil<std::chrono::seconds>(limits.time).count() + 1;
     reader.setChildProcessModifier([memory, cpuSeconds] { limitReader(memory, cpuSeconds); });
+    if (MemoryWatchedBySanitizer) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QString options = environment.value(QStringLiteral("ASAN_OPTIONS"));
+        if (!options.isEmpty())
+            options += QLatin1Char(':');
+        options += QStringLiteral("hard_rss_limit_mb=%1:abort_on_error=1").arg(memory >> 20);
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), options);
+        reader.setProcessEnvironment(environment);
+    }
     reader.start();
     if (!reader.waitForStarted())
         throw platform::RuntimeError(platform::errors::DbGeneric, oldDatabaseErrorSource(),

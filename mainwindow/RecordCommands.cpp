@@ -1,55 +1,51 @@
 #include "mainwindow/RecordCommands.h"
 
 #include "foundation/Globals.h"
-#include "foundation/SeriesRules.h"
+#include "foundation/TransactionsTable.h"
 #include "foundation/cAccessDb.h"
-#include "foundation/modShared.h"
 #include "platform/database/Connection.h"
 #include "platform/database/ScopedTransaction.h"
+
+#include <functional>
 
 namespace RecordCommands {
 
 namespace {
-void executeOne(const QString &sql)
+// Runs a statement of the Transactions table on a connection of its own.
+void onConnection(const std::function<void(platform::Connection &)> &statement)
 {
     platform::Connection cn;
     cn.Open(Adb->dcs());
-    cn.Execute(sql);
+    statement(cn);
     cn.Close();
 }
 } // namespace
 
 void DeleteRow(int trRowId)
 {
-    executeOne(QStringLiteral("DELETE FROM Transactions WHERE Transactions.TrRowId=") + QString::number(trRowId));
+    onConnection([trRowId](platform::Connection &cn) { TransactionsTable::deleteRow(cn, trRowId); });
 }
 
 void DeleteSeries(int grpId)
 {
-    executeOne(QStringLiteral("DELETE FROM Transactions WHERE Transactions.TrGrpId=") + QString::number(grpId));
+    onConnection([grpId](platform::Connection &cn) { TransactionsTable::deleteSeries(cn, grpId); });
 }
 
 void DeleteFromSeries(int trRowId, int grpId)
 {
-    platform::Connection cn;
-    cn.Open(Adb->dcs());
-    platform::ScopedTransaction transaction(cn);
-    cn.Execute(QStringLiteral("DELETE FROM Transactions WHERE Transactions.TrRowId=") + QString::number(trRowId));
-    SeriesRules::RenumberSeries(cn, grpId);
-    transaction.commit();
-    cn.Close();
-}
-
-QString ToggleDoneSql(int trRowId, const QDate &closingDate)
-{
-    const QString datePart = closingDate.isValid() ? QStringLiteral(",Transactions.TrDate=") + SqlDate(closingDate) : QString();
-    return QStringLiteral("UPDATE Transactions SET Transactions.TrDone = Not TrDone ") + datePart
-           + QStringLiteral(" WHERE Transactions.TrRowId=") + QString::number(trRowId);
+    onConnection([trRowId, grpId](platform::Connection &cn) {
+        platform::ScopedTransaction transaction(cn);
+        TransactionsTable::deleteRow(cn, trRowId);
+        TransactionsTable::renumberSeries(cn, grpId);
+        transaction.commit();
+    });
 }
 
 void ToggleDone(int trRowId, const QDate &closingDate)
 {
-    executeOne(ToggleDoneSql(trRowId, closingDate));
+    onConnection([trRowId, closingDate](platform::Connection &cn) {
+        TransactionsTable::toggleDone(cn, trRowId, closingDate);
+    });
 }
 
 } // namespace RecordCommands

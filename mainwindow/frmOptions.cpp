@@ -1,6 +1,7 @@
 #include "mainwindow/frmOptions.h"
 
 #include "foundation/Globals.h"
+#include "foundation/Preferences.h"
 #include "foundation/Twips.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
@@ -21,61 +22,63 @@ namespace {
 
 const QString WindowName = QStringLiteral("frmOptions");
 
-// Captions of the check boxes chkData(0..6).
-constexpr int CheckCaptions[frmOptions::CheckCount] = {1212, 1214, 1215, 1218, 1208, 1207, 1206};
+// The check boxes chkData(0..6): their captions, their frames (0 global settings, 1 deadlines data sheet)
+// and the preferences they edit. chkData(0) edits the start with the system, which is no value of the
+// settings key but the autostart entry.
+struct CheckBox {
+    int caption;
+    int frame;
+    const char *preference;   // none for chkData(0)
+};
+constexpr CheckBox CheckBoxes[frmOptions::CheckCount] = {
+    {1212, 0, nullptr},
+    {1214, 1, "DeadlinesShowGroupTotals"},
+    {1215, 1, "DeadlinesShowRecurringCounters"},
+    {1218, 0, "AlertOperations"},
+    {1208, 1, "DeadlinesShowId"},
+    {1207, 0, "DebitCreditToPN"},
+    {1206, 0, "CalendarVariableColumns"},
+};
+// The days field.
+constexpr char DaysPreference[] = "AlertDefaultDays";
+
+// The place of a preference in Choices::values.
+size_t indexOf(const char *preference)
+{
+    return size_t(&Preferences::named(preference) - Preferences::all().data());
+}
 
 } // namespace
-
-bool frmOptions::Choices::*frmOptions::checkChoice(int index)
-{
-    static bool Choices::*const choices[CheckCount] = {
-        &Choices::StartOnWindows,                   // 0
-        &Choices::DeadlinesShowGroupTotals,         // 1
-        &Choices::DeadlinesShowRecurringCounters,   // 2
-        &Choices::AlertOperations,                  // 3
-        &Choices::DeadlinesShowId,                  // 4
-        &Choices::DebitCreditToPN,                  // 5
-        &Choices::CalendarVariableColumns,          // 6
-    };
-    return index >= 0 && index < CheckCount ? choices[index] : nullptr;
-}
 
 frmOptions::Choices frmOptions::ReadChoices(const cEnvironment &env)
 {
     Choices c;
     c.StartOnWindows = env.StartOnWindows();
-    c.AlertOperations = env.AlertOperations;
-    c.DeadlinesShowGroupTotals = env.DeadlinesShowGroupTotals;
-    c.DeadlinesShowRecurringCounters = env.DeadlinesShowRecurringCounters;
-    c.DeadlinesShowId = env.DeadlinesShowId;
-    c.DebitCreditToPN = env.DebitCreditToPN;
-    c.CalendarVariableColumns = env.CalendarVariableColumns;
-    c.AlertDefaultDays = env.AlertDefaultDays;
+    for (const Preferences::Preference &p : Preferences::all())
+        c.values.push_back(Preferences::value(env, p));
     return c;
 }
 
 void frmOptions::SaveChoices(const Choices &choices, cEnvironment &env)
 {
-    env.AlertOperations = choices.AlertOperations;
-    env.DeadlinesShowGroupTotals = choices.DeadlinesShowGroupTotals;
-    env.DeadlinesShowRecurringCounters = choices.DeadlinesShowRecurringCounters;
-    env.DeadlinesShowId = choices.DeadlinesShowId;
-    env.DebitCreditToPN = choices.DebitCreditToPN;
-    env.CalendarVariableColumns = choices.CalendarVariableColumns;
-    env.AlertDefaultDays = choices.AlertDefaultDays;
+    for (const CheckBox &box : CheckBoxes)
+        if (box.preference)
+            Preferences::setValue(env, Preferences::named(box.preference), choices.values.at(indexOf(box.preference)));
+    Preferences::setValue(env, Preferences::named(DaysPreference), choices.values.at(indexOf(DaysPreference)));
     env.setStartOnWindows(choices.StartOnWindows);
 }
 
 short frmOptions::AlertDaysFromText(const QString &text, short kept)
 {
+    const Preferences::Preference &days = Preferences::named(DaysPreference);
     const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 2)
+    if (t.isEmpty() || t.size() > QString::number(days.high).size())
         return kept;
     for (const QChar c : t)
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return kept;
-    const int days = t.toInt();
-    return days <= MaxAlertDays ? short(days) : kept;
+    const int n = t.toInt();
+    return n >= days.low && n <= days.high ? short(n) : kept;
 }
 
 frmOptions::frmOptions(QWidget *owner)
@@ -97,7 +100,7 @@ void frmOptions::BuildControls()
         frmopt.append(frame);
     }
     for (int i = 0; i < CheckCount; ++i) {
-        auto *box = new QCheckBox(frmopt[i == 1 || i == 2 || i == 4 ? 1 : 0]);
+        auto *box = new QCheckBox(frmopt[CheckBoxes[i].frame]);
         box->setObjectName(QStringLiteral("chkData%1").arg(i));
         chkData.append(box);
         connect(box, &QCheckBox::clicked, this, [this, i] { chkData_Click(i); });
@@ -111,7 +114,8 @@ void frmOptions::BuildControls()
     picdata->setObjectName(QStringLiteral("picdata"));
     txtData = new QSpinBox(picdata);
     txtData->setObjectName(QStringLiteral("txtData"));
-    txtData->setRange(0, MaxAlertDays);
+    const Preferences::Preference &alertDays = Preferences::named(DaysPreference);
+    txtData->setRange(alertDays.low, alertDays.high);
     txtData->setAlignment(Qt::AlignRight);
     auto *days = new QHBoxLayout(picdata);
     days->setContentsMargins(0, 0, 0, 0);
@@ -166,17 +170,19 @@ void frmOptions::Form_Load()
     frmopt[0]->setTitle(LRS(1211));
     frmopt[1]->setTitle(LRS(1213));
     for (int i = 0; i < CheckCount; ++i)
-        chkData[i]->setText(LRS(CheckCaptions[i]));
+        chkData[i]->setText(LRS(CheckBoxes[i].caption));
     lblWarn[0]->setText(LRS(1217));
     lblWarn[1]->setText(LRS(1216));
     cmdSalva->setText(LRS(1108));
     cmdAnnulla->setText(LRS(1109));
 
     const Choices c = ReadChoices(*Env);
-    for (int i = 0; i < CheckCount; ++i)
-        chkData[i]->setChecked(c.*checkChoice(i));
+    for (int i = 0; i < CheckCount; ++i) {
+        const char *preference = CheckBoxes[i].preference;
+        chkData[i]->setChecked(preference ? c.values.at(indexOf(preference)) == 1 : c.StartOnWindows);
+    }
     chkData[3]->setEnabled(chkData[0]->isChecked());
-    txtData->setValue(c.AlertDefaultDays);
+    txtData->setValue(c.values.at(indexOf(DaysPreference)));
 
     DisableCloseButton(this);
     m_loaded = true;
@@ -184,10 +190,14 @@ void frmOptions::Form_Load()
 
 frmOptions::Choices frmOptions::choicesOnScreen() const
 {
-    Choices c;
-    for (int i = 0; i < CheckCount; ++i)
-        c.*checkChoice(i) = chkData[i]->isChecked();
-    c.AlertDefaultDays = AlertDaysFromText(txtData->cleanText(), Env->AlertDefaultDays);
+    Choices c = ReadChoices(*Env);
+    for (int i = 0; i < CheckCount; ++i) {
+        if (const char *preference = CheckBoxes[i].preference)
+            c.values.at(indexOf(preference)) = chkData[i]->isChecked() ? 1 : 0;
+        else
+            c.StartOnWindows = chkData[i]->isChecked();
+    }
+    c.values.at(indexOf(DaysPreference)) = AlertDaysFromText(txtData->cleanText(), Env->AlertDefaultDays);
     return c;
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "foundation/cEnvironment.h"
-
 #include <QDialog>
 #include <QVector>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -25,30 +24,23 @@ public:
     explicit frmOptions(QWidget *owner);
     ~frmOptions() override;
 
-    // The preferences the dialog edits.
+    // What the dialog shows and saves: the start-with-the-system choice and the value of every
+    // preference (in the order of Preferences::all(); flags as 1 or 0).
     struct Choices {
         bool StartOnWindows = false;
-        bool AlertOperations = false;
-        bool DeadlinesShowGroupTotals = true;
-        bool DeadlinesShowRecurringCounters = true;
-        bool DeadlinesShowId = false;
-        bool DebitCreditToPN = true;
-        bool CalendarVariableColumns = true;
-        short AlertDefaultDays = 2;
+        std::vector<int> values;
         bool operator==(const Choices &) const = default;
     };
     static constexpr int CheckCount = 7;
-    // The preference that check box chkData(index) edits.
-    static bool Choices::*checkChoice(int index);
 
     static Choices ReadChoices(const cEnvironment &env);
-    // Writes the choices into the settings object. The start-with-the-system choice goes last and
-    // changes the autostart entry at once; a failure there (RuntimeError) leaves the other preferences
-    // saved.
+    // Writes into the settings object the preferences the dialog edits. The start-with-the-system choice
+    // goes last and changes the autostart entry at once; a failure there (RuntimeError) leaves the other
+    // preferences saved.
     static void SaveChoices(const Choices &choices, cEnvironment &env);
-    // The default days as typed: a whole number from 0 to 99 (blanks around it allowed), or else `kept`.
+    // The default days as typed: a whole number within the preference's bounds (blanks around it allowed),
+    // or else `kept`.
     static short AlertDaysFromText(const QString &text, short kept);
-    static constexpr int MaxAlertDays = cEnvironment::MaxAlertDefaultDays;
 
     // The choices the controls show.
     Choices choicesOnScreen() const;

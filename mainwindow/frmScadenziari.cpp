@@ -6,6 +6,7 @@
 
 #include "foundation/Globals.h"
 #include "foundation/Icons.h"
+#include "foundation/SheetsTable.h"
 #include "foundation/Twips.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cLang.h"
@@ -14,9 +15,6 @@
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
-#include "platform/database/Connection.h"
-#include "platform/database/Recordset.h"
-#include "platform/database/ScopedTransaction.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
 
@@ -30,8 +28,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-using platform::Recordset;
 
 namespace {
 
@@ -167,7 +163,7 @@ void frmScadenziari::Form_Load()
     name->setContent(GridColumn::IconAndText);
     name->setIconIndex(1);
     gex->setConnectionString(Adb->dcs());
-    gex->setRecordSource(QStringLiteral("SELECT * FROM Dbs ORDER BY DbId"));
+    gex->setRecordSource(SheetsTable::listSql());
     try {
         RebindGrid();
     } catch (const std::exception &e) {
@@ -220,55 +216,6 @@ void frmScadenziari::gex_RowColChange(int, int)
 // ---------------------------------------------------------------------------------------------------
 // The rules of the data sheets
 
-bool frmScadenziari::SheetNameExists(const QString &connectionString, const QString &name)
-{
-    Recordset rs;
-    rs.Open(QStringLiteral("SELECT DbId FROM Dbs WHERE DbName='") + SqlQuote(name) + QLatin1Char('\''),
-            connectionString, Recordset::adOpenForwardOnly, Recordset::adLockReadOnly, Recordset::adCmdText);
-    const bool found = !rs.EOF();
-    rs.Close();
-    return found;
-}
-
-int frmScadenziari::CreateSheet(const QString &connectionString, const QString &name)
-{
-    platform::Connection cn;
-    cn.Open(connectionString);
-    platform::ScopedTransaction transaction(cn);
-    Recordset rs;
-    rs.Open(QStringLiteral("SELECT Max(Dbs.DbId) AS MaxDiDbId FROM Dbs"), cn, Recordset::adOpenForwardOnly,
-            Recordset::adLockReadOnly, Recordset::adCmdText);
-    const int newId = rs.value(QStringLiteral("MaxDiDbId")).toInt() + 1;
-    rs.Close();
-    cn.Execute(QStringLiteral("INSERT INTO Dbs ( DbId, DbName ) SELECT ") + QString::number(newId)
-               + QStringLiteral(", '") + SqlQuote(name) + QLatin1Char('\''));
-    transaction.commit();
-    cn.Close();
-    return newId;
-}
-
-void frmScadenziari::RenameSheet(const QString &connectionString, int sheetId, const QString &name)
-{
-    platform::Connection cn;
-    cn.Open(connectionString);
-    cn.Execute(QStringLiteral("UPDATE Dbs SET Dbs.DbName = '") + SqlQuote(name) + QStringLiteral("' WHERE Dbs.DbId=")
-               + QString::number(sheetId));
-    cn.Close();
-}
-
-void frmScadenziari::DeleteSheet(const QString &connectionString, int sheetId)
-{
-    if (sheetId == 1)
-        throw platform::RuntimeError(platform::errors::DbGeneric, ErrorSource, errorText());
-    platform::Connection cn;
-    cn.Open(connectionString);
-    platform::ScopedTransaction transaction(cn);
-    cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=") + QString::number(sheetId));
-    cn.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=") + QString::number(sheetId));
-    transaction.commit();
-    cn.Close();
-}
-
 frmScadenziari::EraseCheck frmScadenziari::CanErase(int sheetCount, int sheetId, int currentSheetId)
 {
     if (sheetCount == 1)
@@ -306,7 +253,7 @@ void frmScadenziari::UseFolder(const QString &folder)
     cAccessDb::AddTemplateIndexes(folder);
     makeAttachedFolder(folder);
     // Sheet 1, or the lowest sheet of a database that has no sheet 1, as at start.
-    const int sheet = cSheet::SheetToUse(cAccessDb::connectionStringFor(folder), 1);
+    const int sheet = SheetsTable::sheetToUse(cAccessDb::connectionStringFor(folder), 1);
     const QString previous = Adb->dbPath();
     Adb->setDbPath(folder);
     try {
@@ -358,11 +305,11 @@ void frmScadenziari::cmdNuovo_Click()
         return;
     int newId = 0;
     try {
-        if (SheetNameExists(Adb->dcs(), name)) {
+        if (SheetsTable::nameExists(Adb->dcs(), name)) {
             platform::MsgBox(LRS(1399), platform::vbOKOnly, QString(), this);
             return;
         }
-        newId = CreateSheet(Adb->dcs(), name);
+        newId = SheetsTable::create(Adb->dcs(), name);
         PauseForDbRelease();
         RebindGrid();
     } catch (const std::exception &e) {
@@ -384,11 +331,11 @@ void frmScadenziari::cmdEdit_Click()
     if (name.isEmpty() || !SheetNameStorable(name))
         return;
     try {
-        if (SheetNameExists(Adb->dcs(), name)) {
+        if (SheetsTable::nameExists(Adb->dcs(), name)) {
             platform::MsgBox(LRS(1399), platform::vbOKOnly, QString(), this);
             return;
         }
-        RenameSheet(Adb->dcs(), sheetId, name);
+        SheetsTable::rename(Adb->dcs(), sheetId, name);
         PauseForDbRelease();
         RebindGrid();
         FindSheet(sheetId);
@@ -419,7 +366,7 @@ void frmScadenziari::cmdErase_Click()
     if (platform::MsgBox(LRS(1407), platform::vbYesNo, QString(), this) != platform::vbYes)
         return;
     try {
-        DeleteSheet(Adb->dcs(), SelectedDbId);
+        SheetsTable::erase(Adb->dcs(), SelectedDbId);
         PauseForDbRelease();
         RebindGrid();
     } catch (const std::exception &e) {

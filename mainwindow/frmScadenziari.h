@@ -20,17 +20,7 @@ public:
     explicit frmScadenziari(QWidget *owner);
     ~frmScadenziari() override;
 
-    // --- the rules of the data sheets, on the database of a connection string; RuntimeError on failure ---
-
-    // True when a sheet of that name exists (names compare as the database compares text).
-    static bool SheetNameExists(const QString &connectionString, const QString &name);
-    // Adds a sheet whose id is the largest DbId + 1, in one transaction; returns the new id. On failure
-    // nothing is written.
-    static int CreateSheet(const QString &connectionString, const QString &name);
-    static void RenameSheet(const QString &connectionString, int sheetId, const QString &name);
-    // Erases a sheet together with all its rows, in one transaction; accounts and counts stay. Sheet 1 is
-    // never erased (RuntimeError, nothing touched).
-    static void DeleteSheet(const QString &connectionString, int sheetId);
+    // --- the rules of the data sheets (their statements: SheetsTable) ---
 
     // Why a sheet cannot be erased: checked in this order.
     enum EraseCheck { EraseAllowed, EraseOnlySheet, EraseCurrentSheet, EraseFirstSheet };

@@ -44,6 +44,12 @@ QString ReportSelect()
            + RowRules::rowJoin();
 }
 
+QString ReportColumnsSql()
+{
+    // No data sheet has the id 0.
+    return ReportSelect() + QStringLiteral("Where TrDbId=0");
+}
+
 QString ReportSql(const Options &o, int sheetId, bool debitCreditToPN)
 {
     QString sql = ReportSelect() + QStringLiteral("WHERE TrDbId=") + QString::number(sheetId);

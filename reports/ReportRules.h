@@ -47,6 +47,8 @@ struct Options {
 
 // The report's fields and row join, ending with a blank: "SELECT TrRowId, ... FROM (...) LEFT JOIN ... ".
 QString ReportSelect();
+// The report's fields without any row: what the report grid's columns are made from.
+QString ReportColumnsSql();
 // The whole report query for a data sheet: the select, the sheet, the report's rows (deadlines: state and
 // type; cash book: its membership), then period, account and count. No ORDER BY: the grid sorts.
 QString ReportSql(const Options &options, int sheetId, bool debitCreditToPN);

@@ -1,7 +1,9 @@
 #include "reports/frmPrint.h"
 
+#include "foundation/AccountTables.h"
 #include "foundation/DateEntry.h"
 #include "foundation/RowRules.h"
+#include "foundation/TransactionsTable.h"
 #include "foundation/WindowSupport.h"
 
 #include "foundation/Globals.h"
@@ -310,8 +312,8 @@ void frmPrint::Form_Load()
         gexPrinter->setPrinterInfo(m_Printer);
         gexPrinter->setPrintUnit(Sheet->PrintUnits() == 1 ? GridPrinter::Inches : GridPrinter::Metric);
 
-        chkCliFor->setEnabled(HasAccounts());
-        chkCount->setEnabled(HasCounts());
+        chkCliFor->setEnabled(HasEntries(AccountTables::AccountsTab));
+        chkCount->setEnabled(HasEntries(AccountTables::CountsTab));
         txtTitolo->setText(Sheet->Name());
         m_Ready = true;
         EnableDeadlineFilters();
@@ -484,12 +486,12 @@ void frmPrint::FillList(QCheckBox *box, QComboBox *list, const QString &sql)
 
 void frmPrint::chkCliFor_Click()
 {
-    FillList(chkCliFor, cmbCliFor, QStringLiteral("SELECT AcId, AcName FROM Accounts ORDER BY AcName"));
+    FillList(chkCliFor, cmbCliFor, AccountTables::listSql(AccountTables::AccountsTab));
 }
 
 void frmPrint::chkCount_Click()
 {
-    FillList(chkCount, cmbCount, QStringLiteral("SELECT CnId, CnName FROM Counts ORDER BY CnName"));
+    FillList(chkCount, cmbCount, AccountTables::listSql(AccountTables::CountsTab));
 }
 
 void frmPrint::cmbGroup_Click(int index)
@@ -528,7 +530,7 @@ void frmPrint::cmbDateGroup_Click()
 void frmPrint::SetupReportGrid()
 {
     gex->setConnectionString(Adb->dcs());
-    gex->setRecordSource(ReportSelect() + QStringLiteral("Where TrDbId=0"));
+    gex->setRecordSource(ReportColumnsSql());
     gex->rebind(false);
 
     m_list.setUpColumns(gex);
@@ -559,19 +561,10 @@ void frmPrint::SetupReportGrid()
     connect(gexPrinter, &GridPrinter::BeforePrintPage, this, [this](int n, int count) { gex_BeforePrintPage(n, count); });
 }
 
-bool frmPrint::HasAccounts() const
+bool frmPrint::HasEntries(int tab) const
 {
     platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT AcId, AcName FROM Accounts ORDER BY AcName"), Adb->dcs());
-    const bool any = !rs.EOF();
-    rs.Close();
-    return any;
-}
-
-bool frmPrint::HasCounts() const
-{
-    platform::Recordset rs;
-    rs.Open(QStringLiteral("SELECT CnId, CnName FROM Counts ORDER BY CnName"), Adb->dcs());
+    rs.Open(AccountTables::listSql(tab), Adb->dcs());
     const bool any = !rs.EOF();
     rs.Close();
     return any;
@@ -581,21 +574,11 @@ void frmPrint::InitPeriodBounds()
 {
     // An empty table, or one that cannot be read, leaves the pickers as they are.
     try {
-        platform::Recordset rs;
-        // Each bound on its own: the engine then reads it from the end of the index of days, where both in
-        // one statement would read the whole index.
-        rs.Open(QStringLiteral("SELECT (SELECT Min(Transactions.TrDate) FROM Transactions) AS Date1, "
-                               "(SELECT Max(Transactions.TrDate) FROM Transactions) AS Date2"),
-                Adb->dcs());
-        if (!rs.EOF()) {
-            const QDate first = TransactionsList::dateOf(rs.value(QStringLiteral("Date1")));
-            const QDate last = TransactionsList::dateOf(rs.value(QStringLiteral("Date2")));
-            if (first.isValid())
-                dtPeriod[0]->setDate(first);
-            if (last.isValid())
-                dtPeriod[1]->setDate(last);
-        }
-        rs.Close();
+        const TransactionsTable::DateBounds bounds = TransactionsTable::dateBounds(Adb->dcs());
+        if (bounds.first.isValid())
+            dtPeriod[0]->setDate(bounds.first);
+        if (bounds.last.isValid())
+            dtPeriod[1]->setDate(bounds.last);
     } catch (const std::exception &) {
     }
 }

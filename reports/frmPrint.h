@@ -99,8 +99,8 @@ private:
 
     // The report grid's layout.
     void SetupReportGrid();
-    bool HasAccounts() const;
-    bool HasCounts() const;
+    // True when the accounts (AccountTables::AccountsTab) or the counts have an entry to choose.
+    bool HasEntries(int tab) const;
     void InitPeriodBounds();
     void ApplyReportLayout(const ReportRules::Options &o);
     void SizeReportColumns(const ReportRules::Options &o);

@@ -1,12 +1,15 @@
 // The rules of a new series without the window: the row dates of every cadence at month ends and in leap
 // years, the split of the amount (rounding, remainder on the last row, exact sum), the amounts typed in the
-// user's locale, and the statement text that the save runs.
+// user's locale, and what a save writes.
 
 #include "editors/AmountText.h"
 #include "editors/NewDeadlineSave.h"
 #include "editors/SeriesDates.h"
 
+#include "TestEnv.h"
+
 #include "platform/RuntimeError.h"
+#include "platform/database/Recordset.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -197,35 +200,42 @@ private slots:
             QCOMPARE(AmountText::plain(AmountText::roundToCents(*value), l), shown);
     }
 
-    void statements_data()
+    // What a save writes, read back from a database: the amounts exact and signed by the type, texts
+    // with apostrophes as typed, the attachment's name or Null, and the series columns of each row.
+    void savedRows_data()
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("description");
-        QTest::addColumn<QString>("attachment");
-        QTest::addColumn<QString>("expected");
-        const QString head = QStringLiteral(
-            "INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, TrBalance, "
-            "TrGrpType, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) ");
-        QTest::newRow("credit of 100") << 1 << "100" << "Invoice" << ""
-                                       << head + "SELECT 2, 1, #03/05/2025#, 'Invoice', 'a note', 4,  100,  100, 'n', 0, 3, 1, 0, NULL";
-        QTest::newRow("debit of 12.50") << -1 << "12.50" << "Bill" << ""
-                                        << head + "SELECT 2, -1, #03/05/2025#, 'Bill', 'a note', 4,  12.5, -12.5, 'n', 0, 3, 1, 0, NULL";
-        QTest::newRow("apostrophes, attachment") << 1 << "0.05" << "D'Angelo's" << "2025030514030927.pdf"
-                                                 << head + "SELECT 2, 1, #03/05/2025#, 'D''Angelo''s', 'a note', 4,  0.05,  0.05, 'n', 0, 3, 1, 0, '2025030514030927.pdf'";
-        QTest::newRow("appointment carries no amount") << -2 << "80" << "Meeting" << ""
-                                                       << head + "SELECT 2, -2, #03/05/2025#, 'Meeting', 'a note', 4,  0,  0, 'n', 0, 3, 1, 0, NULL";
+        QTest::addColumn<bool>("attach");
+        QTest::addColumn<int>("rows");                 // 1: a single row
+        QTest::addColumn<QStringList>("expected");     // per row: date, value, balance, type, row/size/group
+        QTest::newRow("credit of 100") << 1 << "100" << "Invoice" << false << 1
+                                       << QStringList{"2025-03-05 100 100 n 0/0/0"};
+        QTest::newRow("debit of 12.50") << -1 << "12.50" << "Bill" << false << 1
+                                        << QStringList{"2025-03-05 12.5 -12.5 n 0/0/0"};
+        QTest::newRow("a ten-thousandth, apostrophes, attachment")
+            << 1 << "0.0001" << "D'Angelo's" << true << 1 << QStringList{"2025-03-05 0.0001 0.0001 n 0/0/0"};
+        QTest::newRow("appointment carries no amount") << -2 << "80" << "Meeting" << false << 1
+                                                       << QStringList{"2025-03-05 0 0 n 0/0/0"};
+        QTest::newRow("closed quarterly debits")
+            << -1 << "750" << "Rent" << false << 3
+            << QStringList{"2025-03-05 750 -750 s 1/3/1", "2025-06-05 750 -750 s 2/3/1", "2025-09-05 750 -750 s 3/3/1"};
     }
-    void statements()
+    void savedRows()
     {
         QFETCH(int, type);
         QFETCH(QString, amount);
         QFETCH(QString, description);
-        QFETCH(QString, attachment);
-        QFETCH(QString, expected);
+        QFETCH(bool, attach);
+        QFETCH(int, rows);
+        QFETCH(QStringList, expected);
+        testenv::Sandbox box;
+        const QString cs = testenv::connectionString(box.makeDatabase(box.root() + QStringLiteral("/db")));
         NewDeadlineSave::NewDeadline nd;
         nd.sheetId = 2;
         nd.type = type;
+        nd.closed = rows > 1;
         nd.date = d(2025, 3, 5);
         nd.description = description;
         nd.notes = QStringLiteral("a note");
@@ -233,28 +243,40 @@ private slots:
         nd.amount = *Currency::parse(amount);
         nd.alertDays = 3;
         nd.countId = 1;
-        nd.attachStoredName = attachment;
-        QCOMPARE(NewDeadlineSave::singleInsertSql(nd), expected);
-    }
-
-    void seriesStatement()
-    {
-        NewDeadlineSave::NewDeadline nd;
-        nd.type = -1;
-        nd.closed = true;
-        nd.description = QStringLiteral("Rent");
-        nd.series = true;
-        nd.rows = 3;
+        nd.series = rows > 1;
+        nd.rows = rows;
         nd.cadence = Quarterly;
-        nd.date = d(2025, 1, 31);
-        nd.amount = money("750");
-        const auto rows = NewDeadlineSave::seriesRows(nd);
-        QCOMPARE(NewDeadlineSave::seriesInsertSql(nd, rows[1], 2, 17),
-                 QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrNotes, TrAcId, TrValue, "
-                                "TrBalance, TrGrpType, TrGrpRow, TrGrpMDay, TrGrpId, TrAlertDays, TrCountId, TrDone, TrAttached ) "
-                                "SELECT 1, -1, #04/30/2025#, 'Rent', '', 0,  750, -750, 's', 2, 3, 17, 0, 0, -1, NULL"));
-        QCOMPARE(NewDeadlineSave::amountLiteral(Currency()), QStringLiteral(" 0"));
-        QCOMPARE(NewDeadlineSave::amountLiteral(money("-0.0001")), QStringLiteral("-0.0001"));
+        if (attach) {
+            nd.attachSourcePath = box.root() + QStringLiteral("/scan.pdf");
+            QFile source(nd.attachSourcePath);
+            QVERIFY(source.open(QIODevice::WriteOnly));
+            nd.attachStoredName = QStringLiteral("2025030514030927.pdf");
+        }
+        QCOMPARE(NewDeadlineSave::save(nd, cs, box.root() + QStringLiteral("/db/attached/")).rows, rows);
+
+        platform::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM Transactions ORDER BY TrDate"), cs);
+        QStringList stored;
+        for (; !rs.EOF(); rs.MoveNext()) {
+            QCOMPARE(rs.value(QStringLiteral("TrDescription")).toString(), description);
+            QCOMPARE(rs.value(QStringLiteral("TrNotes")).toString(), QStringLiteral("a note"));
+            QCOMPARE(rs.value(QStringLiteral("TrDbId")).toInt(), 2);
+            QCOMPARE(rs.value(QStringLiteral("TrAcId")).toInt(), 4);
+            QCOMPARE(rs.value(QStringLiteral("TrCountId")).toInt(), 1);
+            QCOMPARE(rs.value(QStringLiteral("TrAlertDays")).toInt(), 3);
+            QCOMPARE(rs.value(QStringLiteral("TrDone")).toBool(), rows > 1);
+            QCOMPARE(rs.value(QStringLiteral("TrAttached")),
+                     attach ? QVariant(nd.attachStoredName) : QVariant());
+            const auto number = [&rs](const char *field) {
+                return QString::number(rs.value(QLatin1String(field)).toInt());
+            };
+            stored << rs.value(QStringLiteral("TrDate")).toDate().toString(Qt::ISODate) + QLatin1Char(' ')
+                          + rs.value(QStringLiteral("TrValue")).value<Currency>().toString() + QLatin1Char(' ')
+                          + rs.value(QStringLiteral("TrBalance")).value<Currency>().toString() + QLatin1Char(' ')
+                          + rs.value(QStringLiteral("TrGrpType")).toString() + QLatin1Char(' ') + number("TrGrpRow")
+                          + QLatin1Char('/') + number("TrGrpMDay") + QLatin1Char('/') + number("TrGrpId");
+        }
+        QCOMPARE(stored, expected);
     }
 
     // The copy of an attachment goes into the attachments folder (made when missing) and never replaces a

@@ -6,6 +6,7 @@
 
 #include "foundation/Globals.h"
 #include "foundation/SettingsKeys.h"
+#include "foundation/TransactionsTable.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
@@ -702,7 +703,7 @@ private slots:
         exec(file, head + QStringLiteral("1, 1, #03/01/2025#, 'closed', '', 0, 10, 10, 'n', 0, 2, 0, True, NULL"));
         exec(file, head + QStringLiteral("1, 1, #03/21/2025#, 'later', '', 0, 10, 10, 'n', 0, 5, 0, False, NULL"));
         exec(file, head + QStringLiteral("2, 1, #03/01/2025#, 'other sheet', '', 0, 10, 10, 'n', 0, 2, 0, False, NULL"));
-        QCOMPARE(CountDueDeadlines(testenv::connectionString(file), 1), dueRows);
+        QCOMPARE(TransactionsTable::countDueDeadlines(testenv::connectionString(file), 1), dueRows);
 
         RegWrite(1, QStringLiteral("Orvel 3"), QLatin1String(RunKey), QStringLiteral("/usr/bin/Orvel3"));
         clsSysTray::setAvailable(trayAvailable);

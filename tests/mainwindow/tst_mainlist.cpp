@@ -140,6 +140,41 @@ private slots:
         QVERIFY(gex(w)->recordSource().contains(QLatin1String("Where TrDbId=1 AND (")));
     }
 
+    // The fields of the main list in their order, as the grid and the export read them: the row's own, its
+    // account and count through the join (Null without one), an empty search field; no row of another sheet.
+    void listFields()
+    {
+        MainWindowFixture f;
+        platform::Recordset rs;
+        rs.Open(MainListRules::BuildGridSql(
+                    MainListRules::GridTail(1, RowRules::viewMembership(RowRules::Deadlines, Env->DebitCreditToPN))),
+                testenv::connectionString(f.dbFile));
+        const QStringList expected = {"TrRowId", "TrDbId", "TrType", "TrDone", "TrDate", "TrDescription", "TrAcId",
+                                      "TrValue", "TrBalance", "TrGrpType", "TrGrpRow", "TrGrpMDay", "TrNotes",
+                                      "TrGrpId", "AcId", "AcName", "AcNotes", "SearchField", "TrAlertDays", "CnName",
+                                      "TrAttached"};
+        QStringList fields;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            fields << rs.fieldName(i);
+        QCOMPARE(fields, expected);
+        QVERIFY(rs.RecordCount() > 0);
+        for (rs.MoveFirst(); !rs.EOF(); rs.MoveNext()) {
+            QCOMPARE(rs.value(QStringLiteral("TrDbId")).toInt(), 1);
+            QCOMPARE(rs.value(QStringLiteral("SearchField")).toString(), QString());
+        }
+        rs.setFilter(QStringLiteral("TrDescription = 'Invoice 118'"));
+        QCOMPARE(rs.value(QStringLiteral("AcName")).toString(), QStringLiteral("Rossi Forniture"));
+        QCOMPARE(rs.value(QStringLiteral("AcNotes")).toString(), QStringLiteral("Notes of Rossi Forniture"));
+        QCOMPARE(rs.value(QStringLiteral("CnName")).toString(), QStringLiteral("Bank"));
+        QCOMPARE(rs.value(QStringLiteral("TrDate")).toDate(), QDate(2025, 3, 5));
+        QCOMPARE(rs.value(QStringLiteral("TrDone")).typeId(), QMetaType::Bool);
+        QCOMPARE(rs.value(QStringLiteral("TrValue")).value<platform::Currency>(),
+                 *platform::Currency::parse(QStringLiteral("1200.5")));
+        rs.setFilter(QStringLiteral("TrDescription = 'Dentist'"));
+        QVERIFY(rs.value(QStringLiteral("AcName")).isNull());
+        QVERIFY(rs.value(QStringLiteral("CnName")).isNull());
+    }
+
     // The cash-book periods are ranges of dates: the same rows as the month and year of each row compared
     // with today's, on the days around every boundary (times of day too), whatever day today is.
     void cashPeriodsAsMonthsAndYears_data()

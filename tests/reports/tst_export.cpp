@@ -22,18 +22,17 @@ using platform::DialogKind;
 
 namespace {
 
-// The main list as the main window builds it: the rows of sheet 1 in a view, by date and id, the
-// description with the series counter and the incomes and expenses computed by the owner.
+// A list of the rows of sheet 1 in a view (with closed credits and debits in the cash book) as the main list
+// shows them: by date and id, the description with the series counter and the incomes and expenses
+// computed by the owner.
 class MainList
 {
 public:
     MainList(int view, const QString &condition)
     {
-        const QString membership = view == 1 ? QStringLiteral("(IsPN=True OR (TrDone=True AND TrType<>-2))")
-                                             : QStringLiteral("IsPN=False");
         grid.setConnectionString(Adb->dcs());
-        grid.setRecordSource(ReportRules::ReportSelect() + QStringLiteral("WHERE TrDbId=1 AND ") + membership
-                             + condition);
+        grid.setRecordSource(ReportRules::ReportSelect() + QStringLiteral("WHERE TrDbId=1 AND ")
+                             + RowRules::viewMembership(view, true) + condition);
         grid.rebind(false);
         grid.column(QStringLiteral("TrDescription"))->setComputed(true);
         grid.addComputedColumn(QStringLiteral("gexIncomes"));

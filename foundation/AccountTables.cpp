@@ -1,5 +1,7 @@
-#include "editors/AccountTables.h"
+#include "foundation/AccountTables.h"
 
+#include "foundation/Tables.h"
+#include "foundation/modShared.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
 #include "platform/database/ScopedTransaction.h"
@@ -24,6 +26,15 @@ QString referenceSql(int tab, int id)
         .arg(id);
 }
 
+const Tables::Table *table(int tab)
+{
+    switch (tab) {
+    case AccountsTab: return &Tables::Accounts;
+    case CountsTab: return &Tables::Counts;
+    default: return nullptr;
+    }
+}
+
 } // namespace
 
 bool isTab(int tab)
@@ -33,25 +44,33 @@ bool isTab(int tab)
 
 QString tableName(int tab)
 {
-    switch (tab) {
-    case AccountsTab: return QStringLiteral("Accounts");
-    case CountsTab: return QStringLiteral("Counts");
-    default: return QString();
-    }
+    const Tables::Table *t = table(tab);
+    return t ? QString(t->name) : QString();
 }
 
 QString idField(int tab)
 {
-    switch (tab) {
-    case AccountsTab: return QStringLiteral("AcId");
-    case CountsTab: return QStringLiteral("CnId");
-    default: return QString();
-    }
+    const Tables::Table *t = table(tab);
+    return t ? QString(t->key) : QString();
 }
 
 int textId(int accountsTextId, int tab)
 {
     return accountsTextId + (tab - 1) * 500;
+}
+
+QString listSql(int tab)
+{
+    switch (tab) {
+    case AccountsTab: return QStringLiteral("SELECT AcId, AcName FROM Accounts ORDER BY AcName");
+    case CountsTab: return QStringLiteral("SELECT CnId, CnName FROM Counts ORDER BY CnName");
+    default: return QString();
+    }
+}
+
+void addCount(platform::Connection &cn, const QString &name)
+{
+    cn.Execute(QStringLiteral("INSERT INTO Counts (CnName) SELECT '") + SqlQuote(name) + QLatin1Char('\''));
 }
 
 bool isReferenced(platform::Connection &cn, int tab, int id)
@@ -69,15 +88,7 @@ bool isReferenced(platform::Connection &cn, int tab, int id)
 int missingEntry(platform::Connection &cn, int acId, int countId)
 {
     for (const auto &[tab, id] : {std::pair{int(AccountsTab), acId}, std::pair{int(CountsTab), countId}}) {
-        if (id == 0)
-            continue;
-        platform::Recordset rs;
-        rs.Open(QStringLiteral("SELECT %1 FROM %2 WHERE %1=%3").arg(idField(tab), tableName(tab)).arg(id), cn,
-                platform::Recordset::adOpenForwardOnly, platform::Recordset::adLockReadOnly,
-                platform::Recordset::adCmdText);
-        const bool found = !rs.EOF();
-        rs.Close();
-        if (!found)
+        if (id != 0 && !Tables::exists(cn, *table(tab), id))
             return tab;
     }
     return 0;

@@ -6,8 +6,10 @@
 namespace platform { class Connection; }
 
 // The two tables that every data sheet shares and the accounts window lists: customers and suppliers
-// (Accounts, tab 1) and collection or payment accounts (Counts, tab 2). A row of either is deleted only when
-// no deadline or cash-book row of any data sheet refers to it.
+// (Accounts, tab 1) and collection or payment accounts (Counts, tab 2), with the statements on them: the
+// lists of names the editors and the report choose from, the references of rows to them, the deletion of
+// a row, and the counts every database starts with. A row of either is deleted only when no deadline or
+// cash-book row of any data sheet refers to it.
 namespace AccountTables {
 
 enum Tab : int { AccountsTab = 1, CountsTab = 2 };
@@ -19,6 +21,13 @@ QString tableName(int tab);
 QString idField(int tab);
 // The texts of the Counts tab lie 500 after those of the Accounts tab.
 int textId(int accountsTextId, int tab);
+
+// The entries to choose from, in name order: id and name (AcId, AcName / CnId, CnName); "" for any other
+// tab.
+QString listSql(int tab);
+
+// Adds a count of that name (its id given by the database), on the caller's connection.
+void addCount(platform::Connection &cn, const QString &name);
 
 // True when a Transactions row of any data sheet refers to the row `id` of the tab's table.
 bool isReferenced(platform::Connection &cn, int tab, int id);
