@@ -38,14 +38,9 @@ enum Type { Appointment = 0, Debit = 1, Credit = 2 };   // positions in the type
 // The saves the editor told (rowSaved), in order.
 QList<int> g_saved;
 
-// Loads the editor as the main window does, with its save told to g_saved.
 frmScadenzeNuovo *loadNew()
 {
-    const bool loaded = frmScadenzeNuovo::instance();
-    frmScadenzeNuovo *w = frmScadenzeNuovo::Load();
-    if (!loaded)
-        QObject::connect(w, &RecordEditorWindow::rowSaved, w, [](int id) { g_saved << id; });
-    return w;
+    return loadEditor<frmScadenzeNuovo>(g_saved);
 }
 
 frmScadenzeNuovo *openNew()

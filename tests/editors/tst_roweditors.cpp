@@ -31,15 +31,10 @@ namespace {
 // The rows the editors told as saved (rowSaved), in order.
 QList<int> g_saved;
 
-// Loads the editor as the main window does, with its save told to g_saved.
 template <class Editor>
 Editor *load()
 {
-    const bool loaded = Editor::instance();
-    Editor *w = Editor::Load();
-    if (!loaded)
-        QObject::connect(w, &RecordEditorWindow::rowSaved, w, [](int id) { g_saved << id; });
-    return w;
+    return loadEditor<Editor>(g_saved);
 }
 QStringList g_opened;
 
