@@ -351,9 +351,11 @@ private slots:
         QApplication::setActiveWindow(e);
         e->cmdSalva->click();
         QVERIFY(!frmScadenze::instance());
-        QCOMPARE(testenv::rawInt(f.dbFile, "SELECT Count(*) FROM Transactions WHERE TrDescription || '' = 'Invoice 121 bis'"), 1);
+        const char *saved = "SELECT Count(*) FROM Transactions WHERE TrDescription || '' = 'Invoice 121 bis'";
+        QCOMPARE(testenv::rawInt(f.dbFile, saved), 1);
         QCOMPARE(appErrors(*f.box), 1);
-        QVERIFY2(f.box->told(QStringLiteral("CnName\nin Orvel3.frmMain.gexUpdate")), qPrintable(f.box->requests().value(0).text));
+        QVERIFY2(f.box->told(QStringLiteral("CnName\nin Orvel3.frmMain.gexUpdate")),
+                 qPrintable(f.box->requests().value(0).text));
         QCOMPARE(gex(w)->recordCount(), 0);
     }
 
