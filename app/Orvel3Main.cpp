@@ -68,10 +68,8 @@ int Orvel3Main(int &argc, char **argv)
         platform::setToday(QDate::fromString(qEnvironmentVariable("ORVEL_BENCH_TODAY"), Qt::ISODate));
     }
 
-    StartupHooks hooks;
-    hooks.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
     int rc = 0;
-    if (Main(hooks) == StartupResult::Running)
+    if (Main([] { return static_cast<QWidget *>(frmMain::Load()); }) == StartupResult::Running)
         rc = app.exec();
     EndProgram();
     return rc;

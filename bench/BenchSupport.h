@@ -3,6 +3,7 @@
 // What the window benchmarks share: the main window loaded on a sandboxed copy of a generated database
 // (SheetGenerator.h) of a given size, one at a time per process.
 
+#include "MainWindowControls.h"
 #include "SheetGenerator.h"
 #include "TestEnv.h"
 
@@ -85,19 +86,13 @@ struct MainWindowSetup {
         ReleaseGlobals();
     }
 
-    // The list's state as the view, filter and grouping commands leave it (the list itself not yet
-    // rebuilt): the combo boxes of the view are filled again.
+    // The list's state as the view, filter and grouping commands leave it, chosen as the user chooses
+    // them (each choice rebuilds the list, untimed).
     void setListState(int view, int filter, int grouping)
     {
-        w->curView = view;
-        if (view == 1) {
-            w->curFilterPnIndex = filter;
-            w->curGroupPnIndex = grouping;
-        } else {
-            w->curFilterIndex = filter;
-            w->curGroupIndex = grouping;
-        }
-        w->SetInterfaceOnCurrentView();
+        switchView(w, view);
+        chooseItem(cmbFilter(w), filter);
+        chooseItem(cmbGroup(w), grouping);
     }
 };
 

@@ -25,11 +25,11 @@ using benchdb::mainWindow;
 benchdb::MainWindowSetup &prepare(int view, int monthColumns)
 {
     benchdb::MainWindowSetup &s = mainWindow();
-    if (s.w->curView != view)
-        s.w->SwitchView(view);
-    s.w->mv->setMonthColumns(monthColumns);
-    s.w->mv->setValue(benchdb::kToday);
-    s.w->mv->refreshDayBold();
+    if (s.w->viewState().curView != view)
+        switchView(s.w, view);
+    mv(s.w)->setMonthColumns(monthColumns);
+    mv(s.w)->setValue(benchdb::kToday);
+    mv(s.w)->refreshDayBold();
     QCoreApplication::processEvents();
     return s;
 }
@@ -37,21 +37,23 @@ benchdb::MainWindowSetup &prepare(int view, int monthColumns)
 void mvUpdateCase(benchmark::State &state, int view, int monthColumns)
 {
     benchdb::MainWindowSetup &s = prepare(view, monthColumns);
+    platform::MonthView *calendar = mv(s.w);
     for (auto _ : state)
         s.w->mvUpdate();
     int bold = 0;
-    for (int i = 1; i <= s.w->mv->visibleDayCount(); ++i)
-        bold += s.w->mv->dayBold(s.w->mv->visibleDay(i)) ? 1 : 0;
-    state.counters["days"] = s.w->mv->visibleDayCount();
+    for (int i = 1; i <= calendar->visibleDayCount(); ++i)
+        bold += calendar->dayBold(calendar->visibleDay(i)) ? 1 : 0;
+    state.counters["days"] = calendar->visibleDayCount();
     state.counters["bold"] = bold;
 }
 
 void refreshDayBoldCase(benchmark::State &state, int view, int monthColumns)
 {
     benchdb::MainWindowSetup &s = prepare(view, monthColumns);
+    platform::MonthView *calendar = mv(s.w);
     for (auto _ : state)
-        s.w->mv->refreshDayBold();
-    state.counters["days"] = s.w->mv->visibleDayCount();
+        calendar->refreshDayBold();
+    state.counters["days"] = calendar->visibleDayCount();
 }
 
 enum Span { Day, Month, Year };
@@ -59,6 +61,7 @@ enum Span { Day, Month, Year };
 void tasksUpdateCase(benchmark::State &state, int view, Span span)
 {
     benchdb::MainWindowSetup &s = prepare(view, 1);
+    ListGrid *side = gextasks(s.w);
     const QDate t = benchdb::kToday;
     QDate d1 = t, d2 = t;
     if (span == Month) {
@@ -70,12 +73,12 @@ void tasksUpdateCase(benchmark::State &state, int view, Span span)
     }
     for (auto _ : state) {
         s.w->tasksUpdate(d1, d2);
-        benchmark::DoNotOptimize(s.w->gextasks->rowCount());
+        benchmark::DoNotOptimize(side->rowCount());
         state.PauseTiming();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["rows"] = s.w->gextasks->rowCount();
+    state.counters["rows"] = side->rowCount();
 }
 
 void registerCases()

@@ -20,18 +20,19 @@ using benchdb::mainWindow;
 void gexUpdateCase(benchmark::State &state, int view, int filter, int grouping)
 {
     benchdb::MainWindowSetup &s = mainWindow();
+    ListGrid *list = gex(s.w);
     s.setListState(view, filter, grouping);
     s.w->gexUpdate();   // the first build of this state is not timed
     QCoreApplication::processEvents();
     for (auto _ : state) {
         s.w->gexUpdate();
-        benchmark::DoNotOptimize(s.w->gex->rowCount());
+        benchmark::DoNotOptimize(list->rowCount());
         state.PauseTiming();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["records"] = s.w->gex->recordCount();
-    state.counters["rows"] = s.w->gex->rowCount();
+    state.counters["records"] = list->recordCount();
+    state.counters["rows"] = list->rowCount();
 }
 
 // The date header's direction change: the sort keys frmMain sets for it (date, then id, both in the new
@@ -39,23 +40,24 @@ void gexUpdateCase(benchmark::State &state, int view, int filter, int grouping)
 void resortCase(benchmark::State &state, int view, int grouping)
 {
     benchdb::MainWindowSetup &s = mainWindow();
+    ListGrid *list = gex(s.w);
     s.setListState(view, 0, grouping);
     s.w->gexUpdate();
-    benchmark::DoNotOptimize(s.w->gex->rowCount());
+    benchmark::DoNotOptimize(list->rowCount());
     QCoreApplication::processEvents();
-    int direction = view == 1 ? s.w->curDatePnSorting : s.w->curDateSorting;
+    int direction = view == 1 ? s.w->viewState().curDatePnSorting : s.w->viewState().curDateSorting;
     for (auto _ : state) {
         direction = -direction;
-        s.w->gex->clearSortKeys();
-        s.w->gex->addSortKey(QStringLiteral("TrDate"), direction);
-        s.w->gex->addSortKey(QStringLiteral("TrRowId"), direction);
-        benchmark::DoNotOptimize(s.w->gex->rowCount());
+        list->clearSortKeys();
+        list->addSortKey(QStringLiteral("TrDate"), direction);
+        list->addSortKey(QStringLiteral("TrRowId"), direction);
+        benchmark::DoNotOptimize(list->rowCount());
         state.PauseTiming();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["records"] = s.w->gex->recordCount();
-    state.counters["rows"] = s.w->gex->rowCount();
+    state.counters["records"] = list->recordCount();
+    state.counters["rows"] = list->rowCount();
 }
 
 void registerCases()

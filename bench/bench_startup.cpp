@@ -41,11 +41,9 @@ protected:
     }
 };
 
-StartupHooks mainWindowHooks()
+MainWindowLoader mainWindowLoader()
 {
-    StartupHooks hooks;
-    hooks.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
-    return hooks;
+    return [] { return static_cast<QWidget *>(frmMain::Load()); };
 }
 
 void startupCase(benchmark::State &state, int rows, bool toFirstPaint)
@@ -61,7 +59,7 @@ void startupCase(benchmark::State &state, int rows, bool toFirstPaint)
         counter.paints = 0;
         state.ResumeTiming();
 
-        const StartupResult result = Main(mainWindowHooks());
+        const StartupResult result = Main(mainWindowLoader());
         frmMain *w = frmMain::instance();
         if (toFirstPaint && w) {
             counter.window = w;
@@ -72,7 +70,7 @@ void startupCase(benchmark::State &state, int rows, bool toFirstPaint)
 
         state.PauseTiming();
         const bool shown = result == StartupResult::Running && w && w->isVisible();
-        const int records = w && w->gex ? w->gex->recordCount() : -1;
+        const int records = w ? gex(w)->recordCount() : -1;
         const QString asked = box->requests().isEmpty() ? QString() : box->requests().constFirst().text;
         EndProgram();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -81,11 +81,11 @@ double msSince(qint64 startNs)
 benchdb::MainWindowSetup &deadlinesList(int rows)
 {
     benchdb::MainWindowSetup &s = mainWindow(rows);
-    if (s.w->curView != 0 || s.w->curFilterIndex != 0 || s.w->curGroupIndex != 0) {
+    if (s.w->viewState().curView != 0 || s.w->viewState().curFilterIndex != 0 || s.w->viewState().curGroupIndex != 0) {
         s.setListState(0, 0, 0);
         s.w->gexUpdate();
     }
-    s.w->txtFind->clear();
+    txtFind(s.w)->clear();
     settle();
     return s;
 }
@@ -106,7 +106,7 @@ BareSetup &bareList(int rows)
     BareSetup &b = bareLists()[rows];
     if (!b.model) {
         benchdb::MainWindowSetup &s = deadlinesList(rows);
-        const QByteArray sql = bare::translated(s.dbFile, s.w->gex->recordSource());
+        const QByteArray sql = bare::translated(s.dbFile, gex(s.w)->recordSource());
         b.model = std::make_unique<bare::RowsModel>(bare::loadRows(s.dbFile, sql));
         b.view = std::make_unique<bare::View>(b.model.get());
         b.view->widget().show();
@@ -120,20 +120,21 @@ BareSetup &bareList(int rows)
 void refreshApp(benchmark::State &state, int rows)
 {
     benchdb::MainWindowSetup &s = deadlinesList(rows);
+    ListGrid *list = gex(s.w);
     for (auto _ : state) {
         s.w->gexUpdate();
-        benchmark::DoNotOptimize(s.w->gex->rowCount());
+        benchmark::DoNotOptimize(list->rowCount());
         state.PauseTiming();
         settle();
         state.ResumeTiming();
     }
-    state.counters["records"] = s.w->gex->recordCount();
+    state.counters["records"] = list->recordCount();
 }
 
 void refreshFloor(benchmark::State &state, int rows)
 {
     benchdb::MainWindowSetup &s = deadlinesList(rows);
-    const QByteArray sql = bare::translated(s.dbFile, s.w->gex->recordSource());
+    const QByteArray sql = bare::translated(s.dbFile, gex(s.w)->recordSource());
     int n = 0;
     for (auto _ : state)
         n = bare::runStatement(s.dbFile, sql);
@@ -177,16 +178,16 @@ QVector<SearchKey> searchKeys()
 void pressKey(benchdb::MainWindowSetup &s, const SearchKey &key)
 {
     if (key.after.size() > key.before.size())
-        QTest::keyClick(s.w->txtFind, key.after.back().toLatin1());
+        QTest::keyClick(txtFind(s.w), key.after.back().toLatin1());
     else
-        QTest::keyClick(s.w->txtFind, Qt::Key_Backspace);
+        QTest::keyClick(txtFind(s.w), Qt::Key_Backspace);
 }
 
 // The search box holding `text`, its list drawn, the cursor at its end.
 void searchBoxHolding(benchdb::MainWindowSetup &s, const QString &text)
 {
-    s.w->txtFind->setText(text);
-    s.w->txtFind->end(false);
+    txtFind(s.w)->setText(text);
+    txtFind(s.w)->end(false);
     settle();
 }
 
@@ -228,9 +229,9 @@ void timeSequence(benchmark::State &state, Key key)
 void searchApp(benchmark::State &state, int rows)
 {
     benchdb::MainWindowSetup &s = deadlinesList(rows);
-    s.w->txtFind->setFocus();
+    txtFind(s.w)->setFocus();
     timeSequence(state, [&](const SearchKey &key) { pressKey(s, key); });
-    state.counters["records"] = s.w->gex->recordCount();
+    state.counters["records"] = gex(s.w)->recordCount();
 }
 
 void searchFloor(benchmark::State &state, int rows)
@@ -244,7 +245,7 @@ void searchKeyApp(benchmark::State &state, int rows, int k)
 {
     const SearchKey key = searchKeys().at(k);
     benchdb::MainWindowSetup &s = deadlinesList(rows);
-    s.w->txtFind->setFocus();
+    txtFind(s.w)->setFocus();
     for (auto _ : state) {
         state.PauseTiming();
         searchBoxHolding(s, key.before);
@@ -252,7 +253,7 @@ void searchKeyApp(benchmark::State &state, int rows, int k)
         pressKey(s, key);
         settle();
     }
-    state.counters["records"] = s.w->gex->recordCount();
+    state.counters["records"] = gex(s.w)->recordCount();
 }
 
 void searchKeyFloor(benchmark::State &state, int rows, int k)
@@ -274,8 +275,8 @@ void searchKeyFloor(benchmark::State &state, int rows, int k)
 
 void clickDateHeader(benchdb::MainWindowSetup &s)
 {
-    QHeaderView *header = s.w->gex->view()->header();
-    const int section = s.w->gex->column(QStringLiteral("TrDate"))->index() - 1;
+    QHeaderView *header = gex(s.w)->view()->header();
+    const int section = gex(s.w)->column(QStringLiteral("TrDate"))->index() - 1;
     const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
 }
@@ -287,7 +288,7 @@ void resortApp(benchmark::State &state, int rows)
         clickDateHeader(s);
         settle();
     }
-    state.counters["records"] = s.w->gex->recordCount();
+    state.counters["records"] = gex(s.w)->recordCount();
 }
 
 void resortFloor(benchmark::State &state, int rows)
@@ -308,22 +309,24 @@ void resortFloor(benchmark::State &state, int rows)
 void viewSwitchApp(benchmark::State &state, int rows)
 {
     benchdb::MainWindowSetup &s = deadlinesList(rows);
+    QAction *cashBook = menuItem(s.w, "mnuView1");
+    QAction *deadlines = menuItem(s.w, "mnuView0");
     for (auto _ : state) {
         state.PauseTiming();
-        s.w->mnuView[1]->trigger();
+        cashBook->trigger();
         settle();
         state.ResumeTiming();
-        s.w->mnuView[0]->trigger();
+        deadlines->trigger();
         settle();
     }
-    state.counters["records"] = s.w->gex->recordCount();
+    state.counters["records"] = gex(s.w)->recordCount();
 }
 
 void viewSwitchFloor(benchmark::State &state, int rows)
 {
     benchdb::MainWindowSetup &s = deadlinesList(rows);
     BareSetup &b = bareList(rows);
-    const QByteArray sql = bare::translated(s.dbFile, s.w->gex->recordSource());
+    const QByteArray sql = bare::translated(s.dbFile, gex(s.w)->recordSource());
     for (auto _ : state) {
         b.model->setRows(bare::loadRows(s.dbFile, sql));
         b.view->paint();
@@ -335,15 +338,15 @@ void viewSwitchFloor(benchmark::State &state, int rows)
 
 QString calendarSql(benchdb::MainWindowSetup &s)
 {
-    return MainListRules::DaysWithRowsSql(s.w->mv->visibleDay(1), s.w->mv->visibleEnd(),
+    return MainListRules::DaysWithRowsSql(mv(s.w)->visibleDay(1), mv(s.w)->visibleEnd(),
                                           RowRules::calendarCondition(0, Env->DebitCreditToPN), Sheet->Id());
 }
 
 benchdb::MainWindowSetup &fourMonths(int rows)
 {
     benchdb::MainWindowSetup &s = deadlinesList(rows);
-    s.w->mv->setMonthColumns(4);
-    s.w->mv->setValue(benchdb::kToday);
+    mv(s.w)->setMonthColumns(4);
+    mv(s.w)->setValue(benchdb::kToday);
     settle();
     return s;
 }
@@ -353,7 +356,7 @@ void calendarApp(benchmark::State &state, int rows)
     benchdb::MainWindowSetup &s = fourMonths(rows);
     for (auto _ : state)
         s.w->mvUpdate();
-    state.counters["days"] = s.w->mv->visibleDayCount();
+    state.counters["days"] = mv(s.w)->visibleDayCount();
 }
 
 void calendarFloor(benchmark::State &state, int rows)
@@ -496,8 +499,8 @@ void pdfFloor(benchmark::State &state, int rows)
 // A deadline of the list (its first record) and its stored description.
 int savedRow(benchdb::MainWindowSetup &s)
 {
-    for (int r = 1; r <= s.w->gex->rowCount(); ++r) {
-        const GridRowData d = s.w->gex->rowData(r);
+    for (int r = 1; r <= gex(s.w)->rowCount(); ++r) {
+        const GridRowData d = gex(s.w)->rowData(r);
         if (d.isRecord())
             return d.value(QStringLiteral("TrRowId")).toInt();
     }
@@ -519,14 +522,14 @@ void saveApp(benchmark::State &state, int rows)
         editor->cmdSalva->click();
         settle();
     }
-    state.counters["records"] = s.w->gex->recordCount();
+    state.counters["records"] = gex(s.w)->recordCount();
 }
 
 void saveFloor(benchmark::State &state, int rows)
 {
     benchdb::MainWindowSetup &s = deadlinesList(rows);
     const int id = savedRow(s);
-    const QByteArray list = bare::translated(s.dbFile, s.w->gex->recordSource());
+    const QByteArray list = bare::translated(s.dbFile, gex(s.w)->recordSource());
     int k = 0;
     for (auto _ : state) {
         const QByteArray update = bare::translated(
@@ -569,7 +572,7 @@ int runSession(int rows)
         settle();
     }
     for (const SearchKey &key : searchKeys()) {
-        s.w->txtFind->setText(key.after);
+        txtFind(s.w)->setText(key.after);
         settle();
     }
     for (int i = 0; i < 2; ++i) {
@@ -577,7 +580,7 @@ int runSession(int rows)
         settle();
     }
     for (int view : {1, 0}) {
-        s.w->mnuView[view]->trigger();
+        menuItem(s.w, QStringLiteral("mnuView%1").arg(view))->trigger();
         settle();
     }
     {

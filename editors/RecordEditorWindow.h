@@ -75,6 +75,12 @@ public:
     QStatusBar *sb = nullptr;
     QLabel *sbPanel1 = nullptr;
 
+signals:
+    // What the window held is written: savedRowId is the row saved (0 after a new deadline or series, which
+    // may be several rows). Emitted once the database has let go of the file, before the window unloads;
+    // the main window connects to it and shows the saved rows.
+    void rowSaved(int savedRowId);
+
 protected:
     // The amount box's index among the text boxes.
     static constexpr int AmountBox = 1;

@@ -3,9 +3,7 @@
 #include "foundation/TaggedActions.h"
 #include "foundation/WindowSupport.h"
 
-#include "editors/EditorHooks.h"
 #include "editors/EditorIcons.h"
-#include "editors/MainWindowHooks.h"
 #include "editors/frmNewAcc.h"
 #include "editors/frmNewCount.h"
 #include "foundation/AccountTables.h"
@@ -217,16 +215,7 @@ void frmAccounts::Form_Unload()
 {
     m_unloaded = true;
     // Account and count names appear in the main list: it is read again, whatever happened here.
-    int step = 1;
-    try {
-        if (EditorHooks::gexUpdate)
-            EditorHooks::gexUpdate();
-        step = 2;
-        if (EditorHooks::interfaceUpdate)
-            EditorHooks::interfaceUpdate();
-    } catch (const std::exception &e) {
-        ShowAppError(e, WindowName, QStringLiteral("Form_Unload"), step);
-    }
+    emit accountsChanged();
 }
 
 void frmAccounts::closeEvent(QCloseEvent *event)
@@ -427,8 +416,7 @@ void frmAccounts::DeleteRecord()
 
 void frmAccounts::PrintList()
 {
-    if (MainWindowHooks::printGrid)
-        MainWindowHooks::printGrid(gex, true);
+    emit printRequested(gex);
 }
 
 void frmAccounts::keyPressEvent(QKeyEvent *event)

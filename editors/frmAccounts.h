@@ -14,8 +14,8 @@ class QToolBar;
 // The list of the two tables every data sheet shares: customers and suppliers (tab 1) and collection or
 // payment accounts (tab 2), in one grid that the tab strip switches. Rows are created and edited through
 // the modal editors frmNewAcc and frmNewCount and deleted when no row of any data sheet refers to them.
-// Modeless, owned by the main window, which it refreshes when it closes (EditorHooks gexUpdate, then
-// interfaceUpdate). The main window opens it with frmAccounts::Open(this).
+// Modeless, owned by the main window, which opens it with frmAccounts::Open(this) and connects to what it
+// tells: the accounts may have changed (as it closes), and the list is to be printed.
 class frmAccounts : public QMainWindow, public GlobalWindow<frmAccounts>
 {
     Q_OBJECT
@@ -51,6 +51,12 @@ public:
     QVector<QAction *> mnuFile, mnuRecord;
     QLabel *sbPanel1 = nullptr;
     int helpContext() const { return 8; }
+
+signals:
+    // The window unloads: accounts and counts, whose names the main list shows, may have changed.
+    void accountsChanged();
+    // Print was chosen: the grid's print preview, as the main window shows it for its own list.
+    void printRequested(ListGrid *grid);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,7 +1,6 @@
 #include "editors/frmRowEditor.h"
 
 #include "editors/AmountText.h"
-#include "editors/EditorHooks.h"
 #include "editors/EditorIcons.h"
 #include "editors/UpDown.h"
 #include "editors/frmNewAcc.h"
@@ -487,7 +486,7 @@ void frmRowEditor::cmdSalva_Click()
     }
     CloseData();
     PauseForDbRelease();
-    EditorHooks::RefreshAfterSave(id);
+    emit rowSaved(id);
     Form_Unload();
 }
 

@@ -33,7 +33,7 @@ struct RowEditorLayout {
 // cash-book editor are this one design with the differences of their RowEditorLayout. The window holds a
 // connection and a one-row recordset of its own from its entry procedure to Save or Cancel; nothing
 // reaches the database before Save, which writes the row in one update (copying a newly chosen attachment
-// first), refreshes the main window with the saved row's id and unloads the window. A save that fails
+// first), tells the main window the saved row's id (rowSaved) and unloads the window. A save that fails
 // reports the "App Error" and leaves the window open with what was typed. Cancel and Esc drop the edits.
 // The window has no Close command.
 class frmRowEditor : public RecordEditorWindow

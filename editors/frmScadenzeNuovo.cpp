@@ -1,7 +1,6 @@
 #include "editors/frmScadenzeNuovo.h"
 
 #include "editors/AmountText.h"
-#include "editors/EditorHooks.h"
 #include "editors/EditorIcons.h"
 #include "editors/NewDeadlineSave.h"
 #include "editors/RowEditorSave.h"
@@ -506,7 +505,7 @@ void frmScadenzeNuovo::cmdSalva_Click()
     if (!Salva())
         return;
     PauseForDbRelease();
-    EditorHooks::RefreshAfterSave(0);
+    emit rowSaved(0);
     Form_Unload();
 }
 

@@ -25,8 +25,8 @@ namespace platform { class DateField; }
 // the main window, which opens it with
 //     frmScadenzeNuovo::Load(this)->Nuovo();
 //     frmScadenzeNuovo::Load(this)->Nuovo2(TrType, TrDescription, TrAcId, TrValue, TrGrpId);
-// Save writes the rows (all or nothing), waits for the database to let go of the file, refreshes the main
-// window through EditorHooks and unloads the window; Cancel and Esc unload it with nothing written. The
+// Save writes the rows (all or nothing), waits for the database to let go of the file, tells the main window
+// (rowSaved with 0) and unloads the window; Cancel and Esc unload it with nothing written. The
 // window has no Close command.
 class frmScadenzeNuovo : public RecordEditorWindow, public GlobalWindow<frmScadenzeNuovo>
 {

@@ -10,8 +10,6 @@
 
 namespace {
 frmSysTray *g_instance = nullptr;
-std::function<void(QWidget *)> g_showMain;
-std::function<bool()> g_unloadMain;
 }
 
 frmSysTray *frmSysTray::Load()
@@ -43,12 +41,6 @@ void frmSysTray::Unload()
     }
 }
 
-void frmSysTray::setMainWindowHooks(std::function<void(QWidget *)> show, std::function<bool()> unload)
-{
-    g_showMain = std::move(show);
-    g_unloadMain = std::move(unload);
-}
-
 frmSysTray::frmSysTray()
 {
     g_instance = this;
@@ -63,8 +55,8 @@ frmSysTray::frmSysTray()
     connect(show, &QAction::triggered, this, [this] { mnuPopup_Click(0); });
     connect(close, &QAction::triggered, this, [this] { mnuPopup_Click(2); });
 
-    connect(m_sysTray, &clsSysTray::LeftClick, this, &frmSysTray::showMain);
-    connect(m_sysTray, &clsSysTray::BalloonClicked, this, &frmSysTray::showMain);
+    connect(m_sysTray, &clsSysTray::LeftClick, this, &frmSysTray::showMainRequested);
+    connect(m_sysTray, &clsSysTray::BalloonClicked, this, &frmSysTray::showMainRequested);
     connect(m_sysTray, &clsSysTray::RightClick, this, [this] { m_menu->popup(QCursor::pos()); });
 
     platform::doEvents();
@@ -78,22 +70,12 @@ frmSysTray::~frmSysTray()
         g_instance = nullptr;
 }
 
-void frmSysTray::showMain()
-{
-    if (g_showMain)
-        g_showMain(this);
-}
-
 void frmSysTray::mnuPopup_Click(int index)
 {
-    if (index == 0) {
-        showMain();
-    } else if (index == 2) {
-        // The main window goes first: it may ask about unsaved input and stay, and the icon with it.
-        if (g_unloadMain && !g_unloadMain())
-            return;
-        Unload();
-    }
+    if (index == 0)
+        emit showMainRequested();
+    else if (index == 2)
+        emit exitRequested();
 }
 
 void frmSysTray::ShowBaloonTip(const QString &title, const QString &message)

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 class QMenu;
 class clsSysTray;
 
 // The hidden window that owns the notification-area icon while the program runs in the tray: a click on
-// the icon or the balloon shows the main window; its menu shows it again or ends the program.
+// the icon or the balloon asks for the main window; its menu asks for it again or for the program's end.
+// Start-up connects to what it asks (the tray window never includes the main window).
 class frmSysTray : public QWidget
 {
     Q_OBJECT
@@ -19,15 +19,18 @@ public:
     // Removes the icon and the window.
     static void Unload();
 
-    // The main window's show and unload, set by start-up (the tray window never includes the main window).
-    // The unload answers false when the main window stayed open (the user cancelled its closing).
-    static void setMainWindowHooks(std::function<void(QWidget *owner)> show, std::function<bool()> unload);
-
     // Shows a balloon with the information icon for 30 seconds, when the program runs in the tray.
     void ShowBaloonTip(const QString &title, const QString &message);
 
     clsSysTray *SysTray() const { return m_sysTray; }
     QMenu *mnuSysTray() const { return m_menu; }
+
+signals:
+    // A click on the icon or the balloon, or "&Mostra": the main window is to be shown.
+    void showMainRequested();
+    // "&Chiudi": the program is to end, the main window first (it may stay, with the icon, when the user
+    // keeps an editor's unsaved input).
+    void exitRequested();
 
 public slots:
     void mnuPopup_Click(int index);
@@ -35,7 +38,6 @@ public slots:
 private:
     frmSysTray();
     ~frmSysTray() override;
-    void showMain();
 
     clsSysTray *m_sysTray = nullptr;
     QMenu *m_menu = nullptr;

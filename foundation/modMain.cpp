@@ -28,7 +28,6 @@ namespace {
 
 std::unique_ptr<platform::SingleInstance> g_instanceLock;
 QPointer<QWidget> g_mainWindow;
-StartupHooks g_hooks;
 bool g_sessionEnding = false;
 
 // Message boxes without a title of their own carry the program title.
@@ -167,14 +166,15 @@ bool EnsureUsableDatabase()
     }
 }
 
-QWidget *loadMain()
+// The main window, loaded when it is not (in the tray, closing it unloads it).
+QWidget *loadMain(const MainWindowLoader &loadMainWindow)
 {
-    if (!g_mainWindow && g_hooks.loadMainWindow)
-        g_mainWindow = g_hooks.loadMainWindow();
+    if (!g_mainWindow && loadMainWindow)
+        g_mainWindow = loadMainWindow();
     return g_mainWindow;
 }
 
-void StartInTray()
+void StartInTray(const MainWindowLoader &loadMainWindow)
 {
     // A desktop without a notification area has no place for the icon: the main window is shown instead,
     // and the deadlines due are told in a message rather than a balloon.
@@ -182,22 +182,22 @@ void StartInTray()
     if (tray) {
         // In the tray, closing the main window does not end the program; the tray menu does.
         qApp->setQuitOnLastWindowClosed(false);
-        frmSysTray::setMainWindowHooks(
-            [](QWidget *) {
-                if (QWidget *w = loadMain()) {
-                    w->show();
-                    w->raise();
-                    w->activateWindow();
-                }
-            },
-            [] {
-                // The main window may refuse to close (the user kept an editor's unsaved input).
-                if (g_mainWindow && !g_mainWindow->close())
-                    return false;
-                qApp->quit();
-                return true;
-            });
-        frmSysTray::Load();
+        frmSysTray *icon = frmSysTray::Load();
+        QObject::connect(icon, &frmSysTray::showMainRequested, icon, [loadMainWindow] {
+            if (QWidget *w = loadMain(loadMainWindow)) {
+                w->show();
+                w->raise();
+                w->activateWindow();
+            }
+        });
+        QObject::connect(icon, &frmSysTray::exitRequested, icon, [] {
+            // The main window goes first: it may refuse to close (the user kept an editor's unsaved input),
+            // and the icon stays with it.
+            if (g_mainWindow && !g_mainWindow->close())
+                return;
+            qApp->quit();
+            frmSysTray::Unload();
+        });
     } else {
         g_mainWindow->show();
     }
@@ -227,9 +227,8 @@ QString DueBalloonText(int count)
     return QString();
 }
 
-StartupResult Main(const StartupHooks &hooks)
+StartupResult Main(const MainWindowLoader &loadMainWindow)
 {
-    g_hooks = hooks;
     platform::setDefaultTitle(QLatin1String(ProductTitle));
 
     // 1. The language first, so every later message is in the user's language.
@@ -273,7 +272,7 @@ StartupResult Main(const StartupHooks &hooks)
     // language and the data sheet are written back by EndProgram.
     try {
         // 7. The main window, loaded hidden.
-        if (!loadMain())
+        if (!loadMain(loadMainWindow))
             return StartupResult::Ended;
 
         // 8. Shown, unless the program starts with the system: then 9. it lives in the tray.
@@ -281,7 +280,7 @@ StartupResult Main(const StartupHooks &hooks)
             g_mainWindow->show();
             return StartupResult::Running;
         }
-        StartInTray();
+        StartInTray(loadMainWindow);
         return StartupResult::Running;
     } catch (const std::exception &e) {
         say(AppErrorText(e, QStringLiteral("modMain"), QStringLiteral("Main"), 0) + QStringLiteral("\n\n") + LRS(1950),

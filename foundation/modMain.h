@@ -5,19 +5,19 @@
 
 class QWidget;
 
-// Start-up of the program: creates the language, database, data sheet and settings objects, refuses a second
-// instance, makes sure a usable database exists, then shows the main window or starts in the tray.
-struct StartupHooks {
-    // Loads the main window without showing it (its load builds the list from the database).
-    std::function<QWidget *()> loadMainWindow;
-};
+// Loads the main window without showing it (its load builds the list from the database) and returns it.
+// Start-up is below the windows: the program's entry passes the main window's own Load.
+using MainWindowLoader = std::function<QWidget *()>;
 
 enum class StartupResult {
     Running,          // the main window or the tray icon is up: run the event loop
     Ended,            // the user or a failure ended the program before any window
 };
 
-StartupResult Main(const StartupHooks &hooks);
+// Start-up of the program: creates the language, database, data sheet and settings objects, refuses a second
+// instance, makes sure a usable database exists, then loads the main window and shows it or starts in the
+// tray, where the icon loads it again when it was closed.
+StartupResult Main(const MainWindowLoader &loadMainWindow);
 
 // A log-out or SIGTERM: the program ends as closing its windows does, without a question: editors drop
 // what they hold, the main window writes its view state, the event loop ends.

@@ -60,6 +60,30 @@ QString DaysWithRowsSql(const QDate &first, const QDate &last, const QString &ca
            + QStringLiteral(" AND TrDbId=") + QString::number(sheetId) + QStringLiteral(" GROUP BY TrDate");
 }
 
+QString GridColumnsSql()
+{
+    return BuildGridSql(QStringLiteral("Where TrDbId=0"));
+}
+
+QString SearchFilter(const QString &quotedTerm)
+{
+    return QStringLiteral("TrDescription LIKE '*") + quotedTerm + QStringLiteral("*' OR AcName LIKE '*") + quotedTerm
+           + QStringLiteral("*'");
+}
+
+QString SheetRowsSql(int sheetId)
+{
+    return QStringLiteral("SELECT TrRowId FROM Transactions WHERE TrDbId=") + QString::number(sheetId);
+}
+
+QString SideListSql(const QDate &d1, const QDate &d2, const QString &calendarCondition, int sheetId)
+{
+    return QStringLiteral("SELECT TrDescription, TrGrpType, TrGrpRow, TrGrpMDay, TrRowId FROM Transactions "
+                          "Where (TrDate Between ")
+           + SqlDate(d1) + QStringLiteral(" And ") + SqlDate(d2) + QStringLiteral(") AND ") + calendarCondition
+           + QStringLiteral(" AND TrDbId=") + QString::number(sheetId) + QStringLiteral(" ORDER BY TrDate DESC");
+}
+
 int validView(int view)
 {
     return view == 0 || view == 1 ? view : 0;

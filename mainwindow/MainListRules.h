@@ -28,8 +28,19 @@ void BuildFilterConditions(FilterTableT &table, bool debitCreditToPN, const QDat
 // "Where TrDbId=<sheet> AND (<condition>)".
 QString GridTail(int sheetId, const QString &condition);
 
+// The main row query with no rows (no data sheet has id 0): the list's columns, read when it is set up.
+QString GridColumnsSql();
+// The search of the main list, as a filter on its loaded rows: the description or the account name holds
+// term (already quoted for SQL) anywhere, case and accents aside.
+QString SearchFilter(const QString &quotedTerm);
+// The rows of a data sheet (TrRowId): whether the sheet holds any, read with at most one row.
+QString SheetRowsSql(int sheetId);
+
 // The calendar's query: how many rows of the view each day between first and last holds (TrDate, CTR).
 QString DaysWithRowsSql(const QDate &first, const QDate &last, const QString &calendarCondition, int sheetId);
+// The side list's query: the rows of the view from d1 to d2, the latest first (TrDescription, TrGrpType,
+// TrGrpRow, TrGrpMDay, TrRowId).
+QString SideListSql(const QDate &d1, const QDate &d2, const QString &calendarCondition, int sheetId);
 
 // Indexes read from the settings are brought into range: an out-of-range value gives the default.
 int validView(int view);

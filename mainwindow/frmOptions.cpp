@@ -7,7 +7,6 @@
 #include "foundation/cLang.h"
 #include "foundation/modShared.h"
 #include "foundation/WindowSupport.h"
-#include "mainwindow/frmMain.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QCheckBox>
@@ -82,8 +81,8 @@ short frmOptions::AlertDaysFromText(const QString &text, short kept)
     return n >= days.low && n <= days.high ? short(n) : kept;
 }
 
-frmOptions::frmOptions(frmMain *owner)
-    : QDialog(owner), m_owner(owner)
+frmOptions::frmOptions(QWidget *owner)
+    : QDialog(owner)
 {
     setObjectName(WindowName);
     setModal(true);
@@ -92,12 +91,6 @@ frmOptions::frmOptions(frmMain *owner)
 }
 
 frmOptions::~frmOptions() = default;
-
-void frmOptions::showModal(frmMain *owner)
-{
-    frmOptions dialog(owner);
-    dialog.exec();
-}
 
 void frmOptions::BuildControls()
 {
@@ -232,23 +225,12 @@ void frmOptions::cmdSalva_Click()
     if (c.StartOnWindows && stored)
         platform::MsgBox(LRS(1209), platform::vbOKOnly, QString(), this);
     QDialog::done(QDialog::Accepted);
-    RebuildMainWindow();
+    emit preferencesSaved();
 }
 
 void frmOptions::cmdAnnulla_Click()
 {
     QDialog::done(QDialog::Rejected);
-}
-
-void frmOptions::RebuildMainWindow()
-{
-    if (!m_owner)
-        return;
-    try {
-        m_owner->RebuildAfterPreferences();
-    } catch (const std::exception &e) {
-        ShowAppError(e, WindowName, QStringLiteral("cmdSalva_Click"), __LINE__);
-    }
 }
 
 void frmOptions::keyPressEvent(QKeyEvent *event)

@@ -11,21 +11,18 @@ class QPushButton;
 class QSpinBox;
 class QWidget;
 class cEnvironment;
-class frmMain;
 
 // The preferences dialog: edits the preferences of the settings object. Save writes them into it (the
-// start-with-the-system choice reaches its autostart entry at once, the others at the end of the run) and
-// has the main window rebuild itself with them; Cancel changes nothing.
+// start-with-the-system choice reaches its autostart entry at once, the others at the end of the run),
+// closes the dialog and tells the main window (preferencesSaved), which rebuilds itself with them; Cancel
+// changes nothing.
 class frmOptions : public QDialog
 {
     Q_OBJECT
 public:
     // Loads the dialog over the main window (the owner; may be null in tests).
-    explicit frmOptions(frmMain *owner);
+    explicit frmOptions(QWidget *owner);
     ~frmOptions() override;
-
-    // What the main window's menu and toolbar call: loads the dialog, shows it modal, unloads it.
-    static void showModal(frmMain *owner);
 
     // What the dialog shows and saves: the start-with-the-system choice and the value of every
     // preference (in the order of Preferences::all(); flags as 1 or 0).
@@ -59,6 +56,10 @@ public:
 
     static constexpr int HelpContext = 23;
 
+signals:
+    // Save wrote the preferences and closed the dialog.
+    void preferencesSaved();
+
 public slots:
     void cmdSalva_Click();
     void cmdAnnulla_Click();
@@ -70,8 +71,6 @@ protected:
 private:
     void BuildControls();
     void Form_Load();
-    void RebuildMainWindow();
 
-    frmMain *m_owner = nullptr;
     bool m_loaded = false;
 };

@@ -14,7 +14,6 @@
 #include "foundation/grid/GridColumn.h"
 #include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
-#include "mainwindow/frmMain.h"
 #include "platform/RuntimeError.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/shell/Shell.h"
@@ -76,8 +75,8 @@ void makeAttachedFolder(const QString &folder)
 
 } // namespace
 
-frmScadenziari::frmScadenziari(frmMain *owner)
-    : QDialog(owner), m_owner(owner)
+frmScadenziari::frmScadenziari(QWidget *owner)
+    : QDialog(owner)
 {
     setObjectName(WindowName);
     setModal(true);
@@ -86,12 +85,6 @@ frmScadenziari::frmScadenziari(frmMain *owner)
 }
 
 frmScadenziari::~frmScadenziari() = default;
-
-void frmScadenziari::showModal(frmMain *owner)
-{
-    frmScadenziari dialog(owner);
-    dialog.exec();
-}
 
 void frmScadenziari::BuildControls()
 {
@@ -421,7 +414,7 @@ void frmScadenziari::cmdClose_Click()
     if (m_closing)
         return;
     m_closing = true;
-    RebuildMainWindow();
+    emit closing();
     QDialog::done(QDialog::Accepted);
     m_closing = false;
 }
@@ -429,17 +422,6 @@ void frmScadenziari::cmdClose_Click()
 void frmScadenziari::reject()
 {
     cmdClose_Click();
-}
-
-void frmScadenziari::RebuildMainWindow()
-{
-    if (!m_owner)
-        return;
-    try {
-        m_owner->RebuildAfterSheetChange();
-    } catch (const std::exception &e) {
-        ShowAppError(e, WindowName, QStringLiteral("cmdClose_Click"), __LINE__);
-    }
 }
 
 bool frmScadenziari::eventFilter(QObject *watched, QEvent *event)

@@ -7,22 +7,18 @@ class ListGrid;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class frmMain;
 
 // The data-sheets manager: lists the sheets of the database (table Dbs), creates, renames, erases and
 // selects them, and moves the whole program to a database in another folder (made from the template when
-// the folder holds none). Every command acts on the database at once; the main window is rebuilt when the
-// dialog closes, which it does only through its Close button.
+// the folder holds none). Every command acts on the database at once; as the dialog closes, which it does
+// only through its Close button, it tells the main window (closing), which rebuilds itself.
 class frmScadenziari : public QDialog
 {
     Q_OBJECT
 public:
     // Loads the dialog over the main window (the owner; may be null in tests).
-    explicit frmScadenziari(frmMain *owner);
+    explicit frmScadenziari(QWidget *owner);
     ~frmScadenziari() override;
-
-    // What the main window's menus call: loads the dialog, shows it modal, unloads it when it closes.
-    static void showModal(frmMain *owner);
 
     // --- the rules of the data sheets (their statements: SheetsTable) ---
 
@@ -66,6 +62,11 @@ public:
 
     static constexpr int HelpContext = 27;
 
+signals:
+    // Close was chosen, before the dialog goes: the current data sheet, or the database folder, may have
+    // changed since it opened.
+    void closing();
+
 public slots:
     void cmdSelect_Click();
     void cmdNuovo_Click();
@@ -89,13 +90,11 @@ private:
     // Makes the sheet's row current (column 1 holds DbId); false when no row has that id.
     bool FindSheet(int sheetId);
     void ShowDbPath();
-    void RebuildMainWindow();
     // The current sheet and the database folder change only while no record editor and no accounts window
     // is open; otherwise the user is told so and the answer is false.
     bool ChangeAllowed();
     // A name holding a NUL character is refused with a message.
     bool SheetNameStorable(const QString &name);
 
-    frmMain *m_owner = nullptr;
     bool m_closing = false;
 };

@@ -7,6 +7,7 @@
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
+#include "editors/RecordEditorWindow.h"
 #include "foundation/cSheet.h"
 #include "platform/database/Connection.h"
 #include "platform/database/Recordset.h"
@@ -89,6 +90,18 @@ inline void typeText(QWidget *widget, const QString &text)
         else
             QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+}
+
+// Loads a record editor as the main window does (without it): the saves it tells (rowSaved) are appended to
+// saved, in order.
+template <class Editor>
+Editor *loadEditor(QList<int> &saved)
+{
+    const bool loaded = Editor::instance();
+    Editor *w = Editor::Load();
+    if (!loaded)
+        QObject::connect(w, &RecordEditorWindow::rowSaved, w, [&saved](int id) { saved << id; });
+    return w;
 }
 
 // Runs act on the modal window once its loop runs (the window is made active first, so focus moves as it

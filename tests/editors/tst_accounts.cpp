@@ -5,7 +5,6 @@
 
 #include "EditorsFixture.h"
 
-#include "editors/EditorHooks.h"
 #include "editors/frmAccounts.h"
 #include "editors/frmNewAcc.h"
 #include "editors/frmNewCount.h"
@@ -20,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabBar>
 
 namespace {
@@ -62,7 +62,6 @@ class tst_Accounts : public QObject
     Q_OBJECT
 
     std::unique_ptr<EditorsFixture> f;
-    QStringList refreshes;   // the main window's procedures called, in order
 
     frmAccounts *open(int tab = 1)
     {
@@ -76,14 +75,9 @@ private slots:
     void init()
     {
         f = std::make_unique<EditorsFixture>();
-        refreshes.clear();
-        EditorHooks::gexUpdate = [this] { refreshes << QStringLiteral("gexUpdate"); };
-        EditorHooks::interfaceUpdate = [this] { refreshes << QStringLiteral("interfaceUpdate"); };
     }
     void cleanup()
     {
-        EditorHooks::gexUpdate = {};
-        EditorHooks::interfaceUpdate = {};
         f.reset();
     }
 
@@ -307,7 +301,7 @@ private slots:
     {
         QFETCH(QString, how);
         frmAccounts *w = open(2);
-        QVERIFY(refreshes.isEmpty());
+        QSignalSpy told(w, &frmAccounts::accountsChanged);
         if (how == QLatin1String("menu"))
             w->mnuFile[2]->trigger();
         else if (how == QLatin1String("toolbar"))
@@ -315,12 +309,29 @@ private slots:
         else
             w->close();
         // Even with nothing changed.
-        QCOMPARE(refreshes, (QStringList{QStringLiteral("gexUpdate"), QStringLiteral("interfaceUpdate")}));
+        QCOMPARE(told.count(), 1);
         QVERIFY(!frmAccounts::instance());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         frmAccounts *again = frmAccounts::Open(nullptr);   // opened again: on the Accounts tab
         QCOMPARE(again->CurrentTab, 1);
         QCOMPARE(again->gex->recordCount(), 5);
+    }
+
+    void printAsksForThePreviewOfTheList_data()
+    {
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("File menu") << true;
+        QTest::newRow("toolbar") << false;
+    }
+    void printAsksForThePreviewOfTheList()
+    {
+        QFETCH(bool, menu);
+        frmAccounts *w = open(2);
+        QList<ListGrid *> printed;
+        connect(w, &frmAccounts::printRequested, this, [&](ListGrid *grid) { printed << grid; });
+        (menu ? w->mnuFile[0] : w->tbButtons[4])->trigger();
+        QCOMPARE(printed, QList<ListGrid *>{w->gex});
+        QVERIFY(w->isVisible());
     }
 };
 

@@ -7,7 +7,6 @@
 
 #include "EditorsFixture.h"
 
-#include "editors/EditorHooks.h"
 #include "editors/SeriesDates.h"
 #include "editors/UpDown.h"
 #include "editors/frmNewAcc.h"
@@ -36,9 +35,17 @@ namespace {
 
 enum Type { Appointment = 0, Debit = 1, Credit = 2 };   // positions in the type list
 
+// The saves the editor told (rowSaved), in order.
+QList<int> g_saved;
+
+frmScadenzeNuovo *loadNew()
+{
+    return loadEditor<frmScadenzeNuovo>(g_saved);
+}
+
 frmScadenzeNuovo *openNew()
 {
-    frmScadenzeNuovo *w = frmScadenzeNuovo::Load();
+    frmScadenzeNuovo *w = loadNew();
     w->Nuovo();
     QApplication::setActiveWindow(w);
     return w;
@@ -132,18 +139,8 @@ QList<Row> rows(const QString &dbFile, const QString &where)
     return list;
 }
 
-QStringList g_calls;
-void recordRefresh()
-{
-    g_calls.clear();
-    EditorHooks::gexUpdate = [] { g_calls << QStringLiteral("gexUpdate"); };
-    EditorHooks::mvUpdate = [] { g_calls << QStringLiteral("mvUpdate"); };
-    EditorHooks::tasksUpdate = [] { g_calls << QStringLiteral("tasksUpdate"); };
-    EditorHooks::interfaceUpdate = [] { g_calls << QStringLiteral("interfaceUpdate"); };
-    EditorHooks::gexFind = [](int id) { g_calls << QStringLiteral("gexFind(%1)").arg(id); };
-}
-
-const QStringList RefreshSequence = {"gexUpdate", "mvUpdate", "tasksUpdate", "interfaceUpdate", "gexFind(0)"};
+// Every new deadline or series is told as saved with 0 (rowSaved).
+const QList<int> SavedAsNew = {0};
 
 } // namespace
 
@@ -167,15 +164,10 @@ private slots:
     void init()
     {
         f = std::make_unique<EditorsFixture>();
-        recordRefresh();
+        g_saved.clear();
     }
     void cleanup()
     {
-        EditorHooks::gexUpdate = {};
-        EditorHooks::mvUpdate = {};
-        EditorHooks::tasksUpdate = {};
-        EditorHooks::interfaceUpdate = {};
-        EditorHooks::gexFind = {};
         f.reset();
     }
 
@@ -207,7 +199,7 @@ private slots:
         QVERIFY(w->isVisible());
         QCOMPARE(QApplication::focusWidget(), w->txtData[1]);
         QCOMPARE(total(), before);
-        QVERIFY(g_calls.isEmpty());
+        QVERIFY(g_saved.isEmpty());
     }
 
     void workedExample()
@@ -221,7 +213,7 @@ private slots:
         pick(w->dtcData[1], QStringLiteral("Bank"));
         w->cmdSalva->click();
         QVERIFY(!frmScadenzeNuovo::instance());
-        QCOMPARE(g_calls, RefreshSequence);
+        QCOMPARE(g_saved, SavedAsNew);
 
         const QList<Row> r = rows(f->dbFile, QStringLiteral("TrGrpId = 8"));
         QCOMPARE(r.size(), 3);
@@ -311,7 +303,7 @@ private slots:
         QCOMPARE(r[0].alert, 9);
         QCOMPARE(r[0].grpType, QStringLiteral("n"));
         QCOMPARE(r[0].grpId, 0);
-        QCOMPARE(g_calls, RefreshSequence);
+        QCOMPARE(g_saved, SavedAsNew);
     }
 
     void refusedAtSave_data()
@@ -374,7 +366,7 @@ private slots:
         QCOMPARE(w->sbPanel1->text(), reasonText(reason));
         QCOMPARE(total(), before);
         QVERIFY(f->box->requests().isEmpty());   // refused by the focus and the status bar, without a message
-        QVERIFY(g_calls.isEmpty());
+        QVERIFY(g_saved.isEmpty());
     }
 
     void amountTypedOrPasted_data()
@@ -672,7 +664,7 @@ private slots:
         f->rawExec("INSERT INTO Transactions (TrDbId, TrType, TrDate, TrDescription, TrGrpType, TrGrpRow, TrGrpMDay, TrGrpId) "
                    "VALUES (2, -1, '2025-07-01', 'Rent', 'm', 1, 1, 1)");
         const int groups = f->count(QStringLiteral("SELECT Count(*) FROM (SELECT DISTINCT TrGrpId FROM Transactions)"));
-        frmScadenzeNuovo *w = frmScadenzeNuovo::Load();
+        frmScadenzeNuovo *w = loadNew();
         w->Nuovo2(-1, QStringLiteral("Rent"), 3, Currency::fromUnits(750), 1);
         QApplication::setActiveWindow(w);
         QCOMPARE(w->txtData[0]->text(), QStringLiteral("Rent"));
@@ -846,7 +838,7 @@ private slots:
         QVERIFY(!frmScadenzeNuovo::instance());
         QCOMPARE(total(), before);
         QVERIFY(attachedFiles().isEmpty());
-        QVERIFY(g_calls.isEmpty());
+        QVERIFY(g_saved.isEmpty());
         // The split box's state is remembered, after a cancel too.
         QVERIFY(!Env->DeadlinesSplitAmount);
     }
@@ -872,7 +864,7 @@ private slots:
         const QString rent = QStringLiteral("TrGrpId = 1");
         const auto rentBefore = rows(f->dbFile, rent);
 
-        frmScadenzeNuovo *w = frmScadenzeNuovo::Load();
+        frmScadenzeNuovo *w = loadNew();
         if (failure == QLatin1String("renumber")) {
             w->Nuovo2(-1, QStringLiteral("Rent"), 3, Currency::fromUnits(750), 1);
             QApplication::setActiveWindow(w);
@@ -911,7 +903,7 @@ private slots:
         // Nothing was saved: the window stays open with what was entered, and the list is not refreshed.
         QVERIFY(w->isVisible());
         QCOMPARE(frmScadenzeNuovo::instance(), w);
-        QVERIFY(g_calls.isEmpty());
+        QVERIFY(g_saved.isEmpty());
     }
 
     void newCustomerKey_data()

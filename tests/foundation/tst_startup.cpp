@@ -39,15 +39,14 @@ namespace {
 
 QWidget *g_loaded = nullptr;
 
-StartupHooks hooks()
+// A stand-in for the main window's Load.
+MainWindowLoader standInLoader()
 {
-    StartupHooks h;
-    h.loadMainWindow = [] {
+    return [] {
         g_loaded = new QWidget();
         g_loaded->setObjectName(QStringLiteral("frmMain"));
         return g_loaded;
     };
-    return h;
 }
 
 void setDbPath(const QString &path)
@@ -86,7 +85,7 @@ private slots:
     void firstStartOnCleanHome()
     {
         testenv::Sandbox &box = *m_box;
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         const QString folder = box.documents() + QStringLiteral("/Orvel3DB");
         QVERIFY(QFile::exists(folder + QStringLiteral("/orvel3.mdb")));
         QVERIFY(QFileInfo(folder + QStringLiteral("/attached")).isDir());
@@ -136,7 +135,7 @@ private slots:
             holder->write("BEGIN IMMEDIATE; SELECT 'held';\n");
             QVERIFY(holder->waitForReadyRead(5000));
         }
-        const StartupResult result = Main(hooks());
+        const StartupResult result = Main(standInLoader());
         if (holder) {
             holder->write("ROLLBACK;\n.quit\n");
             holder->closeWriteChannel();
@@ -168,7 +167,7 @@ private slots:
             QVERIFY(QDir().rename(box.programFolder(), data));
             platform::setProgramFolder(prefix + QStringLiteral("/bin"));
         }
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QVERIFY(QFile::exists(box.documents() + QStringLiteral("/Orvel3DB/orvel3.mdb")));
         QVERIFY(QFileInfo(Lang->helpFile()).isFile());
         QCOMPARE(QFileInfo(Lang->helpFile()).fileName(), QStringLiteral("en_help.html"));
@@ -180,7 +179,7 @@ private slots:
     {
         testenv::Sandbox &box = *m_box;
         QDir(box.documents()).removeRecursively();
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QVERIFY(QFile::exists(box.documents() + QStringLiteral("/Orvel3DB/orvel3.mdb")));
     }
 
@@ -201,7 +200,7 @@ private slots:
         if (folderExists)
             QDir().mkpath(folder);
         setDbPath(folder);
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QCOMPARE(Adb->dbPath(), folder);
         QVERIFY(QFile::exists(folder + QStringLiteral("/orvel3.mdb")));
         QVERIFY(box.requests().isEmpty());   // silently
@@ -222,7 +221,7 @@ private slots:
         QVERIFY(ldb.open(QIODevice::WriteOnly));
         ldb.write(QByteArray::number(qint64(::getppid())) + " hold\n");
         ldb.close();
-        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(Main(standInLoader()), StartupResult::Ended);
         QCOMPARE(box.requests().size(), 1);
         QCOMPARE(box.requests()[0].text, LRS(2001));
         QVERIFY(!g_loaded);
@@ -259,7 +258,7 @@ private slots:
         f.close();
         platform::registry::setFolder(box.registryFolder());   // read afresh, as a new process does
 
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         const QStringList aside = QDir(box.registryFolder()).entryList({QStringLiteral("HKEY_CURRENT_USER.reg.unreadable-*")});
         QCOMPARE(aside.size(), int(setAside));
         if (!setAside) {
@@ -278,7 +277,7 @@ private slots:
 
         box.clearRequests();
         platform::registry::setFolder(box.registryFolder());
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QVERIFY(box.requests().isEmpty());
         QCOMPARE(QDir(box.registryFolder()).entryList({QStringLiteral("HKEY_CURRENT_USER.reg.unreadable-*")}), aside);
     }
@@ -287,7 +286,7 @@ private slots:
     {
         testenv::Sandbox &box = *m_box;
         setDbPath(QString());
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QCOMPARE(Adb->dbPath(), box.documents() + QStringLiteral("/Orvel3DB"));
     }
 
@@ -382,7 +381,7 @@ private slots:
 
         // No: the program ends, nothing changed.
         box.answerButton(platform::vbNo);
-        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(Main(standInLoader()), StartupResult::Ended);
         QCOMPARE(box.requests().size(), 1);
         QCOMPARE(box.requests()[0].text, question);
         QCOMPARE(box.requests()[0].title, QStringLiteral("Orvel 3"));
@@ -395,7 +394,7 @@ private slots:
         box.clearRequests();
         box.answerButton(platform::vbYes);
         box.answerText(chosen);
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QCOMPARE(box.requests().size(), 3);
         QCOMPARE(box.requests()[1].kind, DialogKind::Folder);
         QCOMPARE(box.requests()[1].title, QStringLiteral("Database folder not available or disconnetted. Select another folder."));
@@ -462,7 +461,7 @@ private slots:
         }
         setFault();
         box.answerButton(platform::vbCancel);
-        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(Main(standInLoader()), StartupResult::Ended);
         QCOMPARE(box.requests().size(), 1);
         QCOMPARE(box.requests()[0].text, told);
         QCOMPARE(box.requests()[0].style & 7, int(platform::vbRetryCancel));
@@ -472,7 +471,7 @@ private slots:
         box.clearRequests();
         box.whenAsked([&](const platform::DialogRequest &) { liftFault(); });
         box.answerButton(platform::vbRetry);
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         box.whenAsked(nullptr);
         liftFault();
         QCOMPARE(box.requests().size(), 1);
@@ -505,7 +504,7 @@ private slots:
             modes.insert(box.documents(), 0555);
         }
         testenv::OrdinaryUser user(box, modes);
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QVERIFY(box.requests().isEmpty());
         QCOMPARE(Adb->dbPath(), elsewhere);
         QVERIFY(!QFileInfo(box.documents() + QStringLiteral("/Orvel3DB")).isDir());
@@ -535,7 +534,7 @@ private slots:
             QVERIFY(QFile::rename(file, folder + QLatin1Char('/') + name) || name == QLatin1String("orvel3.mdb"));
         }
         setDbPath(folder);
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QVERIFY(box.requests().isEmpty());
         QCOMPARE(platform::dataSourceOf(Adb->dcs()), folder + QLatin1Char('/') + taken);
         platform::Recordset rs;
@@ -552,7 +551,7 @@ private slots:
         ldb.write(QByteArray::number(qint64(::getppid())) + " hold\n");
         ldb.close();
         box.clearRequests();
-        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(Main(standInLoader()), StartupResult::Ended);
         QCOMPARE(box.requests().size(), 1);
         QCOMPARE(box.requests()[0].text, LRS(2001));
     }
@@ -565,7 +564,7 @@ private slots:
         exec(file, QStringLiteral("DROP TABLE Dbs"));
         setDbPath(bad);
         box.answerButton(platform::vbYes);   // then the folder browser is cancelled
-        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(Main(standInLoader()), StartupResult::Ended);
         QVERIFY(!g_loaded);
     }
 
@@ -578,7 +577,7 @@ private slots:
         QDir().mkpath(folder);
         setDbPath(folder);
         QFile::remove(box.programFolder() + QStringLiteral("/master.gen"));
-        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(Main(standInLoader()), StartupResult::Ended);
         QCOMPARE(box.requests().size(), 1);
         QCOMPARE(box.requests()[0].text, LRSV(1941, QDir::toNativeSeparators(folder)));
         QVERIFY(!QFile::exists(folder + QStringLiteral("/orvel3.mdb")));
@@ -605,7 +604,7 @@ private slots:
         testenv::Sandbox &box = *m_box;
         platform::SingleInstance other(QStringLiteral("Orvel3"));
         QVERIFY(other.acquire());
-        QCOMPARE(Main(hooks()), StartupResult::Ended);
+        QCOMPARE(Main(standInLoader()), StartupResult::Ended);
         QCOMPARE(box.requests().size(), 1);
         QCOMPARE(box.requests()[0].text,
                  QStringLiteral("Orvel has already been started: click on the icon in the application bar (bottom right)."));
@@ -618,7 +617,7 @@ private slots:
         EndProgram();
         // Released: the next start goes on.
         box.clearRequests();
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
     }
 
     // The lock's place depends on the user alone: a start with another HOME, without XDG_RUNTIME_DIR or with
@@ -669,7 +668,7 @@ private slots:
         f.write(QByteArray::number(child.processId() ? child.processId() : 999999) + "\nOrvel3\n"
                 + QSysInfo::machineHostName().toUtf8() + "\n");
         f.close();
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
     }
 
     void trayCountAndBalloon_data()
@@ -708,7 +707,7 @@ private slots:
 
         RegWrite(1, QStringLiteral("Orvel 3"), QLatin1String(RunKey), QStringLiteral("/usr/bin/Orvel3"));
         clsSysTray::setAvailable(trayAvailable);
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         QVERIFY(Env->StartOnWindows());
         if (!trayAvailable) {
             // A desktop without a notification area: the main window shows, the count comes as a message.
@@ -738,7 +737,7 @@ private slots:
 
     void settingsAreWrittenAtTheEnd()
     {
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         Env->AlertDefaultDays = 9;
         Lang->setAppLanguageId(6);
         Sheet->setId(1);
@@ -763,7 +762,7 @@ private slots:
         QFETCH(int, language);
         QFETCH(bool, sessionEnding);
         RegWrite(4, QStringLiteral("AppLanguageId"), QLatin1String(SettingsKey), language);
-        QCOMPARE(Main(hooks()), StartupResult::Running);
+        QCOMPARE(Main(standInLoader()), StartupResult::Running);
         Env->AlertDefaultDays = 9;
         const QString hive = platform::registry::hiveFile(platform::registry::HKEY_CURRENT_USER);
         QFile file(hive);

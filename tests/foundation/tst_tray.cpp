@@ -62,13 +62,9 @@ private slots:
         Adb = new cAccessDb();
         Env = new cEnvironment();
         QVERIFY(!Env->IsMinimized());
-        int shown = 0, unloaded = 0;
-        bool mainWindowCloses = false;
-        frmSysTray::setMainWindowHooks([&](QWidget *) { ++shown; }, [&] {
-            ++unloaded;
-            return mainWindowCloses;
-        });
         frmSysTray *tray = frmSysTray::Load();
+        QSignalSpy shown(tray, &frmSysTray::showMainRequested);
+        QSignalSpy exit(tray, &frmSysTray::exitRequested);
         QVERIFY(Env->IsMinimized());
         const QList<QAction *> items = tray->mnuSysTray()->actions();
         QCOMPARE(items.size(), 3);
@@ -78,20 +74,20 @@ private slots:
         tray->SysTray()->MouseMove(0, 0x202);
         tray->SysTray()->MouseMove(0, 0x405);
         tray->SysTray()->MouseMove(0, 0x203);
-        QCOMPARE(shown, 2);   // a click and a balloon click; a double-click adds nothing
+        QCOMPARE(shown.count(), 2);   // a click and a balloon click; a double-click adds nothing
+        items[0]->trigger();
+        QCOMPARE(shown.count(), 3);
         tray->ShowBaloonTip(QStringLiteral("Orvel 3"), QStringLiteral("There is a Deadline in evidence"));
         QCOMPARE(tray->SysTray()->lastBalloonTimeout(), 30000);
-        // "&Chiudi": the main window is asked first; while it stays (its user cancelled), the icon stays too.
+        // "&Chiudi" asks for the end; start-up, which decides it, unloads the icon once the main window closed.
         items[2]->trigger();
-        QCOMPARE(unloaded, 1);
+        QCOMPARE(exit.count(), 1);
+        QCOMPARE(shown.count(), 3);
         QVERIFY(frmSysTray::isLoaded());
-        mainWindowCloses = true;
-        items[2]->trigger();
-        QCOMPARE(unloaded, 2);
+        frmSysTray::Unload();
         QVERIFY(!frmSysTray::isLoaded());
         QVERIFY(!Env->IsMinimized());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        frmSysTray::setMainWindowHooks({}, {});
         ReleaseGlobals();
     }
 };

@@ -3,13 +3,13 @@
 #include "SampleData.h"
 #include "TestEnv.h"
 
+#include "MainWindowControls.h"
 #include "foundation/Globals.h"
 #include "foundation/cAccessDb.h"
 #include "foundation/cEnvironment.h"
 #include "foundation/cLang.h"
 #include "foundation/cSheet.h"
 #include "foundation/grid/ListGrid.h"
-#include "mainwindow/frmMain.h"
 
 #include <QAction>
 #include <QMenu>
@@ -65,11 +65,13 @@ inline void chooseFromMenu(QMenu *menu, QAction *item)
 // Makes the main list's row with that stored description current; returns its row number (0: not listed).
 inline int selectRow(frmMain *w, const QString &description)
 {
-    for (int r = 1; r <= w->gex->rowCount(); ++r) {
-        const GridRowData d = w->gex->rowData(r);
-        if (d.isRecord() && w->rsGrid->valueAt(d.bookmark(), w->rsGrid->fieldIndex(QStringLiteral("TrDescription"))).toString()
-                                == description) {
-            w->gex->setRow(r);
+    ListGrid *list = gex(w);
+    const auto rs = list->recordset();
+    for (int r = 1; r <= list->rowCount(); ++r) {
+        const GridRowData d = list->rowData(r);
+        if (d.isRecord()
+            && rs->valueAt(d.bookmark(), rs->fieldIndex(QStringLiteral("TrDescription"))).toString() == description) {
+            list->setRow(r);
             return r;
         }
     }

@@ -3,6 +3,7 @@
 // another database folder (empty, in use, unusable, no template); the main window rebuilt at Close.
 
 #include "MainWindowFixture.h"
+#include "../editors/ModalSteps.h"
 
 #include "foundation/SettingsKeys.h"
 #include "foundation/comRegistry.h"
@@ -268,8 +269,9 @@ private slots:
         QFETCH(bool, create);
         MainWindowFixture f;
         frmMain *w = f.load();
-        const int listed = w->gex->recordCount();
+        const int listed = gex(w)->recordCount();
         frmScadenziari dlg(w);
+        QObject::connect(&dlg, &frmScadenziari::closing, w, &frmMain::RebuildAfterSheetChange);
         dlg.show();
         f.box->clearRequests();
         if (create) {
@@ -281,41 +283,53 @@ private slots:
             QCOMPARE(f.box->requests().first().text, LRSV(1391, QStringLiteral("Second sheet")));
         }
         QCOMPARE(Sheet->Id(), create ? 3 : 2);
-        QCOMPARE(w->gex->recordCount(), listed);   // nothing is rebuilt before Close
+        QCOMPARE(gex(w)->recordCount(), listed);   // nothing is rebuilt before Close
         click(dlg.cmdClose);
         QVERIFY(dlg.isHidden());
-        QCOMPARE(w->lblTitle->text(), create ? QStringLiteral("Workshop") : QStringLiteral("Second sheet"));
-        QCOMPARE(w->gex->recordCount(), create ? 0 : 1);
+        QCOMPARE(label(w, "lblTitle")->text(), create ? QStringLiteral("Workshop") : QStringLiteral("Second sheet"));
+        QCOMPARE(gex(w)->recordCount(), create ? 0 : 1);
     }
 
     // Close always rebuilds, also after only browsing, and so do Esc and a close asked for from the title
-    // bar (a window manager may draw its close button, and Alt+F4 asks all the same).
+    // bar (a window manager may draw its close button, and Alt+F4 asks all the same); the dialog opened as
+    // the user opens it: from the File or Tools menu, or with a click on the sheet's name.
     void closeAlwaysRebuilds_data()
     {
+        QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("how");
-        QTest::newRow("Close") << "Close";
-        QTest::newRow("Esc") << "Esc";
-        QTest::newRow("title bar") << "title bar";
+        QTest::newRow("File menu, Close") << "mnuFile0" << "Close";
+        QTest::newRow("Tools menu, Esc") << "mnuTools4" << "Esc";
+        QTest::newRow("sheet name, title bar") << "lblTitle" << "title bar";
     }
     void closeAlwaysRebuilds()
     {
+        QFETCH(QString, from);
         QFETCH(QString, how);
         MainWindowFixture f;
         frmMain *w = f.load();
-        const int listed = w->gex->recordCount();
+        w->show();
+        const int listed = gex(w)->recordCount();
         execute(f.dbFile, QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrDone ) "
                                          "SELECT 1, -2, 'Added meanwhile', #03/20/2025#, False"));
-        frmScadenziari dlg(w);
-        dlg.show();
-        click(dlg.cmdDatabase);   // cancelled
-        if (how == QLatin1String("Esc"))
-            QTest::keyClick(&dlg, Qt::Key_Escape);
-        else if (how == QLatin1String("title bar"))
-            dlg.windowHandle()->close();   // the window system's close request
+        bool closed = false;
+        const auto leftOpen = onModal([&](QWidget *modal) {
+            auto *dlg = qobject_cast<frmScadenziari *>(modal);
+            QVERIFY(dlg);
+            click(dlg->cmdDatabase);   // cancelled
+            if (how == QLatin1String("Esc"))
+                QTest::keyClick(dlg, Qt::Key_Escape);
+            else if (how == QLatin1String("title bar"))
+                dlg->windowHandle()->close();   // the window system's close request
+            else
+                click(dlg->cmdClose);
+            closed = dlg->isHidden();
+        });
+        if (from == QLatin1String("lblTitle"))
+            QTest::mouseClick(control<QLabel>(w, "lblTitle"), Qt::LeftButton);
         else
-            click(dlg.cmdClose);
-        QVERIFY(dlg.isHidden());
-        QCOMPARE(w->gex->recordCount(), listed + 1);
+            menuItem(w, from)->trigger();
+        QVERIFY(closed && !*leftOpen);
+        QCOMPARE(gex(w)->recordCount(), listed + 1);
     }
 
     void otherFolder_data()
@@ -342,7 +356,7 @@ private slots:
         QFETCH(int, sheet);
         MainWindowFixture f;
         frmMain *w = f.load();
-        const int listed = w->gex->recordCount();
+        const int listed = gex(w)->recordCount();
         const QString oldFolder = Adb->dbPath();
         const QString oldAttached = Adb->attachedPath();
         Sheet->setId(2);
@@ -378,6 +392,7 @@ private slots:
             QVERIFY(QFile::remove(f.box->programFolder() + QStringLiteral("/master.gen")));
         }
         frmScadenziari dlg(w);
+        QObject::connect(&dlg, &frmScadenziari::closing, w, &frmMain::RebuildAfterSheetChange);
         dlg.show();
         f.box->clearRequests();
         if (kind != QLatin1String("cancel"))
@@ -396,7 +411,7 @@ private slots:
             QCOMPARE(QFile::exists(file), kind == QLatin1String("garbage") || kind == QLatin1String("structure")
                                               || kind == QLatin1String("nosheets") || kind == QLatin1String("renamed"));
             click(dlg.cmdClose);
-            QCOMPARE(w->lblTitle->text(), QStringLiteral("Second sheet"));
+            QCOMPARE(label(w, "lblTitle")->text(), QStringLiteral("Second sheet"));
             return;
         }
         QCOMPARE(Adb->dbPath(), folder);
@@ -409,8 +424,8 @@ private slots:
         // A new database gets the two default counts; one with counts keeps its own.
         QCOMPARE(countOf(file, QStringLiteral("Counts")), kind == QLatin1String("database") ? 1 : 2);
         click(dlg.cmdClose);
-        QCOMPARE(w->gex->recordCount(), kind == QLatin1String("same") ? listed : 0);
-        QCOMPARE(w->lblTitle->text(), sheetsIn(file).first().second);
+        QCOMPARE(gex(w)->recordCount(), kind == QLatin1String("same") ? listed : 0);
+        QCOMPARE(label(w, "lblTitle")->text(), sheetsIn(file).first().second);
     }
 };
 

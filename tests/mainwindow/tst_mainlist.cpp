@@ -57,7 +57,7 @@ void insertFilterRows(const QString &file)
 QStringList listed(frmMain *w)
 {
     QStringList out;
-    const auto rs = w->rsGrid;
+    const auto rs = gex(w)->recordset();
     const int f = rs->fieldIndex(QStringLiteral("TrDescription"));
     for (auto b : rs->visibleRows())
         out << rs->valueAt(b, f).toString();
@@ -69,8 +69,8 @@ QStringList listed(frmMain *w)
 QStringList shownRows(frmMain *w)
 {
     QStringList out;
-    for (int r = 1; r <= w->gex->rowCount(); ++r) {
-        const GridRowData d = w->gex->rowData(r);
+    for (int r = 1; r <= gex(w)->rowCount(); ++r) {
+        const GridRowData d = gex(w)->rowData(r);
         out << (d.isGroupHeader() ? QStringLiteral("#") + static_cast<const GridRowFormat &>(d).groupCaption()
                                   : d.value(QStringLiteral("TrDescription")).toString());
     }
@@ -134,16 +134,10 @@ private slots:
         }
         Env->DebitCreditToPN = debitCreditToPN;
         frmMain *w = f.load();
-        w->curView = view;
-        if (view == 1)
-            w->curFilterPnIndex = filter;
-        else
-            w->curFilterIndex = filter;
-        w->InitEnvironment();
-        w->gexUpdate();
+        showFilter(w, view, filter);
         const QStringList want = expected.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         QCOMPARE(listed(w), want);
-        QVERIFY(w->gex->recordSource().contains(QLatin1String("Where TrDbId=1 AND (")));
+        QVERIFY(gex(w)->recordSource().contains(QLatin1String("Where TrDbId=1 AND (")));
     }
 
     // The fields of the main list in their order, as the grid and the export read them: the row's own, its
@@ -212,7 +206,7 @@ private slots:
             transaction.commit();
         }
         frmMain *w = f.load();
-        w->curView = 1;
+        switchView(w, 1);
         const QString b = RowRules::cashBookMembership(Env->DebitCreditToPN);
         const QString byMonthAndYear[] = {
             b + QStringLiteral(" And Month(Date())=Month(TrDate) And Year(Date())=Year(TrDate)"),
@@ -222,8 +216,7 @@ private slots:
             b + QStringLiteral(" And Year(Date())=Year(TrDate)+1"),
         };
         for (int filter = 1; filter <= 4; ++filter) {
-            w->curFilterPnIndex = filter;
-            w->gexUpdate();
+            chooseItem(cmbFilter(w), filter);
             platform::Recordset reference;
             reference.Open(MainListRules::BuildGridSql(MainListRules::GridTail(Sheet->Id(), byMonthAndYear[filter - 1])),
                            Adb->dcs());
@@ -242,21 +235,16 @@ private slots:
         frmMain *w = f.load();
         for (int view : {0, 1}) {
             for (int filter = 0; filter < 6; ++filter) {
-                w->curView = view;
-                (view ? w->curFilterPnIndex : w->curFilterIndex) = filter;
-                w->gexUpdate();
-                QCOMPARE(w->gex->rowCount(), 1);
-                QVERIFY(w->gex->rowData(1).isGroupHeader());
-                QCOMPARE(w->gex->recordCount(), 0);
+                showFilter(w, view, filter);
+                QCOMPARE(gex(w)->rowCount(), 1);
+                QVERIFY(gex(w)->rowData(1).isGroupHeader());
+                QCOMPARE(gex(w)->recordCount(), 0);
             }
         }
         // The title names the view and the filter, with a zero total.
-        w->curView = 0;
-        w->curFilterIndex = 2;
-        w->SetInterfaceOnCurrentView();
-        w->gexUpdate();
-        QCOMPARE(w->gex->model()->rowCount(), 1);
-        QCOMPARE(w->gex->model()->data(w->gex->model()->index(0, 0), Qt::DisplayRole).toString(),
+        showFilter(w, 0, 2);
+        QCOMPARE(gex(w)->model()->rowCount(), 1);
+        QCOMPARE(gex(w)->model()->data(gex(w)->model()->index(0, 0), Qt::DisplayRole).toString(),
                  QStringLiteral(" Bill Book \u2022 Open Deadlines [$0.00]"));
     }
 
@@ -279,9 +267,10 @@ private slots:
                                       "TrAlertDays ) SELECT 1, 1, %1, 5, 5, 0").arg(QLatin1String(r)));
         cn.Close();
         frmMain *w = f.load();
-        w->curGroupIndex = 1;
-        w->curDateSorting = direction;
-        w->gexUpdate();
+        chooseItem(cmbGroup(w), 1);
+        if (direction != w->viewState().curDateSorting)
+            clickHeader(w, QStringLiteral("Date"));
+        QCOMPARE(w->viewState().curDateSorting, direction);
         const QStringList rows = shownRows(w);
         QStringList expected;
         if (direction == 1)
@@ -297,9 +286,9 @@ private slots:
         QCOMPARE(records, expected);
         // Title, "Until Today", "Until end of month", "Next month onwards" in that order.
         QStringList groups;
-        for (int r = 1; r <= w->gex->rowCount(); ++r)
-            if (w->gex->rowData(r).isGroupHeader())
-                groups << w->gex->model()->data(w->gex->model()->index(r - 1, 0), Qt::DisplayRole).toString();
+        for (int r = 1; r <= gex(w)->rowCount(); ++r)
+            if (gex(w)->rowData(r).isGroupHeader())
+                groups << gex(w)->model()->data(gex(w)->model()->index(r - 1, 0), Qt::DisplayRole).toString();
         QCOMPARE(groups.size(), 4);
         QVERIFY(groups[1].startsWith(QStringLiteral(" Until Today [$5.00]")));
         QVERIFY(groups[2].startsWith(QStringLiteral(" Until end of month [$15.00]")));
@@ -329,10 +318,8 @@ private slots:
                                   "SELECT 1, -1, 'closed debit', #03/01/2025#, 10, -10, True"));
         cn.Close();
         frmMain *w = f.load();
-        w->curFilterIndex = filter;
-        w->SetInterfaceOnCurrentView();
-        w->gexUpdate();
-        const QString title = w->gex->model()->data(w->gex->model()->index(0, 0), Qt::DisplayRole).toString();
+        chooseItem(cmbFilter(w), filter);
+        const QString title = gex(w)->model()->data(gex(w)->model()->index(0, 0), Qt::DisplayRole).toString();
         QVERIFY2(title.endsWith(total), qPrintable(title));
     }
 
@@ -367,7 +354,7 @@ private slots:
         transaction.commit();
         cn.Close();
         frmMain *w = f.load();
-        const QString title = w->gex->model()->data(w->gex->model()->index(0, 0), Qt::DisplayRole).toString();
+        const QString title = gex(w)->model()->data(gex(w)->model()->index(0, 0), Qt::DisplayRole).toString();
         QVERIFY2(title.endsWith(total), qPrintable(title));
     }
 
@@ -398,8 +385,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w));
         const int row = selectRow(w, QStringLiteral("large"));
         QVERIFY(row > 0);
-        GridView *view = w->gex->view();
-        const QModelIndex cell = view->model()->index(row - 1, w->gex->column(QStringLiteral("TrValue"))->index() - 1);
+        GridView *view = gex(w)->view();
+        const QModelIndex cell = view->model()->index(row - 1, gex(w)->column(QStringLiteral("TrValue"))->index() - 1);
         const QStyleOptionViewItem drawn = view->cellOption(cell);
         QCOMPARE(drawn.text, formatNamed(QVariant::fromValue(*platform::Currency::parse(amount)), QStringLiteral("Currency")));
         // Whole inside the cell, within the margins the style keeps on both sides.
@@ -412,11 +399,11 @@ private slots:
         MainWindowFixture f;
         frmMain *w = f.load();
         w->gexUpdate();
-        w->gex->setRow(3);
+        gex(w)->setRow(3);
         w->gexFind(0);
-        QCOMPARE(w->gex->row(), 3);   // no row has id 0: the current row stays
+        QCOMPARE(gex(w)->row(), 3);   // no row has id 0: the current row stays
         w->gexFind(4);
-        QCOMPARE(w->gex->rowData(w->gex->row()).value(QStringLiteral("TrRowId")).toInt(), 4);
+        QCOMPARE(gex(w)->rowData(gex(w)->row()).value(QStringLiteral("TrRowId")).toInt(), 4);
     }
 
     void storedStateOutOfRangeFallsBack()
@@ -429,12 +416,12 @@ private slots:
         RegWrite(4, QStringLiteral("curGroupIndexKey"), key, 5);
         RegWrite(4, QStringLiteral("curDateSortingKey"), key, 0);
         frmMain *w = f.load();
-        QCOMPARE(w->curView, 0);
-        QCOMPARE(w->curFilterIndex, 0);
-        QCOMPARE(w->curFilterPnIndex, 0);
-        QCOMPARE(w->curGroupIndex, 0);
-        QCOMPARE(w->curDateSorting, 1);
-        QVERIFY(w->gex->recordCount() > 0);
+        QCOMPARE(w->viewState().curView, 0);
+        QCOMPARE(w->viewState().curFilterIndex, 0);
+        QCOMPARE(w->viewState().curFilterPnIndex, 0);
+        QCOMPARE(w->viewState().curGroupIndex, 0);
+        QCOMPARE(w->viewState().curDateSorting, 1);
+        QVERIFY(gex(w)->recordCount() > 0);
     }
 
     void rowLook()
@@ -475,18 +462,16 @@ private slots:
                                   "SELECT 1, -1, #03/20/2025#, 'Phone', '', 0, 10, -10, 'n', 0, 0, 0, False, NULL, False"));
         cn.Close();
         frmMain *w = f.load();
-        w->curFilterIndex = filter;
-        w->SetInterfaceOnCurrentView();
-        w->gexUpdate();
-        GridModel *m = w->gex->model();
+        chooseItem(cmbFilter(w), filter);
+        GridModel *m = gex(w)->model();
         auto iconsOf = [&](const QString &description) {
             QList<int> icons;
-            for (int r = 1; r <= w->gex->rowCount(); ++r) {
-                const GridRowData d = w->gex->rowData(r);
+            for (int r = 1; r <= gex(w)->rowCount(); ++r) {
+                const GridRowData d = gex(w)->rowData(r);
                 if (!d.isRecord() || !d.value(QStringLiteral("TrDescription")).toString().startsWith(description))
                     continue;
                 for (const char *key : {"TrType", "TrDescription", "TrAttached"})
-                    icons << m->iconOf(m->rowRef(r - 1), w->gex->column(QLatin1String(key))->index());
+                    icons << m->iconOf(m->rowRef(r - 1), gex(w)->column(QLatin1String(key))->index());
             }
             return icons;
         };

@@ -45,28 +45,14 @@ namespace {
 QStringList sideList(frmMain *w)
 {
     QStringList out;
-    for (int r = 1; r <= w->gextasks->rowCount(); ++r)
-        out << w->gextasks->rowData(r).text(1);
+    for (int r = 1; r <= gextasks(w)->rowCount(); ++r)
+        out << gextasks(w)->rowData(r).text(1);
     return out;
 }
 
 void clickDay(frmMain *w, const QDate &d, Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
-    QTest::mouseClick(w->mv, Qt::LeftButton, mods, w->mv->cellRect(d).center());
-}
-
-// Clicks the main grid's column header that shows the caption.
-void clickHeader(frmMain *w, const QString &caption)
-{
-    QHeaderView *header = w->gex->view()->header();
-    for (int section = 0; section < header->count(); ++section) {
-        if (w->gex->model()->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString() == caption) {
-            const int x = header->sectionViewportPosition(section) + header->sectionSize(section) / 2;
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, header->height() / 2));
-            return;
-        }
-    }
-    QFAIL("no such header");
+    QTest::mouseClick(mv(w), Qt::LeftButton, mods, mv(w)->cellRect(d).center());
 }
 
 QString g_helpFile;
@@ -76,8 +62,9 @@ int g_helpContext = 0;
 QList<int> checkedLanguages(frmMain *w)
 {
     QList<int> checked;
-    for (int i = 0; i < w->mnuLangs.size(); ++i)
-        if (w->mnuLangs[i]->isChecked())
+    const QList<QAction *> items = control<QMenu>(w, "mnuLangs")->actions();
+    for (int i = 0; i < items.size(); ++i)
+        if (items[i]->isChecked())
             checked << i;
     return checked;
 }
@@ -104,17 +91,17 @@ private slots:
     {
         MainWindowFixture f;
         frmMain *w = f.load();
-        QCOMPARE(w->curView, 0);
-        QCOMPARE(w->curFilterIndex, 0);
-        QCOMPARE(w->curFilterPnIndex, 0);
-        QCOMPARE(w->curGroupIndex, 0);
-        QCOMPARE(w->curGroupPnIndex, 0);
-        QCOMPARE(w->curDateSorting, 1);
-        QCOMPARE(w->curDatePnSorting, -1);
-        QCOMPARE(w->cmbFilter->count(), 6);
-        QCOMPARE(w->cmbFilter->itemText(0), QStringLiteral(" All Deadlines"));
-        QCOMPARE(w->cmbGroup->itemText(4), QStringLiteral(" Group by Income/Expense Count"));
-        QCOMPARE(w->lblCalTitle->text(), QStringLiteral("Open Deadlines Calendar"));
+        QCOMPARE(w->viewState().curView, 0);
+        QCOMPARE(w->viewState().curFilterIndex, 0);
+        QCOMPARE(w->viewState().curFilterPnIndex, 0);
+        QCOMPARE(w->viewState().curGroupIndex, 0);
+        QCOMPARE(w->viewState().curGroupPnIndex, 0);
+        QCOMPARE(w->viewState().curDateSorting, 1);
+        QCOMPARE(w->viewState().curDatePnSorting, -1);
+        QCOMPARE(cmbFilter(w)->count(), 6);
+        QCOMPARE(cmbFilter(w)->itemText(0), QStringLiteral(" All Deadlines"));
+        QCOMPARE(cmbGroup(w)->itemText(4), QStringLiteral(" Group by Income/Expense Count"));
+        QCOMPARE(label(w, "lblCalTitle")->text(), QStringLiteral("Open Deadlines Calendar"));
         QCOMPARE(w->helpContext(), 2);
     }
 
@@ -148,39 +135,44 @@ private slots:
     {
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->cmbFilter->setCurrentIndex(2);
-        w->cmbFilter_Click();
-        QCOMPARE(w->curFilterIndex, 2);
-        w->mnuView[1]->trigger();
-        QCOMPARE(w->curView, 1);
-        QCOMPARE(w->cmbFilter->itemText(0), QStringLiteral(" All Rows"));
-        QCOMPARE(w->cmbFilter->currentIndex(), 0);
-        QCOMPARE(w->lblCalTitle->text(), QStringLiteral("Incomes / Expenses Calendar"));
+        chooseItem(cmbFilter(w), 2);
+        QCOMPARE(w->viewState().curFilterIndex, 2);
+        menuItem(w, "mnuView1")->trigger();
+        QCOMPARE(w->viewState().curView, 1);
+        QCOMPARE(cmbFilter(w)->itemText(0), QStringLiteral(" All Rows"));
+        QCOMPARE(cmbFilter(w)->currentIndex(), 0);
+        QCOMPARE(label(w, "lblCalTitle")->text(), QStringLiteral("Incomes / Expenses Calendar"));
         QCOMPARE(w->helpContext(), 9);
-        w->cmbFilter->setCurrentIndex(3);
-        w->cmbFilter_Click();
-        QCOMPARE(w->curFilterPnIndex, 3);
-        QCOMPARE(w->curFilterIndex, 2);
-        w->mnuView[0]->trigger();
-        QCOMPARE(w->cmbFilter->currentIndex(), 2);
-        QVERIFY(w->gex->recordSource().endsWith(QStringLiteral("(IsPN=False AND TrDone=False)")));
-        // A filter picked while the list is being filled does nothing.
-        w->inUpdate = true;
-        w->cmbFilter->setCurrentIndex(5);
-        w->cmbFilter_Click();
-        QCOMPARE(w->curFilterIndex, 2);
-        w->inUpdate = false;
+        chooseItem(cmbFilter(w), 3);
+        QCOMPARE(w->viewState().curFilterPnIndex, 3);
+        QCOMPARE(w->viewState().curFilterIndex, 2);
+        menuItem(w, "mnuView0")->trigger();
+        QCOMPARE(cmbFilter(w)->currentIndex(), 2);
+        QVERIFY(gex(w)->recordSource().endsWith(QStringLiteral("(IsPN=False AND TrDone=False)")));
+        // A filter the list reports as picked while the view switch fills it (the design's lists do, Qt's do
+        // not) does nothing.
+        QComboBox *filter = cmbFilter(w);
+        bool picked = false;
+        const QMetaObject::Connection duringFill = QObject::connect(filter, &QComboBox::currentIndexChanged, w, [&] {
+            if (!picked) {
+                picked = true;
+                emit filter->activated(filter->currentIndex());
+            }
+        });
+        switchView(w, 0);
+        QObject::disconnect(duringFill);
+        QVERIFY(picked);
+        QCOMPARE(w->viewState().curFilterIndex, 2);
+        QCOMPARE(filter->currentIndex(), 2);
     }
 
     void stateWrittenAtUnloadAndReadBack()
     {
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->mnuView[1]->trigger();
-        w->cmbFilter->setCurrentIndex(3);
-        w->cmbFilter_Click();
-        w->cmbGroup->setCurrentIndex(2);
-        w->cmbGroup_Click();
+        menuItem(w, "mnuView1")->trigger();
+        chooseItem(cmbFilter(w), 3);
+        chooseItem(cmbGroup(w), 2);
         clickHeader(w, QStringLiteral("Date"));   // cash book: newest first becomes oldest first
         f.unload();
         const QString key = QLatin1String(SettingsKey);
@@ -190,10 +182,10 @@ private slots:
         QCOMPARE(RegRead(4, QStringLiteral("curFilterIndexKey"), key).toInt(), 0);
         QCOMPARE(RegRead(4, QStringLiteral("curDatePnSortingKey"), key).toInt(), 1);
         w = f.load();
-        QCOMPARE(w->curView, 1);
-        QCOMPARE(w->cmbFilter->currentIndex(), 3);
-        QCOMPARE(w->cmbGroup->currentIndex(), 2);
-        QCOMPARE(w->curDatePnSorting, 1);
+        QCOMPARE(w->viewState().curView, 1);
+        QCOMPARE(cmbFilter(w)->currentIndex(), 3);
+        QCOMPARE(cmbGroup(w)->currentIndex(), 2);
+        QCOMPARE(w->viewState().curDatePnSorting, 1);
     }
 
     // A view-state value edited by hand, out of its range or of another kind, loads as its default.
@@ -222,13 +214,13 @@ private slots:
         RegWrite(kind, name, key, stored);
         frmMain *w = f.load();
         const QHash<QString, int> fields = {
-            {QStringLiteral("viewKey"), w->curView},
-            {QStringLiteral("curFilterIndexKey"), w->curFilterIndex},
-            {QStringLiteral("curFilterPnIndexKey"), w->curFilterPnIndex},
-            {QStringLiteral("curGroupIndexKey"), w->curGroupIndex},
-            {QStringLiteral("curGroupPnIndexKey"), w->curGroupPnIndex},
-            {QStringLiteral("curDateSortingKey"), w->curDateSorting},
-            {QStringLiteral("curDatePnSortingKey"), w->curDatePnSorting},
+            {QStringLiteral("viewKey"), w->viewState().curView},
+            {QStringLiteral("curFilterIndexKey"), w->viewState().curFilterIndex},
+            {QStringLiteral("curFilterPnIndexKey"), w->viewState().curFilterPnIndex},
+            {QStringLiteral("curGroupIndexKey"), w->viewState().curGroupIndex},
+            {QStringLiteral("curGroupPnIndexKey"), w->viewState().curGroupPnIndex},
+            {QStringLiteral("curDateSortingKey"), w->viewState().curDateSorting},
+            {QStringLiteral("curDatePnSortingKey"), w->viewState().curDatePnSorting},
         };
         QCOMPARE(fields.value(name, -999), expected);
         f.unload();
@@ -250,19 +242,20 @@ private slots:
         QCOMPARE(sideList(w), (QStringList{QStringLiteral("Electricity bill"), QStringLiteral("Meeting with accountant"),
                                            QStringLiteral("Invoice 118"), QStringLiteral("Rent 3/6")}));
         // The current month link; the today link reloads even when nothing changed.
-        w->imgMese_Click();
-        QCOMPARE(w->mv->selStart(), QDate(2025, 3, 1));
-        QCOMPARE(w->mv->selEnd(), QDate(2025, 3, 31));
+        QTest::mouseClick(control<QToolButton>(w, "imgMese"), Qt::LeftButton);
+        QCOMPARE(mv(w)->selStart(), QDate(2025, 3, 1));
+        QCOMPARE(mv(w)->selEnd(), QDate(2025, 3, 31));
         QCOMPARE(sideList(w).size(), 4);
-        w->imgOggi_Click();
+        QTest::mouseClick(label(w, "lblOggi"), Qt::LeftButton);
         QCOMPARE(sideList(w).size(), 1);
         // Clicking a side row moves the main grid to it.
-        w->gextasks->setRow(1);
-        w->gextasks_Click();
-        QCOMPARE(w->gex->rowData(w->gex->row()).value(QStringLiteral("TrDescription")).toString(),
+        GridView *side = gextasks(w)->view();
+        QTest::mouseClick(side->viewport(), Qt::LeftButton, {},
+                          side->visualRect(gextasks(w)->model()->index(0, 0)).center());
+        QCOMPARE(gex(w)->rowData(gex(w)->row()).value(QStringLiteral("TrDescription")).toString(),
                  QStringLiteral("Meeting with accountant"));
         // The cash-book view lists its own rows for the days.
-        w->SwitchView(1);
+        switchView(w, 1);
         clickDay(w, QDate(2025, 3, 12));
         QCOMPARE(sideList(w), QStringList{QStringLiteral("Sale at the counter")});
     }
@@ -273,9 +266,9 @@ private slots:
         frmMain *w = f.load();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
-        QVERIFY(w->mv->dayBold(QDate(2025, 3, 15)));    // an open appointment
-        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 13)));   // only a closed one
-        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 14)));
+        QVERIFY(mv(w)->dayBold(QDate(2025, 3, 15)));    // an open appointment
+        QVERIFY(!mv(w)->dayBold(QDate(2025, 3, 13)));   // only a closed one
+        QVERIFY(!mv(w)->dayBold(QDate(2025, 3, 14)));
         platform::Connection cn;
         cn.Open(testenv::connectionString(f.dbFile));
         cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDescription, TrDate, TrDone ) "
@@ -283,22 +276,22 @@ private slots:
         cn.Execute(QStringLiteral("UPDATE Transactions SET TrDone = True WHERE TrDescription='Meeting with accountant'"));
         cn.Close();
         w->mvUpdate();
-        QVERIFY(w->mv->dayBold(QDate(2025, 3, 14)));
-        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 15)));
+        QVERIFY(mv(w)->dayBold(QDate(2025, 3, 14)));
+        QVERIFY(!mv(w)->dayBold(QDate(2025, 3, 15)));
         // Cash book with closed credits and debits counted: the closed meeting is an appointment, not bold.
-        w->SwitchView(1);
-        QVERIFY(w->mv->dayBold(QDate(2025, 3, 12)));    // a movement
-        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 15)));
-        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 16)));   // an open debit
+        switchView(w, 1);
+        QVERIFY(mv(w)->dayBold(QDate(2025, 3, 12)));    // a movement
+        QVERIFY(!mv(w)->dayBold(QDate(2025, 3, 15)));
+        QVERIFY(!mv(w)->dayBold(QDate(2025, 3, 16)));   // an open debit
         cn.Open(testenv::connectionString(f.dbFile));
         cn.Execute(QStringLiteral("UPDATE Transactions SET TrDone = True WHERE TrDescription='Electricity bill'"));
         cn.Close();
         w->mvUpdate();
-        QVERIFY(w->mv->dayBold(QDate(2025, 3, 16)));    // closed, it counts as a movement
+        QVERIFY(mv(w)->dayBold(QDate(2025, 3, 16)));    // closed, it counts as a movement
         Env->DebitCreditToPN = false;
         w->mvUpdate();
-        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 16)));
-        QVERIFY(w->mv->dayBold(QDate(2025, 3, 12)));
+        QVERIFY(!mv(w)->dayBold(QDate(2025, 3, 16)));
+        QVERIFY(mv(w)->dayBold(QDate(2025, 3, 12)));
     }
 
     void search_data()
@@ -322,20 +315,21 @@ private slots:
         QFETCH(bool, activeIcon);
         MainWindowFixture f;
         frmMain *w = f.load();
-        QCOMPARE(w->gex->recordCount(), 14);
-        QTest::keyClicks(w->txtFind, text);
-        QCOMPARE(w->gex->recordCount(), records);
-        QCOMPARE(w->txtNoRecs->isVisibleTo(w), records == 0);
+        QCOMPARE(gex(w)->recordCount(), 14);
+        QTest::keyClicks(txtFind(w), text);
+        QCOMPARE(gex(w)->recordCount(), records);
+        QCOMPARE(label(w, "txtNoRecs")->isVisibleTo(w), records == 0);
         if (records == 0) {
-            QCOMPARE(w->txtNoRecs->text(), QStringLiteral("No Records for the selected filter"));
-            QVERIFY(!w->mnuRecord[1]->isEnabled());
-            QVERIFY(!w->mnuRecord[2]->isEnabled());
+            QCOMPARE(label(w, "txtNoRecs")->text(), QStringLiteral("No Records for the selected filter"));
+            QVERIFY(!menuItem(w, "mnuRecord1")->isEnabled());
+            QVERIFY(!menuItem(w, "mnuRecord2")->isEnabled());
         }
-        QCOMPARE(pictureOf(w->imgSearch->icon()), pictureOf(Icons::searchImageList().value(activeIcon ? 1 : 0)));
+        QCOMPARE(pictureOf(control<QToolButton>(w, "imgSearch")->icon()),
+                 pictureOf(Icons::searchImageList().value(activeIcon ? 1 : 0)));
         // A refresh empties the box and shows every row again.
-        w->RefreshList();
-        QVERIFY(w->txtFind->text().isEmpty());
-        QCOMPARE(w->gex->recordCount(), 14);
+        toolbarButton(w, 3)->trigger();
+        QVERIFY(txtFind(w)->text().isEmpty());
+        QCOMPARE(gex(w)->recordCount(), 14);
     }
 
     // Key by key, forwards and back, and a text replaced by another: each step lists what a search for
@@ -346,30 +340,30 @@ private slots:
         frmMain *w = f.load();
         auto alone = [&](const QString &text) {
             platform::Recordset rs;
-            rs.Open(w->gex->recordSource(), Adb->dcs());
+            rs.Open(gex(w)->recordSource(), Adb->dcs());
             if (text.trimmed().size() >= 2)
                 rs.setFilter(QStringLiteral("TrDescription LIKE '*%1*' OR AcName LIKE '*%1*'")
                                  .arg(QString(text.trimmed()).replace(QLatin1Char('\''), QStringLiteral("''"))));
             return rs.RecordCount();
         };
-        w->txtFind->setFocus();
+        txtFind(w)->setFocus();
         for (const QString &step : {QStringLiteral("r"), QStringLiteral("re"), QStringLiteral("ren"),
                                     QStringLiteral("rent"), QStringLiteral("rent ")}) {
-            QTest::keyClick(w->txtFind, step.back().toLatin1());
-            QCOMPARE(w->txtFind->text(), step);
-            QCOMPARE(w->gex->recordCount(), alone(step));
+            QTest::keyClick(txtFind(w), step.back().toLatin1());
+            QCOMPARE(txtFind(w)->text(), step);
+            QCOMPARE(gex(w)->recordCount(), alone(step));
         }
-        while (!w->txtFind->text().isEmpty()) {
-            QTest::keyClick(w->txtFind, Qt::Key_Backspace);
-            QCOMPARE(w->gex->recordCount(), alone(w->txtFind->text()));
+        while (!txtFind(w)->text().isEmpty()) {
+            QTest::keyClick(txtFind(w), Qt::Key_Backspace);
+            QCOMPARE(gex(w)->recordCount(), alone(txtFind(w)->text()));
         }
-        QTest::keyClicks(w->txtFind, QStringLiteral("invoice"));
-        QVERIFY(w->gex->recordCount() > 0);
-        w->txtFind->selectAll();
-        QTest::keyClicks(w->txtFind, QStringLiteral("studio"));
-        QCOMPARE(w->txtFind->text(), QStringLiteral("studio"));
-        QCOMPARE(w->gex->recordCount(), alone(QStringLiteral("studio")));
-        QVERIFY(w->gex->recordCount() > 0);
+        QTest::keyClicks(txtFind(w), QStringLiteral("invoice"));
+        QVERIFY(gex(w)->recordCount() > 0);
+        txtFind(w)->selectAll();
+        QTest::keyClicks(txtFind(w), QStringLiteral("studio"));
+        QCOMPARE(txtFind(w)->text(), QStringLiteral("studio"));
+        QCOMPARE(gex(w)->recordCount(), alone(QStringLiteral("studio")));
+        QVERIFY(gex(w)->recordCount() > 0);
     }
 
     void emptyTexts()
@@ -378,8 +372,8 @@ private slots:
         frmMain *w = f.load();
         const QString emptySheet = QStringLiteral("Click on \"New\" button to insert a new Record");
         const QString emptyFilter = QStringLiteral("No Records for the selected filter");
-        QVERIFY(w->txtNoRecs->isVisibleTo(w));
-        QCOMPARE(w->txtNoRecs->text(), emptySheet);
+        QVERIFY(label(w, "txtNoRecs")->isVisibleTo(w));
+        QCOMPARE(label(w, "txtNoRecs")->text(), emptySheet);
         auto insert = [&](int sheet, bool cash) {
             platform::Connection cn;
             cn.Open(testenv::connectionString(f.dbFile));
@@ -391,40 +385,39 @@ private slots:
         };
         // Rows of another sheet do not count, nor does a search in the empty list.
         insert(2, false);
-        QCOMPARE(w->txtNoRecs->text(), emptySheet);
-        QTest::keyClicks(w->txtFind, QStringLiteral("zq"));
-        QCOMPARE(w->txtNoRecs->text(), emptySheet);
+        QCOMPARE(label(w, "txtNoRecs")->text(), emptySheet);
+        QTest::keyClicks(txtFind(w), QStringLiteral("zq"));
+        QCOMPARE(label(w, "txtNoRecs")->text(), emptySheet);
         // Rows only in the cash book: the deadlines view says the filter holds none, with a search too.
         insert(1, true);
-        QCOMPARE(w->txtNoRecs->text(), emptyFilter);
-        QVERIFY(!w->mnuRecord[1]->isEnabled());
-        QTest::keyClicks(w->txtFind, QStringLiteral("zq"));
-        QCOMPARE(w->txtNoRecs->text(), emptyFilter);
+        QCOMPARE(label(w, "txtNoRecs")->text(), emptyFilter);
+        QVERIFY(!menuItem(w, "mnuRecord1")->isEnabled());
+        QTest::keyClicks(txtFind(w), QStringLiteral("zq"));
+        QCOMPARE(label(w, "txtNoRecs")->text(), emptyFilter);
     }
 
     void languageSwitch()
     {
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->cmbFilter->setCurrentIndex(2);
-        w->cmbFilter_Click();
-        QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&File"));
+        chooseItem(cmbFilter(w), 2);
+        QCOMPARE(control<QMenu>(w, "mnuFile")->menuAction()->text(), QStringLiteral("&File"));
         w->show();
-        QMenu *languages = w->mnuTools[0]->menu();
-        chooseFromMenu(languages, w->mnuLangs[6]);
+        QMenu *languages = menuItem(w, "mnuTools0")->menu();
+        chooseFromMenu(languages, menuItem(w, "mnuLangs6"));
         QCOMPARE(Lang->AppLanguageId(), 6);
-        QCOMPARE(w->cmbFilter->itemText(2), QStringLiteral(" Scadenze aperte"));
-        QCOMPARE(w->cmbFilter->currentIndex(), 2);
-        QCOMPARE(w->lblOggi->text(), QStringLiteral("Oggi"));
-        QCOMPARE(w->gex->column(QStringLiteral("TrDate"))->caption(), QStringLiteral("Data"));
+        QCOMPARE(cmbFilter(w)->itemText(2), QStringLiteral(" Scadenze aperte"));
+        QCOMPARE(cmbFilter(w)->currentIndex(), 2);
+        QCOMPARE(label(w, "lblOggi")->text(), QStringLiteral("Oggi"));
+        QCOMPARE(gex(w)->column(QStringLiteral("TrDate"))->caption(), QStringLiteral("Data"));
         QCOMPARE(checkedLanguages(w), QList<int>{6});
         // The language names stay as they are; "Automatic" is translated.
-        QCOMPARE(w->mnuLangs[4]->text(), QStringLiteral("Español"));
-        QCOMPARE(w->mnuLangs[0]->text(), LRS(505));
+        QCOMPARE(menuItem(w, "mnuLangs4")->text(), QStringLiteral("Español"));
+        QCOMPARE(menuItem(w, "mnuLangs0")->text(), LRS(505));
         // Choosing the current language again does nothing, and its mark stays.
-        const QString source = w->gex->recordSource();
-        chooseFromMenu(languages, w->mnuLangs[6]);
-        QCOMPARE(w->gex->recordSource(), source);
+        const QString source = gex(w)->recordSource();
+        chooseFromMenu(languages, menuItem(w, "mnuLangs6"));
+        QCOMPARE(gex(w)->recordSource(), source);
         QCOMPARE(checkedLanguages(w), QList<int>{6});
     }
 
@@ -449,7 +442,7 @@ private slots:
         MainWindowFixture f(true, QLocale(QLocale::English, QLocale::UnitedStates), item == 6 ? 5 : 6);
         frmMain *w = f.load();
         w->show();
-        chooseFromMenu(w->mnuTools[0]->menu(), w->mnuLangs[item]);
+        chooseFromMenu(menuItem(w, "mnuTools0")->menu(), menuItem(w, QStringLiteral("mnuLangs%1").arg(item)));
         QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::Cancel);
         QCOMPARE(box.button(QMessageBox::Yes)->text(), yes);
         QCOMPARE(box.button(QMessageBox::Cancel)->text(), cancel);
@@ -486,34 +479,35 @@ private slots:
             }
         }
         QVERIFY(separators >= 10);
-        const QList<QAction *> group = w->tbGroup->actions();
+        const QList<QAction *> group = control<QToolBar>(w, "tbGroup")->actions();
         QCOMPARE(group.size(), 2);
-        QCOMPARE(accessibleName(w->tbGroup->widgetForAction(group[0])), LRS(913));
-        QCOMPARE(accessibleName(w->tbGroup->widgetForAction(group[1])), LRS(915));
+        QCOMPARE(accessibleName(control<QToolBar>(w, "tbGroup")->widgetForAction(group[0])), LRS(913));
+        QCOMPARE(accessibleName(control<QToolBar>(w, "tbGroup")->widgetForAction(group[1])), LRS(915));
         // The search box, which has no label, is named by its tooltip.
-        QCOMPARE(w->txtFind->toolTip(), LRS(2390));
-        QCOMPARE(accessibleName(w->txtFind), LRS(2390));
+        QCOMPARE(txtFind(w)->toolTip(), LRS(2390));
+        QCOMPARE(accessibleName(txtFind(w)), LRS(2390));
         // At the window's size as it opens, the list's toolbar has room for both buttons.
-        auto *overflow = w->tbGroup->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
+        auto *overflow =
+            control<QToolBar>(w, "tbGroup")->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
         QVERIFY(!overflow || !overflow->isVisible());
-        QVERIFY(w->tbGroup->widgetForAction(group[1])->isVisible());
+        QVERIFY(control<QToolBar>(w, "tbGroup")->widgetForAction(group[1])->isVisible());
     }
 
     void boldDaysFollowAnotherSheet()
     {
         MainWindowFixture f;
         frmMain *w = f.load();
-        QVERIFY(w->mv->dayBold(QDate(2025, 3, 15)));
+        QVERIFY(mv(w)->dayBold(QDate(2025, 3, 15)));
         // The data-sheets manager makes sheet 2 current and rebuilds the window.
         Sheet->setId(2);
         w->InitEnvironment();
         w->Localize();
         w->SetInterfaceOnCurrentView();
         w->gexUpdate();
-        QVERIFY(!w->mv->dayBold(QDate(2025, 3, 1)));
-        QVERIFY(w->mv->dayBold(QDate(2025, 3, 15)));   // the other sheet's open credit
-        QCOMPARE(w->gex->recordCount(), 1);
-        QCOMPARE(w->lblTitle->text(), QStringLiteral("Second sheet"));
+        QVERIFY(!mv(w)->dayBold(QDate(2025, 3, 1)));
+        QVERIFY(mv(w)->dayBold(QDate(2025, 3, 15)));   // the other sheet's open credit
+        QCOMPARE(gex(w)->recordCount(), 1);
+        QCOMPARE(label(w, "lblTitle")->text(), QStringLiteral("Second sheet"));
     }
 
     void unusualLanguageIdsLoad_data()
@@ -532,11 +526,11 @@ private slots:
         MainWindowFixture f(true, QLocale(QLocale::English, QLocale::UnitedStates), language);
         frmMain *w = f.load();
         w->show();
-        QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&File"));
+        QCOMPARE(control<QMenu>(w, "mnuFile")->menuAction()->text(), QStringLiteral("&File"));
         // The language in use is checked, whatever id chose it.
         QCOMPARE(checkedLanguages(w), QList<int>{checkedItem});
-        chooseFromMenu(w->mnuTools[0]->menu(), w->mnuLangs[2]);
-        QCOMPARE(w->mnuFileGrp->text(), QStringLiteral("&Datei"));
+        chooseFromMenu(menuItem(w, "mnuTools0")->menu(), menuItem(w, "mnuLangs2"));
+        QCOMPARE(control<QMenu>(w, "mnuFile")->menuAction()->text(), QStringLiteral("&Datei"));
         QCOMPARE(checkedLanguages(w), QList<int>{2});
     }
 
@@ -552,8 +546,8 @@ private slots:
         QTest::keyClick(w, Qt::Key_F1);
         QCOMPARE(g_helpContext, 2);
         QVERIFY(g_helpFile.endsWith(QStringLiteral("en_help.html")));
-        w->SwitchView(1);
-        w->ShowHelp();
+        switchView(w, 1);
+        toolbarButton(w, 8)->trigger();
         QCOMPARE(g_helpContext, 9);
     }
 
@@ -627,14 +621,14 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         QCoreApplication::processEvents();
-        auto columnWidth = [w] { return TwipsToPixels(w->gextasks->column(1)->width()); };
-        const int viewport = w->gextasks->view()->viewport()->width();
+        auto columnWidth = [w] { return TwipsToPixels(gextasks(w)->column(1)->width()); };
+        const int viewport = gextasks(w)->view()->viewport()->width();
         QVERIFY(viewport > 150);
         QVERIFY(qAbs(columnWidth() - viewport) <= 1);
         w->resize(w->width() + 300, w->height() + 200);
         w->Form_Resize();
         QCoreApplication::processEvents();
-        QVERIFY(qAbs(columnWidth() - w->gextasks->view()->viewport()->width()) <= 1);
+        QVERIFY(qAbs(columnWidth() - gextasks(w)->view()->viewport()->width()) <= 1);
     }
 
     // The notes pane shows the notes of a record and nothing on a group row; it keeps its height
@@ -657,28 +651,28 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         QCoreApplication::processEvents();
-        QVERIFY(w->gex->navigatorVisible());
+        QVERIFY(gex(w)->navigatorVisible());
 
-        w->gex->setRow(1);   // the title group
-        QVERIFY(w->gex->rowData(1).isGroupHeader());
-        QVERIFY(w->lblDeadlineNotes->text().isEmpty());
-        QVERIFY(w->lblAccNotes->text().isEmpty());
-        QCOMPARE(w->gex->navigatorText(), QStringLiteral("row 1 of %1").arg(w->gex->rowCount()));
+        gex(w)->setRow(1);   // the title group
+        QVERIFY(gex(w)->rowData(1).isGroupHeader());
+        QVERIFY(label(w, "lblDeadlineNotes")->text().isEmpty());
+        QVERIFY(label(w, "lblAccNotes")->text().isEmpty());
+        QCOMPARE(gex(w)->navigatorText(), QStringLiteral("row 1 of %1").arg(gex(w)->rowCount()));
 
-        const int paneHeight = w->lblDeadlineNotes->parentWidget()->height();
-        const int gridHeight = w->gex->height();
+        const int paneHeight = label(w, "lblDeadlineNotes")->parentWidget()->height();
+        const int gridHeight = gex(w)->height();
         w->gexFind(rentId);
-        QVERIFY(w->gex->rowData(w->gex->row()).isRecord());
+        QVERIFY(gex(w)->rowData(gex(w)->row()).isRecord());
         QCoreApplication::processEvents();
-        QCOMPARE(QTextDocumentFragment::fromHtml(w->lblDeadlineNotes->toolTip()).toPlainText(), notes);
-        const QStringList shown = w->lblDeadlineNotes->text().split(QLatin1Char('\n'));
+        QCOMPARE(QTextDocumentFragment::fromHtml(label(w, "lblDeadlineNotes")->toolTip()).toPlainText(), notes);
+        const QStringList shown = label(w, "lblDeadlineNotes")->text().split(QLatin1Char('\n'));
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0], QStringLiteral("First line of the notes"));
         QVERIFY(shown[1].startsWith(QStringLiteral("Second line")));
         QVERIFY(shown[1].endsWith(QChar(0x2026)));
-        QCOMPARE(w->lblDeadlineNotes->parentWidget()->height(), paneHeight);
-        QCOMPARE(w->gex->height(), gridHeight);
-        QCOMPARE(w->gex->navigatorText(), QStringLiteral("row %1 of %2").arg(w->gex->row()).arg(w->gex->rowCount()));
+        QCOMPARE(label(w, "lblDeadlineNotes")->parentWidget()->height(), paneHeight);
+        QCOMPARE(gex(w)->height(), gridHeight);
+        QCOMPARE(gex(w)->navigatorText(), QStringLiteral("row %1 of %2").arg(gex(w)->row()).arg(gex(w)->rowCount()));
     }
 
     // Empty rows are drawn under the last row (their grid lines), with or without the Id column.
@@ -696,13 +690,13 @@ private slots:
         frmMain *w = f.load();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
-        QTest::keyClicks(w->txtFind, QStringLiteral("invoice"));
+        QTest::keyClicks(txtFind(w), QStringLiteral("invoice"));
         QCoreApplication::processEvents();
-        QWidget *viewport = w->gex->view()->viewport();
+        QWidget *viewport = gex(w)->view()->viewport();
         int shown = 0;
-        while (w->gex->view()->header()->isSectionHidden(shown))
+        while (gex(w)->view()->header()->isSectionHidden(shown))
             ++shown;
-        const QRect last = w->gex->view()->visualRect(w->gex->model()->index(w->gex->rowCount() - 1, shown));
+        const QRect last = gex(w)->view()->visualRect(gex(w)->model()->index(gex(w)->rowCount() - 1, shown));
         QVERIFY(last.isValid());
         const QImage picture = viewport->grab().toImage();
         int lines = 0;
@@ -725,7 +719,7 @@ private slots:
         QVERIFY(w->minimumHeight() > 700);
         Env->CalendarVariableColumns = false;
         w->Form_Resize();
-        QCOMPARE(w->mv->monthColumns(), 1);
+        QCOMPARE(mv(w)->monthColumns(), 1);
     }
 };
 

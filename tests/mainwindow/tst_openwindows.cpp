@@ -75,7 +75,7 @@ Editor *openInEditor(frmMain *w, const QString &description)
 {
     if (selectRow(w, description) < 1)
         return nullptr;
-    QTest::keyClick(w->gex->view(), Qt::Key_Return);
+    QTest::keyClick(gex(w)->view(), Qt::Key_Return);
     Editor *e = Editor::instance();
     if (e)
         QApplication::setActiveWindow(e);
@@ -85,7 +85,7 @@ Editor *openInEditor(frmMain *w, const QString &description)
 frmScadenzeNuovo *openNewDeadline(frmMain *w)
 {
     selectRow(w, QStringLiteral("Invoice 118"));   // a single row: no series question
-    w->mnuRecord[0]->trigger();
+    menuItem(w, "mnuRecord0")->trigger();
     return frmScadenzeNuovo::instance();
 }
 
@@ -130,6 +130,43 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // The accounts window opened from the main window, from its View menu or its toolbar: its Print shows
+    // the list's print preview over the main window, and as it closes the main list shows the accounts as
+    // they are now (here renamed by another program meanwhile).
+    void accountsWindowOverTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("View menu") << true;
+        QTest::newRow("toolbar") << false;
+    }
+    void accountsWindowOverTheMainWindow()
+    {
+        QFETCH(bool, menu);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        (menu ? menuItem(w, "mnuView3") : toolbarButton(w, 4))->trigger();
+        frmAccounts *accounts = frmAccounts::instance();
+        QVERIFY(accounts && accounts->isVisible());
+        QString previewTitle;
+        QWidget *previewOwner = nullptr;
+        const auto leftOpen = onModal([&](QWidget *dialog) {
+            previewTitle = dialog->windowTitle();
+            previewOwner = dialog->parentWidget();
+            dialog->close();
+        });
+        accounts->mnuFile[0]->trigger();
+        QVERIFY(!*leftOpen);
+        QCOMPARE(previewTitle, LRS(205));
+        QCOMPARE(previewOwner, w);
+        insertEntry(f.dbFile, QStringLiteral("UPDATE Accounts SET AcName = 'Rossi Srl' WHERE AcId = 1"));
+        QVERIFY(selectRow(w, QStringLiteral("Invoice 118")) > 0);
+        QCOMPARE(gex(w)->rowData(gex(w)->row()).text(QStringLiteral("AcName")), QStringLiteral("Rossi Forniture"));
+        accounts->close();
+        QVERIFY(selectRow(w, QStringLiteral("Invoice 118")) > 0);
+        QCOMPARE(gex(w)->rowData(gex(w)->row()).text(QStringLiteral("AcName")), QStringLiteral("Rossi Srl"));
+    }
+
     // One rule for every open window: the current data sheet and the database folder wait until they close.
     void sheetAndFolderWaitForOpenWindows_data()
     {
@@ -149,12 +186,12 @@ private slots:
         if (window == QLatin1String("deadline editor")) {
             open = openInEditor<frmScadenze>(w, QStringLiteral("Invoice 118"));
         } else if (window == QLatin1String("cash-book editor")) {
-            w->SwitchView(1);
+            switchView(w, 1);
             open = openInEditor<frmPN>(w, QStringLiteral("Stationery"));
         } else if (window == QLatin1String("new-deadline editor")) {
             open = openNewDeadline(w);
         } else {
-            w->mnuView[3]->trigger();
+            menuItem(w, "mnuView3")->trigger();
             open = frmAccounts::instance();
         }
         QVERIFY(open);
@@ -218,14 +255,14 @@ private slots:
         w->show();
         QPointer<QWidget> first, second;
         if (!cashBook) {
-            w->mnuView[3]->trigger();
+            menuItem(w, "mnuView3")->trigger();
             first = frmAccounts::instance();
             second = openInEditor<frmScadenze>(w, QStringLiteral("Invoice 118"));
         } else {
             first = openNewDeadline(w);
             frmScadenzeNuovo::instance()->cmbCadenza->setCurrentIndex(2);
-            w->SwitchView(1);
-            w->mnuRecord[0]->trigger();
+            switchView(w, 1);
+            menuItem(w, "mnuRecord0")->trigger();
             second = frmPN::instance();
         }
         QVERIFY(first && second);
@@ -244,7 +281,7 @@ private slots:
             QCOMPARE(calendarButtonName(), QStringLiteral("Open the calendar"));
 
         QApplication::setActiveWindow(w);
-        chooseFromMenu(w->mnuTools[0]->menu(), w->mnuLangs[6]);
+        chooseFromMenu(menuItem(w, "mnuTools0")->menu(), menuItem(w, "mnuLangs6"));
         QCOMPARE(Lang->AppLanguageId(), 6);
         QVERIFY(second->windowTitle() != englishTitle);
         if (!cashBook) {
@@ -310,7 +347,7 @@ private slots:
             dlg->findChild<platform::DateField *>()->setDate(QDate(2025, 3, 12));
             dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
-        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Space);
         QVERIFY(!*leftOpen);
         QVERIFY(stored(f.dbFile, QStringLiteral("TrDone"), bill).toBool());
 
@@ -344,11 +381,11 @@ private slots:
         Env->DebitCreditToPN = true;
         frmMain *w = f.load();
         const QString deposit = QStringLiteral("Office rent deposit");
-        w->SwitchView(1);
+        switchView(w, 1);
         frmPN *cash = openInEditor<frmPN>(w, deposit);
         QVERIFY(cash);
         QApplication::setActiveWindow(w);
-        w->SwitchView(0);
+        switchView(w, 0);
         frmScadenze *deadline = openInEditor<frmScadenze>(w, deposit);
         QVERIFY(deadline);
         deadline->txtData[1]->setText(QStringLiteral("650"));
@@ -387,14 +424,14 @@ private slots:
         QFETCH(bool, changed);
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->SwitchView(view);
+        switchView(w, view);
         frmRowEditor *editor = view == 0 ? static_cast<frmRowEditor *>(openInEditor<frmScadenze>(w, row))
                                          : openInEditor<frmPN>(w, row);
         QVERIFY(editor);
         QApplication::setActiveWindow(w);
         QVERIFY(selectRow(w, row) > 0);
         f.box->answerButton(platform::vbYes);
-        QTest::keyClick(w->gex->view(), Qt::Key_Delete);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Delete);
         const int rows = countOf(f.dbFile, QStringLiteral("SELECT Count(*) FROM Transactions"));
 
         f.box->clearRequests();
@@ -435,11 +472,11 @@ private slots:
         QVERIFY(selectRow(w, row) > 0);
         ModalWatch watch;
         if (command == QLatin1String("menu"))
-            w->mnuRecord[0]->trigger();
+            menuItem(w, "mnuRecord0")->trigger();
         else if (command == QLatin1String("toolbar"))
-            w->tb[0]->actions().first()->trigger();
+            toolbarButton(w, 0)->trigger();
         else
-            w->mnuPopup[0]->trigger();
+            menuItem(w, "mnuPopup0")->trigger();
         QVERIFY(!watch.shown());   // no series question
         QCOMPARE(frmScadenzeNuovo::instance(), editor);
         QCOMPARE(editor->txtData[0]->text(), QStringLiteral("Typed first"));
@@ -478,7 +515,7 @@ private slots:
         } else if (editor == QLatin1String("deadline")) {
             e = openInEditor<frmScadenze>(w, QStringLiteral("Invoice 118"));
         } else {
-            w->SwitchView(1);
+            switchView(w, 1);
             e = openInEditor<frmPN>(w, QStringLiteral("Stationery"));
         }
         QVERIFY(e);
@@ -491,7 +528,7 @@ private slots:
                                                     .arg(id));
 
         // Meanwhile, in the accounts window: the entry is deleted.
-        w->mnuView[3]->trigger();
+        menuItem(w, "mnuView3")->trigger();
         frmAccounts *accounts = frmAccounts::instance();
         QVERIFY(accounts);
         QApplication::setActiveWindow(accounts);
@@ -554,7 +591,7 @@ private slots:
         if (answer)
             f.box->answerButton(answer);
         if (way == QLatin1String("file menu"))
-            w->mnuFile[5]->trigger();
+            menuItem(w, "mnuFile5")->trigger();
         else
             w->windowHandle()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -607,7 +644,7 @@ private slots:
                 dlg->findChildren<QRadioButton *>().value(1)->click();
                 dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
             });
-            w->mnuRecord[0]->trigger();
+            menuItem(w, "mnuRecord0")->trigger();
             QVERIFY(!*leftOpen);
             auto *n = frmScadenzeNuovo::instance();
             QVERIFY(n && n->GrpId == 1);
@@ -619,7 +656,7 @@ private slots:
             attach = d ? d->cmdAllegato[0] : nullptr;
             e = d;
         } else {
-            w->SwitchView(1);
+            switchView(w, 1);
             auto *c = openInEditor<frmPN>(w, QStringLiteral("Stationery"));
             attach = c ? c->cmdAllegato[0] : nullptr;
             e = c;
@@ -678,9 +715,7 @@ private slots:
         testenv::fillSample(file, QDate(2025, 3, 15));
         RegWrite(1, QStringLiteral("Orvel 3"), QLatin1String(RunKey), QStringLiteral("/usr/bin/Orvel3"));
         clsSysTray::setAvailable(true);
-        StartupHooks hooks;
-        hooks.loadMainWindow = [] { return static_cast<QWidget *>(frmMain::Load()); };
-        QCOMPARE(Main(hooks), StartupResult::Running);
+        QCOMPARE(Main([] { return static_cast<QWidget *>(frmMain::Load()); }), StartupResult::Running);
         QVERIFY(frmSysTray::isLoaded());
         frmSysTray::instance()->SysTray()->MouseMove(0, 0x202);   // a click on the icon
         QPointer<frmMain> w = frmMain::instance();

@@ -3,6 +3,7 @@
 // autostart entry, Cancel changes nothing, the days field.
 
 #include "MainWindowFixture.h"
+#include "../editors/ModalSteps.h"
 
 #include "foundation/SettingsKeys.h"
 #include "foundation/comRegistry.h"
@@ -36,8 +37,8 @@ void click(QAbstractButton *b)
 // The first rent row of the main grid as it shows it.
 QString firstRent(frmMain *w)
 {
-    for (int r = 1; r <= w->gex->rowCount(); ++r) {
-        const QString text = w->gex->rowData(r).text(QStringLiteral("TrDescription"));
+    for (int r = 1; r <= gex(w)->rowCount(); ++r) {
+        const QString text = gex(w)->rowData(r).text(QStringLiteral("TrDescription"));
         if (text.startsWith(QLatin1String("Rent")))
             return text;
     }
@@ -60,6 +61,7 @@ private slots:
         Env->DebitCreditToPN = false;
         Env->AlertDefaultDays = 7;
         frmOptions dlg(w);
+        QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Preferences"));
         QCOMPARE(dlg.chkData[0]->text(), QStringLiteral("Launch Orvel when starting Windows"));
@@ -103,8 +105,17 @@ private slots:
         QCOMPARE(RegRead(4, preference, QLatin1String(SettingsKey), -1).toInt() == 1, expected);
     }
 
+    // The dialog opened as the user opens it, from the View menu or the toolbar: at Save the main window
+    // shows the new preferences.
+    void mainWindowRebuiltAtSave_data()
+    {
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("View menu") << true;
+        QTest::newRow("toolbar") << false;
+    }
     void mainWindowRebuiltAtSave()
     {
+        QFETCH(bool, menu);
         MainWindowFixture f;
         frmMain *w = f.load();
         w->show();
@@ -112,17 +123,22 @@ private slots:
         w->resize(2200, 900);
         QCoreApplication::processEvents();
         QVERIFY(firstRent(w).size() > 4);   // with its series counter
-        w->SwitchView(1);
-        QCOMPARE(w->gex->recordCount(), 6);   // movements and closed credits and debits
-        QVERIFY(w->mv->monthColumns() > 1);
-        frmOptions dlg(w);
-        for (int i : {5, 6, 4, 2})
-            click(dlg.chkData[i]);
-        click(dlg.cmdSalva);
-        QCOMPARE(w->gex->recordCount(), 2);
-        QCOMPARE(w->mv->monthColumns(), 1);
-        w->SwitchView(0);
-        QVERIFY(w->gex->column(QStringLiteral("TrRowId"))->isVisible());
+        switchView(w, 1);
+        QCOMPARE(gex(w)->recordCount(), 6);   // movements and closed credits and debits
+        QVERIFY(mv(w)->monthColumns() > 1);
+        const auto leftOpen = onModal([](QWidget *modal) {
+            auto *dlg = qobject_cast<frmOptions *>(modal);
+            QVERIFY(dlg);
+            for (int i : {5, 6, 4, 2})
+                click(dlg->chkData[i]);
+            click(dlg->cmdSalva);
+        });
+        (menu ? menuItem(w, "mnuView5") : toolbarButton(w, 7))->trigger();
+        QVERIFY(!*leftOpen);
+        QCOMPARE(gex(w)->recordCount(), 2);
+        QCOMPARE(mv(w)->monthColumns(), 1);
+        switchView(w, 0);
+        QVERIFY(gex(w)->column(QStringLiteral("TrRowId"))->isVisible());
         QCOMPARE(firstRent(w), QStringLiteral("Rent"));
     }
 
@@ -146,6 +162,7 @@ private slots:
         const QDateTime written = before ? QFileInfo(entries.first()).lastModified() : QDateTime();
         f.box->clearRequests();
         frmOptions dlg(w);
+        QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         if (before != after)
             click(dlg.chkData[0]);
         click(dlg.cmdSalva);
@@ -170,12 +187,13 @@ private slots:
         blocker.close();
         f.box->clearRequests();
         frmOptions dlg(w);
+        QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         click(dlg.chkData[0]);
         click(dlg.chkData[4]);
         click(dlg.cmdSalva);
         QVERIFY(!Env->StartOnWindows());
         QVERIFY(Env->DeadlinesShowId);   // the other preferences are saved and shown
-        QVERIFY(w->gex->column(QStringLiteral("TrRowId"))->isVisible());
+        QVERIFY(gex(w)->column(QStringLiteral("TrRowId"))->isVisible());
         QCOMPARE(f.box->requests().size(), 1);   // the App Error, not the next-start message
         QCOMPARE(f.box->requests().first().title, LRS(1943));
         QVERIFY(f.box->requests().first().text.contains(QLatin1String("frmOptions.cmdSalva_Click")));
@@ -205,9 +223,10 @@ private slots:
         QFETCH(bool, escape);
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->SwitchView(1);
+        switchView(w, 1);
         const frmOptions::Choices before = frmOptions::ReadChoices(*Env);
         frmOptions dlg(w);
+        QObject::connect(&dlg, &frmOptions::preferencesSaved, w, &frmMain::RebuildAfterPreferences);
         dlg.show();
         for (int i : {0, 1, 2, 4, 5, 6})
             click(dlg.chkData[i]);
@@ -219,7 +238,7 @@ private slots:
         QVERIFY(dlg.isHidden());
         QVERIFY(frmOptions::ReadChoices(*Env) == before);
         QVERIFY(!hasAutostartEntry());
-        QCOMPARE(w->gex->recordCount(), 6);
+        QCOMPARE(gex(w)->recordCount(), 6);
     }
 
     void alertDaysTyped_data()

@@ -18,6 +18,7 @@
 #include "editors/frmPN.h"
 #include "editors/frmScadenze.h"
 #include "editors/frmScadenzeNuovo.h"
+#include "platform/controls/MonthView.h"
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -55,16 +56,16 @@ private slots:
         QFETCH(QString, question);
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->SwitchView(view);
+        switchView(w, view);
         QVERIFY(selectRow(w, row) > 0);
         const QString where = QStringLiteral("TrDescription='%1'").arg(row);
         const int before = count(f.dbFile, where);
         f.box->answerButton(platform::vbNo);
-        QTest::keyClick(w->gex->view(), Qt::Key_Delete);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Delete);
         QCOMPARE(f.box->requests().last().text, question);
         QCOMPARE(count(f.dbFile, where), before);
         f.box->answerButton(platform::vbYes);
-        QTest::keyClick(w->gex->view(), Qt::Key_Delete);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Delete);
         QCOMPARE(count(f.dbFile, where), before - 1);   // only that row, also of a series
         QCOMPARE(count(f.dbFile, QStringLiteral("TrGrpId=1")), row == QLatin1String("Rent") ? 5 : 6);
         // What is left of the series is numbered again, as after a delete from the deadlines view.
@@ -97,7 +98,7 @@ private slots:
             dlg->findChildren<QRadioButton *>().value(option)->click();
             dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
-        w->DeleteCommand();
+        toolbarButton(w, 2)->trigger();   // Delete
         QVERIFY(!*leftOpen);
         QCOMPARE(f.box->requests().size(), requests);   // no plain question for a series member
         QCOMPARE(count(f.dbFile, QStringLiteral("TrGrpId=1")), left);
@@ -122,19 +123,19 @@ private slots:
             dlg->findChild<platform::DateField *>()->setDate(QDate(2025, 3, 12));
             dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
-        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Space);
         QVERIFY(!*leftOpen);
         const QString closed = QStringLiteral("TrDescription='Electricity bill' AND TrDone=True AND TrDate=#03/12/2025#");
         QCOMPARE(count(f.dbFile, closed), 1);
-        QCOMPARE(w->gex->row(), row);   // back at the row's place
+        QCOMPARE(gex(w)->row(), row);   // back at the row's place
         // Re-open: no dialog, the date stays.
         QVERIFY(selectRow(w, QStringLiteral("Electricity bill")) > 0);
-        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Space);
         QCOMPARE(count(f.dbFile, QStringLiteral("TrDescription='Electricity bill' AND TrDone=False AND TrDate=#03/12/2025#")), 1);
         // Esc in the dialog changes nothing.
         QVERIFY(selectRow(w, QStringLiteral("Electricity bill")) > 0);
         leftOpen = onModal([](QWidget *dlg) { QTest::keyClick(dlg, Qt::Key_Escape); });
-        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Space);
         QVERIFY(!*leftOpen);
         QCOMPARE(count(f.dbFile, QStringLiteral("TrDescription='Electricity bill' AND TrDone=False")), 1);
     }
@@ -166,7 +167,7 @@ private slots:
                 dlg->findChildren<QRadioButton *>().value(option)->click();
                 dlg->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
             });
-        w->NewCommand();
+        toolbarButton(w, 0)->trigger();   // New
         QVERIFY(!*leftOpen);
         QCOMPARE(dialogShown, asked);
         frmScadenzeNuovo *editor = frmScadenzeNuovo::Load(w);
@@ -192,9 +193,9 @@ private slots:
         QFETCH(QString, row);
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->SwitchView(view);
+        switchView(w, view);
         QVERIFY(selectRow(w, row) > 0);
-        QTest::keyClick(w->gex->view(), Qt::Key_Return);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Return);
         QWidget *editor = view == 1 ? static_cast<QWidget *>(frmPN::Load(w)) : static_cast<QWidget *>(frmScadenze::Load(w));
         QVERIFY(editor->isVisible());
         bool shown = false;
@@ -206,13 +207,66 @@ private slots:
         frmScadenze::Unload();
     }
 
+    // After a save the window shows the saved row: the list read again, the day bold in the calendar, the row
+    // in the side list of the selected day, and the saved row current.
+    void aSavedRowIsShown_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("row");   // "" a new deadline
+        QTest::newRow("deadline edited") << 0 << "Invoice 121";
+        QTest::newRow("cash-book movement edited") << 1 << "Stationery";
+        QTest::newRow("new deadline") << 0 << "";
+    }
+    void aSavedRowIsShown()
+    {
+        QFETCH(int, view);
+        QFETCH(QString, row);
+        MainWindowFixture f;
+        frmMain *w = f.load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        switchView(w, view);
+        const QDate day(2025, 3, 18);   // no row that day
+        QTest::mouseClick(mv(w), Qt::LeftButton, {}, mv(w)->cellRect(day).center());
+        QCOMPARE(mv(w)->selStart(), day);
+        QVERIFY(!mv(w)->dayBold(day));
+        QCOMPARE(gextasks(w)->recordCount(), 0);
+        const QString saved = QStringLiteral("Saved on the 18th");
+        int id = 0;
+        if (row.isEmpty()) {
+            menuItem(w, "mnuRecord0")->trigger();
+            frmScadenzeNuovo *e = frmScadenzeNuovo::instance();
+            QVERIFY(e);
+            e->datData[0]->setDate(day);
+            e->txtData[0]->setText(saved);
+            e->cmdSalva->click();
+            QVERIFY(!frmScadenzeNuovo::instance());
+        } else {
+            QVERIFY(selectRow(w, row) > 0);
+            id = gex(w)->rowData(gex(w)->row()).value(QStringLiteral("TrRowId")).toInt();
+            QTest::keyClick(gex(w)->view(), Qt::Key_Return);
+            frmRowEditor *e = view == 1 ? static_cast<frmRowEditor *>(frmPN::instance()) : frmScadenze::instance();
+            QVERIFY(e);
+            e->datData->setDate(day);
+            e->txtData[0]->setText(saved);
+            e->cmdSalva->click();
+            QVERIFY(!frmPN::instance() && !frmScadenze::instance());
+        }
+        QVERIFY(mv(w)->dayBold(day));
+        QCOMPARE(gextasks(w)->recordCount(), 1);
+        QCOMPARE(gextasks(w)->rowData(1).text(1), saved);
+        if (id != 0)
+            QCOMPARE(gex(w)->rowData(gex(w)->row()).value(QStringLiteral("TrRowId")).toInt(), id);
+        QVERIFY(selectRow(w, saved) > 0);
+    }
+
     void spaceDoesNothingInTheCashBook()
     {
         MainWindowFixture f;
         frmMain *w = f.load();
-        w->SwitchView(1);
+        switchView(w, 1);
         QVERIFY(selectRow(w, QStringLiteral("Stationery")) > 0);
-        QTest::keyClick(w->gex->view(), Qt::Key_Space);
+        QTest::keyClick(gex(w)->view(), Qt::Key_Space);
         QCOMPARE(count(f.dbFile, QStringLiteral("TrDescription='Stationery' AND TrDone=True")), 1);
     }
 
@@ -258,14 +312,14 @@ private slots:
         const int row = selectRow(w, QStringLiteral("Invoice 118"));
         QVERIFY(row > 0);
         // The row menu, opened as the user opens it.
-        const QRect cell = w->gex->view()->visualRect(w->gex->model()->index(row - 1, 2));
-        QTest::mouseClick(w->gex->view()->viewport(), Qt::RightButton, {}, cell.center());
-        QVERIFY(w->PopUp1->isVisible());
-        QCOMPARE(w->mnuPopup[7]->isEnabled(), enabled);
-        w->PopUp1->close();
+        const QRect cell = gex(w)->view()->visualRect(gex(w)->model()->index(row - 1, 2));
+        QTest::mouseClick(gex(w)->view()->viewport(), Qt::RightButton, {}, cell.center());
+        QVERIFY(control<QMenu>(w, "PopUp1")->isVisible());
+        QCOMPARE(menuItem(w, "mnuPopup7")->isEnabled(), enabled);
+        control<QMenu>(w, "PopUp1")->close();
         if (!enabled)
             return;
-        w->mnuPopup[7]->trigger();
+        menuItem(w, "mnuPopup7")->trigger();
         QCOMPARE(s_opened, opened ? QStringList{document} : QStringList());
         if (message)
             QCOMPARE(f.box->requests().last().text, LRSV(message, Adb->attachedPath() + QStringLiteral("2024030514030927.pdf")));
@@ -288,13 +342,13 @@ private slots:
         frmMain *w = f.load();
         QVERIFY(selectRow(w, QStringLiteral("Invoice 118")) > 0);
         w->interfaceUpdate();
-        for (QLabel *label : {w->lblTitle, w->lblDeadlineNotes, w->sbPanel2}) {
+        for (QLabel *label : {label(w, "lblTitle"), label(w, "lblDeadlineNotes"), label(w, "sbPanel2")}) {
             QCOMPARE(label->textFormat(), Qt::PlainText);
         }
-        QCOMPARE(w->lblTitle->text(), sheet);
+        QCOMPARE(label(w, "lblTitle")->text(), sheet);
         // The pane shows what fits of the note, the tooltip all of it: both as written.
-        QVERIFY(w->lblDeadlineNotes->text().startsWith(QStringLiteral("<i>call</i>")));
-        QCOMPARE(QTextDocumentFragment::fromHtml(w->lblDeadlineNotes->toolTip()).toPlainText(), notes);
+        QVERIFY(label(w, "lblDeadlineNotes")->text().startsWith(QStringLiteral("<i>call</i>")));
+        QCOMPARE(QTextDocumentFragment::fromHtml(label(w, "lblDeadlineNotes")->toolTip()).toPlainText(), notes);
     }
 };
 

@@ -65,9 +65,9 @@ private slots:
 
         // The calendar's title in both views: the text as the label lays it out lies inside the label.
         for (int view : {0, 1}) {
-            w->SwitchView(view);
+            switchView(w, view);
             QCoreApplication::processEvents();
-            const QLabel *title = w->lblCalTitle;
+            const QLabel *title = label(w, "lblCalTitle");
             const QRect room = title->contentsRect();
             const int flags = int(title->alignment()) | (title->wordWrap() ? int(Qt::TextWordWrap) : 0);
             const QRect need = title->fontMetrics().boundingRect(room, flags, title->text());

@@ -42,10 +42,9 @@ private slots:
         w->resize(1400, 860);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
-        w->SwitchView(view);
-        w->cmbGroup->setCurrentIndex(grouping);
-        w->cmbGroup_Click();
-        w->imgMese_Click();
+        switchView(w, view);
+        chooseItem(cmbGroup(w), grouping);
+        QTest::mouseClick(control<QToolButton>(w, "imgMese"), Qt::LeftButton);
         QCoreApplication::processEvents();
         const QImage shot = w->grab().toImage();
         QVERIFY(!shot.isNull());
@@ -98,9 +97,9 @@ private slots:
         row->close();
         frmScadenze::Unload();
         auto options = onModal([](QWidget *dlg) { save(dlg, QStringLiteral("options")); dlg->close(); });
-        frmOptions::showModal(w);
+        menuItem(w, "mnuView5")->trigger();
         auto sheets = onModal([](QWidget *dlg) { save(dlg, QStringLiteral("datasheets")); QTest::keyClick(dlg, Qt::Key_Escape); });
-        frmScadenziari::showModal(w);
+        menuItem(w, "mnuFile0")->trigger();
         Q_UNUSED(options);
         Q_UNUSED(sheets);
     }
