@@ -1,6 +1,7 @@
 #include "foundation/grid/GridView.h"
 
 #include "foundation/Twips.h"
+#include "foundation/grid/GridAccessible.h"
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/TextLines.h"
 
@@ -112,6 +113,7 @@ private:
 GridView::GridView(GridModel *model, QWidget *parent)
     : QTreeView(parent), m_model(model)
 {
+    GridAccessible::install();
     setHeader(new GridHeader(this));
     setModel(model);
     setItemDelegate(new GridDelegate(this));
@@ -194,6 +196,7 @@ void GridView::applyColumns()
                             keys.first().direction < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
     }
     m_applying = false;
+    GridAccessible::rowsChanged(this);
 }
 
 void GridView::setRowHeight(int twips)
@@ -336,13 +339,30 @@ void GridView::paintEvent(QPaintEvent *event)
 
 void GridView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
+    QAbstractItemView::currentChanged(current, previous);
     // A view not shown (a report's grid, a window still hidden) marks the current row when it is shown:
     // laying out every row to find its place now would be work for nothing.
-    if (!isVisible()) {
-        QAbstractItemView::currentChanged(current, previous);
+    if (!isVisible())
         return;
+    // The row is selected as a whole: both rows are drawn again across the width.
+    for (const QModelIndex &index : {previous, current}) {
+        if (!index.isValid())
+            continue;
+        const QRect r = visualRect(index);
+        viewport()->update(QRect(0, r.top(), viewport()->width(), r.height()));
     }
-    QTreeView::currentChanged(current, previous);
+    // A screen reader hears of it in the numbering of the view's own accessible table (QTreeView's would
+    // count every row of the list).
+    GridAccessible::focusMoved(this, current);
+}
+
+void GridView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (!selected.isEmpty())
+        GridAccessible::selectionMoved(this, selected.first().topLeft(), true);
+    if (!deselected.isEmpty())
+        GridAccessible::selectionMoved(this, deselected.first().topLeft(), false);
 }
 
 bool GridView::toggleGroupAt(const QPoint &pos, bool anywhere)

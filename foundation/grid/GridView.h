@@ -61,6 +61,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyboardSearch(const QString &) override {}
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
     void drawGridLines(QPainter *painter, const QRect &rowRect, bool cells) const;

@@ -1,6 +1,7 @@
 // The list grid on a real database: binding, columns, computed values, groups and sort keys, current
 // row, find, the bound recordset's filter, expand and collapse, the events, formats and drawing.
 
+#include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"
 #include "foundation/Globals.h"
 #include "foundation/cLang.h"
@@ -15,6 +16,7 @@
 #include "platform/database/TextFold.h"
 #include "platform/shell/Shell.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
@@ -98,6 +100,7 @@ private slots:
     void headerClickAndAutoSort();
     void failingAnswerRaisesErrorEvent();
     void rendersWithoutCrash();
+    void screenReaderReadsTheRowsOnScreen();
     void namedFormats_data();
     void namedFormats();
 
@@ -774,6 +777,62 @@ void TestListGrid::failingAnswerRaisesErrorEvent()
     QTRY_COMPARE(errors.count(), 2);
     QCOMPARE(m_sandbox->requests().size(), 1);
     QCOMPARE(m_sandbox->requests().first().text, QStringLiteral("No current record."));
+}
+
+void TestListGrid::screenReaderReadsTheRowsOnScreen()
+{
+    // A list far longer than its window: the screen reader is given the headers and the rows on screen as
+    // children, reaches any row through the table, and finds the current row among the children (where
+    // the focus event names it).
+    const QString file = m_sandbox->makeDatabase(m_sandbox->documents() + QStringLiteral("/Long"));
+    testenv::fillSample(file, QDate(2025, 3, 15), 400);
+    ListGrid grid;
+    grid.setConnectionString(testenv::connectionString(file));
+    grid.setRecordSource(kList);
+    grid.rebind(false);
+    for (const char *hidden : {"TrBalance", "TrType", "TrDone"})
+        grid.column(QLatin1String(hidden))->setVisible(false);
+    grid.addGroup(QStringLiteral("AcName"));
+    grid.addSortKey(QStringLiteral("TrDate"));
+    grid.resize(700, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(grid.view());
+    QVERIFY(list && list->tableInterface());
+    QAccessibleTableInterface *table = list->tableInterface();
+    QCOMPARE(table->rowCount(), grid.rowCount());
+    QVERIFY(grid.rowCount() > 400);
+    QCOMPARE(table->columnCount(), 5);   // the shown columns only
+    const int onScreen = grid.view()->viewport()->height() / grid.view()->rowHeightPixels() + 1;
+    QVERIFY2(list->childCount() <= 5 * (1 + onScreen), qPrintable(QString::number(list->childCount())));
+    QCOMPARE(list->child(0)->role(), QAccessible::ColumnHeader);
+    QCOMPARE(list->child(2)->text(QAccessible::Name), grid.column(QStringLiteral("TrDescription"))->caption());
+    QCOMPARE(list->indexOfChild(list->child(7)), 7);
+
+    // A group row tells its caption; a record far below the window its texts, as off screen.
+    QAccessibleInterface *group = table->cellAt(0, 0);
+    QCOMPARE(group->text(QAccessible::Name), grid.model()->rowFormat(grid.model()->rowRef(0)).caption);
+    QVERIFY(group->state().expandable && group->state().expanded);
+    int far = grid.rowCount();
+    while (grid.rowData(far).isGroupHeader())
+        --far;
+    QAccessibleInterface *cell = table->cellAt(far - 1, 2);
+    QCOMPARE(cell->text(QAccessible::Name), grid.rowData(far).text(QStringLiteral("TrDescription")));
+    QVERIFY(cell->state().offscreen);
+    QCOMPARE(list->indexOfChild(cell), -1);
+
+    // Moving down the list: the current row comes on screen, focused, among the children.
+    grid.view()->setFocus();
+    QTRY_VERIFY(grid.view()->hasFocus());
+    for (int row : {3, far}) {
+        grid.setRow(row);
+        QAccessibleInterface *current = table->cellAt(row - 1, 1);
+        QVERIFY(current->state().focused && current->state().selected && !current->state().offscreen);
+        const int child = list->indexOfChild(current);
+        QVERIFY(child >= 0);
+        QCOMPARE(list->child(child), current);
+        QCOMPARE(current->text(QAccessible::Name), grid.rowData(row).text(QStringLiteral("TrDate")));
+    }
 }
 
 void TestListGrid::rendersWithoutCrash()
