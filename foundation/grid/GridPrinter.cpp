@@ -21,6 +21,7 @@
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -37,6 +38,8 @@ constexpr double MinBaseLine = 40;       // room under a row's text
 constexpr double KeptWidth = 1440;       // what a column keeps when the columns are narrowed to the page
 constexpr char16_t LatinLetters = 0x250; // the letters whose widths a note's length is told from
 constexpr int BandLines = 2;             // lines a page header's or footer's centre text may take
+constexpr int HeaderLines = 3;           // lines a column's caption may take
+constexpr double LeastPrintedPoints = 6; // no printed text is smaller: it could not be read on paper
 
 // Band colours of group rows by level (the grid's own white ground would not set them apart on paper).
 QColor groupTint(int level)
@@ -59,6 +62,7 @@ struct GridPrinter::ColumnSlot {
     GridColumn *column;
     double x;
     double width;
+    QStringList header;   // the caption's lines
 };
 
 struct GridPrinter::Geometry {
@@ -157,35 +161,31 @@ GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
                    + 2 * BandGap;
     g.footerBand = bandLines(m_footer, false) * lineHeight(bandFont(false, true)) + 2 * BandGap;
     g.rowsHeight = std::max(1.0, g.pageHeight - g.headerBand - g.footerBand);
-    g.columnHeaders = std::max<double>(m_grid->headerHeight(), lineHeight(deviceFont(g, 0.95, true)) + 2 * MinBaseLine);
     g.rowHeight = std::max<double>(m_grid->rowHeight(), text + MinBaseLine);
 
     QList<GridColumn *> shown;
-    double total = 0;
-    for (GridColumn *c : m_grid->columnsInDisplayOrder()) {
-        if (c->isVisible()) {
+    for (GridColumn *c : m_grid->columnsInDisplayOrder())
+        if (c->isVisible())
             shown.append(c);
-            total += std::max(0, c->width());
-        }
-    }
-    // Fitting: wider columns give up their width first, so that dates and amounts stay readable.
-    double keep = 0, flexible = 0;
-    for (GridColumn *c : shown) {
-        keep += std::min<double>(std::max(0, c->width()), KeptWidth);
-        flexible += std::max(0.0, std::max(0, c->width()) - KeptWidth);
-    }
-    const bool narrowWide = m_fitColumns && total > g.pageWidth && flexible > 0 && keep < g.pageWidth;
-    const double wideScale = narrowWide ? (g.pageWidth - keep) / flexible : 1.0;
-    const double scale = (m_fitColumns && total > 0 && !narrowWide) ? g.pageWidth / total : 1.0;
+    const std::vector<double> widths = columnWidths(g, shown);
     double x = 0;
-    for (GridColumn *c : shown) {
-        const double natural = std::max(0, c->width());
-        const double w = narrowWide ? std::min(natural, KeptWidth) + std::max(0.0, natural - KeptWidth) * wideScale
-                                    : natural * scale;
-        g.columns.append({c, x, w});
-        x += w;
+    for (int i = 0; i < shown.size(); ++i) {
+        g.columns.append({shown[i], x, widths[size_t(i)], {}});
+        x += widths[size_t(i)];
     }
     g.rowsWidth = std::min(x, g.pageWidth);
+
+    // Column captions wrap at their words; the headers' line is as high as the tallest caption.
+    const QFont headerFont = deviceFont(g, 0.95, true);
+    qsizetype headerLines = 1;
+    for (ColumnSlot &s : g.columns) {
+        if (s.column->content() == GridColumn::IconOnly)
+            continue;
+        s.header = TextLines(s.column->caption(), headerFont, device, std::max(1.0, (s.width - 2 * CellPadding) * g.k),
+                             HeaderLines);
+        headerLines = std::max(headerLines, s.header.size());
+    }
+    g.columnHeaders = std::max<double>(m_grid->headerHeight(), headerLines * lineHeight(headerFont) + 2 * MinBaseLine);
 
     const QFontMetricsF note(deviceFont(g, 0.9, false, true), device);
     g.noteWidth = std::max(1.0, (g.rowsWidth - GroupIndent - 2 * CellPadding) * g.k);
@@ -197,6 +197,117 @@ GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
         g.noteWidest = std::max(g.noteWidest, g.noteAdvance[size_t(c)]);
     }
     return g;
+}
+
+namespace {
+
+// Amounts, dates and numbers (right-aligned or centred): printed whole, never cut.
+bool isWhole(const GridColumn *c)
+{
+    return c->content() != GridColumn::IconOnly && (c->alignment() & (Qt::AlignRight | Qt::AlignHCenter));
+}
+
+} // namespace
+
+std::vector<double> GridPrinter::columnWidths(const Geometry &g, const QList<GridColumn *> &shown) const
+{
+    const GridModel *model = m_grid->model();
+    const QFont headerFont = deviceFont(g, 0.95, true);
+    // Bold: the widest a row's text prints (a styled row, a line of sums).
+    const QFontMetricsF rows(deviceFont(g, 1.0, true), g.device);
+    const double points = m_font.pointSizeF() > 0 ? m_font.pointSizeF() : 9;
+
+    // The widest text of each whole column, over its records and its group sums. Digits take one width in
+    // the fonts reports are printed in, so only texts about as long as the longest are measured.
+    struct Widest {
+        int longest = 0;
+        double width = 0;
+        void see(const QString &text, const QFontMetricsF &fm)
+        {
+            if (text.size() + 1 < longest)
+                return;
+            longest = std::max(longest, int(text.size()));
+            width = std::max(width, fm.horizontalAdvance(text));
+        }
+    };
+    std::vector<Widest> widest(size_t(shown.size()));
+    QList<int> whole;
+    for (int i = 0; i < shown.size(); ++i)
+        if (isWhole(shown[i]))
+            whole.append(i);
+    if (!whole.isEmpty()) {
+        const int count = model->visibleCount();
+        for (int r = 0; r < count; ++r) {
+            const GridModel::RowRef ref = model->rowRef(r);
+            if (GridModel::isGroupRef(ref)) {
+                for (int i : whole)
+                    if (m_sumColumns.contains(shown[i]->key(), Qt::CaseInsensitive))
+                        widest[size_t(i)].see(formatNamed(model->groupSum(GridModel::groupOfRef(ref), shown[i]->index()),
+                                                          shown[i]->format()), rows);
+                continue;
+            }
+            for (int i : whole)
+                widest[size_t(i)].see(model->cellText(ref, shown[i]->index()), rows);
+        }
+    }
+
+    // What each column takes, from the most it wants down to the least it can take: the width given to it
+    // (or the width its caption's longest word or its widest amount needs, when more); then text columns
+    // down to KeptWidth; then text columns down to their caption's longest word; then amounts in a
+    // smaller font, never below LeastPrintedPoints.
+    constexpr int Levels = 4;
+    std::vector<std::array<double, Levels>> level(size_t(shown.size()));
+    for (int i = 0; i < shown.size(); ++i) {
+        const GridColumn *c = shown[i];
+        const double natural = std::max(0, c->width());
+        auto &l = level[size_t(i)];
+        if (c->content() == GridColumn::IconOnly) {
+            l.fill(natural);
+            continue;
+        }
+        const double header = WidestUnbreakable(c->caption(), headerFont, g.device) / g.k + 2 * CellPadding;
+        if (isWhole(c)) {
+            const double icon = c->content() == GridColumn::IconAndText ? IconSize + CellPadding : 0;
+            const double text = widest[size_t(i)].width / g.k;
+            const double full = std::max({natural, header, text + 2 * CellPadding + icon});
+            l = {full, full, full, std::max(header, text * LeastPrintedPoints / points + 2 * CellPadding + icon)};
+        } else {
+            const double full = std::max(natural, header);
+            l = {full, std::max(header, std::min(natural, KeptWidth)), header, header};
+        }
+    }
+    auto total = [&](int k) {
+        double sum = 0;
+        for (const auto &l : level)
+            sum += l[size_t(k)];
+        return sum;
+    };
+    std::vector<double> widths(size_t(shown.size()));
+    const double page = g.pageWidth;
+    const double full = total(0);
+    if (!m_fitColumns || full <= 0) {
+        for (size_t i = 0; i < widths.size(); ++i)
+            widths[i] = level[i][0];
+        return widths;
+    }
+    if (full <= page) {
+        // Room to spare: every column wider by the same share.
+        for (size_t i = 0; i < widths.size(); ++i)
+            widths[i] = level[i][0] * page / full;
+        return widths;
+    }
+    for (int k = 1; k < Levels; ++k) {
+        const double before = total(k - 1), after = total(k);
+        if (after > page && k + 1 < Levels)
+            continue;
+        // Between the level before and this one, as far as the page needs.
+        const double t = after > page ? 1.0 : (before - page) / std::max(1e-9, before - after);
+        const double squeeze = after > page ? page / after : 1.0;   // the last resort: all narrower
+        for (size_t i = 0; i < widths.size(); ++i)
+            widths[i] = (level[i][size_t(k - 1)] - t * (level[i][size_t(k - 1)] - level[i][size_t(k)])) * squeeze;
+        break;
+    }
+    return widths;
 }
 
 // The index of the column printed as a note under its record; -1 when there is none.
@@ -320,7 +431,7 @@ void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::A
         p.drawText(rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
         return;
     }
-    p.setFont(FontToFit(text, font, device, rect.width()));
+    p.setFont(FontToFit(text, font, device, rect.width(), LeastPrintedPoints));
     p.drawText(rect, align | int(Qt::TextDontClip), text);
     p.setFont(font);
 }
@@ -470,14 +581,12 @@ void GridPrinter::drawColumnHeaders(QPainter &p, const Geometry &g, double top, 
     p.save();
     p.setFont(deviceFont(g, 0.95, true));
     p.setPen(Qt::black);
-    const QFontMetricsF fm(p.font(), g.device);
     for (const ColumnSlot &s : g.columns) {
         if (s.column->content() == GridColumn::IconOnly)
             continue;
         const double inner = std::max(0.0, s.width - 2 * CellPadding);
-        const QString text = fm.elidedText(s.column->caption(), Qt::ElideRight, inner * g.k);
         const int align = int((s.column->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
-        p.drawText(deviceRect(g.k, s.x + CellPadding, top, inner, height), align, text);
+        p.drawText(deviceRect(g.k, s.x + CellPadding, top, inner, height), align, s.header.join(QLatin1Char('\n')));
     }
     p.restore();
     hairline(p, g.k, kRule, 0, top + height - 10, g.rowsWidth, 20);

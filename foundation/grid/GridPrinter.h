@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class GridColumn;
 class ListGrid;
@@ -121,6 +122,8 @@ private:
     struct Geometry;
     struct ColumnSlot;
     Geometry geometry(QPagedPaintDevice *device) const;
+    // The printed widths (twips) of the shown columns on a geometry's page.
+    std::vector<double> columnWidths(const Geometry &g, const QList<GridColumn *> &shown) const;
     QList<Page> layOut(const Geometry &g) const;
     double noteHeight(const Geometry &g, const QString &text) const;
     int noteColumn() const;
