@@ -8,6 +8,9 @@
 #include "platform/shell/Shell.h"
 
 #include <QBuffer>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -82,7 +85,7 @@ struct GridPrinter::Geometry {
     // advance of each Latin letter in their font (device units), which tells most short notes without
     // laying them out.
     double noteWidth = 1;
-    double noteOneLine = 0;
+    double noteLine = 0;         // the lines of a note, one under the other (twips)
     std::vector<double> noteAdvance;
     double noteWidest = 0;
 };
@@ -189,8 +192,7 @@ GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
 
     const QFontMetricsF note(deviceFont(g, 0.9, false, true), device);
     g.noteWidth = std::max(1.0, (g.rowsWidth - GroupIndent - 2 * CellPadding) * g.k);
-    g.noteOneLine = note.boundingRect(QRectF(0, 0, g.noteWidth, 1e9), int(Qt::TextWordWrap | Qt::AlignLeft),
-                                      QStringLiteral("X")).height() / g.k + 2 * NotePadding;
+    g.noteLine = note.lineSpacing() / g.k;
     g.noteAdvance.resize(LatinLetters);
     for (int c = 0x20; c < LatinLetters; ++c) {
         g.noteAdvance[size_t(c)] = note.horizontalAdvance(QChar(c));
@@ -323,7 +325,27 @@ QString GridPrinter::noteText(int row0) const
     return GridNoteText(*m_grid->model(), row0, noteColumn());
 }
 
-double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
+std::unique_ptr<QTextLayout> GridPrinter::noteLayout(const Geometry &g, const QString &text) const
+{
+    // Line breaks of the note stay; its lines wrap at words in the width of the page's rows.
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    auto layout = std::make_unique<QTextLayout>(lines, deviceFont(g, 0.9, false, true), g.device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    int n = 0;
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(g.noteWidth);
+        line.setPosition(QPointF(0, n++ * g.noteLine * g.k));
+    }
+    layout->endLayout();
+    return layout;
+}
+
+int GridPrinter::noteLines(const Geometry &g, const QString &text) const
 {
     // A note of Latin letters whose widths, with room to spare for kerning, fit the line is one line: told
     // without laying it out (most notes are such).
@@ -337,10 +359,8 @@ double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
         estimate += g.noteAdvance[c.unicode()];
     }
     if (latin && estimate * 1.05 <= g.noteWidth)
-        return g.noteOneLine;
-    const QFontMetricsF fm(deviceFont(g, 0.9, false, true), g.device);
-    const QRectF bounds = fm.boundingRect(QRectF(0, 0, g.noteWidth, 1e9), int(Qt::TextWordWrap | Qt::AlignLeft), text);
-    return bounds.height() / g.k + 2 * NotePadding;
+        return 1;
+    return std::max(1, noteLayout(g, text)->lineCount());
 }
 
 QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
@@ -351,11 +371,12 @@ QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
     m.columnHeaders = g.columnHeaders;
     m.rowHeight = g.rowHeight;
     m.tallRowLeast = g.textLine + MinBaseLine;
-    m.noteLeast = g.textLine + 2 * NotePadding;
+    m.noteLine = g.noteLine;
+    m.notePadding = NotePadding;
     m.repeatHeaders = m_repeatHeaders;
     m.groupSums = !m_sumColumns.isEmpty();
     m.noteColumn = noteColumn();
-    return PaginateGrid(*m_grid->model(), m, [&](const QString &text) { return noteHeight(g, text); });
+    return PaginateGrid(*m_grid->model(), m, [&](const QString &text) { return noteLines(g, text); });
 }
 
 QList<GridPrinter::Page> GridPrinter::paginate(QPagedPaintDevice *device) const
@@ -391,6 +412,99 @@ QRectF deviceRect(double k, double x, double y, double w, double h)
     return QRectF(x * k, y * k, w * k, h * k);
 }
 
+// True for a font whose glyphs are pictures (colour emoji): a PDF, or a printer, draws glyphs from their
+// outlines only and would leave them out.
+bool isPictureFont(const QRawFont &font)
+{
+    static QHash<QString, bool> known;
+    const QString key = font.familyName() + QLatin1Char('/') + font.styleName();
+    if (const auto it = known.constFind(key); it != known.constEnd())
+        return *it;
+    bool picture = false;
+    for (const char *table : {"CBDT", "sbix", "COLR", "SVG "})
+        picture = picture || !font.fontTable(table).isEmpty();
+    known.insert(key, picture);
+    return picture;
+}
+
+// Draws glyph runs laid out from origin; those of a picture font as pictures at the device's resolution,
+// as the screen draws them.
+void drawGlyphRuns(QPainter &p, const QList<QGlyphRun> &runs, const QPointF &origin)
+{
+    for (const QGlyphRun &run : runs) {
+        if (!isPictureFont(run.rawFont())) {
+            p.drawGlyphRun(origin, run);
+            continue;
+        }
+        const QRect pixels = p.transform().mapRect(run.boundingRect().translated(origin)).toAlignedRect();
+        if (pixels.isEmpty())
+            continue;
+        QImage picture(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QPainter raster(&picture);
+        raster.setRenderHint(QPainter::SmoothPixmapTransform);
+        raster.setTransform(p.transform() * QTransform::fromTranslate(-pixels.left(), -pixels.top()));
+        raster.setPen(p.pen());
+        raster.drawGlyphRun(origin, run);
+        raster.end();
+        p.save();
+        p.resetTransform();
+        p.drawImage(pixels.topLeft(), picture);
+        p.restore();
+    }
+}
+
+// Characters that a picture font may draw: emoji and the symbols that have emoji forms.
+bool mayNeedPictures(const QString &text)
+{
+    for (QChar c : text)
+        if (c.isSurrogate() || (c.unicode() >= 0x2190 && c.unicode() < 0x2C00) || c.unicode() == 0xFE0F)
+            return true;
+    return false;
+}
+
+// Draws the user's text in a rectangle as QPainter::drawText does (alignment, word wrap, its own line
+// breaks, clipped unless Qt::TextDontClip), with the glyphs of picture fonts drawn as pictures.
+void drawUserText(QPainter &p, const QRectF &rect, int flags, const QString &text)
+{
+    if (!mayNeedPictures(text)) {
+        p.drawText(rect, flags, text);
+        return;
+    }
+    QString lines = text;
+    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(lines, p.font(), p.device());
+    QTextOption option;
+    option.setWrapMode((flags & Qt::TextWordWrap) ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    double height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(rect.width());
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    double top = rect.top();
+    if (flags & Qt::AlignVCenter)
+        top += (rect.height() - height) / 2;
+    else if (flags & Qt::AlignBottom)
+        top += rect.height() - height;
+    p.save();
+    if (!(flags & Qt::TextDontClip))
+        p.setClipRect(rect, Qt::IntersectClip);
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        double left = rect.left();
+        if (flags & Qt::AlignRight)
+            left += rect.width() - line.naturalTextWidth();
+        else if (flags & Qt::AlignHCenter)
+            left += (rect.width() - line.naturalTextWidth()) / 2;
+        drawGlyphRuns(p, layout.glyphRuns(line.textStart(), line.textLength()), QPointF(left, top));
+    }
+    p.restore();
+}
+
 bool isOneLine(const QString &text)
 {
     for (QChar c : text)
@@ -420,19 +534,19 @@ void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::A
                 x = rect.right() - natural;
             else if (alignment & Qt::AlignHCenter)
                 x = rect.left() + (rect.width() - natural) / 2;
-            layout.draw(&p, QPointF(x, rect.top() + (rect.height() - line.height()) / 2));
+            drawGlyphRuns(p, layout.glyphRuns(), QPointF(x, rect.top() + (rect.height() - line.height()) / 2));
             return;
         }
     } else if (fm.horizontalAdvance(text) <= rect.width()) {
-        p.drawText(rect, align, text);
+        drawUserText(p, rect, align, text);
         return;
     }
     if (!(alignment & (Qt::AlignRight | Qt::AlignHCenter))) {
-        p.drawText(rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
+        drawUserText(p, rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
         return;
     }
     p.setFont(FontToFit(text, font, device, rect.width(), LeastPrintedPoints));
-    p.drawText(rect, align | int(Qt::TextDontClip), text);
+    drawUserText(p, rect, align | int(Qt::TextDontClip), text);
     p.setFont(font);
 }
 
@@ -512,7 +626,7 @@ void GridPrinter::drawPage(QPainter &p, const Geometry &g, const Page &page, int
             drawRecord(p, g, item.row - 1, item.top, item.height);
             break;
         case PageItem::Note:
-            drawNote(p, g, item.row - 1, item.top, item.height);
+            drawNote(p, g, item, item.top, item.height);
             break;
         case PageItem::GroupSums:
             drawGroupSums(p, g, item.group, item.top, item.height);
@@ -557,8 +671,8 @@ void GridPrinter::drawBand(QPainter &p, const Geometry &g, const QString *texts,
     p.save();
     p.setPen(Qt::black);
     p.setFont(bandFont(header, false));
-    p.drawText(area, int(Qt::AlignLeft | Qt::AlignVCenter), b.left);
-    p.drawText(area, int(Qt::AlignRight | Qt::AlignVCenter), b.right);
+    drawUserText(p, area, int(Qt::AlignLeft | Qt::AlignVCenter), b.left);
+    drawUserText(p, area, int(Qt::AlignRight | Qt::AlignVCenter), b.right);
     // A page whose centre text needs more lines than the band was laid out for ends its last line with
     // an ellipsis.
     const QFont centre = bandFont(header, true);
@@ -568,7 +682,7 @@ void GridPrinter::drawBand(QPainter &p, const Geometry &g, const QString *texts,
         lines = TextLines(texts[Centre], centre, g.device, b.centreWidth, fit);
     p.setFont(centre);
     const QRectF centreArea((g.pageWidth * g.k - b.centreWidth) / 2, area.top(), b.centreWidth, area.height());
-    p.drawText(centreArea, int(Qt::AlignHCenter | Qt::AlignVCenter), lines.join(QLatin1Char('\n')));
+    drawUserText(p, centreArea, int(Qt::AlignHCenter | Qt::AlignVCenter), lines.join(QLatin1Char('\n')));
     p.restore();
     if (header)
         hairline(p, g.k, kRule, 0, top + height - BandGap / 2, g.pageWidth, 15);
@@ -586,7 +700,7 @@ void GridPrinter::drawColumnHeaders(QPainter &p, const Geometry &g, double top, 
             continue;
         const double inner = std::max(0.0, s.width - 2 * CellPadding);
         const int align = int((s.column->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
-        p.drawText(deviceRect(g.k, s.x + CellPadding, top, inner, height), align, s.header.join(QLatin1Char('\n')));
+        drawUserText(p, deviceRect(g.k, s.x + CellPadding, top, inner, height), align, s.header.join(QLatin1Char('\n')));
     }
     p.restore();
     hairline(p, g.k, kRule, 0, top + height - 10, g.rowsWidth, 20);
@@ -618,7 +732,7 @@ void GridPrinter::drawGroup(QPainter &p, const Geometry &g, int row0, double top
     const QFontMetricsF fm(font, g.device);
     const double inner = std::max(0.0, g.rowsWidth - indent - 2 * CellPadding);
     const QString caption = fm.elidedText(format.caption.trimmed(), Qt::ElideRight, inner * g.k);
-    p.drawText(deviceRect(g.k, indent + CellPadding, top, inner, height), int(Qt::AlignLeft | Qt::AlignVCenter),
+    drawUserText(p, deviceRect(g.k, indent + CellPadding, top, inner, height), int(Qt::AlignLeft | Qt::AlignVCenter),
                caption);
     p.restore();
 }
@@ -680,9 +794,9 @@ void GridPrinter::drawRecord(QPainter &p, const Geometry &g, int row0, double to
         hairline(p, g.k, kGridLine, 0, top + height, g.rowsWidth);
 }
 
-void GridPrinter::drawNote(QPainter &p, const Geometry &g, int row0, double top, double height) const
+void GridPrinter::drawNote(QPainter &p, const Geometry &g, const PageItem &piece, double top, double height) const
 {
-    const QString text = noteText(row0);
+    const std::unique_ptr<QTextLayout> layout = noteLayout(g, noteText(piece.row - 1));
     p.save();
     p.setFont(deviceFont(g, 0.9, false, true));
     p.setPen(kNoteText);
@@ -690,7 +804,12 @@ void GridPrinter::drawNote(QPainter &p, const Geometry &g, int row0, double top,
                                    std::max(0.0, g.rowsWidth - GroupIndent - 2 * CellPadding),
                                    std::max(0.0, height - 2 * NotePadding));
     p.setClipRect(area, Qt::IntersectClip);
-    p.drawText(area, int(Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop), text);
+    // This piece's lines: a long note goes on where the page before left it.
+    const QPointF origin(area.left(), area.top() - piece.firstLine * g.noteLine * g.k);
+    for (int i = piece.firstLine; i < piece.firstLine + piece.lines && i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        drawGlyphRuns(p, layout->glyphRuns(line.textStart(), line.textLength()), origin);
+    }
     p.restore();
     if (m_grid->gridLines())
         hairline(p, g.k, kGridLine, 0, top + height, g.rowsWidth);

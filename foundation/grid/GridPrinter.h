@@ -16,6 +16,7 @@ class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 class QPrinterInfo;
+class QTextLayout;
 class QWidget;
 
 // Prints a ListGrid as a paginated report: the grid's visible rows in display order (group rows with
@@ -125,7 +126,9 @@ private:
     // The printed widths (twips) of the shown columns on a geometry's page.
     std::vector<double> columnWidths(const Geometry &g, const QList<GridColumn *> &shown) const;
     QList<Page> layOut(const Geometry &g) const;
-    double noteHeight(const Geometry &g, const QString &text) const;
+    // A note's text laid out in lines as it prints, and the number of its lines.
+    std::unique_ptr<QTextLayout> noteLayout(const Geometry &g, const QString &text) const;
+    int noteLines(const Geometry &g, const QString &text) const;
     int noteColumn() const;
     QString noteText(int row0) const;
     void drawPage(QPainter &p, const Geometry &g, const Page &page, int number, int count) const;
@@ -133,7 +136,7 @@ private:
     void drawColumnHeaders(QPainter &p, const Geometry &g, double top, double height) const;
     void drawGroup(QPainter &p, const Geometry &g, int row0, double top, double height) const;
     void drawRecord(QPainter &p, const Geometry &g, int row0, double top, double height) const;
-    void drawNote(QPainter &p, const Geometry &g, int row0, double top, double height) const;
+    void drawNote(QPainter &p, const Geometry &g, const PageItem &piece, double top, double height) const;
     void drawGroupSums(QPainter &p, const Geometry &g, int group, double top, double height) const;
     QFont deviceFont(const Geometry &g, double scale, bool bold = false, bool italic = false) const;
     // The fonts of the page header's and footer's texts: the centre and the sides.

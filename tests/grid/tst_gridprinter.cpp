@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QSignalSpy>
@@ -68,6 +70,7 @@ private slots:
     void amountsAreNeverCut();
     void titleAndFooterTakeTheFreeWidth_data();
     void titleAndFooterTakeTheFreeWidth();
+    void usersTextPrintsWhole();
     void printToFileFromTheDialog_data();
     void printToFileFromTheDialog();
 
@@ -403,6 +406,59 @@ void TestGridPrinter::amountsAreNeverCut()
                                     QStringLiteral("Currency"));
     QVERIFY2(text.contains(sum), qPrintable(sum + QStringLiteral(" in ") + text));
     QVERIFY(!text.contains(QChar(0x2026)));
+}
+
+void TestGridPrinter::usersTextPrintsWhole()
+{
+    // A note longer than a page under a record near the top of a page starts there and goes on over the
+    // next page, every line printed once; an emoji in a description prints as the screen shows it, in
+    // colour.
+    QStringList lines;
+    for (int i = 1; i <= 100; ++i)
+        lines << QStringLiteral("Note line %1").arg(i);
+    platform::Connection cn;
+    cn.Open(m_dcs);
+    cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=8"));
+    for (int day = 1; day <= 3; ++day)
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrValue, TrBalance, TrNotes ) "
+                                  "SELECT 8, 1, #03/0%1/2025#, '%2', 10, 10, '%3'")
+                       .arg(day)
+                       .arg(day == 2 ? QStringLiteral("Party \U0001F389 for the staff") : QStringLiteral("Row %1").arg(day),
+                            day == 2 ? lines.join(QLatin1Char('\n')) : QString()));
+    cn.Close();
+    bind(QStringLiteral("WHERE TrDbId=8"));
+    m_printer->setPreviewColumn(QStringLiteral("TrNotes"));
+    const QString pdf = m_sandbox->root() + QStringLiteral("/note.pdf");
+    m_printer->printToPdf(pdf);
+    const QStringList pages = pdfPages(pdf);
+    if (pages.isEmpty())
+        QSKIP("pdftotext is not installed: the page texts are not read back");
+    QCOMPARE(pages.size(), 2);
+    QVERIFY(pages[0].contains(QStringLiteral("Row 1")) && pages[0].contains(QStringLiteral("Party")));
+    for (int i = 1; i <= 100; ++i) {
+        const QString line = QStringLiteral("Note line %1\n").arg(i);
+        QCOMPARE(pages.join(QString()).count(line), 1);
+    }
+    QVERIFY(pages[0].contains(QStringLiteral("Note line 40\n")));
+    QVERIFY(pages[1].contains(QStringLiteral("Note line 100\n")) && pages[1].contains(QStringLiteral("Row 3")));
+
+    if (!QFontDatabase::families().contains(QStringLiteral("Noto Color Emoji")))
+        QSKIP("no colour emoji font is installed: the emoji's picture is not looked for");
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (tool.isEmpty())
+        QSKIP("pdftoppm is not installed: the printed page is not looked at");
+    QProcess render;
+    render.start(tool, {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-f"), QStringLiteral("1"),
+                        QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), pdf,
+                        m_sandbox->root() + QStringLiteral("/note")});
+    QVERIFY(render.waitForFinished(60000));
+    const QImage page(m_sandbox->root() + QStringLiteral("/note-1.png"));
+    QVERIFY(!page.isNull());
+    int coloured = 0;   // the page is black, grey and white but for the emoji
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            coloured += QColor(page.pixel(x, y)).hsvSaturation() > 120 ? 1 : 0;
+    QVERIFY2(coloured > 10, qPrintable(QString::number(coloured)));
 }
 
 void TestGridPrinter::titleAndFooterTakeTheFreeWidth_data()
