@@ -64,6 +64,7 @@ protected:
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
+    void fitHeader();
     void drawGridLines(QPainter *painter, const QRect &rowRect, bool cells) const;
     bool toggleGroupAt(const QPoint &pos, bool anywhere);
 

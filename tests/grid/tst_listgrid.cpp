@@ -101,6 +101,7 @@ private slots:
     void failingAnswerRaisesErrorEvent();
     void rendersWithoutCrash();
     void screenReaderReadsTheRowsOnScreen();
+    void narrowColumnsWrapTheirCaptions();
     void namedFormats_data();
     void namedFormats();
 
@@ -835,8 +836,41 @@ void TestListGrid::screenReaderReadsTheRowsOnScreen()
     }
 }
 
+void TestListGrid::narrowColumnsWrapTheirCaptions()
+{
+    // A caption wider than its column takes two lines, each drawn, and the header grows for them; a
+    // column wide enough takes its caption back on one line.
+    bind(*m_grid);
+    for (GridColumn *c : m_grid->columnsInDisplayOrder())
+        c->setVisible(c->key() == QLatin1String("TrDate") || c->key() == QLatin1String("AcName"));
+    GridColumn *count = m_grid->column(QStringLiteral("AcName"));
+    count->setCaption(QStringLiteral("Income/Expense Count"));
+    count->setWidth(6000);
+    m_grid->resize(1200, 300);
+    m_grid->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_grid.get()));
+    QHeaderView *header = m_grid->view()->header();
+    const int oneLine = header->height();
+    count->setWidth(1800);
+    QTRY_VERIFY(header->height() > oneLine && header->height() >= 2 * header->fontMetrics().lineSpacing());
+    const int section = count->index() - 1;
+    const QRect area(header->sectionViewportPosition(section), 0, header->sectionSize(section), header->height());
+    const QImage shot = header->grab(area).toImage();
+    auto inked = [&](int top, int bottom) {
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (qGray(shot.pixel(x, y)) < 110)
+                    return true;
+        return false;
+    };
+    QVERIFY(inked(0, shot.height() / 2) && inked(shot.height() / 2, shot.height()));
+    count->setWidth(6000);
+    QTRY_COMPARE(header->height(), oneLine);
+}
+
 void TestListGrid::rendersWithoutCrash()
 {
+
     bind(*m_grid);
     QImage red(16, 16, QImage::Format_RGB32);
     red.fill(QColor(255, 0, 255));
