@@ -27,7 +27,9 @@ class QWidget;
 // set the texts of that page ("3 of 12", a summary on the last page).
 //
 // The same pages go to a print preview (GridPreview), to a printer, and to a PDF file. Sizes follow the
-// grid: column widths and row heights in twips, scaled to the page width when fitColumns is on.
+// grid: column widths and row heights in twips, fitted to the page width when fitColumns is on. Amounts,
+// dates and numbers print whole in the report's font: their columns take the width their widest text
+// needs; column captions wrap at their words.
 class GridPrinter : public QObject
 {
     Q_OBJECT
@@ -65,7 +67,9 @@ public:
     // Columns whose group sums are printed on a line under the records of every group (none: no line).
     QStringList groupSumColumns() const { return m_sumColumns; }
     void setGroupSumColumns(const QStringList &keys) { m_sumColumns = keys; }
-    // The visible columns are widened or narrowed together to fill the page's width (on by default).
+    // The visible columns fill the page's width (on by default): widened together when there is room;
+    // when there is not, text columns give way first (down to their caption's longest word), and the
+    // amounts' font gets smaller only as a last resort, never below 6 pt.
     bool fitColumns() const { return m_fitColumns; }
     void setFitColumns(bool on) { m_fitColumns = on; }
     // The font of the rows; headers, footers and notes are drawn in sizes derived from it.
