@@ -9,6 +9,9 @@
 //                      screen reader reads the rows the user moves through;
 //   list_children      every child of the list at once (what a screen reader's review of the window, or
 //                      an inspector, asks);
+//   refresh_longest_wait  the user presses Refresh (through the button's action, as a screen reader's
+//                      user does) and the screen reader goes on asking the list's role every 5 ms for 3 s:
+//                      the longest wait for an answer (the list is read again meanwhile).
 // Needs Xvfb (started here on a free display unless DISPLAY is set), dbus-daemon, at-spi2-core (the
 // accessibility bus and its registry) and the built program.
 //     bench_accessibility [--benchmark_filter=...]
@@ -47,8 +50,8 @@ const QString kAccessible = QStringLiteral("org.a11y.atspi.Accessible");
 const QString kTable = QStringLiteral("org.a11y.atspi.Table");
 const QString kRootPath = QStringLiteral("/org/a11y/atspi/accessible/root");
 
-// AT-SPI roles of lists.
-constexpr uint RoleTable = 55, RoleTree = 64, RoleTreeTable = 65, RoleList = 31;
+// AT-SPI roles.
+constexpr uint RoleList = 31, RolePushButton = 43, RoleTable = 55, RoleTree = 65, RoleTreeTable = 66;
 
 struct Ref {
     QString service;
@@ -247,6 +250,9 @@ bool Session::start(QString &why)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     env.insert(QStringLiteral("ORVEL_BENCH_TODAY"), benchdata::kToday.toString(Qt::ISODate));
+    // In English: the benchmark finds the Refresh button by its name.
+    env.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
     m_program.setProcessEnvironment(env);
     m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer started;
@@ -381,6 +387,65 @@ void listChildren(benchmark::State &state)
     });
 }
 
+// The application's push button of that name.
+std::optional<Ref> button(QDBusConnection &bus, const QString &app, const QString &name)
+{
+    QList<Ref> pending{{app, kRootPath}};
+    while (!pending.isEmpty()) {
+        const Ref ref = pending.takeFirst();
+        const uint role = roleOf(bus, ref);
+        if (role == RolePushButton && property(bus, ref, kAccessible, QStringLiteral("Name")).toString() == name)
+            return ref;
+        if (!isList(role))
+            pending += children(bus, ref);
+    }
+    return std::nullopt;
+}
+
+void refreshLongestWait(benchmark::State &state)
+{
+    Session *s = session(state);
+    if (!s)
+        return;
+    const auto list = mainList(s->bus(), s->app());
+    const auto refresh = button(s->bus(), s->app(), QStringLiteral("Refresh"));
+    if (!list || !refresh) {
+        state.SkipWithError("no list or no Refresh button");
+        return;
+    }
+    // A cell of the list is made again once the list is read again: its path tells that the refresh ran.
+    auto firstCell = [&] {
+        const QDBusMessage r = call(s->bus(), *list, kTable, QStringLiteral("GetAccessibleAt"), {1, 1});
+        return r.type() == QDBusMessage::ReplyMessage ? refOf(r.arguments().first().value<QDBusArgument>()).path : QString();
+    };
+    int refreshed = 0;
+    for (auto _ : state) {
+        const QString before = firstCell();
+        const QDBusMessage pressed = call(s->bus(), *refresh, QStringLiteral("org.a11y.atspi.Action"),
+                                          QStringLiteral("DoAction"), {0});
+        if (pressed.type() != QDBusMessage::ReplyMessage) {
+            state.SkipWithError(("DoAction: " + pressed.errorMessage()).toUtf8().constData());
+            return;
+        }
+        QElapsedTimer watch;
+        watch.start();
+        qint64 longest = 0;
+        int answers = 0;
+        while (watch.elapsed() < 3000) {
+            QElapsedTimer wait;
+            wait.start();
+            roleOf(s->bus(), *list);
+            longest = std::max(longest, wait.nsecsElapsed());
+            ++answers;
+            QThread::msleep(5);
+        }
+        state.SetIterationTime(longest / 1e9);
+        state.counters["answers"] = answers;
+        refreshed += firstCell() != before ? 1 : 0;
+    }
+    state.counters["refreshed"] = refreshed;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -390,6 +455,8 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("accessibility/find_list", findList)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
     benchmark::RegisterBenchmark("accessibility/list_size", listSize)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
     benchmark::RegisterBenchmark("accessibility/read_visible_rows", readVisibleRows)
+        ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+    benchmark::RegisterBenchmark("accessibility/refresh_longest_wait", refreshLongestWait)
         ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
     benchmark::RegisterBenchmark("accessibility/list_children", listChildren)
         ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -8,12 +8,11 @@
 #include "platform/shell/Shell.h"
 
 #include <QBuffer>
-#include <QGlyphRun>
-#include <QHash>
-#include <QRawFont>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -21,6 +20,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRawFont>
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>

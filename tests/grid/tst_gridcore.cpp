@@ -1,6 +1,7 @@
 // The list grid's core without any widget: the model keeps Qt's model contract through binding, grouping,
 // expanding, filtering, re-sorting and column changes (QAbstractItemModelTester); a column's change that
-// alters the order asks for the rows again; the pages fall as the sizes say.
+// alters the order asks for the rows again; the pages fall as the sizes say, and a long note goes on over
+// pages without leaving the page before it empty.
 
 #include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"

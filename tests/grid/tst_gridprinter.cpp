@@ -1,8 +1,8 @@
 // The grid's printing: the rows as they fall on pages (every row once, in order, group rows kept with
 // what follows, notes with their record, sums after their group, column headers on the first or on every
 // page), the page event with the page number and count, the PDF file written in one piece (also when the
-// print dialog chose a file), amounts printed whole, and page titles and footers wrapped in the width
-// their page leaves them.
+// print dialog chose a file), amounts printed whole, page titles and footers wrapped in the width their
+// page leaves them, a note longer than a page going on over the next, and emoji printed as on screen.
 
 #include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"

@@ -1,5 +1,6 @@
 // The list grid on a real database: binding, columns, computed values, groups and sort keys, current
-// row, find, the bound recordset's filter, expand and collapse, the events, formats and drawing.
+// row, find, the bound recordset's filter, expand and collapse, the events, formats and drawing, captions
+// wrapped in narrow columns, and what a screen reader is told of a long list.
 
 #include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"

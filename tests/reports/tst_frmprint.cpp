@@ -1,8 +1,8 @@
 // The report window on a filled database: what it shows on opening, how its options change the report
 // (at once for the report kind, on Apply for the rest), the period typed in the user's locale or refused
 // with the reason, the lists of accounts and counts, the grouping
-// levels, and the printed report: title, page counter, group captions with totals, and the filter summary
-// on the last page only.
+// levels, and the printed report: title, page counter, group captions with totals, the filter summary
+// on the last page only, and every column caption and the largest amount whole in the five languages.
 
 #include "ReportsFixture.h"
 #include "tests/editors/ModalSteps.h"
