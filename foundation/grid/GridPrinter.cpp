@@ -145,6 +145,7 @@ QFont GridPrinter::deviceFont(const Geometry &, double scale, bool bold, bool it
 
 GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
 {
+    m_grid->rowCount();   // builds the rows when they are due: the columns' widths follow their texts
     Geometry g;
     g.device = device;
     const int dpi = device->logicalDpiY() > 0 ? device->logicalDpiY() : 1200;
@@ -256,8 +257,10 @@ std::vector<double> GridPrinter::columnWidths(const Geometry &g, const QList<Gri
     // What each column takes, from the most it wants down to the least it can take: the width given to it
     // (or the width its caption's longest word or its widest amount needs, when more); then text columns
     // down to KeptWidth; then text columns down to their caption's longest word; then amounts in a
-    // smaller font, never below LeastPrintedPoints.
-    constexpr int Levels = 4;
+    // smaller font, never below LeastPrintedPoints; then text columns down to a few letters. Only a page
+    // too narrow even for that narrows every column alike.
+    constexpr int Levels = 5;
+    constexpr double FewLetters = 360;
     std::vector<std::array<double, Levels>> level(size_t(shown.size()));
     for (int i = 0; i < shown.size(); ++i) {
         const GridColumn *c = shown[i];
@@ -272,10 +275,11 @@ std::vector<double> GridPrinter::columnWidths(const Geometry &g, const QList<Gri
             const double icon = c->content() == GridColumn::IconAndText ? IconSize + CellPadding : 0;
             const double text = widest[size_t(i)].width / g.k;
             const double full = std::max({natural, header, text + 2 * CellPadding + icon});
-            l = {full, full, full, std::max(header, text * LeastPrintedPoints / points + 2 * CellPadding + icon)};
+            const double least = std::max(header, text * LeastPrintedPoints / points + 2 * CellPadding + icon);
+            l = {full, full, full, least, least};
         } else {
             const double full = std::max(natural, header);
-            l = {full, std::max(header, std::min(natural, KeptWidth)), header, header};
+            l = {full, std::max(header, std::min(natural, KeptWidth)), header, header, std::min(header, FewLetters)};
         }
     }
     auto total = [&](int k) {
@@ -365,7 +369,6 @@ int GridPrinter::noteLines(const Geometry &g, const QString &text) const
 
 QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
 {
-    m_grid->rowCount();   // builds the rows when they are due
     GridPageMetrics m;
     m.rowsHeight = g.rowsHeight;
     m.columnHeaders = g.columnHeaders;

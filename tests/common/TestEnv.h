@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <QList>
 #include <QLocale>
 #include <QString>
 #include <QTemporaryDir>
@@ -90,6 +91,14 @@ private:
 
 // The bytes of a file ("" when it cannot be read).
 QByteArray fileBytes(const QString &path);
+
+// The words of one page of a PDF (1-based) with their heights in points, in the order they are drawn,
+// through poppler's pdftotext; empty when the tool is not installed.
+struct PdfWord {
+    QString text;
+    double height = 0;
+};
+QList<PdfWord> pdfWords(const QString &pdf, int page);
 
 // The connection string for a database file.
 QString connectionString(const QString &file);

@@ -369,15 +369,19 @@ void TestGridPrinter::amountsAreNeverCut_data()
 {
     QTest::addColumn<QString>("amount");
     QTest::addColumn<QString>("printed");
-    QTest::newRow("a million") << "1367833" << "$1,367,833.00";
-    QTest::newRow("a hundred million") << "123456789.5" << "$123,456,789.50";
-    QTest::newRow("a small amount") << "12.5" << "$12.50";
+    QTest::addColumn<double>("paperInches");   // the paper's width; 0: the default paper
+    QTest::newRow("a million") << "1367833" << "$1,367,833.00" << 0.0;
+    QTest::newRow("a hundred million") << "123456789.5" << "$123,456,789.50" << 0.0;
+    QTest::newRow("a small amount") << "12.5" << "$12.50" << 0.0;
+    QTest::newRow("the largest amount") << "999999999999.99" << "$999,999,999,999.99" << 0.0;
+    QTest::newRow("a million on a paper too narrow") << "1367833" << "$1,367,833.00" << 2.5;
 }
 
 void TestGridPrinter::amountsAreNeverCut()
 {
     QFETCH(QString, amount);
     QFETCH(QString, printed);
+    QFETCH(double, paperInches);
     platform::Connection cn;
     cn.Open(m_dcs);
     cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=7"));
@@ -394,6 +398,11 @@ void TestGridPrinter::amountsAreNeverCut()
     m_grid->column(QStringLiteral("TrValue"))->setWidth(1180);
     m_grid->column(QStringLiteral("TrValue"))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_printer->setGroupSumColumns({QStringLiteral("TrValue")});
+    if (paperInches > 0) {
+        QPageLayout layout = m_printer->printer()->pageLayout();
+        layout.setPageSize(QPageSize(QSizeF(paperInches, 11), QPageSize::Inch), QMarginsF(0.2, 0.2, 0.2, 0.2));
+        m_printer->printer()->setPageLayout(layout);
+    }
     const QString pdf = m_sandbox->root() + QStringLiteral("/amounts.pdf");
     m_printer->printToPdf(pdf);
     const QStringList pages = pdfPages(pdf);
@@ -405,7 +414,21 @@ void TestGridPrinter::amountsAreNeverCut()
     const QString sum = formatNamed(m_grid->model()->groupSum(0, m_grid->column(QStringLiteral("TrValue"))->index()),
                                     QStringLiteral("Currency"));
     QVERIFY2(text.contains(sum), qPrintable(sum + QStringLiteral(" in ") + text));
-    QVERIFY(!text.contains(QChar(0x2026)));
+    // In the rows' own font where the page has room; on a paper too narrow for it, smaller, but not below
+    // what paper shows readably (6 pt of the rows' 9).
+    double amountHeight = 0, textHeight = 0;
+    const QString id = m_grid->rowData(2).text(QStringLiteral("TrRowId"));   // the first record's, whole too
+    for (const testenv::PdfWord &w : testenv::pdfWords(pdf, 1)) {
+        if (w.text == printed)
+            amountHeight = w.height;
+        if (w.text == id)
+            textHeight = w.height;
+    }
+    QVERIFY(amountHeight > 0 && textHeight > 0);
+    QVERIFY2(amountHeight >= textHeight * (paperInches > 0 ? 6.0 / 9 * 0.95 : 0.95),
+             qPrintable(QStringLiteral("%1 against %2").arg(amountHeight).arg(textHeight)));
+    if (paperInches == 0)
+        QVERIFY(!text.contains(QChar(0x2026)));
 }
 
 void TestGridPrinter::usersTextPrintsWhole()
