@@ -31,20 +31,7 @@ const QString kList = QStringLiteral(
 
 using Item = GridPrinter::PageItem;
 
-// The text of each page of a PDF (pdftotext); empty when the tool is missing.
-QStringList pdfPages(const QString &pdf)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return {};
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
+using testenv::pdfPages;
 
 } // namespace
 
