@@ -537,7 +537,11 @@ void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::A
                 x = rect.right() - natural;
             else if (alignment & Qt::AlignHCenter)
                 x = rect.left() + (rect.width() - natural) / 2;
-            drawGlyphRuns(p, layout.glyphRuns(), QPointF(x, rect.top() + (rect.height() - line.height()) / 2));
+            const QPointF at(x, rect.top() + (rect.height() - line.height()) / 2);
+            if (mayNeedPictures(text))
+                drawGlyphRuns(p, layout.glyphRuns(), at);
+            else
+                layout.draw(&p, at);
             return;
         }
     } else if (fm.horizontalAdvance(text) <= rect.width()) {
