@@ -15,15 +15,15 @@ namespace {
 // larger number is grouped throughout.
 QString groupedWhole(quint64 units, const QLocale &locale)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    QString digits = plain.toString(qulonglong(units));
+    // A locale of other digits writes them its own way.
+    if (locale.zeroDigit() != QStringLiteral("0"))
+        return locale.toString(qulonglong(units));
+    QString digits = QString::number(units);
     const QString group = locale.groupSeparator();
-    if ((locale.numberOptions() & QLocale::OmitGroupSeparator) || group.isEmpty() || locale.zeroDigit().size() != 1)
+    if ((locale.numberOptions() & QLocale::OmitGroupSeparator) || group.isEmpty())
         return digits;
     const qsizetype count = digits.size();
-    const bool fourStayWhole = !locale.toString(qulonglong(1000)).contains(group);
-    if (count <= 3 || (count == 4 && fourStayWhole))
+    if (count <= 3 || (count == 4 && !locale.toString(qulonglong(1000)).contains(group)))
         return digits;
     for (qsizetype at = count - 3; at > 0; at -= 3)
         digits.insert(at, group);
