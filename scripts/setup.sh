@@ -10,9 +10,11 @@ packages=(
   mdbtools-dev
   xvfb xauth
   desktop-file-utils appstream poppler-utils
+  fonts-noto-color-emoji
 )
 if [ "${ORVEL_BENCH:-0}" = 1 ]; then
-  packages+=(libbenchmark-dev)
+  # bench_accessibility: the accessibility bus and its registry on a session bus of its own
+  packages+=(libbenchmark-dev dbus-daemon at-spi2-core)
 fi
 missing=()
 for p in "${packages[@]}"; do

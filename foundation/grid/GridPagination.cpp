@@ -16,7 +16,7 @@ QString GridNoteText(const GridModel &model, int row0, int noteColumn)
 }
 
 QList<GridPage> PaginateGrid(const GridModel &model, const GridPageMetrics &m,
-                             const std::function<double(const QString &)> &noteHeight)
+                             const std::function<int(const QString &)> &noteLines)
 {
     using PageItem = GridPageItem;
     const int rows = model.visibleCount();
@@ -27,7 +27,7 @@ QList<GridPage> PaginateGrid(const GridModel &model, const GridPageMetrics &m,
     // close any) are lists of their own, which a block names by their place in `closings`.
     struct Block {
         double height = 0;
-        double note = 0;
+        int note = 0;              // the note's lines
         double need = 0;           // what must fit on the page for this row to start there
         int groupIndex = -1;       // a group row's group; -1 for a record
         int closedBefore = 0;      // sums printed before this row
@@ -48,12 +48,13 @@ QList<GridPage> PaginateGrid(const GridModel &model, const GridPageMetrics &m,
     };
     auto hasSums = [&](int group) { return m.groupSums && model.groupRecordCount(group) > 0; };
     const double sumsHeight = m.rowHeight;
+    constexpr int LeastPiece = 2;   // the fewest lines of a long note on a page
+    auto noteHeight = [&](int lines) { return lines > 0 ? lines * m.noteLine + 2 * m.notePadding : 0.0; };
     // The room of a page after the first: what a block larger than that cannot keep together.
     const double room = m.rowsHeight - (m.repeatHeaders ? m.columnHeaders : 0);
 
     std::vector<Block> blocks(size_t(std::max(0, rows)));
     QList<int> open;   // the groups whose records are being printed, innermost last
-    double groupsAbove = 0;   // the group rows right above a record, which stay on its page
     for (int r = 0; r < rows; ++r) {
         Block &b = blocks[size_t(r)];
         const GridModel::RowRef ref = model.rowRef(r);
@@ -64,30 +65,22 @@ QList<GridPage> PaginateGrid(const GridModel &model, const GridPageMetrics &m,
             while (!open.isEmpty() && model.groupLevel(open.last()) >= level)
                 closingsAt(b.closedBefore).append(open.takeLast());
             open.append(b.groupIndex);
-            groupsAbove += b.height;
             continue;
         }
         while (!open.isEmpty()
                && model.groupFirstRecord(open.last()) + model.groupRecordCount(open.last()) - 1 == ref)
             closingsAt(b.closedAfter).append(open.takeLast());
-        // A long note is cut to what a page holds beside its record, the group rows above it and the
-        // sums after it (at least a line of it stays).
         const QString note = GridNoteText(model, r, m.noteColumn);
-        if (!note.isEmpty()) {
-            double keep = room - b.height - groupsAbove;
-            for (int group : closings[size_t(b.closedAfter)])
-                keep -= hasSums(group) ? sumsHeight : 0;
-            const double full = noteHeight(note);
-            b.note = std::min(full, std::max(keep, std::min(full, m.noteLeast)));
-        }
-        groupsAbove = 0;
+        if (!note.isEmpty())
+            b.note = std::max(1, noteLines(note));
     }
     QList<int> closedAtEnd;
     while (!open.isEmpty())
         closedAtEnd.append(open.takeLast());
 
-    // Then what goes together, from the last row up: a record with its note and the sums after it; a
-    // group row with the block under it, so that it never ends a page. What exceeds a page is split.
+    // Then what goes together, from the last row up: a record with its short note and the sums after it,
+    // or with the first lines of a long note; a group row with the block under it, so that it never ends a
+    // page. What exceeds a page is split.
     for (int r = rows - 1; r >= 0; --r) {
         Block &b = blocks[size_t(r)];
         if (b.group()) {
@@ -97,8 +90,12 @@ QList<GridPage> PaginateGrid(const GridModel &model, const GridPageMetrics &m,
             double sums = 0;
             for (int group : closings[size_t(b.closedAfter)])
                 sums += hasSums(group) ? sumsHeight : 0;
-            const double full = b.height + b.note + sums;
-            b.need = full <= room ? full : (b.height + b.note <= room ? b.height + b.note : b.height);
+            const double note = noteHeight(b.note);
+            const double full = b.height + note + sums;
+            if (b.note > KeptNoteLines)
+                b.need = b.height + noteHeight(LeastPiece);
+            else
+                b.need = full <= room ? full : (b.height + note <= room ? b.height + note : b.height);
         }
     }
 
@@ -146,8 +143,32 @@ QList<GridPage> PaginateGrid(const GridModel &model, const GridPageMetrics &m,
             continue;
         }
         place({PageItem::Record, r + 1, -1, 0, b.height}, b.need);
-        if (b.note > 0)
-            place({PageItem::Note, r + 1, -1, 0, b.note}, b.note);
+        double sums = 0;
+        for (int group : closings[size_t(b.closedAfter)])
+            sums += hasSums(group) ? sumsHeight : 0;
+        // The note in pieces, each filling what its page leaves; the last piece keeps room for the sums
+        // after it, and a piece that leaves lines over leaves at least LeastPiece of them.
+        for (int done = 0; done < b.note;) {
+            const int left = b.note - done;
+            const double free = m.rowsHeight + 0.5 - y;
+            const int fit = std::max(0, int((free - 2 * m.notePadding) / m.noteLine));
+            int piece = left;
+            if (left > fit || noteHeight(left) + sums > free) {
+                if (fit == 0 && hasRows()) {
+                    pages.append(page);
+                    startPage();
+                    continue;
+                }
+                piece = std::clamp(std::min(fit, left - LeastPiece), 1, std::max(1, std::min(fit, left)));
+            }
+            page.items.append({PageItem::Note, r + 1, -1, y, noteHeight(piece), done, piece});
+            y += noteHeight(piece);
+            done += piece;
+            if (done < b.note) {
+                pages.append(page);
+                startPage();
+            }
+        }
         placeSums(closings[size_t(b.closedAfter)]);
     }
     placeSums(closedAtEnd);

@@ -15,6 +15,8 @@ struct GridPageItem {
     int group = -1;        // Group: the group; GroupSums: the group summed
     double top = 0;        // twips below the top of the rows' area (under the page header)
     double height = 0;     // twips
+    int firstLine = 0;     // Note: the first of the note's lines printed here (a long note goes on over pages)
+    int lines = 0;         // Note: how many of them
 };
 struct GridPage {
     QList<GridPageItem> items;
@@ -26,7 +28,8 @@ struct GridPageMetrics {
     double columnHeaders = 0;    // the column headers' line
     double rowHeight = 0;        // a row of the grid's own height
     double tallRowLeast = 0;     // the least a row given a height of its own takes
-    double noteLeast = 0;        // the least a note kept under its record takes (its first line)
+    double noteLine = 1;         // a line of a note
+    double notePadding = 0;      // above and below the lines of a note (each piece of a long one)
     bool repeatHeaders = false;  // the column headers on every page (else on the first only)
     bool groupSums = false;      // a line of sums under every group that holds records
     int noteColumn = -1;         // the column (1-based) printed as a note under each record; -1 none
@@ -35,11 +38,13 @@ struct GridPageMetrics {
 // The visible rows of a built grid model as they fall on pages: each row once and in order, the column
 // headers first on the first page (on every page when repeated), a group row never ending a page that
 // has rows after it (it goes with what follows it), a record with its note and the sums of the groups it
-// ends, sums after the last record of their group. What exceeds a page is split: a long note is cut to
-// what a page holds beside its record. noteHeight: the height a note's text takes (twips), with its
-// padding. Pure logic over the model: no device, no widget.
+// ends, sums after the last record of their group. A note of up to KeptNoteLines lines goes whole with its
+// record; a longer one starts under its record on the same page and goes on over the next pages, with at
+// least two of its lines on each piece (never one line alone at a page's end or start). noteLines: the
+// lines a note's text takes. Pure logic over the model: no device, no widget.
+constexpr int KeptNoteLines = 3;
 QList<GridPage> PaginateGrid(const GridModel &model, const GridPageMetrics &metrics,
-                             const std::function<double(const QString &)> &noteHeight);
+                             const std::function<int(const QString &)> &noteLines);
 
 // The text a record prints as its note (the note column's text, trimmed); "" for a group row or without
 // a note column. row0: the visible row, 0-based.

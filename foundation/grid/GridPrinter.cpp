@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -18,9 +20,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRawFont>
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -37,6 +41,8 @@ constexpr double MinBaseLine = 40;       // room under a row's text
 constexpr double KeptWidth = 1440;       // what a column keeps when the columns are narrowed to the page
 constexpr char16_t LatinLetters = 0x250; // the letters whose widths a note's length is told from
 constexpr int BandLines = 2;             // lines a page header's or footer's centre text may take
+constexpr int HeaderLines = 3;           // lines a column's caption may take
+constexpr double LeastPrintedPoints = 6; // no printed text is smaller: it could not be read on paper
 
 // Band colours of group rows by level (the grid's own white ground would not set them apart on paper).
 QColor groupTint(int level)
@@ -59,6 +65,7 @@ struct GridPrinter::ColumnSlot {
     GridColumn *column;
     double x;
     double width;
+    QStringList header;   // the caption's lines
 };
 
 struct GridPrinter::Geometry {
@@ -78,7 +85,7 @@ struct GridPrinter::Geometry {
     // advance of each Latin letter in their font (device units), which tells most short notes without
     // laying them out.
     double noteWidth = 1;
-    double noteOneLine = 0;
+    double noteLine = 0;         // the lines of a note, one under the other (twips)
     std::vector<double> noteAdvance;
     double noteWidest = 0;
 };
@@ -138,6 +145,7 @@ QFont GridPrinter::deviceFont(const Geometry &, double scale, bool bold, bool it
 
 GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
 {
+    m_grid->rowCount();   // builds the rows when they are due: the columns' widths follow their texts
     Geometry g;
     g.device = device;
     const int dpi = device->logicalDpiY() > 0 ? device->logicalDpiY() : 1200;
@@ -157,46 +165,155 @@ GridPrinter::Geometry GridPrinter::geometry(QPagedPaintDevice *device) const
                    + 2 * BandGap;
     g.footerBand = bandLines(m_footer, false) * lineHeight(bandFont(false, true)) + 2 * BandGap;
     g.rowsHeight = std::max(1.0, g.pageHeight - g.headerBand - g.footerBand);
-    g.columnHeaders = std::max<double>(m_grid->headerHeight(), lineHeight(deviceFont(g, 0.95, true)) + 2 * MinBaseLine);
     g.rowHeight = std::max<double>(m_grid->rowHeight(), text + MinBaseLine);
 
     QList<GridColumn *> shown;
-    double total = 0;
-    for (GridColumn *c : m_grid->columnsInDisplayOrder()) {
-        if (c->isVisible()) {
+    for (GridColumn *c : m_grid->columnsInDisplayOrder())
+        if (c->isVisible())
             shown.append(c);
-            total += std::max(0, c->width());
-        }
-    }
-    // Fitting: wider columns give up their width first, so that dates and amounts stay readable.
-    double keep = 0, flexible = 0;
-    for (GridColumn *c : shown) {
-        keep += std::min<double>(std::max(0, c->width()), KeptWidth);
-        flexible += std::max(0.0, std::max(0, c->width()) - KeptWidth);
-    }
-    const bool narrowWide = m_fitColumns && total > g.pageWidth && flexible > 0 && keep < g.pageWidth;
-    const double wideScale = narrowWide ? (g.pageWidth - keep) / flexible : 1.0;
-    const double scale = (m_fitColumns && total > 0 && !narrowWide) ? g.pageWidth / total : 1.0;
+    const std::vector<double> widths = columnWidths(g, shown);
     double x = 0;
-    for (GridColumn *c : shown) {
-        const double natural = std::max(0, c->width());
-        const double w = narrowWide ? std::min(natural, KeptWidth) + std::max(0.0, natural - KeptWidth) * wideScale
-                                    : natural * scale;
-        g.columns.append({c, x, w});
-        x += w;
+    for (int i = 0; i < shown.size(); ++i) {
+        g.columns.append({shown[i], x, widths[size_t(i)], {}});
+        x += widths[size_t(i)];
     }
     g.rowsWidth = std::min(x, g.pageWidth);
 
+    // Column captions wrap at their words; the headers' line is as high as the tallest caption.
+    const QFont headerFont = deviceFont(g, 0.95, true);
+    qsizetype headerLines = 1;
+    for (ColumnSlot &s : g.columns) {
+        if (s.column->content() == GridColumn::IconOnly)
+            continue;
+        s.header = TextLines(s.column->caption(), headerFont, device, std::max(1.0, (s.width - 2 * CellPadding) * g.k),
+                             HeaderLines);
+        headerLines = std::max(headerLines, s.header.size());
+    }
+    g.columnHeaders = std::max<double>(m_grid->headerHeight(), headerLines * lineHeight(headerFont) + 2 * MinBaseLine);
+
     const QFontMetricsF note(deviceFont(g, 0.9, false, true), device);
     g.noteWidth = std::max(1.0, (g.rowsWidth - GroupIndent - 2 * CellPadding) * g.k);
-    g.noteOneLine = note.boundingRect(QRectF(0, 0, g.noteWidth, 1e9), int(Qt::TextWordWrap | Qt::AlignLeft),
-                                      QStringLiteral("X")).height() / g.k + 2 * NotePadding;
+    g.noteLine = note.lineSpacing() / g.k;
     g.noteAdvance.resize(LatinLetters);
     for (int c = 0x20; c < LatinLetters; ++c) {
         g.noteAdvance[size_t(c)] = note.horizontalAdvance(QChar(c));
         g.noteWidest = std::max(g.noteWidest, g.noteAdvance[size_t(c)]);
     }
     return g;
+}
+
+namespace {
+
+// Amounts, dates and numbers (right-aligned or centred): printed whole, never cut.
+bool isWhole(const GridColumn *c)
+{
+    return c->content() != GridColumn::IconOnly && (c->alignment() & (Qt::AlignRight | Qt::AlignHCenter));
+}
+
+} // namespace
+
+std::vector<double> GridPrinter::columnWidths(const Geometry &g, const QList<GridColumn *> &shown) const
+{
+    const GridModel *model = m_grid->model();
+    const QFont headerFont = deviceFont(g, 0.95, true);
+    // Bold: the widest a row's text prints (a styled row, a line of sums).
+    const QFontMetricsF rows(deviceFont(g, 1.0, true), g.device);
+    const double points = m_font.pointSizeF() > 0 ? m_font.pointSizeF() : 9;
+
+    // The widest text of each whole column, over its records and its group sums. Digits take one width in
+    // the fonts reports are printed in, so only texts about as long as the longest are measured.
+    struct Widest {
+        int longest = 0;
+        double width = 0;
+        void see(const QString &text, const QFontMetricsF &fm)
+        {
+            if (text.size() + 1 < longest)
+                return;
+            longest = std::max(longest, int(text.size()));
+            width = std::max(width, fm.horizontalAdvance(text));
+        }
+    };
+    std::vector<Widest> widest(size_t(shown.size()));
+    QList<int> whole;
+    for (int i = 0; i < shown.size(); ++i)
+        if (isWhole(shown[i]))
+            whole.append(i);
+    if (!whole.isEmpty()) {
+        const int count = model->visibleCount();
+        for (int r = 0; r < count; ++r) {
+            const GridModel::RowRef ref = model->rowRef(r);
+            if (GridModel::isGroupRef(ref)) {
+                for (int i : whole)
+                    if (m_sumColumns.contains(shown[i]->key(), Qt::CaseInsensitive))
+                        widest[size_t(i)].see(formatNamed(model->groupSum(GridModel::groupOfRef(ref), shown[i]->index()),
+                                                          shown[i]->format()), rows);
+                continue;
+            }
+            for (int i : whole)
+                widest[size_t(i)].see(model->cellText(ref, shown[i]->index()), rows);
+        }
+    }
+
+    // What each column takes, from the most it wants down to the least it can take: the width given to it
+    // (or the width its caption's longest word or its widest amount needs, when more); then text columns
+    // down to KeptWidth; then text columns down to their caption's longest word; then amounts in a
+    // smaller font, never below LeastPrintedPoints; then text columns down to a few letters. Only a page
+    // too narrow even for that narrows every column alike.
+    constexpr int Levels = 5;
+    constexpr double FewLetters = 360;
+    std::vector<std::array<double, Levels>> level(size_t(shown.size()));
+    for (int i = 0; i < shown.size(); ++i) {
+        const GridColumn *c = shown[i];
+        const double natural = std::max(0, c->width());
+        auto &l = level[size_t(i)];
+        if (c->content() == GridColumn::IconOnly) {
+            l.fill(natural);
+            continue;
+        }
+        const double header = WidestUnbreakable(c->caption(), headerFont, g.device) / g.k + 2 * CellPadding;
+        if (isWhole(c)) {
+            const double icon = c->content() == GridColumn::IconAndText ? IconSize + CellPadding : 0;
+            const double text = widest[size_t(i)].width / g.k;
+            const double full = std::max({natural, header, text + 2 * CellPadding + icon});
+            const double least = std::max(header, text * LeastPrintedPoints / points + 2 * CellPadding + icon);
+            l = {full, full, full, least, least};
+        } else {
+            const double full = std::max(natural, header);
+            l = {full, std::max(header, std::min(natural, KeptWidth)), header, header, std::min(header, FewLetters)};
+        }
+    }
+    auto total = [&](int k) {
+        double sum = 0;
+        for (const auto &l : level)
+            sum += l[size_t(k)];
+        return sum;
+    };
+    std::vector<double> widths(size_t(shown.size()));
+    const double page = g.pageWidth;
+    const double full = total(0);
+    if (!m_fitColumns || full <= 0) {
+        for (size_t i = 0; i < widths.size(); ++i)
+            widths[i] = level[i][0];
+        return widths;
+    }
+    if (full <= page) {
+        // Room to spare: every column wider by the same share.
+        for (size_t i = 0; i < widths.size(); ++i)
+            widths[i] = level[i][0] * page / full;
+        return widths;
+    }
+    for (int k = 1; k < Levels; ++k) {
+        const double before = total(k - 1), after = total(k);
+        if (after > page && k + 1 < Levels)
+            continue;
+        // Between the level before and this one, as far as the page needs.
+        const double t = after > page ? 1.0 : (before - page) / std::max(1e-9, before - after);
+        const double squeeze = after > page ? page / after : 1.0;   // the last resort: all narrower
+        for (size_t i = 0; i < widths.size(); ++i)
+            widths[i] = (level[i][size_t(k - 1)] - t * (level[i][size_t(k - 1)] - level[i][size_t(k)])) * squeeze;
+        break;
+    }
+    return widths;
 }
 
 // The index of the column printed as a note under its record; -1 when there is none.
@@ -212,7 +329,27 @@ QString GridPrinter::noteText(int row0) const
     return GridNoteText(*m_grid->model(), row0, noteColumn());
 }
 
-double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
+std::unique_ptr<QTextLayout> GridPrinter::noteLayout(const Geometry &g, const QString &text) const
+{
+    // Line breaks of the note stay; its lines wrap at words in the width of the page's rows.
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    auto layout = std::make_unique<QTextLayout>(lines, deviceFont(g, 0.9, false, true), g.device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    int n = 0;
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(g.noteWidth);
+        line.setPosition(QPointF(0, n++ * g.noteLine * g.k));
+    }
+    layout->endLayout();
+    return layout;
+}
+
+int GridPrinter::noteLines(const Geometry &g, const QString &text) const
 {
     // A note of Latin letters whose widths, with room to spare for kerning, fit the line is one line: told
     // without laying it out (most notes are such).
@@ -226,25 +363,23 @@ double GridPrinter::noteHeight(const Geometry &g, const QString &text) const
         estimate += g.noteAdvance[c.unicode()];
     }
     if (latin && estimate * 1.05 <= g.noteWidth)
-        return g.noteOneLine;
-    const QFontMetricsF fm(deviceFont(g, 0.9, false, true), g.device);
-    const QRectF bounds = fm.boundingRect(QRectF(0, 0, g.noteWidth, 1e9), int(Qt::TextWordWrap | Qt::AlignLeft), text);
-    return bounds.height() / g.k + 2 * NotePadding;
+        return 1;
+    return std::max(1, noteLayout(g, text)->lineCount());
 }
 
 QList<GridPrinter::Page> GridPrinter::layOut(const Geometry &g) const
 {
-    m_grid->rowCount();   // builds the rows when they are due
     GridPageMetrics m;
     m.rowsHeight = g.rowsHeight;
     m.columnHeaders = g.columnHeaders;
     m.rowHeight = g.rowHeight;
     m.tallRowLeast = g.textLine + MinBaseLine;
-    m.noteLeast = g.textLine + 2 * NotePadding;
+    m.noteLine = g.noteLine;
+    m.notePadding = NotePadding;
     m.repeatHeaders = m_repeatHeaders;
     m.groupSums = !m_sumColumns.isEmpty();
     m.noteColumn = noteColumn();
-    return PaginateGrid(*m_grid->model(), m, [&](const QString &text) { return noteHeight(g, text); });
+    return PaginateGrid(*m_grid->model(), m, [&](const QString &text) { return noteLines(g, text); });
 }
 
 QList<GridPrinter::Page> GridPrinter::paginate(QPagedPaintDevice *device) const
@@ -280,6 +415,99 @@ QRectF deviceRect(double k, double x, double y, double w, double h)
     return QRectF(x * k, y * k, w * k, h * k);
 }
 
+// True for a font whose glyphs are pictures (colour emoji): a PDF, or a printer, draws glyphs from their
+// outlines only and would leave them out.
+bool isPictureFont(const QRawFont &font)
+{
+    static QHash<QString, bool> known;
+    const QString key = font.familyName() + QLatin1Char('/') + font.styleName();
+    if (const auto it = known.constFind(key); it != known.constEnd())
+        return *it;
+    bool picture = false;
+    for (const char *table : {"CBDT", "sbix", "COLR", "SVG "})
+        picture = picture || !font.fontTable(table).isEmpty();
+    known.insert(key, picture);
+    return picture;
+}
+
+// Draws glyph runs laid out from origin; those of a picture font as pictures at the device's resolution,
+// as the screen draws them.
+void drawGlyphRuns(QPainter &p, const QList<QGlyphRun> &runs, const QPointF &origin)
+{
+    for (const QGlyphRun &run : runs) {
+        if (!isPictureFont(run.rawFont())) {
+            p.drawGlyphRun(origin, run);
+            continue;
+        }
+        const QRect pixels = p.transform().mapRect(run.boundingRect().translated(origin)).toAlignedRect();
+        if (pixels.isEmpty())
+            continue;
+        QImage picture(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QPainter raster(&picture);
+        raster.setRenderHint(QPainter::SmoothPixmapTransform);
+        raster.setTransform(p.transform() * QTransform::fromTranslate(-pixels.left(), -pixels.top()));
+        raster.setPen(p.pen());
+        raster.drawGlyphRun(origin, run);
+        raster.end();
+        p.save();
+        p.resetTransform();
+        p.drawImage(pixels.topLeft(), picture);
+        p.restore();
+    }
+}
+
+// Characters that a picture font may draw: emoji and the symbols that have emoji forms.
+bool mayNeedPictures(const QString &text)
+{
+    for (QChar c : text)
+        if (c.isSurrogate() || (c.unicode() >= 0x2190 && c.unicode() < 0x2C00) || c.unicode() == 0xFE0F)
+            return true;
+    return false;
+}
+
+// Draws the user's text in a rectangle as QPainter::drawText does (alignment, word wrap, its own line
+// breaks, clipped unless Qt::TextDontClip), with the glyphs of picture fonts drawn as pictures.
+void drawUserText(QPainter &p, const QRectF &rect, int flags, const QString &text)
+{
+    if (!mayNeedPictures(text)) {
+        p.drawText(rect, flags, text);
+        return;
+    }
+    QString lines = text;
+    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(lines, p.font(), p.device());
+    QTextOption option;
+    option.setWrapMode((flags & Qt::TextWordWrap) ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    double height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(rect.width());
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    double top = rect.top();
+    if (flags & Qt::AlignVCenter)
+        top += (rect.height() - height) / 2;
+    else if (flags & Qt::AlignBottom)
+        top += rect.height() - height;
+    p.save();
+    if (!(flags & Qt::TextDontClip))
+        p.setClipRect(rect, Qt::IntersectClip);
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        double left = rect.left();
+        if (flags & Qt::AlignRight)
+            left += rect.width() - line.naturalTextWidth();
+        else if (flags & Qt::AlignHCenter)
+            left += (rect.width() - line.naturalTextWidth()) / 2;
+        drawGlyphRuns(p, layout.glyphRuns(line.textStart(), line.textLength()), QPointF(left, top));
+    }
+    p.restore();
+}
+
 bool isOneLine(const QString &text)
 {
     for (QChar c : text)
@@ -309,19 +537,23 @@ void cellText(QPainter &p, const QPaintDevice *device, const QRectF &rect, Qt::A
                 x = rect.right() - natural;
             else if (alignment & Qt::AlignHCenter)
                 x = rect.left() + (rect.width() - natural) / 2;
-            layout.draw(&p, QPointF(x, rect.top() + (rect.height() - line.height()) / 2));
+            const QPointF at(x, rect.top() + (rect.height() - line.height()) / 2);
+            if (mayNeedPictures(text))
+                drawGlyphRuns(p, layout.glyphRuns(), at);
+            else
+                layout.draw(&p, at);
             return;
         }
     } else if (fm.horizontalAdvance(text) <= rect.width()) {
-        p.drawText(rect, align, text);
+        drawUserText(p, rect, align, text);
         return;
     }
     if (!(alignment & (Qt::AlignRight | Qt::AlignHCenter))) {
-        p.drawText(rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
+        drawUserText(p, rect, align, fm.elidedText(text, Qt::ElideRight, rect.width()));
         return;
     }
-    p.setFont(FontToFit(text, font, device, rect.width()));
-    p.drawText(rect, align | int(Qt::TextDontClip), text);
+    p.setFont(FontToFit(text, font, device, rect.width(), LeastPrintedPoints));
+    drawUserText(p, rect, align | int(Qt::TextDontClip), text);
     p.setFont(font);
 }
 
@@ -401,7 +633,7 @@ void GridPrinter::drawPage(QPainter &p, const Geometry &g, const Page &page, int
             drawRecord(p, g, item.row - 1, item.top, item.height);
             break;
         case PageItem::Note:
-            drawNote(p, g, item.row - 1, item.top, item.height);
+            drawNote(p, g, item, item.top, item.height);
             break;
         case PageItem::GroupSums:
             drawGroupSums(p, g, item.group, item.top, item.height);
@@ -446,8 +678,8 @@ void GridPrinter::drawBand(QPainter &p, const Geometry &g, const QString *texts,
     p.save();
     p.setPen(Qt::black);
     p.setFont(bandFont(header, false));
-    p.drawText(area, int(Qt::AlignLeft | Qt::AlignVCenter), b.left);
-    p.drawText(area, int(Qt::AlignRight | Qt::AlignVCenter), b.right);
+    drawUserText(p, area, int(Qt::AlignLeft | Qt::AlignVCenter), b.left);
+    drawUserText(p, area, int(Qt::AlignRight | Qt::AlignVCenter), b.right);
     // A page whose centre text needs more lines than the band was laid out for ends its last line with
     // an ellipsis.
     const QFont centre = bandFont(header, true);
@@ -457,7 +689,7 @@ void GridPrinter::drawBand(QPainter &p, const Geometry &g, const QString *texts,
         lines = TextLines(texts[Centre], centre, g.device, b.centreWidth, fit);
     p.setFont(centre);
     const QRectF centreArea((g.pageWidth * g.k - b.centreWidth) / 2, area.top(), b.centreWidth, area.height());
-    p.drawText(centreArea, int(Qt::AlignHCenter | Qt::AlignVCenter), lines.join(QLatin1Char('\n')));
+    drawUserText(p, centreArea, int(Qt::AlignHCenter | Qt::AlignVCenter), lines.join(QLatin1Char('\n')));
     p.restore();
     if (header)
         hairline(p, g.k, kRule, 0, top + height - BandGap / 2, g.pageWidth, 15);
@@ -470,14 +702,12 @@ void GridPrinter::drawColumnHeaders(QPainter &p, const Geometry &g, double top, 
     p.save();
     p.setFont(deviceFont(g, 0.95, true));
     p.setPen(Qt::black);
-    const QFontMetricsF fm(p.font(), g.device);
     for (const ColumnSlot &s : g.columns) {
         if (s.column->content() == GridColumn::IconOnly)
             continue;
         const double inner = std::max(0.0, s.width - 2 * CellPadding);
-        const QString text = fm.elidedText(s.column->caption(), Qt::ElideRight, inner * g.k);
         const int align = int((s.column->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
-        p.drawText(deviceRect(g.k, s.x + CellPadding, top, inner, height), align, text);
+        drawUserText(p, deviceRect(g.k, s.x + CellPadding, top, inner, height), align, s.header.join(QLatin1Char('\n')));
     }
     p.restore();
     hairline(p, g.k, kRule, 0, top + height - 10, g.rowsWidth, 20);
@@ -509,7 +739,7 @@ void GridPrinter::drawGroup(QPainter &p, const Geometry &g, int row0, double top
     const QFontMetricsF fm(font, g.device);
     const double inner = std::max(0.0, g.rowsWidth - indent - 2 * CellPadding);
     const QString caption = fm.elidedText(format.caption.trimmed(), Qt::ElideRight, inner * g.k);
-    p.drawText(deviceRect(g.k, indent + CellPadding, top, inner, height), int(Qt::AlignLeft | Qt::AlignVCenter),
+    drawUserText(p, deviceRect(g.k, indent + CellPadding, top, inner, height), int(Qt::AlignLeft | Qt::AlignVCenter),
                caption);
     p.restore();
 }
@@ -571,9 +801,9 @@ void GridPrinter::drawRecord(QPainter &p, const Geometry &g, int row0, double to
         hairline(p, g.k, kGridLine, 0, top + height, g.rowsWidth);
 }
 
-void GridPrinter::drawNote(QPainter &p, const Geometry &g, int row0, double top, double height) const
+void GridPrinter::drawNote(QPainter &p, const Geometry &g, const PageItem &piece, double top, double height) const
 {
-    const QString text = noteText(row0);
+    const std::unique_ptr<QTextLayout> layout = noteLayout(g, noteText(piece.row - 1));
     p.save();
     p.setFont(deviceFont(g, 0.9, false, true));
     p.setPen(kNoteText);
@@ -581,7 +811,12 @@ void GridPrinter::drawNote(QPainter &p, const Geometry &g, int row0, double top,
                                    std::max(0.0, g.rowsWidth - GroupIndent - 2 * CellPadding),
                                    std::max(0.0, height - 2 * NotePadding));
     p.setClipRect(area, Qt::IntersectClip);
-    p.drawText(area, int(Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop), text);
+    // This piece's lines: a long note goes on where the page before left it.
+    const QPointF origin(area.left(), area.top() - piece.firstLine * g.noteLine * g.k);
+    for (int i = piece.firstLine; i < piece.firstLine + piece.lines && i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        drawGlyphRuns(p, layout->glyphRuns(line.textStart(), line.textLength()), origin);
+    }
     p.restore();
     if (m_grid->gridLines())
         hairline(p, g.k, kGridLine, 0, top + height, g.rowsWidth);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class GridColumn;
 class ListGrid;
@@ -15,6 +16,7 @@ class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 class QPrinterInfo;
+class QTextLayout;
 class QWidget;
 
 // Prints a ListGrid as a paginated report: the grid's visible rows in display order (group rows with
@@ -25,7 +27,9 @@ class QWidget;
 // set the texts of that page ("3 of 12", a summary on the last page).
 //
 // The same pages go to a print preview (GridPreview), to a printer, and to a PDF file. Sizes follow the
-// grid: column widths and row heights in twips, scaled to the page width when fitColumns is on.
+// grid: column widths and row heights in twips, fitted to the page width when fitColumns is on. Amounts,
+// dates and numbers print whole in the report's font: their columns take the width their widest text
+// needs; column captions wrap at their words.
 class GridPrinter : public QObject
 {
     Q_OBJECT
@@ -63,7 +67,9 @@ public:
     // Columns whose group sums are printed on a line under the records of every group (none: no line).
     QStringList groupSumColumns() const { return m_sumColumns; }
     void setGroupSumColumns(const QStringList &keys) { m_sumColumns = keys; }
-    // The visible columns are widened or narrowed together to fill the page's width (on by default).
+    // The visible columns fill the page's width (on by default): widened together when there is room;
+    // when there is not, text columns give way first (down to their caption's longest word), and the
+    // amounts' font gets smaller only as a last resort, never below 6 pt.
     bool fitColumns() const { return m_fitColumns; }
     void setFitColumns(bool on) { m_fitColumns = on; }
     // The font of the rows; headers, footers and notes are drawn in sizes derived from it.
@@ -121,8 +127,12 @@ private:
     struct Geometry;
     struct ColumnSlot;
     Geometry geometry(QPagedPaintDevice *device) const;
+    // The printed widths (twips) of the shown columns on a geometry's page.
+    std::vector<double> columnWidths(const Geometry &g, const QList<GridColumn *> &shown) const;
     QList<Page> layOut(const Geometry &g) const;
-    double noteHeight(const Geometry &g, const QString &text) const;
+    // A note's text laid out in lines as it prints, and the number of its lines.
+    std::unique_ptr<QTextLayout> noteLayout(const Geometry &g, const QString &text) const;
+    int noteLines(const Geometry &g, const QString &text) const;
     int noteColumn() const;
     QString noteText(int row0) const;
     void drawPage(QPainter &p, const Geometry &g, const Page &page, int number, int count) const;
@@ -130,7 +140,7 @@ private:
     void drawColumnHeaders(QPainter &p, const Geometry &g, double top, double height) const;
     void drawGroup(QPainter &p, const Geometry &g, int row0, double top, double height) const;
     void drawRecord(QPainter &p, const Geometry &g, int row0, double top, double height) const;
-    void drawNote(QPainter &p, const Geometry &g, int row0, double top, double height) const;
+    void drawNote(QPainter &p, const Geometry &g, const PageItem &piece, double top, double height) const;
     void drawGroupSums(QPainter &p, const Geometry &g, int group, double top, double height) const;
     QFont deviceFont(const Geometry &g, double scale, bool bold = false, bool italic = false) const;
     // The fonts of the page header's and footer's texts: the centre and the sides.

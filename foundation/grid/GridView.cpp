@@ -1,6 +1,7 @@
 #include "foundation/grid/GridView.h"
 
 #include "foundation/Twips.h"
+#include "foundation/grid/GridAccessible.h"
 #include "foundation/grid/GridModel.h"
 #include "foundation/grid/TextLines.h"
 
@@ -10,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -18,26 +20,98 @@ constexpr int kIndent = 16;      // pixels per group level
 constexpr int kBox = 9;          // the expand box
 const QColor kGridLine(192, 192, 192);
 
-// A header whose height the grid sets (in place of the style's).
+// A header whose height the grid sets (in place of the style's), and whose captions wrap at their words
+// when their column is too narrow for them on one line: the header then grows to the lines the longest
+// caption takes.
 class GridHeader : public QHeaderView
 {
 public:
+    static constexpr int MaxLines = 3;
+
     explicit GridHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
     void setHeight(int pixels)
     {
         m_height = pixels;
         updateGeometry();
     }
+    // Makes the header as high as its captions' lines need; true when its height changed.
+    bool fitCaptions()
+    {
+        qsizetype most = 1;
+        for (int logical = 0; logical < count(); ++logical)
+            if (!isSectionHidden(logical))
+                most = std::max(most, captionLines(logical, sectionSize(logical)).size());
+        const int wrapped = most > 1 ? QHeaderView::sizeHint().height() + int(most - 1) * fontMetrics().lineSpacing() : 0;
+        if (wrapped == m_wrapped)
+            return false;
+        m_wrapped = wrapped;
+        updateGeometry();
+        return true;
+    }
     QSize sizeHint() const override
     {
         QSize s = QHeaderView::sizeHint();
-        if (m_height > 0)
-            s.setHeight(m_height);
+        s.setHeight(std::max(m_height > 0 ? m_height : s.height(), m_wrapped));
         return s;
     }
 
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logical) const override
+    {
+        const QStringList lines = captionLines(logical, rect.width());
+        if (lines.size() <= 1) {
+            QHeaderView::paintSection(painter, rect, logical);
+            return;
+        }
+        QStyleOptionHeader opt = option(logical, rect);
+        opt.text.clear();
+        // The style's section (its ground, its sort arrow) without the caption; the style leaves the
+        // painter's clip as it found it only when the painter is saved around it.
+        painter->save();
+        style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+        painter->restore();
+        painter->save();
+        painter->setFont(font());
+        painter->setPen(palette().color(QPalette::ButtonText));
+        painter->drawText(labelRect(opt), int((opt.textAlignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter),
+                          lines.join(QLatin1Char('\n')));
+        painter->restore();
+    }
+
 private:
+    QStyleOptionHeader option(int logical, const QRect &rect) const
+    {
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        initStyleOptionForIndex(&opt, logical);
+        opt.rect = rect;
+        return opt;
+    }
+    // Where a section's caption goes: its label, less the sort arrow's place.
+    QRect labelRect(const QStyleOptionHeader &opt) const
+    {
+        QRect label = style()->subElementRect(QStyle::SE_HeaderLabel, &opt, this);
+        if (opt.sortIndicator != QStyleOptionHeader::None) {
+            const QRect arrow = style()->subElementRect(QStyle::SE_HeaderArrow, &opt, this);
+            if (arrow.isValid() && arrow.left() > label.left())
+                label.setRight(std::min(label.right(), arrow.left() - style()->pixelMetric(QStyle::PM_HeaderMargin)));
+        }
+        return label;
+    }
+    // A caption as it fits its section's width: one line when it fits, else its words on up to MaxLines.
+    QStringList captionLines(int logical, int width) const
+    {
+        const QString caption = model() ? model()->headerData(logical, Qt::Horizontal).toString() : QString();
+        if (caption.isEmpty())
+            return {};
+        const int room = std::max(1, labelRect(option(logical, QRect(0, 0, width, height()))).width());
+        if (fontMetrics().horizontalAdvance(caption) <= room)
+            return {caption};
+        return TextLines(caption, font(), nullptr, room, MaxLines);
+    }
+
     int m_height = 0;
+    int m_wrapped = 0;   // the height the wrapped captions need; 0 when every caption takes one line
 };
 
 // Cells of record rows: the grid's row height; icon-only cells draw their icon centred.
@@ -112,6 +186,7 @@ private:
 GridView::GridView(GridModel *model, QWidget *parent)
     : QTreeView(parent), m_model(model)
 {
+    GridAccessible::install();
     setHeader(new GridHeader(this));
     setModel(model);
     setItemDelegate(new GridDelegate(this));
@@ -148,6 +223,9 @@ GridView::GridView(GridModel *model, QWidget *parent)
             if (c->isVisible() && TwipsToPixels(c->width()) != size)
                 m_model->recordColumnWidth(c, int(PixelsToTwips(size) + 0.5));
     });
+    // Captions wrap when their columns get narrower than they are, and the header grows to their lines.
+    connect(header(), &QHeaderView::sectionResized, this, [this] { fitHeader(); });
+    connect(model, &QAbstractItemModel::headerDataChanged, this, [this] { fitHeader(); });
     // Every reset rebuilds the header's sections from the model: the columns are put back on it.
     connect(model, &QAbstractItemModel::modelReset, this, [this] { applyColumns(); });
     connect(model, &QAbstractItemModel::columnsInserted, this, [this] { applyColumns(); });
@@ -194,6 +272,14 @@ void GridView::applyColumns()
                             keys.first().direction < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
     }
     m_applying = false;
+    fitHeader();
+    GridAccessible::rowsChanged(this);
+}
+
+void GridView::fitHeader()
+{
+    if (static_cast<GridHeader *>(header())->fitCaptions())
+        updateGeometries();
 }
 
 void GridView::setRowHeight(int twips)
@@ -336,13 +422,30 @@ void GridView::paintEvent(QPaintEvent *event)
 
 void GridView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
+    QAbstractItemView::currentChanged(current, previous);
     // A view not shown (a report's grid, a window still hidden) marks the current row when it is shown:
     // laying out every row to find its place now would be work for nothing.
-    if (!isVisible()) {
-        QAbstractItemView::currentChanged(current, previous);
+    if (!isVisible())
         return;
+    // The row is selected as a whole: both rows are drawn again across the width.
+    for (const QModelIndex &index : {previous, current}) {
+        if (!index.isValid())
+            continue;
+        const QRect r = visualRect(index);
+        viewport()->update(QRect(0, r.top(), viewport()->width(), r.height()));
     }
-    QTreeView::currentChanged(current, previous);
+    // A screen reader hears of it in the numbering of the view's own accessible table (QTreeView's would
+    // count every row of the list).
+    GridAccessible::focusMoved(this, current);
+}
+
+void GridView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (!selected.isEmpty())
+        GridAccessible::selectionMoved(this, selected.first().topLeft(), true);
+    if (!deselected.isEmpty())
+        GridAccessible::selectionMoved(this, deselected.first().topLeft(), false);
 }
 
 bool GridView::toggleGroupAt(const QPoint &pos, bool anywhere)

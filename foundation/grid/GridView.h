@@ -9,7 +9,9 @@ class GridModel;
 
 // Draws the visible rows of a grid model (only those in the viewport): record rows cell by cell with
 // their icons and named styles, group rows across the whole width with an expand box, a caption and the
-// grid lines. It puts the model's columns on its header and follows their changes. Keys and mouse
+// grid lines. It puts the model's columns on its header and follows their changes; a caption wider than
+// its column wraps at its words, and the header grows to the lines it takes. A screen reader reads it
+// through GridAccessible. Keys and mouse
 // buttons are told through its signals; a click on a group's box (or a double click on a group row, or
 // the arrow keys on one) asks for the group to open or close.
 class GridView : public QTreeView
@@ -61,8 +63,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyboardSearch(const QString &) override {}
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
+    void fitHeader();
     void drawGridLines(QPainter *painter, const QRect &rowRect, bool cells) const;
     bool toggleGroupAt(const QPoint &pos, bool anywhere);
 

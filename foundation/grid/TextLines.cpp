@@ -1,25 +1,42 @@
 #include "foundation/grid/TextLines.h"
 
 #include <QFontMetricsF>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <QTextOption>
 
 #include <algorithm>
 
-QFont FontToFit(const QString &text, const QFont &font, const QPaintDevice *device, double width)
+QFont FontToFit(const QString &text, const QFont &font, const QPaintDevice *device, double width,
+                double leastPointSize)
 {
     QFont smaller = font;
     double advance = QFontMetricsF(font, device).horizontalAdvance(text);
     // Text widths do not scale exactly with the font size: smaller until it fits.
     for (int i = 0; i < 8 && advance > width && width > 0; ++i) {
         const double k = width / advance * 0.98;
-        if (smaller.pointSizeF() > 0)
-            smaller.setPointSizeF(smaller.pointSizeF() * k);
-        else
+        if (smaller.pointSizeF() > 0) {
+            if (smaller.pointSizeF() <= leastPointSize)
+                break;
+            smaller.setPointSizeF(std::max(leastPointSize, smaller.pointSizeF() * k));
+        } else
             smaller.setPixelSize(std::max(1, int(smaller.pixelSize() * k)));
         advance = QFontMetricsF(smaller, device).horizontalAdvance(text);
     }
     return smaller;
+}
+
+double WidestUnbreakable(const QString &text, const QFont &font, const QPaintDevice *device)
+{
+    const QFontMetricsF fm(font, const_cast<QPaintDevice *>(device));
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    double widest = 0;
+    qsizetype from = 0;
+    for (qsizetype at = breaks.toNextBoundary(); at >= 0; at = breaks.toNextBoundary()) {
+        widest = std::max(widest, fm.horizontalAdvance(text.mid(from, at - from).trimmed()));
+        from = at;
+    }
+    return widest;
 }
 
 QStringList TextLines(const QString &text, const QFont &font, const QPaintDevice *device, double width,

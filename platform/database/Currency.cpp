@@ -7,6 +7,31 @@
 
 namespace platform {
 
+namespace {
+
+// The whole part of an amount in a locale, grouped by threes with the locale's separator. Qt leaves the
+// leading group without its separator in a locale that writes four-digit numbers ungrouped (Spanish:
+// "1000.000.001.210"); the locale's rule is kept for the numbers it is about (1000, 10.000), and every
+// larger number is grouped throughout.
+QString groupedWhole(quint64 units, const QLocale &locale)
+{
+    // A locale of other digits writes them its own way.
+    if (locale.zeroDigit() != QStringLiteral("0"))
+        return locale.toString(qulonglong(units));
+    QString digits = QString::number(units);
+    const QString group = locale.groupSeparator();
+    if ((locale.numberOptions() & QLocale::OmitGroupSeparator) || group.isEmpty())
+        return digits;
+    const qsizetype count = digits.size();
+    if (count <= 3 || (count == 4 && !locale.toString(qulonglong(1000)).contains(group)))
+        return digits;
+    for (qsizetype at = count - 3; at > 0; at -= 3)
+        digits.insert(at, group);
+    return digits;
+}
+
+} // namespace
+
 Currency Currency::fromDouble(double value)
 {
     return fromRawDouble(value * Scale);
@@ -225,7 +250,7 @@ QString CurrencySum::toLocaleString(const QLocale &locale, int decimals) const
         ++units;
         shown = 0;
     }
-    QString s = locale.toString(qulonglong(units));
+    QString s = groupedWhole(units, locale);
     if (decimals > 0)
         s += locale.decimalPoint() + QString::number(shown).rightJustified(decimals, QLatin1Char('0'));
     return negative && (units != 0 || shown != 0) ? locale.negativeSign() + s : s;

@@ -9,7 +9,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QQueue>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <csignal>
 #include <sqlite3.h>
@@ -197,6 +200,41 @@ FileSizeLimit::~FileSizeLimit()
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = rlim_t(m_old);
     setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+QStringList pdfPages(const QString &pdf)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return {};
+    QProcess p;
+    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+QList<PdfWord> pdfWords(const QString &pdf, int page)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return {};
+    QProcess p;
+    const QString n = QString::number(page);
+    p.start(tool, {QStringLiteral("-bbox"), QStringLiteral("-f"), n, QStringLiteral("-l"), n, pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"[0-9.]+\" yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    QList<PdfWord> words;
+    for (auto m = word.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); m.hasNext();) {
+        const auto w = m.next();
+        QString text = w.captured(3);
+        text.replace(QStringLiteral("&amp;"), QStringLiteral("&")).replace(QStringLiteral("&apos;"), QStringLiteral("'"));
+        words.append({text, w.captured(2).toDouble() - w.captured(1).toDouble()});
+    }
+    return words;
 }
 
 QByteArray fileBytes(const QString &path)

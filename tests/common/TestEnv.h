@@ -2,8 +2,10 @@
 
 #include <QDate>
 #include <QHash>
+#include <QList>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -90,6 +92,18 @@ private:
 
 // The bytes of a file ("" when it cannot be read).
 QByteArray fileBytes(const QString &path);
+
+// The text of a PDF's pages through poppler's pdftotext (pages split at form feeds); empty when the tool
+// is not installed.
+QStringList pdfPages(const QString &pdf);
+
+// The words of one page of a PDF (1-based) with their heights in points, in the order they are drawn,
+// through poppler's pdftotext; empty when the tool is not installed.
+struct PdfWord {
+    QString text;
+    double height = 0;
+};
+QList<PdfWord> pdfWords(const QString &pdf, int page);
 
 // The connection string for a database file.
 QString connectionString(const QString &file);

@@ -1,6 +1,7 @@
 // The list grid's core without any widget: the model keeps Qt's model contract through binding, grouping,
 // expanding, filtering, re-sorting and column changes (QAbstractItemModelTester); a column's change that
-// alters the order asks for the rows again; the pages fall as the sizes say.
+// alters the order asks for the rows again; the pages fall as the sizes say, and a long note goes on over
+// pages without leaving the page before it empty.
 
 #include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"
@@ -60,6 +61,8 @@ private slots:
     void modelKeepsQtsContract();
     void pagesFallAsTheSizesSay_data();
     void pagesFallAsTheSizesSay();
+    void longNoteGoesOnOverPages_data();
+    void longNoteGoesOnOverPages();
 
 private:
     std::unique_ptr<testenv::Sandbox> m_sandbox;
@@ -177,11 +180,11 @@ void TestGridCore::pagesFallAsTheSizesSay()
     m.columnHeaders = 300;
     m.rowsHeight = 300 * (perPage + 1);
     m.tallRowLeast = 300;
-    m.noteLeast = 150;
+    m.noteLine = 150;
     m.repeatHeaders = repeatHeaders;
     m.groupSums = groups;
     m.noteColumn = notes ? model.gridColumn(QStringLiteral("TrNotes"))->index() : -1;
-    const QList<GridPage> pages = PaginateGrid(model, m, [](const QString &) { return 450.0; });
+    const QList<GridPage> pages = PaginateGrid(model, m, [](const QString &) { return 3; });
 
     QList<int> rows;
     for (int p = 0; p < pages.size(); ++p) {
@@ -214,6 +217,100 @@ void TestGridCore::pagesFallAsTheSizesSay()
         const int n = model.visibleCount();
         const int expected = repeatHeaders ? qMax(1, (n + perPage - 1) / perPage) : 1 + n / (perPage + 1);
         QCOMPARE(pages.size(), expected);
+    }
+}
+
+void TestGridCore::longNoteGoesOnOverPages_data()
+{
+    QTest::addColumn<int>("lines");    // of the long note
+    QTest::addColumn<int>("before");   // records at least before its record
+    QTest::addColumn<bool>("sums");
+    QTest::newRow("60 lines under the fourth row") << 60 << 3 << false;
+    QTest::newRow("60 lines under the second row, with sums") << 60 << 1 << true;
+    QTest::newRow("20 lines near the end of the first page") << 20 << 9 << false;
+    QTest::newRow("3 lines go whole with their record") << 3 << 10 << false;
+}
+
+void TestGridCore::longNoteGoesOnOverPages()
+{
+    QFETCH(int, lines);
+    QFETCH(int, before);
+    QFETCH(bool, sums);
+    GridModel model;
+    auto rs = open(m_dcs, QStringLiteral("WHERE TrDbId=1"));
+    model.setRecordset(rs, false);
+    if (sums)
+        model.setGroupColumns({model.gridColumn(QStringLiteral("TrDbId"))});
+    model.setSortKeys({{model.gridColumn(QStringLiteral("TrDate")), 1}, {model.gridColumn(QStringLiteral("TrRowId")), 1}});
+    model.rebuild(false);
+    const int noteColumn = model.gridColumn(QStringLiteral("TrNotes"))->index();
+    // The first record with a note after `before` others: its note is long; the other notes take a line.
+    int target = -1, records = 0;
+    for (int r = 0; r < model.visibleCount() && target < 0; ++r)
+        if (!GridModel::isGroupRef(model.rowRef(r)) && records++ >= before && !GridNoteText(model, r, noteColumn).isEmpty())
+            target = r;
+    QVERIFY(target >= 0);
+    // Rows of 300 twips, note lines of 100, a page of 3000 under the headers: 27 note lines at most.
+    GridPageMetrics m;
+    m.rowHeight = 300;
+    m.columnHeaders = 300;
+    m.rowsHeight = 3300;
+    m.tallRowLeast = 300;
+    m.noteLine = 100;
+    m.notePadding = 15;
+    m.repeatHeaders = true;
+    m.groupSums = sums;
+    m.noteColumn = noteColumn;
+    const QList<GridPage> pages = PaginateGrid(model, m, [&](const QString &note) {
+        return note == GridNoteText(model, target, noteColumn) ? lines : 1;
+    });
+
+    // The long note's pieces, in order: the first under its record on the record's page, the others
+    // first on the pages after it; together every line once.
+    QList<QPair<int, GridPageItem>> pieces;   // (page, piece)
+    int recordPage = -1;
+    for (int p = 0; p < pages.size(); ++p) {
+        double bottom = 0;
+        for (int i = 0; i < pages[p].items.size(); ++i) {
+            const GridPageItem &it = pages[p].items[i];
+            bottom = it.top + it.height;
+            if (it.row != target + 1)
+                continue;
+            if (it.kind == GridPageItem::Record)
+                recordPage = p;
+            if (it.kind == GridPageItem::Note) {
+                pieces.append({p, it});
+                QCOMPARE(pages[p].items[i - 1].kind, pieces.size() == 1 ? GridPageItem::Record : GridPageItem::ColumnHeaders);
+                QCOMPARE(it.height, it.lines * m.noteLine + 2 * m.notePadding);
+            }
+        }
+        QVERIFY(bottom <= m.rowsHeight + 0.5);
+    }
+    QVERIFY(!pieces.isEmpty());
+    QCOMPARE(pieces.first().first, recordPage);
+    int next = 0;
+    for (int i = 0; i < pieces.size(); ++i) {
+        const auto &[page, piece] = pieces[i];
+        QCOMPARE(piece.firstLine, next);
+        QCOMPARE(page, recordPage + i);
+        next += piece.lines;
+        if (pieces.size() > 1)
+            QVERIFY2(piece.lines >= 2, qPrintable(QStringLiteral("piece %1 of %2 lines").arg(i).arg(piece.lines)));
+        // A piece that goes on leaves its page full to within a line.
+        if (i + 1 < pieces.size()) {
+            const GridPageItem &last = pages[page].items.last();
+            QVERIFY(last.top + last.height > m.rowsHeight - m.noteLine - 2 * m.notePadding);
+        }
+    }
+    QCOMPARE(next, lines);
+    if (lines <= KeptNoteLines)
+        QCOMPARE(pieces.size(), 1);
+    // A record with a long note starts a page only when the page before had no room for it and the
+    // first two lines of its note: that page is not left empty below its rows.
+    const GridPageItem &first = pages[recordPage].items.value(1);
+    if (lines > KeptNoteLines && recordPage > 0 && first.row == target + 1) {
+        const GridPageItem &last = pages[recordPage - 1].items.last();
+        QVERIFY(m.rowsHeight - (last.top + last.height) < m.rowHeight + 2 * m.noteLine + 2 * m.notePadding);
     }
 }
 

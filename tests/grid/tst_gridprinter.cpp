@@ -1,8 +1,8 @@
 // The grid's printing: the rows as they fall on pages (every row once, in order, group rows kept with
 // what follows, notes with their record, sums after their group, column headers on the first or on every
 // page), the page event with the page number and count, the PDF file written in one piece (also when the
-// print dialog chose a file), amounts printed whole, and page titles and footers wrapped in the width
-// their page leaves them.
+// print dialog chose a file), amounts printed whole, page titles and footers wrapped in the width their
+// page leaves them, a note longer than a page going on over the next, and emoji printed as on screen.
 
 #include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"
@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QSignalSpy>
@@ -29,20 +31,7 @@ const QString kList = QStringLiteral(
 
 using Item = GridPrinter::PageItem;
 
-// The text of each page of a PDF (pdftotext); empty when the tool is missing.
-QStringList pdfPages(const QString &pdf)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return {};
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
+using testenv::pdfPages;
 
 } // namespace
 
@@ -68,6 +57,7 @@ private slots:
     void amountsAreNeverCut();
     void titleAndFooterTakeTheFreeWidth_data();
     void titleAndFooterTakeTheFreeWidth();
+    void usersTextPrintsWhole();
     void printToFileFromTheDialog_data();
     void printToFileFromTheDialog();
 
@@ -366,15 +356,19 @@ void TestGridPrinter::amountsAreNeverCut_data()
 {
     QTest::addColumn<QString>("amount");
     QTest::addColumn<QString>("printed");
-    QTest::newRow("a million") << "1367833" << "$1,367,833.00";
-    QTest::newRow("a hundred million") << "123456789.5" << "$123,456,789.50";
-    QTest::newRow("a small amount") << "12.5" << "$12.50";
+    QTest::addColumn<double>("paperInches");   // the paper's width; 0: the default paper
+    QTest::newRow("a million") << "1367833" << "$1,367,833.00" << 0.0;
+    QTest::newRow("a hundred million") << "123456789.5" << "$123,456,789.50" << 0.0;
+    QTest::newRow("a small amount") << "12.5" << "$12.50" << 0.0;
+    QTest::newRow("the largest amount") << "999999999999.99" << "$999,999,999,999.99" << 0.0;
+    QTest::newRow("a million on a paper too narrow") << "1367833" << "$1,367,833.00" << 2.5;
 }
 
 void TestGridPrinter::amountsAreNeverCut()
 {
     QFETCH(QString, amount);
     QFETCH(QString, printed);
+    QFETCH(double, paperInches);
     platform::Connection cn;
     cn.Open(m_dcs);
     cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=7"));
@@ -391,6 +385,11 @@ void TestGridPrinter::amountsAreNeverCut()
     m_grid->column(QStringLiteral("TrValue"))->setWidth(1180);
     m_grid->column(QStringLiteral("TrValue"))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_printer->setGroupSumColumns({QStringLiteral("TrValue")});
+    if (paperInches > 0) {
+        QPageLayout layout = m_printer->printer()->pageLayout();
+        layout.setPageSize(QPageSize(QSizeF(paperInches, 11), QPageSize::Inch), QMarginsF(0.2, 0.2, 0.2, 0.2));
+        m_printer->printer()->setPageLayout(layout);
+    }
     const QString pdf = m_sandbox->root() + QStringLiteral("/amounts.pdf");
     m_printer->printToPdf(pdf);
     const QStringList pages = pdfPages(pdf);
@@ -402,7 +401,74 @@ void TestGridPrinter::amountsAreNeverCut()
     const QString sum = formatNamed(m_grid->model()->groupSum(0, m_grid->column(QStringLiteral("TrValue"))->index()),
                                     QStringLiteral("Currency"));
     QVERIFY2(text.contains(sum), qPrintable(sum + QStringLiteral(" in ") + text));
-    QVERIFY(!text.contains(QChar(0x2026)));
+    // In the rows' own font where the page has room; on a paper too narrow for it, smaller, but not below
+    // what paper shows readably (6 pt of the rows' 9).
+    double amountHeight = 0, textHeight = 0;
+    const QString id = m_grid->rowData(2).text(QStringLiteral("TrRowId"));   // the first record's, whole too
+    for (const testenv::PdfWord &w : testenv::pdfWords(pdf, 1)) {
+        if (w.text == printed)
+            amountHeight = w.height;
+        if (w.text == id)
+            textHeight = w.height;
+    }
+    QVERIFY(amountHeight > 0 && textHeight > 0);
+    QVERIFY2(amountHeight >= textHeight * (paperInches > 0 ? 6.0 / 9 * 0.95 : 0.95),
+             qPrintable(QStringLiteral("%1 against %2").arg(amountHeight).arg(textHeight)));
+    if (paperInches == 0)
+        QVERIFY(!text.contains(QChar(0x2026)));
+}
+
+void TestGridPrinter::usersTextPrintsWhole()
+{
+    // A note longer than a page under a record near the top of a page starts there and goes on over the
+    // next page, every line printed once; an emoji in a description prints as the screen shows it, in
+    // colour.
+    QStringList lines;
+    for (int i = 1; i <= 100; ++i)
+        lines << QStringLiteral("Note line %1").arg(i);
+    platform::Connection cn;
+    cn.Open(m_dcs);
+    cn.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDbId=8"));
+    for (int day = 1; day <= 3; ++day)
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrValue, TrBalance, TrNotes ) "
+                                  "SELECT 8, 1, #03/0%1/2025#, '%2', 10, 10, '%3'")
+                       .arg(day)
+                       .arg(day == 2 ? QStringLiteral("Party \U0001F389 for the staff") : QStringLiteral("Row %1").arg(day),
+                            day == 2 ? lines.join(QLatin1Char('\n')) : QString()));
+    cn.Close();
+    bind(QStringLiteral("WHERE TrDbId=8"));
+    m_printer->setPreviewColumn(QStringLiteral("TrNotes"));
+    const QString pdf = m_sandbox->root() + QStringLiteral("/note.pdf");
+    m_printer->printToPdf(pdf);
+    const QStringList pages = pdfPages(pdf);
+    if (pages.isEmpty())
+        QSKIP("pdftotext is not installed: the page texts are not read back");
+    QCOMPARE(pages.size(), 2);
+    QVERIFY(pages[0].contains(QStringLiteral("Row 1")) && pages[0].contains(QStringLiteral("Party")));
+    for (int i = 1; i <= 100; ++i) {
+        const QString line = QStringLiteral("Note line %1\n").arg(i);
+        QCOMPARE(pages.join(QString()).count(line), 1);
+    }
+    QVERIFY(pages[0].contains(QStringLiteral("Note line 40\n")));
+    QVERIFY(pages[1].contains(QStringLiteral("Note line 100\n")) && pages[1].contains(QStringLiteral("Row 3")));
+
+    if (!QFontDatabase::families().contains(QStringLiteral("Noto Color Emoji")))
+        QSKIP("no colour emoji font is installed: the emoji's picture is not looked for");
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (tool.isEmpty())
+        QSKIP("pdftoppm is not installed: the printed page is not looked at");
+    QProcess render;
+    render.start(tool, {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-f"), QStringLiteral("1"),
+                        QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), pdf,
+                        m_sandbox->root() + QStringLiteral("/note")});
+    QVERIFY(render.waitForFinished(60000));
+    const QImage page(m_sandbox->root() + QStringLiteral("/note-1.png"));
+    QVERIFY(!page.isNull());
+    int coloured = 0;   // the page is black, grey and white but for the emoji
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            coloured += QColor(page.pixel(x, y)).hsvSaturation() > 120 ? 1 : 0;
+    QVERIFY2(coloured > 10, qPrintable(QString::number(coloured)));
 }
 
 void TestGridPrinter::titleAndFooterTakeTheFreeWidth_data()

@@ -1,6 +1,8 @@
 // The list grid on a real database: binding, columns, computed values, groups and sort keys, current
-// row, find, the bound recordset's filter, expand and collapse, the events, formats and drawing.
+// row, find, the bound recordset's filter, expand and collapse, the events, formats and drawing, captions
+// wrapped in narrow columns, and what a screen reader is told of a long list.
 
+#include "tests/common/SampleData.h"
 #include "tests/common/TestEnv.h"
 #include "foundation/Globals.h"
 #include "foundation/cLang.h"
@@ -15,6 +17,7 @@
 #include "platform/database/TextFold.h"
 #include "platform/shell/Shell.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
@@ -98,6 +101,8 @@ private slots:
     void headerClickAndAutoSort();
     void failingAnswerRaisesErrorEvent();
     void rendersWithoutCrash();
+    void screenReaderReadsTheRowsOnScreen();
+    void narrowColumnsWrapTheirCaptions();
     void namedFormats_data();
     void namedFormats();
 
@@ -776,8 +781,97 @@ void TestListGrid::failingAnswerRaisesErrorEvent()
     QCOMPARE(m_sandbox->requests().first().text, QStringLiteral("No current record."));
 }
 
+void TestListGrid::screenReaderReadsTheRowsOnScreen()
+{
+    // A list far longer than its window: the screen reader is given the headers and the rows on screen as
+    // children, reaches any row through the table, and finds the current row among the children (where
+    // the focus event names it).
+    const QString file = m_sandbox->makeDatabase(m_sandbox->documents() + QStringLiteral("/Long"));
+    testenv::fillSample(file, QDate(2025, 3, 15), 400);
+    ListGrid grid;
+    grid.setConnectionString(testenv::connectionString(file));
+    grid.setRecordSource(kList);
+    grid.rebind(false);
+    for (const char *hidden : {"TrBalance", "TrType", "TrDone"})
+        grid.column(QLatin1String(hidden))->setVisible(false);
+    grid.addGroup(QStringLiteral("AcName"));
+    grid.addSortKey(QStringLiteral("TrDate"));
+    grid.resize(700, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(grid.view());
+    QVERIFY(list && list->tableInterface());
+    QAccessibleTableInterface *table = list->tableInterface();
+    QCOMPARE(table->rowCount(), grid.rowCount());
+    QVERIFY(grid.rowCount() > 400);
+    QCOMPARE(table->columnCount(), 5);   // the shown columns only
+    const int onScreen = grid.view()->viewport()->height() / grid.view()->rowHeightPixels() + 1;
+    QVERIFY2(list->childCount() <= 5 * (1 + onScreen), qPrintable(QString::number(list->childCount())));
+    QCOMPARE(list->child(0)->role(), QAccessible::ColumnHeader);
+    QCOMPARE(list->child(2)->text(QAccessible::Name), grid.column(QStringLiteral("TrDescription"))->caption());
+    QCOMPARE(list->indexOfChild(list->child(7)), 7);
+
+    // A group row tells its caption; a record far below the window its texts, as off screen.
+    QAccessibleInterface *group = table->cellAt(0, 0);
+    QCOMPARE(group->text(QAccessible::Name), grid.model()->rowFormat(grid.model()->rowRef(0)).caption);
+    QVERIFY(group->state().expandable && group->state().expanded);
+    int far = grid.rowCount();
+    while (grid.rowData(far).isGroupHeader())
+        --far;
+    QAccessibleInterface *cell = table->cellAt(far - 1, 2);
+    QCOMPARE(cell->text(QAccessible::Name), grid.rowData(far).text(QStringLiteral("TrDescription")));
+    QVERIFY(cell->state().offscreen);
+    QCOMPARE(list->indexOfChild(cell), -1);
+
+    // Moving down the list: the current row comes on screen, focused, among the children.
+    grid.view()->setFocus();
+    QTRY_VERIFY(grid.view()->hasFocus());
+    for (int row : {3, far}) {
+        grid.setRow(row);
+        QAccessibleInterface *current = table->cellAt(row - 1, 1);
+        QVERIFY(current->state().focused && current->state().selected && !current->state().offscreen);
+        const int child = list->indexOfChild(current);
+        QVERIFY(child >= 0);
+        QCOMPARE(list->child(child), current);
+        QCOMPARE(current->text(QAccessible::Name), grid.rowData(row).text(QStringLiteral("TrDate")));
+    }
+}
+
+void TestListGrid::narrowColumnsWrapTheirCaptions()
+{
+    // A caption wider than its column takes two lines, each drawn, and the header grows for them; a
+    // column wide enough takes its caption back on one line.
+    bind(*m_grid);
+    for (GridColumn *c : m_grid->columnsInDisplayOrder())
+        c->setVisible(c->key() == QLatin1String("TrDate") || c->key() == QLatin1String("AcName"));
+    GridColumn *count = m_grid->column(QStringLiteral("AcName"));
+    count->setCaption(QStringLiteral("Income/Expense Count"));
+    count->setWidth(6000);
+    m_grid->resize(1200, 300);
+    m_grid->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_grid.get()));
+    QHeaderView *header = m_grid->view()->header();
+    const int oneLine = header->height();
+    count->setWidth(1800);
+    QTRY_VERIFY(header->height() > oneLine && header->height() >= 2 * header->fontMetrics().lineSpacing());
+    const int section = count->index() - 1;
+    const QRect area(header->sectionViewportPosition(section), 0, header->sectionSize(section), header->height());
+    const QImage shot = header->grab(area).toImage();
+    auto inked = [&](int top, int bottom) {
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (qGray(shot.pixel(x, y)) < 110)
+                    return true;
+        return false;
+    };
+    QVERIFY(inked(0, shot.height() / 2) && inked(shot.height() / 2, shot.height()));
+    count->setWidth(6000);
+    QTRY_COMPARE(header->height(), oneLine);
+}
+
 void TestListGrid::rendersWithoutCrash()
 {
+
     bind(*m_grid);
     QImage red(16, 16, QImage::Format_RGB32);
     red.fill(QColor(255, 0, 255));

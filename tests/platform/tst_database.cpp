@@ -691,6 +691,13 @@ void tst_Database::amountsShownAtTheirBounds_data()
     // The smallest raw value has no opposite: it stands for an amount out of range and shows no digits.
     QTest::newRow("smallest Currency, out of range") << std::numeric_limits<qint64>::min() << en << "";
     QTest::newRow("largest amount") << Currency::MaxAmountRaw << it << "999.999.999.999,99";
+    // Spanish writes four-digit numbers whole and groups every larger one throughout.
+    const QLocale es(QLocale::Spanish, QLocale::Spain);
+    QTest::newRow("es: a thousand") << qint64(10'000'000) << es << "1000,00";
+    QTest::newRow("es: ten thousand") << qint64(100'000'000) << es << "10.000,00";
+    QTest::newRow("es: a thousand billions") << qint64(10'000'000'012'102'500) << es << "1.000.000.001.210,25";
+    QTest::newRow("es: largest amount, negative") << -Currency::MaxAmountRaw << es << "-999.999.999.999,99";
+    QTest::newRow("de: a thousand") << qint64(10'000'000) << QLocale(QLocale::German, QLocale::Germany) << "1.000,00";
     QTest::newRow("half a cent carries into the units") << qint64(9'999'999'999'999'950) << en << "1,000,000,000,000.00";
     QTest::newRow("less than half a cent below zero") << qint64(-40) << en << "0.00";
 }

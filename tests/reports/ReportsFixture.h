@@ -37,18 +37,4 @@ struct ReportsFixture {
     int rows = 0;
 };
 
-// The text of a PDF's pages through poppler's pdftotext (pages split at form feeds); empty when the
-// tool is not installed.
-inline QStringList pdfPages(const QString &pdf)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return {};
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
-    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
+using testenv::pdfPages;

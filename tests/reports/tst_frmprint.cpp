@@ -1,8 +1,8 @@
 // The report window on a filled database: what it shows on opening, how its options change the report
 // (at once for the report kind, on Apply for the rest), the period typed in the user's locale or refused
 // with the reason, the lists of accounts and counts, the grouping
-// levels, and the printed report: title, page counter, group captions with totals, and the filter summary
-// on the last page only.
+// levels, and the printed report: title, page counter, group captions with totals, the filter summary
+// on the last page only, and every column caption and the largest amount whole in the five languages.
 
 #include "ReportsFixture.h"
 #include "tests/editors/ModalSteps.h"
@@ -13,6 +13,7 @@
 #include "foundation/grid/GridPrinter.h"
 #include "foundation/grid/ListGrid.h"
 #include "platform/controls/DateField.h"
+#include "platform/database/Connection.h"
 #include "reports/frmPrint.h"
 
 #include <QAbstractScrollArea>
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -103,6 +105,8 @@ private slots:
     void secondGroupingLevelOffersTheOtherKinds();
     void accountAndCountLists();
     void printedReport();
+    void printedHeadersAndAmountsWhole_data();
+    void printedHeadersAndAmountsWhole();
     void previewDrawsThePagesItShows();
     void closeButtonUnloads();
     void failedPrintIsTold_data();
@@ -483,6 +487,73 @@ void TestFrmPrint::printedReport()
     QVERIFY(!pages.first().contains(QStringLiteral("Filter:")));
     // A note prints under its record.
     QVERIFY(pdfPages(pdf).join(QString()).contains(QStringLiteral("Call before sending")));
+}
+
+void TestFrmPrint::printedHeadersAndAmountsWhole_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<bool>("cash");
+    const std::tuple<const char *, int, QLocale> languages[] = {
+        {"it", 6, QLocale(QLocale::Italian, QLocale::Italy)},  {"en", 3, QLocale(QLocale::English, QLocale::UnitedStates)},
+        {"fr", 5, QLocale(QLocale::French, QLocale::France)},  {"es", 4, QLocale(QLocale::Spanish, QLocale::Spain)},
+        {"de", 2, QLocale(QLocale::German, QLocale::Germany)}};
+    for (const auto &[name, id, locale] : languages)
+        for (bool cash : {false, true})
+            QTest::addRow("%s, %s", name, cash ? "petty cash" : "deadlines") << id << locale << cash;
+}
+
+void TestFrmPrint::printedHeadersAndAmountsWhole()
+{
+    QFETCH(int, language);
+    QFETCH(QLocale, locale);
+    QFETCH(bool, cash);
+    // The widest report (every optional column) with the largest amount: every caption prints whole,
+    // wrapped at its words where its column is narrow, and the amount whole in the report's own font.
+    ReportsFixture f(0, locale, language);
+    {
+        platform::Connection cn;
+        cn.Open(Adb->dcs());
+        cn.Execute(QStringLiteral("INSERT INTO Transactions ( TrDbId, TrType, TrDate, TrDescription, TrValue, TrBalance, "
+                                  "IsPN, TrDone ) SELECT %1, 1, #03/14/2025#, 'Warehouse', 999999999999.99, "
+                                  "999999999999.99, %2, False")
+                       .arg(Sheet->Id())
+                       .arg(cash ? QStringLiteral("True") : QStringLiteral("False")));
+        cn.Close();
+    }
+    frmPrint w;
+    w.optReport[cash ? 1 : 0]->click();
+    for (QCheckBox *column : {w.chkgexcols[0], w.chkgexcols[1], w.chkgexcols[2]})
+        column->setChecked(true);
+    w.cmdApplica->click();
+    const QString pdf = f.box->root() + QStringLiteral("/widest.pdf");
+    w.gexPrinter->printToPdf(pdf);
+
+    const QList<testenv::PdfWord> words = testenv::pdfWords(pdf, 1);
+    if (words.isEmpty())
+        QSKIP("pdftotext is not installed: the printed texts are not read back");
+    QStringList text;
+    for (const auto &w : words)
+        text << w.text;
+    // The column headers come first, each caption's lines in turn.
+    const QString page = text.join(QString());
+    for (GridColumn *c : w.gex->columnsInDisplayOrder())
+        if (c->isVisible())
+            QVERIFY2(page.contains(QString(c->caption()).remove(QLatin1Char(' '))),
+                     qPrintable(c->caption() + QStringLiteral(" in ") + text.join(QLatin1Char(' '))));
+    // The amount whole (its cents after its groups), as high as the description's text.
+    const QString cents = QStringLiteral("999") + locale.decimalPoint() + QStringLiteral("99");
+    double amountHeight = 0, descriptionHeight = 0;
+    for (const auto &[t, height] : words) {
+        if (t.contains(cents) && !t.startsWith(QLatin1Char('[')))
+            amountHeight = height;
+        if (t == QLatin1String("Warehouse"))
+            descriptionHeight = height;
+    }
+    QVERIFY2(amountHeight > 0, qPrintable(cents + QStringLiteral(" not in ") + text.join(QLatin1Char(' '))));
+    QVERIFY(!page.contains(QRegularExpression(QStringLiteral("[0-9]\u2026"))));
+    QVERIFY2(amountHeight >= descriptionHeight * 0.95,
+             qPrintable(QStringLiteral("amount %1 against text %2").arg(amountHeight).arg(descriptionHeight)));
 }
 
 void TestFrmPrint::previewDrawsThePagesItShows()
