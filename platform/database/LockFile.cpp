@@ -41,6 +41,14 @@ QHash<QString, int> &openCounts()
     return counts;
 }
 
+// The key of each file this process has connections open to, by the name it was opened with: while one is
+// open, the next connection to it need not resolve the name again.
+QHash<QString, QString> &openKeys()
+{
+    static QHash<QString, QString> keys;
+    return keys;
+}
+
 // The lock files of the databases this process holds, by database file.
 QHash<QString, QString> &holds()
 {
@@ -180,6 +188,8 @@ EditResult editLockFile(const QString &ldbPath, const std::function<bool(QList<H
 // One key per file however it was named (links, relative paths).
 QString fileKey(const QString &databaseFile)
 {
+    if (const auto it = openKeys().constFind(databaseFile); it != openKeys().constEnd())
+        return *it;
     const QFileInfo fi(databaseFile);
     const QString canonical = fi.canonicalFilePath();
     return canonical.isEmpty() ? fi.absoluteFilePath() : canonical;
@@ -242,6 +252,7 @@ void acquireDatabaseLock(const QString &databaseFile)
         }
     }
     ++count;
+    openKeys().insert(databaseFile, key);
 }
 
 void releaseDatabaseLock(const QString &databaseFile)
@@ -253,6 +264,7 @@ void releaseDatabaseLock(const QString &databaseFile)
     if (--*it > 0)
         return;
     openCounts().erase(it);
+    openKeys().removeIf([&](const auto &entry) { return entry.value() == key; });
     // A lock file that cannot be cleaned up stays behind as a stale one.
     editLockFile(lockFilePathFor(key), [](QList<Holder> &holders) {
         holders.removeAll(Holder{currentPid(), false});
