@@ -533,8 +533,8 @@ void TestFrmPrint::printedHeadersAndAmountsWhole()
     if (words.isEmpty())
         QSKIP("pdftotext is not installed: the printed texts are not read back");
     QStringList text;
-    for (const auto &w : words)
-        text << w.text;
+    for (const auto &word : words)
+        text << word.text;
     // The column headers come first, each caption's lines in turn.
     const QString page = text.join(QString());
     for (GridColumn *c : w.gex->columnsInDisplayOrder())
