@@ -91,7 +91,8 @@ Outcome run(const QString &program, const QStringList &args, const QStringList &
             _exit(126);
         timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
-        unsigned long long ns = (unsigned long long)now.tv_sec * 1000000000ull + (unsigned long long)now.tv_nsec;
+        auto ns = static_cast<unsigned long long>(now.tv_sec) * 1000000000ull
+                 + static_cast<unsigned long long>(now.tv_nsec);
         char digits[24];
         int k = 0;
         do {

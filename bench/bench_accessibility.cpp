@@ -357,7 +357,7 @@ void readVisibleRows(benchmark::State &state)
             for (int column = 0; column < columns; ++column) {
                 const QDBusMessage r = call(bus, list, kTable, QStringLiteral("GetAccessibleAt"), {row, column});
                 if (r.type() != QDBusMessage::ReplyMessage) {
-                    st.SkipWithError(("GetAccessibleAt: " + r.errorMessage()).toUtf8().constData());
+                    st.SkipWithError((QStringLiteral("GetAccessibleAt: ") + r.errorMessage()).toUtf8().constData());
                     return false;
                 }
                 const Ref cell = refOf(r.arguments().first().value<QDBusArgument>());
@@ -424,7 +424,7 @@ void refreshLongestWait(benchmark::State &state)
         const QDBusMessage pressed = call(s->bus(), *refresh, QStringLiteral("org.a11y.atspi.Action"),
                                           QStringLiteral("DoAction"), {0});
         if (pressed.type() != QDBusMessage::ReplyMessage) {
-            state.SkipWithError(("DoAction: " + pressed.errorMessage()).toUtf8().constData());
+            state.SkipWithError((QStringLiteral("DoAction: ") + pressed.errorMessage()).toUtf8().constData());
             return;
         }
         QElapsedTimer watch;

@@ -304,8 +304,8 @@ int frmAccounts::CurrentId() const
     const int row = gex->row();
     if (row < 1)
         return 0;
-    const GridRowData data = gex->rowData(row);
-    return data.isRecord() ? data.value(1).toInt() : 0;
+    const GridRowData picked = gex->rowData(row);
+    return picked.isRecord() ? picked.value(1).toInt() : 0;
 }
 
 void frmAccounts::Rebind(int id, const QString &procedure)

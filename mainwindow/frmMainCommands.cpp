@@ -54,8 +54,8 @@ void frmMain::NewDeadline(int row)
         open->BringToFront();
         return;
     }
-    const GridRowData data = gex->rowData(row);
-    if (row < 1 || !data.isRecord() || data.value(QStringLiteral("TrGrpId")).toInt() == 0) {
+    const GridRowData picked = gex->rowData(row);
+    if (row < 1 || !picked.isRecord() || picked.value(QStringLiteral("TrGrpId")).toInt() == 0) {
         LoadEditor<frmScadenzeNuovo>()->Nuovo();
         return;
     }
@@ -66,11 +66,11 @@ void frmMain::NewDeadline(int row)
     } else if (choice == 2) {
         // The stored description, not the one shown with its series counter.
         const QVariant description =
-            TransactionsList::field(rsGrid.get(), data.bookmark(), m_list.fields().TrDescription);
-        LoadEditor<frmScadenzeNuovo>()->Nuovo2(data.value(QStringLiteral("TrType")).toInt(), description,
-                                               data.value(QStringLiteral("TrAcId")).toInt(),
-                                               data.value(QStringLiteral("TrValue")).value<Currency>(),
-                                               data.value(QStringLiteral("TrGrpId")).toInt());
+            TransactionsList::field(rsGrid.get(), picked.bookmark(), m_list.fields().TrDescription);
+        LoadEditor<frmScadenzeNuovo>()->Nuovo2(picked.value(QStringLiteral("TrType")).toInt(), description,
+                                               picked.value(QStringLiteral("TrAcId")).toInt(),
+                                               picked.value(QStringLiteral("TrValue")).value<Currency>(),
+                                               picked.value(QStringLiteral("TrGrpId")).toInt());
     }
 }
 
@@ -84,10 +84,10 @@ try {
             LoadEditor<frmScadenzeNuovo>()->Nuovo();
         return;
     }
-    const GridRowData data = gex->rowData(gex->row());
-    if (!data.isRecord())
+    const GridRowData picked = gex->rowData(gex->row());
+    if (!picked.isRecord())
         return;
-    const int id = data.value(QStringLiteral("TrRowId")).toInt();
+    const int id = picked.value(QStringLiteral("TrRowId")).toInt();
     if (curView == 1)
         LoadEditor<frmPN>()->Apri(id);
     else
@@ -98,10 +98,10 @@ try {
 
 void frmMain::DuplicateCommand()
 try {
-    const GridRowData data = gex->rowData(gex->row());
-    if (!data.isRecord())
+    const GridRowData picked = gex->rowData(gex->row());
+    if (!picked.isRecord())
         return;
-    const int id = data.value(QStringLiteral("TrRowId")).toInt();
+    const int id = picked.value(QStringLiteral("TrRowId")).toInt();
     if (curView == 1)
         LoadEditor<frmPN>()->Duplica(id);
     else
@@ -123,11 +123,11 @@ void frmMain::DeleteRecord(int row)
 {
     if (row < 1)
         return;
-    const GridRowData data = gex->rowData(row);
-    if (!data.isRecord())
+    const GridRowData picked = gex->rowData(row);
+    if (!picked.isRecord())
         return;
-    const int id = data.value(QStringLiteral("TrRowId")).toInt();
-    const int grpId = data.value(QStringLiteral("TrGrpId")).toInt();
+    const int id = picked.value(QStringLiteral("TrRowId")).toInt();
+    const int grpId = picked.value(QStringLiteral("TrGrpId")).toInt();
     try {
         if (grpId == 0 || curView == 1) {
             const QString question = LRS(curView == 1 ? 1058 : 1055);
@@ -156,12 +156,12 @@ void frmMain::DeleteRecord(int row)
 void frmMain::CloseOrReopen()
 try {
     const int row = gex->row();
-    const GridRowData data = gex->rowData(row);
-    if (!data.isRecord() || curView != 0)
+    const GridRowData picked = gex->rowData(row);
+    if (!picked.isRecord() || curView != 0)
         return;
-    const int id = data.value(QStringLiteral("TrRowId")).toInt();
+    const int id = picked.value(QStringLiteral("TrRowId")).toInt();
     try {
-        if (data.value(QStringLiteral("TrDone")).toBool()) {
+        if (picked.value(QStringLiteral("TrDone")).toBool()) {
             RecordCommands::ToggleDone(id);
         } else {
             const QDate d = frmCloseDeadline::Load(this)->Apri(id);
@@ -191,9 +191,9 @@ try {
 
 void frmMain::OpenAttachmentCommand()
 try {
-    const GridRowData data = gex->rowData(gex->row());
-    if (data.isRecord())
-        OpenAttachment(NullToString(data.value(QStringLiteral("TrAttached"))), this);
+    const GridRowData picked = gex->rowData(gex->row());
+    if (picked.isRecord())
+        OpenAttachment(NullToString(picked.value(QStringLiteral("TrAttached"))), this);
 } catch (const std::exception &e) {
     ShowAppError(e, WindowName, QStringLiteral("OpenAttachmentCommand"), 0);
 }
@@ -247,12 +247,12 @@ void frmMain::gex_MouseUp(Qt::MouseButton button, const QPoint &pos)
     mnuPopup[0]->setEnabled(true);
     if (button != Qt::RightButton)
         return;
-    const GridRowData data = gex->rowData(gex->row());
-    if (!data.isRecord())
+    const GridRowData picked = gex->rowData(gex->row());
+    if (!picked.isRecord())
         return;
-    const bool done = data.value(QStringLiteral("TrDone")).toBool();
+    const bool done = picked.value(QStringLiteral("TrDone")).toBool();
     mnuPopup[4]->setText(LRS(done ? 709 : 703));
     mnuPopup[4]->setEnabled(curView == 0 && any);
-    mnuPopup[7]->setEnabled(HasAttachment(data.value(QStringLiteral("TrAttached"))));
+    mnuPopup[7]->setEnabled(HasAttachment(picked.value(QStringLiteral("TrAttached"))));
     PopUp1->popup(gex->mapToGlobal(pos));
 }

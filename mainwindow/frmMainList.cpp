@@ -282,10 +282,10 @@ void frmMain::gex_RowColChange(int lastRow, int)
 void frmMain::ShowNotesOfCurrentRow()
 {
     // A group row has no notes of its own.
-    const GridRowData data = gex->rowData(gex->row());
-    const bool record = data.isRecord();
-    m_deadlineNotes = record ? NullToString(data.value(QStringLiteral("TrNotes"))) : QString();
-    m_accNotes = record ? NullToString(data.value(QStringLiteral("AcNotes"))) : QString();
+    const GridRowData picked = gex->rowData(gex->row());
+    const bool record = picked.isRecord();
+    m_deadlineNotes = record ? NullToString(picked.value(QStringLiteral("TrNotes"))) : QString();
+    m_accNotes = record ? NullToString(picked.value(QStringLiteral("AcNotes"))) : QString();
     // The whole note stands in the tooltip; a tooltip takes rich text, so the note goes in escaped.
     for (auto [label, text] : {std::pair{lblDeadlineNotes, &m_deadlineNotes}, std::pair{lblAccNotes, &m_accNotes}})
         label->setToolTip(text->isEmpty() ? QString() : Qt::convertFromPlainText(*text, Qt::WhiteSpaceNormal));

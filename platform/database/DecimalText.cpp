@@ -41,7 +41,7 @@ std::optional<qint64> parseScaledDecimal(QStringView text, int scale)
     }
     // The scaled value is digits[0 .. pointAt + scale) as an integer; the digits after that decide rounding.
     const qsizetype intEnd = pointAt + scale;
-    using Wide = unsigned __int128;
+    __extension__ typedef unsigned __int128 Wide; // a GCC and Clang type: pedantic builds are told so
     Wide value = 0;
     constexpr Wide limit = Wide(std::numeric_limits<qint64>::max()) + 1;
     for (qsizetype k = 0; k < intEnd; ++k) {

@@ -44,10 +44,10 @@ DeclaredType declaredType(const char *decl)
     return t;
 }
 
-const ColumnInfo *TableInfo::column(QStringView name) const
+const ColumnInfo *TableInfo::column(QStringView columnName) const
 {
     for (const ColumnInfo &c : columns)
-        if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+        if (c.name.compare(columnName, Qt::CaseInsensitive) == 0)
             return &c;
     return nullptr;
 }

@@ -29,7 +29,7 @@ struct TableInfo {
     QVector<ColumnInfo> columns;
     int primaryKey = -1;                 // index of the single-column primary key, -1 when none
 
-    const ColumnInfo *column(QStringView name) const;
+    const ColumnInfo *column(QStringView columnName) const;
 };
 
 // The tables and columns of one database, read once per open. The dialect uses it to know which columns

@@ -244,10 +244,12 @@ private slots:
         const platform::DialogRequest &r = f->box->requests().first();
         QCOMPARE(r.title, QStringLiteral("App Error"));
         QVERIFY(r.text.contains(QStringLiteral("database or disk is full")));
-        QVERIFY(r.text.contains(QStringLiteral("in Orvel3.%1.cmdSalva_Click").arg(isAccount(kind) ? "frmNewAcc" : "frmNewCount")));
+        QVERIFY(
+            r.text.contains(QStringLiteral("in Orvel3.%1.cmdSalva_Click")
+                                .arg(isAccount(kind) ? QStringLiteral("frmNewAcc") : QStringLiteral("frmNewCount"))));
         QCOMPARE(rows(kind), before);
         QCOMPARE(f->count(QStringLiteral("SELECT Count(*) FROM %1 WHERE %2='Not written'")
-                              .arg(table(kind), isAccount(kind) ? "AcName" : "CnName")),
+                              .arg(table(kind), isAccount(kind) ? QStringLiteral("AcName") : QStringLiteral("CnName"))),
                  0);
     }
 

@@ -41,12 +41,13 @@ int addRow(const EditorsFixture &f, int tab, int sheet = 0)
 {
     platform::Connection cn;
     cn.Open(testenv::connectionString(f.dbFile));
-    cn.Execute(QStringLiteral("INSERT INTO %1 (%2) SELECT 'Nobody''s'").arg(table(tab), tab == 1 ? "AcName" : "CnName"));
+    cn.Execute(QStringLiteral("INSERT INTO %1 (%2) SELECT 'Nobody''s'")
+                   .arg(table(tab), tab == 1 ? QStringLiteral("AcName") : QStringLiteral("CnName")));
     const int id = int(cn.lastInsertId());
     if (sheet)
         cn.Execute(QStringLiteral("INSERT INTO Transactions (TrDbId, TrType, TrDate, TrDescription, %1) "
                                   "SELECT %2, 1, #03/20/2025#, 'Elsewhere', %3")
-                       .arg(tab == 1 ? "TrAcId" : "TrCountId")
+                       .arg(tab == 1 ? QStringLiteral("TrAcId") : QStringLiteral("TrCountId"))
                        .arg(sheet)
                        .arg(id));
     cn.Close();
@@ -168,7 +169,9 @@ private slots:
         const int id = addRow(*f, tab);
         // Every other row gone, past the window, with the rows that referred to them.
         f->execute(QStringLiteral("DELETE * FROM Transactions"));
-        f->execute(QStringLiteral("DELETE * FROM %1 WHERE %2<>%3").arg(table(tab), tab == 1 ? "AcId" : "CnId").arg(id));
+        f->execute(QStringLiteral("DELETE * FROM %1 WHERE %2<>%3")
+                       .arg(table(tab), tab == 1 ? QStringLiteral("AcId") : QStringLiteral("CnId"))
+                       .arg(id));
         frmAccounts *w = open(tab);
         QVERIFY(w->gex->find(1, id));
         f->box->answerButton(platform::vbYes);

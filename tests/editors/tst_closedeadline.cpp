@@ -192,11 +192,11 @@ void tst_closedeadline::everyShowingStartsAfresh()
 {
     // A date confirmed in one showing is not the answer of the next one, even when the caller forgets to
     // unload in between.
-    frmCloseDeadline *w = frmCloseDeadline::Load();
+    frmCloseDeadline *form = frmCloseDeadline::Load();
     onModal([](QWidget *d) { static_cast<frmCloseDeadline *>(d)->cmdOK->click(); });
-    QCOMPARE(w->Apri(1), QDate(2025, 3, 15));
+    QCOMPARE(form->Apri(1), QDate(2025, 3, 15));
     onModal([](QWidget *d) { QTest::keyClick(d, Qt::Key_Escape); });
-    QVERIFY(w->Apri(1).isNull());
+    QVERIFY(form->Apri(1).isNull());
     frmCloseDeadline::Unload();
     QVERIFY(!frmCloseDeadline::instance());
 

@@ -159,14 +159,21 @@ void tst_delclosedrows::deleteUpTo_data()
     QTest::addColumn<QStringList>("gone");
 
     QTest::newRow("yesterday (proposed): today's closed rows stay")
-        << enUS << "" << 1 << QStringList{"closed yesterday", "cash book income", "series first"};
-    QTest::newRow("today, inclusive")
-        << enUS << "3/15/2025" << 1 << QStringList{"closed yesterday", "closed today", "cash book income", "series first"};
+        << enUS << "" << 1
+        << QStringList{QStringLiteral("closed yesterday"), QStringLiteral("cash book income"),
+                       QStringLiteral("series first")};
+    QTest::newRow("today, inclusive") << enUS << "3/15/2025" << 1
+                                      << QStringList{QStringLiteral("closed yesterday"), QStringLiteral("closed today"),
+                                                     QStringLiteral("cash book income"),
+                                                     QStringLiteral("series first")};
     QTest::newRow("a future day: closed rows ahead go, open rows never")
         << itIT << "31/12/25" << 1
-        << QStringList{"closed yesterday", "closed today", "cash book income", "closed tomorrow", "series first"};
+        << QStringList{QStringLiteral("closed yesterday"), QStringLiteral("closed today"),
+                       QStringLiteral("cash book income"), QStringLiteral("closed tomorrow"),
+                       QStringLiteral("series first")};
     QTest::newRow("nothing up to the day") << deDE << "1.1.24" << 1 << QStringList{};
-    QTest::newRow("second sheet: its own rows only") << esES << "15/3/2025" << 2 << QStringList{"other sheet closed"};
+    QTest::newRow("second sheet: its own rows only")
+        << esES << "15/3/2025" << 2 << QStringList{QStringLiteral("other sheet closed")};
 }
 
 void tst_delclosedrows::deleteUpTo()
@@ -202,8 +209,9 @@ void tst_delclosedrows::cancelDeletesNothing_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("No at the question")
-        << "no" << QStringList{"There are 3 Deadlines to delete.\nConfirm?", "Operation cancelled."};
+    QTest::newRow("No at the question") << "no"
+                                        << QStringList{QStringLiteral("There are 3 Deadlines to delete.\nConfirm?"),
+                                                       QStringLiteral("Operation cancelled.")};
     QTest::newRow("Cancel button") << "cancel" << QStringList{};
     QTest::newRow("Esc") << "esc" << QStringList{};
 }

@@ -89,14 +89,14 @@ void tst_groupchoice::answers_data()
         auto row = [&](const char *name, const QStringList &steps, int choice) {
             QTest::addRow("%s: %s", form, name) << f << steps << choice;
         };
-        row("OK untouched", {"ok"}, 1);
-        row("option 1, OK", {"opt1", "ok"}, 2);
-        row("option 1 then 0, OK", {"opt1", "opt0", "ok"}, 1);
-        row("option 1, Cancel", {"opt1", "cancel"}, 0);
-        row("Cancel untouched", {"cancel"}, 0);
-        row("option 1, Esc", {"opt1", "esc"}, 0);
-        row("option 1, Enter", {"opt1", "enter"}, 2);
-        row("Down arrow, Enter", {"down", "enter"}, 2);
+        row("OK untouched", {QStringLiteral("ok")}, 1);
+        row("option 1, OK", {QStringLiteral("opt1"), QStringLiteral("ok")}, 2);
+        row("option 1 then 0, OK", {QStringLiteral("opt1"), QStringLiteral("opt0"), QStringLiteral("ok")}, 1);
+        row("option 1, Cancel", {QStringLiteral("opt1"), QStringLiteral("cancel")}, 0);
+        row("Cancel untouched", {QStringLiteral("cancel")}, 0);
+        row("option 1, Esc", {QStringLiteral("opt1"), QStringLiteral("esc")}, 0);
+        row("option 1, Enter", {QStringLiteral("opt1"), QStringLiteral("enter")}, 2);
+        row("Down arrow, Enter", {QStringLiteral("down"), QStringLiteral("enter")}, 2);
     }
 }
 

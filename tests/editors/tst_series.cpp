@@ -111,16 +111,29 @@ private slots:
         QTest::addColumn<QString>("amount");
         QTest::addColumn<int>("rows");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("100 over 3") << "100" << 3 << QStringList{"33.33", "33.33", "33.34"};
-        QTest::newRow("10 over 4") << "10" << 4 << QStringList{"2.5", "2.5", "2.5", "2.5"};
-        QTest::newRow("2 over 3: last row smaller") << "2" << 3 << QStringList{"0.67", "0.67", "0.66"};
-        QTest::newRow("half cent to even, down") << "0.05" << 2 << QStringList{"0.02", "0.03"};
-        QTest::newRow("half cent to even, up") << "0.15" << 2 << QStringList{"0.08", "0.07"};
-        QTest::newRow("one cent over 3") << "0.01" << 3 << QStringList{"0", "0", "0.01"};
-        QTest::newRow("negative") << "-100" << 3 << QStringList{"-33.33", "-33.33", "-33.34"};
+        QTest::newRow("100 over 3") << "100" << 3
+                                    << QStringList{QStringLiteral("33.33"), QStringLiteral("33.33"),
+                                                   QStringLiteral("33.34")};
+        QTest::newRow("10 over 4") << "10" << 4
+                                   << QStringList{QStringLiteral("2.5"), QStringLiteral("2.5"), QStringLiteral("2.5"),
+                                                  QStringLiteral("2.5")};
+        QTest::newRow("2 over 3: last row smaller")
+            << "2" << 3 << QStringList{QStringLiteral("0.67"), QStringLiteral("0.67"), QStringLiteral("0.66")};
+        QTest::newRow("half cent to even, down")
+            << "0.05" << 2 << QStringList{QStringLiteral("0.02"), QStringLiteral("0.03")};
+        QTest::newRow("half cent to even, up")
+            << "0.15" << 2 << QStringList{QStringLiteral("0.08"), QStringLiteral("0.07")};
+        QTest::newRow("one cent over 3") << "0.01" << 3
+                                         << QStringList{QStringLiteral("0"), QStringLiteral("0"),
+                                                        QStringLiteral("0.01")};
+        QTest::newRow("negative") << "-100" << 3
+                                  << QStringList{QStringLiteral("-33.33"), QStringLiteral("-33.33"),
+                                                 QStringLiteral("-33.34")};
         QTest::newRow("large") << "922337203685" << 7
-                               << QStringList{"131762457669.29", "131762457669.29", "131762457669.29", "131762457669.29",
-                                              "131762457669.29", "131762457669.29", "131762457669.26"};
+                               << QStringList{QStringLiteral("131762457669.29"), QStringLiteral("131762457669.29"),
+                                              QStringLiteral("131762457669.29"), QStringLiteral("131762457669.29"),
+                                              QStringLiteral("131762457669.29"), QStringLiteral("131762457669.29"),
+                                              QStringLiteral("131762457669.26")};
     }
     void split()
     {
@@ -211,16 +224,18 @@ private slots:
         QTest::addColumn<int>("rows");                 // 1: a single row
         QTest::addColumn<QStringList>("expected");     // per row: date, value, balance, type, row/size/group
         QTest::newRow("credit of 100") << 1 << "100" << "Invoice" << false << 1
-                                       << QStringList{"2025-03-05 100 100 n 0/0/0"};
+                                       << QStringList{QStringLiteral("2025-03-05 100 100 n 0/0/0")};
         QTest::newRow("debit of 12.50") << -1 << "12.50" << "Bill" << false << 1
-                                        << QStringList{"2025-03-05 12.5 -12.5 n 0/0/0"};
+                                        << QStringList{QStringLiteral("2025-03-05 12.5 -12.5 n 0/0/0")};
         QTest::newRow("a ten-thousandth, apostrophes, attachment")
-            << 1 << "0.0001" << "D'Angelo's" << true << 1 << QStringList{"2025-03-05 0.0001 0.0001 n 0/0/0"};
+            << 1 << "0.0001" << "D'Angelo's" << true << 1
+            << QStringList{QStringLiteral("2025-03-05 0.0001 0.0001 n 0/0/0")};
         QTest::newRow("appointment carries no amount") << -2 << "80" << "Meeting" << false << 1
-                                                       << QStringList{"2025-03-05 0 0 n 0/0/0"};
+                                                       << QStringList{QStringLiteral("2025-03-05 0 0 n 0/0/0")};
         QTest::newRow("closed quarterly debits")
             << -1 << "750" << "Rent" << false << 3
-            << QStringList{"2025-03-05 750 -750 s 1/3/1", "2025-06-05 750 -750 s 2/3/1", "2025-09-05 750 -750 s 3/3/1"};
+            << QStringList{QStringLiteral("2025-03-05 750 -750 s 1/3/1"), QStringLiteral("2025-06-05 750 -750 s 2/3/1"),
+                           QStringLiteral("2025-09-05 750 -750 s 3/3/1")};
     }
     void savedRows()
     {

@@ -85,7 +85,8 @@ private slots:
         QTest::newRow("negative number") << true << 4 << le(0xffffffff) << 4 << QVariant(0) << QVariant(-1);
         QTest::newRow("missing, no default") << false << 0 << QByteArray() << 1 << QVariant() << QVariant();
         QTest::newRow("text C:\\Data") << true << 1 << QByteArray("C:\\Data\0", 8) << 1 << QVariant() << QVariant(QStringLiteral("C:\\Data"));
-        QTest::newRow("empty text") << true << 1 << QByteArray("\0", 1) << 1 << QVariant(QStringLiteral("x")) << QVariant(QString(""));
+        QTest::newRow("empty text") << true << 1 << QByteArray("\0", 1) << 1 << QVariant(QStringLiteral("x"))
+                                    << QVariant(QStringLiteral(""));
         QTest::newRow("text asked as number") << true << 1 << QByteArray("abc\0", 4) << 4 << QVariant(0) << QVariant(QStringLiteral("abc"));
         QTest::newRow("number asked as text") << true << 4 << le(5) << 1 << QVariant(QString()) << QVariant(5);
         QTest::newRow("non-ASCII text") << true << 1 << QStringLiteral("Città €").toUtf8().append('\0') << 1 << QVariant()
@@ -130,7 +131,7 @@ private slots:
                                              << QVariant(QStringLiteral("/tmp/orvel\\x"));
         QTest::newRow("two % side by side") << 1 << QVariant(QStringLiteral("a%%b")) << 1 << QVariant(QStringLiteral("a%%b"));
         QTest::newRow("kind 2 without %") << 2 << QVariant(QStringLiteral("plain")) << 1 << QVariant(QStringLiteral("plain"));
-        QTest::newRow("empty text") << 1 << QVariant(QString()) << 1 << QVariant(QString(""));
+        QTest::newRow("empty text") << 1 << QVariant(QString()) << 1 << QVariant(QStringLiteral(""));
         QTest::newRow("non-ASCII text") << 1 << QVariant(QStringLiteral("Zürich 日本")) << 1 << QVariant(QStringLiteral("Zürich 日本"));
         QTest::newRow("number") << 4 << QVariant(7) << 4 << QVariant(7);
         QTest::newRow("big-endian kind writes kind 4") << 5 << QVariant(7) << 4 << QVariant(7);
@@ -270,8 +271,10 @@ private slots:
     {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("description");
-        QTest::newRow("delete a missing value") << "value"
-                                                << "Failed to delete registry Key: '-2147483647',Section: '" + Key + "',Key: 'Nope";
+        QTest::newRow("delete a missing value")
+            << "value"
+            << QStringLiteral("Failed to delete registry Key: '-2147483647',Section: '") + Key
+                   + QStringLiteral("',Key: 'Nope");
         QTest::newRow("delete a value of a missing key") << "no key"
                                                          << "Failed to open key '-2147483647',Section: 'Software\\Nope' for delete access";
         QTest::newRow("delete a key with subkeys") << "key" << "Failed to delete registry Key: '-2147483647',Section: 'Software\\Tarnwel";

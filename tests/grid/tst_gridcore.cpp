@@ -21,7 +21,7 @@ const QString kList = QStringLiteral(
     "FROM Transactions LEFT JOIN Accounts ON Transactions.TrAcId = Accounts.AcId ");
 
 // The owner of a bare model: the month of each row as a computed column, group captions with their count.
-class Answers : public GridAnswers
+class Answers final : public GridAnswers
 {
 public:
     int monthColumn = 0;

@@ -288,9 +288,15 @@ void TestListGrid::groupsAscendingWhateverSortDirection_data()
     QTest::addColumn<QStringList>("expected");
     // Groups by account name always A to Z (no account first); inside, date then id in the direction.
     QTest::newRow("ascending") << 1
-        << QStringList{"[]", "5", "[bianchi]", "2", "7", "[\u00C9lan]", "6", "4", "[Rossi]", "8", "3", "1"};
+                               << QStringList{QStringLiteral("[]"), QStringLiteral("5"), QStringLiteral("[bianchi]"),
+                                              QStringLiteral("2"),  QStringLiteral("7"), QStringLiteral("[\u00C9lan]"),
+                                              QStringLiteral("6"),  QStringLiteral("4"), QStringLiteral("[Rossi]"),
+                                              QStringLiteral("8"),  QStringLiteral("3"), QStringLiteral("1")};
     QTest::newRow("descending") << -1
-        << QStringList{"[]", "5", "[bianchi]", "7", "2", "[\u00C9lan]", "4", "6", "[Rossi]", "1", "3", "8"};
+                                << QStringList{QStringLiteral("[]"), QStringLiteral("5"), QStringLiteral("[bianchi]"),
+                                               QStringLiteral("7"),  QStringLiteral("2"), QStringLiteral("[\u00C9lan]"),
+                                               QStringLiteral("4"),  QStringLiteral("6"), QStringLiteral("[Rossi]"),
+                                               QStringLiteral("1"),  QStringLiteral("3"), QStringLiteral("8")};
 }
 
 void TestListGrid::groupsAscendingWhateverSortDirection()
@@ -314,23 +320,31 @@ void TestListGrid::textSortFoldsCaseAndAccentsAndKeepsTies()
     bind(*m_grid);
     m_grid->addSortKey(QStringLiteral("AcName"));
     m_grid->addSortKey(QStringLiteral("TrRowId"), -1);
-    QCOMPARE(layout(*m_grid), (QStringList{"5", "7", "2", "6", "4", "8", "3", "1"}));
+    QCOMPARE(layout(*m_grid),
+             (QStringList{QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("2"), QStringLiteral("6"),
+                          QStringLiteral("4"), QStringLiteral("8"), QStringLiteral("3"), QStringLiteral("1")}));
     m_grid->clearSortKeys();
     m_grid->addSortKey(QStringLiteral("AcName"), -1);
     // Without a second key, rows of one name stay in the order the query gave them.
-    QCOMPARE(layout(*m_grid), (QStringList{"1", "3", "8", "4", "6", "2", "7", "5"}));
+    QCOMPARE(layout(*m_grid),
+             (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("8"), QStringLiteral("4"),
+                          QStringLiteral("6"), QStringLiteral("2"), QStringLiteral("7"), QStringLiteral("5")}));
 }
 
 void TestListGrid::orderAsTheValuesCompare_data()
 {
     QTest::addColumn<QStringList>("groups");
     QTest::addColumn<QStringList>("keys");      // "Field" ascending, "-Field" descending
-    QTest::newRow("date then id, descending") << QStringList() << QStringList{"-TrDate", "-TrRowId"};
-    QTest::newRow("amount: ties keep the query's order") << QStringList() << QStringList{"TrValue"};
-    QTest::newRow("description, then date") << QStringList() << QStringList{"-TrDescription", "TrDate"};
-    QTest::newRow("by account, dates descending") << QStringList{"AcName"} << QStringList{"-TrDate", "-TrRowId"};
+    QTest::newRow("date then id, descending")
+        << QStringList() << QStringList{QStringLiteral("-TrDate"), QStringLiteral("-TrRowId")};
+    QTest::newRow("amount: ties keep the query's order") << QStringList() << QStringList{QStringLiteral("TrValue")};
+    QTest::newRow("description, then date")
+        << QStringList() << QStringList{QStringLiteral("-TrDescription"), QStringLiteral("TrDate")};
+    QTest::newRow("by account, dates descending")
+        << QStringList{QStringLiteral("AcName")} << QStringList{QStringLiteral("-TrDate"), QStringLiteral("-TrRowId")};
     QTest::newRow("by alert days and type, description")
-        << QStringList{"TrAlertDays", "TrType"} << QStringList{"TrDescription"};
+        << QStringList{QStringLiteral("TrAlertDays"), QStringLiteral("TrType")}
+        << QStringList{QStringLiteral("TrDescription")};
 }
 
 void TestListGrid::orderAsTheValuesCompare()
@@ -475,7 +489,8 @@ void TestListGrid::groupSums()
     m_grid->addGroup(QStringLiteral("TrType"));
     m_grid->addSortKey(QStringLiteral("TrRowId"));
     // Types -2, -1, 1.
-    QCOMPARE(layout(*m_grid).filter(QStringLiteral("[")), (QStringList{"[-2]", "[-1]", "[1]"}));
+    QCOMPARE(layout(*m_grid).filter(QStringLiteral("[")),
+             (QStringList{QStringLiteral("[-2]"), QStringLiteral("[-1]"), QStringLiteral("[1]")}));
     const GridRowData debits = m_grid->rowData(3);
     QVERIFY(debits.isGroupHeader());
     QCOMPARE(debits.recordCount(), 3);
@@ -533,9 +548,11 @@ void TestListGrid::groupByComputedColumn()
     m_grid->addGroup(QStringLiteral("TrDone"));
     m_grid->addGroup(QStringLiteral("gexDateGroup"));
     m_grid->addSortKey(QStringLiteral("TrRowId"), -1);
-    QCOMPARE(layout(*m_grid),
-             (QStringList{"[false]", "[202502]", "5", "[202503]", "6", "4", "2", "1", "[202504]", "7",
-                          "[true]", "[202412]", "8", "[202501]", "3"}));
+    QCOMPARE(layout(*m_grid), (QStringList{QStringLiteral("[false]"), QStringLiteral("[202502]"), QStringLiteral("5"),
+                                           QStringLiteral("[202503]"), QStringLiteral("6"), QStringLiteral("4"),
+                                           QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("[202504]"),
+                                           QStringLiteral("7"), QStringLiteral("[true]"), QStringLiteral("[202412]"),
+                                           QStringLiteral("8"), QStringLiteral("[202501]"), QStringLiteral("3")}));
     QCOMPARE(m_grid->rowData(2).groupLevel(), 2);
     QCOMPARE(m_grid->rowData(2).groupColumn(), month);
     QCOMPARE(m_grid->rowData(1).groupLevel(), 1);
@@ -614,7 +631,8 @@ void TestListGrid::filterOfBoundRecordsetIsShown()
     auto rs = m_grid->recordset();
     rs->setFilter(QStringLiteral("TrDescription LIKE '*rent*' OR AcName LIKE '*rent*'"));
     m_grid->refetch();
-    QCOMPARE(layout(*m_grid), (QStringList{"[1]", "1", "3", "8"}));
+    QCOMPARE(layout(*m_grid),
+             (QStringList{QStringLiteral("[1]"), QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("8")}));
     QCOMPARE(m_grid->recordCount(), 3);
     // The current record passed the filter and stays current.
     QCOMPARE(m_grid->rowData(m_grid->row()).value(QStringLiteral("TrRowId")).toInt(), 8);
@@ -657,7 +675,9 @@ void TestListGrid::expandAndCollapse()
     QVERIFY(m_grid->isRowExpanded(1));
     QVERIFY(!m_grid->isRowExpanded(3));
     m_grid->expandRow(3);   // -1 of the open rows
-    QCOMPARE(layout(*m_grid), (QStringList{"[false]", "[-2]", "[-1]", "2", "5", "7", "[1]", "[true]"}));
+    QCOMPARE(layout(*m_grid), (QStringList{QStringLiteral("[false]"), QStringLiteral("[-2]"), QStringLiteral("[-1]"),
+                                           QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("7"),
+                                           QStringLiteral("[1]"), QStringLiteral("[true]")}));
     m_grid->setRow(6);
     m_grid->collapseRow(3);
     QCOMPARE(m_grid->row(), 3);

@@ -122,8 +122,8 @@ private slots:
         MainWindowFixture f(false);
         platform::setToday(today);
         insertFilterRows(f.dbFile);
-        if (QTest::currentDataTag() == QLatin1String("January: current year")
-            || QTest::currentDataTag() == QLatin1String("12 months from 2024-12-21")) {
+        const QLatin1String tag(QTest::currentDataTag());
+        if (tag == QLatin1String("January: current year") || tag == QLatin1String("12 months from 2024-12-21")) {
             // C and D closed as movements of the year: only for these rows' own meaning.
             platform::Connection cn;
             cn.Open(testenv::connectionString(f.dbFile));
@@ -149,10 +149,14 @@ private slots:
         rs.Open(MainListRules::BuildGridSql(
                     MainListRules::GridTail(1, RowRules::viewMembership(RowRules::Deadlines, Env->DebitCreditToPN))),
                 testenv::connectionString(f.dbFile));
-        const QStringList expected = {"TrRowId", "TrDbId", "TrType", "TrDone", "TrDate", "TrDescription", "TrAcId",
-                                      "TrValue", "TrBalance", "TrGrpType", "TrGrpRow", "TrGrpMDay", "TrNotes",
-                                      "TrGrpId", "AcId", "AcName", "AcNotes", "SearchField", "TrAlertDays", "CnName",
-                                      "TrAttached"};
+        const QStringList expected = {
+            QStringLiteral("TrRowId"),     QStringLiteral("TrDbId"),   QStringLiteral("TrType"),
+            QStringLiteral("TrDone"),      QStringLiteral("TrDate"),   QStringLiteral("TrDescription"),
+            QStringLiteral("TrAcId"),      QStringLiteral("TrValue"),  QStringLiteral("TrBalance"),
+            QStringLiteral("TrGrpType"),   QStringLiteral("TrGrpRow"), QStringLiteral("TrGrpMDay"),
+            QStringLiteral("TrNotes"),     QStringLiteral("TrGrpId"),  QStringLiteral("AcId"),
+            QStringLiteral("AcName"),      QStringLiteral("AcNotes"),  QStringLiteral("SearchField"),
+            QStringLiteral("TrAlertDays"), QStringLiteral("CnName"),   QStringLiteral("TrAttached")};
         QStringList fields;
         for (int i = 0; i < rs.fieldCount(); ++i)
             fields << rs.fieldName(i);

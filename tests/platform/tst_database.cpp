@@ -255,9 +255,12 @@ void tst_Database::todayFollowsTheClock()
 {
     // Date() is read at each run: the same statement text gives the answer of the new day.
     const QString sql = QStringLiteral("SELECT TrDescription FROM Transactions WHERE TrDate<=Date() AND TrDbId=1");
-    QCOMPARE(namesOf(m_cs, sql), (QStringList{"r3", "r4", "r5", "r6", "r7", "r8"}));
+    QCOMPARE(namesOf(m_cs, sql), (QStringList{QStringLiteral("r3"), QStringLiteral("r4"), QStringLiteral("r5"),
+                                              QStringLiteral("r6"), QStringLiteral("r7"), QStringLiteral("r8")}));
     setToday(QDate(2025, 4, 28));
-    QCOMPARE(namesOf(m_cs, sql), (QStringList{"r1", "r3", "r4", "r5", "r6", "r7", "r8"}));
+    QCOMPARE(namesOf(m_cs, sql),
+             (QStringList{QStringLiteral("r1"), QStringLiteral("r3"), QStringLiteral("r4"), QStringLiteral("r5"),
+                          QStringLiteral("r6"), QStringLiteral("r7"), QStringLiteral("r8")}));
 }
 
 void tst_Database::sqlFunctions_data()
@@ -345,7 +348,7 @@ void tst_Database::deleteStarAndOneStatement()
     transaction.commit();
     QCOMPARE(c.Execute(QStringLiteral("DELETE * FROM Transactions WHERE TrDate<=#03/01/2025# AND TrDone=True")), 4L);
     QCOMPARE(namesOf(m_cs, QStringLiteral("SELECT TrDescription FROM Transactions")),
-             (QStringList{"r1", "r2", "r4", "r8"}));
+             (QStringList{QStringLiteral("r1"), QStringLiteral("r2"), QStringLiteral("r4"), QStringLiteral("r8")}));
 
     // One statement at a time: a second one after a semicolon is refused and nothing runs.
     QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("DELETE * FROM Dbs WHERE DbId=9; DELETE * FROM Transactions")));
@@ -407,13 +410,13 @@ void tst_Database::filterOnLoadedRows()
     exec(QStringLiteral("INSERT INTO Transactions (TrDbId, TrDescription, IsPN) SELECT 1, 'r10 o''bar', False"));
 
     rs.setFilter(QStringLiteral("TrDescription LIKE '*o''b*' OR AcName LIKE '*o''b*'"));
-    QCOMPARE(names(rs), (QStringList{"r2", "r8"}));
+    QCOMPARE(names(rs), (QStringList{QStringLiteral("r2"), QStringLiteral("r8")}));
     rs.setFilter(QStringLiteral("TrDescription LIKE '*O''B*'"));
-    QCOMPARE(names(rs), (QStringList{"r8"}));
+    QCOMPARE(names(rs), (QStringList{QStringLiteral("r8")}));
     rs.setFilter(QStringLiteral("TrDescription = 'R1' OR (TrAlertDays > 4 AND TrType = -2)"));
-    QCOMPARE(names(rs), (QStringList{"r1", "r2"}));
+    QCOMPARE(names(rs), (QStringList{QStringLiteral("r1"), QStringLiteral("r2")}));
     rs.setFilter(QStringLiteral("TrValue >= 10 AND TrDate < '2025-03-18' AND TrDone = False"));
-    QCOMPARE(names(rs), (QStringList{"r8"}));
+    QCOMPARE(names(rs), (QStringList{QStringLiteral("r8")}));
     rs.setFilter(QStringLiteral("AcName = Null"));
     QCOMPARE(rs.RecordCount(), 3);
 
@@ -634,7 +637,8 @@ void tst_Database::textCompareFoldsCaseAndAccents()
     QStringList order;
     for (; !rs.EOF(); rs.MoveNext())
         order << rs.value(QStringLiteral("AcName")).toString().toLower().replace(QStringLiteral("é"), QStringLiteral("e"));
-    QCOMPARE(order, (QStringList{"a", "b", "b", "c", "elan", "elan"}));
+    QCOMPARE(order, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("b"), QStringLiteral("c"),
+                                 QStringLiteral("elan"), QStringLiteral("elan")}));
 
     QCOMPARE(namesOf(m_cs, QStringLiteral("SELECT AcName AS TrDescription FROM Accounts WHERE AcName='ELAN'")).size(), 2);
     QCOMPARE(namesOf(m_cs, QStringLiteral("SELECT AcName AS TrDescription FROM Accounts WHERE AcName LIKE 'EL*'")).size(), 2);
@@ -782,7 +786,9 @@ void tst_Database::amountsReadAtTheirBounds()
     testenv::rawExec(m_file, "UPDATE Transactions SET TrValue = " + stored + " WHERE TrRowId = " + id);
     QCOMPARE(testenv::rawInt(m_file, "SELECT typeof(TrValue) = '" + kind.toLatin1() + "' FROM Transactions WHERE TrRowId = " + id), 1);
 
-    const Currency amount = scalar(m_cs, QStringLiteral("SELECT TrValue FROM Transactions WHERE TrRowId = ") + id).value<Currency>();
+    const Currency amount =
+        scalar(m_cs, QStringLiteral("SELECT TrValue FROM Transactions WHERE TrRowId = ") + QString::fromLatin1(id))
+            .value<Currency>();
     QCOMPARE(amount.isOutOfRange(), outOfRange);
     if (!outOfRange)
         QCOMPARE(amount.raw(), raw);
@@ -1402,10 +1408,12 @@ void tst_Database::maxRecordsReadsTheFirstRows_data()
     QTest::addColumn<int>("sheet");
     QTest::addColumn<int>("maxRecords");
     QTest::addColumn<QStringList>("rows");
-    const QStringList sheet1 = {"r1", "r2", "r3", "r4", "r5", "r6", "r7", "r8"};
+    const QStringList sheet1 = {QStringLiteral("r1"), QStringLiteral("r2"), QStringLiteral("r3"), QStringLiteral("r4"),
+                                QStringLiteral("r5"), QStringLiteral("r6"), QStringLiteral("r7"), QStringLiteral("r8")};
     QTest::newRow("every row") << 1 << 0 << sheet1;
-    QTest::newRow("the first") << 1 << 1 << QStringList{"r1"};
-    QTest::newRow("the first three") << 1 << 3 << QStringList{"r1", "r2", "r3"};
+    QTest::newRow("the first") << 1 << 1 << QStringList{QStringLiteral("r1")};
+    QTest::newRow("the first three") << 1 << 3
+                                     << QStringList{QStringLiteral("r1"), QStringLiteral("r2"), QStringLiteral("r3")};
     QTest::newRow("more than there are") << 1 << 20 << sheet1;
     QTest::newRow("no row") << 3 << 1 << QStringList();
 }

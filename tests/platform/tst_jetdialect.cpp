@@ -162,7 +162,8 @@ void tst_JetDialect::refused_data()
     QTest::newRow("date not closed") << "SELECT * FROM Transactions WHERE TrDate=#02/03/2024";
     QTest::newRow("unbalanced") << "SELECT * FROM Transactions WHERE (TrDbId=1";
     QTest::newRow("extra paren") << "SELECT * FROM Transactions WHERE TrDbId=1)";
-    QTest::newRow("text too long") << "INSERT INTO Counts (CnName) SELECT '" + QString(51, QLatin1Char('x')) + "'";
+    QTest::newRow("text too long") << QStringLiteral("INSERT INTO Counts (CnName) SELECT '")
+                                          + QString(51, QLatin1Char('x')) + QLatin1Char('\'');
     QTest::newRow("amount overflow") << "UPDATE Transactions SET TrValue = 99999999999999999999";
     QTest::newRow("dangling &") << "SELECT TrDescription & FROM Transactions";
 }

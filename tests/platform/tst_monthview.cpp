@@ -151,21 +151,21 @@ void TstMonthView::boldRequestFollowsShownDays()
     QCOMPARE(owner.requests.size(), 1);
     QCOMPARE(owner.requests[0], qMakePair(mv.visibleStart(), mv.visibleDayCount()));
 
-    if (action == "next")
+    if (action == QLatin1String("next"))
         QTest::mouseClick(&mv, Qt::LeftButton, {}, mv.nextButtonRect().center());
-    else if (action == "wheel") {
+    else if (action == QLatin1String("wheel")) {
         QWheelEvent e(QPointF(10, 10), mv.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&mv, &e);
-    } else if (action == "pagedown")
+    } else if (action == QLatin1String("pagedown"))
         QTest::keyClick(&mv, Qt::Key_PageDown);
-    else if (action == "value" || action == "samevalue")
-        mv.setValue(action == "value" ? QDate(2026, 1, 5) : QDate(2025, 3, 2));
-    else if (action == "columns")
+    else if (action == QLatin1String("value") || action == QLatin1String("samevalue"))
+        mv.setValue(action == QLatin1String("value") ? QDate(2026, 1, 5) : QDate(2025, 3, 2));
+    else if (action == QLatin1String("columns"))
         mv.setMonthColumns(3);
-    else if (action == "monday")
+    else if (action == QLatin1String("monday"))
         mv.setStartOfWeek(2);
-    else if (action == "refresh")
+    else if (action == QLatin1String("refresh"))
         mv.refreshDayBold();
     else
         mv.repaint();
@@ -202,9 +202,11 @@ void TstMonthView::boldFlagsSetByOwner()
 
     // An owner whose answer fails: drawing goes on with the flags known, a direct request raises the error
     // and leaves the request open.
-    owner.rule = [](const QDate &) -> bool { throw platform::RuntimeError(3021, "owner", "database locked"); };
+    owner.rule = [](const QDate &) -> bool {
+        throw platform::RuntimeError(3021, QStringLiteral("owner"), QStringLiteral("database locked"));
+    };
     mv.scrollMonths(-1);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("bold days.*database locked"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("bold days.*database locked")));
     mv.grab();
     QVERIFY(mv.dayBold(QDate(2025, 3, 31)));
     QVERIFY_THROWS_EXCEPTION(platform::RuntimeError, mv.refreshDayBold());
@@ -219,17 +221,20 @@ void TstMonthView::mouseSelection_data()
     QTest::addColumn<QDate>("end");
     QTest::addColumn<int>("changes");
 
-    QTest::newRow("one day") << QStringList{"2025-03-10"} << 366 << QDate(2025, 3, 10) << QDate(2025, 3, 10) << 1;
-    QTest::newRow("shift back keeps anchor") << QStringList{"2025-03-10", "+2025-03-13", "+2025-03-07"} << 366
-                                             << QDate(2025, 3, 7) << QDate(2025, 3, 10) << 3;
-    QTest::newRow("shift into leading days") << QStringList{"2025-03-03", "+2025-02-24"} << 366
-                                             << QDate(2025, 2, 24) << QDate(2025, 3, 3) << 2;
-    QTest::newRow("shift cut to max") << QStringList{"2025-03-10", "+2025-03-20"} << 3 << QDate(2025, 3, 10)
-                                      << QDate(2025, 3, 12) << 2;
-    QTest::newRow("shift back cut to max") << QStringList{"2025-03-20", "+2025-03-02"} << 7 << QDate(2025, 3, 14)
-                                           << QDate(2025, 3, 20) << 2;
-    QTest::newRow("plain click after range") << QStringList{"2025-03-10", "+2025-03-13", "2025-03-25"} << 366
-                                             << QDate(2025, 3, 25) << QDate(2025, 3, 25) << 3;
+    QTest::newRow("one day") << QStringList{QStringLiteral("2025-03-10")} << 366 << QDate(2025, 3, 10)
+                             << QDate(2025, 3, 10) << 1;
+    QTest::newRow("shift back keeps anchor")
+        << QStringList{QStringLiteral("2025-03-10"), QStringLiteral("+2025-03-13"), QStringLiteral("+2025-03-07")}
+        << 366 << QDate(2025, 3, 7) << QDate(2025, 3, 10) << 3;
+    QTest::newRow("shift into leading days") << QStringList{QStringLiteral("2025-03-03"), QStringLiteral("+2025-02-24")}
+                                             << 366 << QDate(2025, 2, 24) << QDate(2025, 3, 3) << 2;
+    QTest::newRow("shift cut to max") << QStringList{QStringLiteral("2025-03-10"), QStringLiteral("+2025-03-20")} << 3
+                                      << QDate(2025, 3, 10) << QDate(2025, 3, 12) << 2;
+    QTest::newRow("shift back cut to max") << QStringList{QStringLiteral("2025-03-20"), QStringLiteral("+2025-03-02")}
+                                           << 7 << QDate(2025, 3, 14) << QDate(2025, 3, 20) << 2;
+    QTest::newRow("plain click after range")
+        << QStringList{QStringLiteral("2025-03-10"), QStringLiteral("+2025-03-13"), QStringLiteral("2025-03-25")} << 366
+        << QDate(2025, 3, 25) << QDate(2025, 3, 25) << 3;
 }
 
 void TstMonthView::mouseSelection()
@@ -248,9 +253,10 @@ void TstMonthView::mouseSelection()
     QSignalSpy sel(&mv, &MonthView::selChange);
     QSignalSpy clicked(&mv, &MonthView::dateClick);
     for (const QString &c : clicks) {
-        const QRect cell = mv.cellRect(QDate::fromString(c.mid(c.startsWith('+') ? 1 : 0), Qt::ISODate));
+        const QRect cell = mv.cellRect(QDate::fromString(c.mid(c.startsWith(QLatin1Char('+')) ? 1 : 0), Qt::ISODate));
         QVERIFY2(!cell.isEmpty(), qPrintable(c));
-        QTest::mouseClick(&mv, Qt::LeftButton, c.startsWith('+') ? Qt::ShiftModifier : Qt::NoModifier, cell.center());
+        QTest::mouseClick(&mv, Qt::LeftButton, c.startsWith(QLatin1Char('+')) ? Qt::ShiftModifier : Qt::NoModifier,
+                          cell.center());
     }
     QCOMPARE(mv.selStart(), start);
     QCOMPARE(mv.selEnd(), end);

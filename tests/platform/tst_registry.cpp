@@ -477,7 +477,8 @@ private slots:
         QVERIFY(writeValue(HKEY_CURRENT_USER, run, QStringLiteral("Other"), makeText(REG_SZ, QStringLiteral("/usr/bin/other"))));
         const QString entry = dir + QStringLiteral("/Orvel_3.desktop");
         const QByteArray text = readAll(entry);
-        QVERIFY2(text.startsWith("[Desktop Entry]\nType=Application\nName=Orvel 3\nExec=\"/opt/Orvel 3/Orvel3\"\n"), text);
+        QVERIFY2(text.startsWith("[Desktop Entry]\nType=Application\nName=Orvel 3\nExec=\"/opt/Orvel 3/Orvel3\"\n"),
+                 text.constData());
         QVERIFY(text.contains("\nX-GNOME-Autostart-enabled=true\n"));
         QVERIFY(text.contains("\nX-Tarnwel-Run-Value=Orvel 3\n"));
         QVERIFY(QFile::exists(dir + QStringLiteral("/Other.desktop")));

@@ -141,7 +141,8 @@ void TestExport::recordsOnlyWhateverTheGrouping()
     for (const QStringList &r : records)
         ids << r[0];
     // In the list's order: by account (none first), then date.
-    QCOMPARE(ids, (QStringList{"7", "2", "1", "14", "3"}));
+    QCOMPARE(ids, (QStringList{QStringLiteral("7"), QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("14"),
+                               QStringLiteral("3")}));
 }
 
 void TestExport::listFilterLimitsTheExport()
@@ -153,7 +154,8 @@ void TestExport::listFilterLimitsTheExport()
     QStringList descriptions;
     for (const QStringList &r : ExportRules::Records(&list.grid, 0))
         descriptions << r[3];
-    QCOMPARE(descriptions, (QStringList{"Invoice 102", "Invoice 118", "Invoice 121"}));
+    QCOMPARE(descriptions, (QStringList{QStringLiteral("Invoice 102"), QStringLiteral("Invoice 118"),
+                                        QStringLiteral("Invoice 121")}));
 }
 
 void TestExport::textsStayOnOneLine()

@@ -133,8 +133,9 @@ void TestFrmPrint::openingShowsTheOpenDeadlines()
     QCOMPARE(w.optReport[1]->text(), QStringLiteral("PETTY CASH BOOK"));
     QVERIFY(w.optReport[0]->isChecked());
     // The open deadlines of the sheet.
-    QCOMPARE(listed(w.gex), (QStringList{"Electricity bill", "Insurance", "Invoice 118", "Invoice 121",
-                                         "Meeting with accountant", "Rent"}));
+    QCOMPARE(listed(w.gex), (QStringList{QStringLiteral("Electricity bill"), QStringLiteral("Insurance"),
+                                         QStringLiteral("Invoice 118"), QStringLiteral("Invoice 121"),
+                                         QStringLiteral("Meeting with accountant"), QStringLiteral("Rent")}));
     QCOMPARE(w.gex->recordCount(), 9);
     QVERIFY(w.chkDeadlines[0]->isChecked() && !w.chkDeadlines[1]->isChecked());
     for (QCheckBox *box : w.chkDeadlineType)
@@ -228,7 +229,8 @@ void TestFrmPrint::lastStateOrTypeBoxStaysChecked()
     QVERIFY(w.chkDeadlineType[1]->isChecked());
     w.cmdApplica->click();
     // The open debits.
-    QCOMPARE(listed(w.gex), (QStringList{"Electricity bill", "Insurance", "Rent"}));
+    QCOMPARE(listed(w.gex),
+             (QStringList{QStringLiteral("Electricity bill"), QStringLiteral("Insurance"), QStringLiteral("Rent")}));
     QCOMPARE(w.gex->recordCount(), 6);
 }
 
@@ -238,8 +240,13 @@ void TestFrmPrint::reportKindAppliesAtOnce_data()
     QTest::addColumn<QStringList>("movements");
     QTest::addColumn<int>("records");
     QTest::newRow("closed deadlines count as movements")
-        << true << QStringList{"Invoice 102", "Office rent deposit", "Rent", "Sale at the counter", "Stationery"} << 6;
-    QTest::newRow("movements only") << false << QStringList{"Sale at the counter", "Stationery"} << 2;
+        << true
+        << QStringList{QStringLiteral("Invoice 102"), QStringLiteral("Office rent deposit"), QStringLiteral("Rent"),
+                       QStringLiteral("Sale at the counter"), QStringLiteral("Stationery")}
+        << 6;
+    QTest::newRow("movements only") << false
+                                    << QStringList{QStringLiteral("Sale at the counter"), QStringLiteral("Stationery")}
+                                    << 2;
 }
 
 void TestFrmPrint::reportKindAppliesAtOnce()
@@ -262,9 +269,12 @@ void TestFrmPrint::reportKindAppliesAtOnce()
         QVERIFY(!box->isEnabled() && box->isChecked());
     QVERIFY(w.chkDeadlines[1]->isChecked());
     QVERIFY(w.chkgexcols[CountColumn]->isChecked());
-    QCOMPARE(shownColumns(w.gex), (QStringList{"TrRowId", "TrDescription", "AcName", "CnName", "gexIncomes",
-                                                "gexExpenses", "TrDate"}));
-    QCOMPARE(w.gexPrinter->groupSumColumns(), (QStringList{"gexIncomes", "gexExpenses"}));
+    QCOMPARE(shownColumns(w.gex),
+             (QStringList{QStringLiteral("TrRowId"), QStringLiteral("TrDescription"), QStringLiteral("AcName"),
+                          QStringLiteral("CnName"), QStringLiteral("gexIncomes"), QStringLiteral("gexExpenses"),
+                          QStringLiteral("TrDate")}));
+    QCOMPARE(w.gexPrinter->groupSumColumns(),
+             (QStringList{QStringLiteral("gexIncomes"), QStringLiteral("gexExpenses")}));
 
     // Incomes and expenses fall in their own columns.
     const int sale = rowOf(w.gex, QStringLiteral("Sale at the counter"));
@@ -275,8 +285,11 @@ void TestFrmPrint::reportKindAppliesAtOnce()
 
     // Back to the deadlines, open and closed as the boxes now say.
     w.optReport[0]->click();
-    QCOMPARE(listed(w.gex), (QStringList{"Dentist", "Electricity bill", "Insurance", "Invoice 102", "Invoice 118",
-                                         "Invoice 121", "Meeting with accountant", "Office rent deposit", "Rent"}));
+    QCOMPARE(listed(w.gex),
+             (QStringList{QStringLiteral("Dentist"), QStringLiteral("Electricity bill"), QStringLiteral("Insurance"),
+                          QStringLiteral("Invoice 102"), QStringLiteral("Invoice 118"), QStringLiteral("Invoice 121"),
+                          QStringLiteral("Meeting with accountant"), QStringLiteral("Office rent deposit"),
+                          QStringLiteral("Rent")}));
     QVERIFY(w.chkDeadlines[0]->isEnabled());
     QVERIFY(!w.chkgexcols[CountColumn]->isChecked());
     QVERIFY(w.gexPrinter->groupSumColumns().isEmpty());
@@ -310,7 +323,8 @@ void TestFrmPrint::otherOptionsWaitForApply()
     for (int r = 1; r <= w.gex->rowCount(); ++r)
         if (w.gex->rowData(r).groupLevel() == 2)
             months << printedCaption(w.gex, r).section(QLatin1Char('['), 0, 0).trimmed();
-    QCOMPARE(months, (QStringList{"March 2025", "April 2025", "May 2025", "June 2025"}));
+    QCOMPARE(months, (QStringList{QStringLiteral("March 2025"), QStringLiteral("April 2025"),
+                                  QStringLiteral("May 2025"), QStringLiteral("June 2025")}));
 
     // Without group totals the captions carry no brackets.
     w.chkShowGroupTotals->click();
@@ -395,7 +409,8 @@ void TestFrmPrint::secondGroupingLevelOffersTheOtherKinds()
 
     second->setCurrentIndex(1);
     w.cmdApplica->click();
-    QCOMPARE(groupKeys(w.gex), (QStringList{"TrDbId", "gexDateGroup", "AcName"}));
+    QCOMPARE(groupKeys(w.gex),
+             (QStringList{QStringLiteral("TrDbId"), QStringLiteral("gexDateGroup"), QStringLiteral("AcName")}));
     // An account group's caption is the grid's own, with its total; a group without account is "(none)".
     QStringList accounts;
     for (int r = 1; r <= w.gex->rowCount(); ++r)
@@ -425,7 +440,9 @@ void TestFrmPrint::accountAndCountLists()
     QStringList names;
     for (int i = 0; i < w.cmbCliFor->count(); ++i)
         names << w.cmbCliFor->itemText(i);
-    QCOMPARE(names, (QStringList{"Bianchi & Figli", "Élan Design", "O'Brien Ltd", "Rossi Forniture", "Studio Verdi"}));
+    QCOMPARE(names, (QStringList{QStringLiteral("Bianchi & Figli"), QStringLiteral("Élan Design"),
+                                 QStringLiteral("O'Brien Ltd"), QStringLiteral("Rossi Forniture"),
+                                 QStringLiteral("Studio Verdi")}));
     QCOMPARE(w.cmbCliFor->currentIndex(), 0);
 
     w.chkCliFor->click();
@@ -533,8 +550,8 @@ void TestFrmPrint::printedHeadersAndAmountsWhole()
     if (words.isEmpty())
         QSKIP("pdftotext is not installed: the printed texts are not read back");
     QStringList text;
-    for (const auto &w : words)
-        text << w.text;
+    for (const auto &word : words)
+        text << word.text;
     // The column headers come first, each caption's lines in turn.
     const QString page = text.join(QString());
     for (GridColumn *c : w.gex->columnsInDisplayOrder())

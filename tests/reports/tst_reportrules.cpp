@@ -114,37 +114,46 @@ void TestReportRules::reportQuery_data()
     QTest::addColumn<Options>("options");
     QTest::addColumn<bool>("debitCreditToPN");
     QTest::addColumn<QStringList>("expected");
-    const QStringList deadlines6 = {"closed appointment", "closed credit", "closed debit",
-                                    "open appointment",   "open credit",   "open debit"};
+    const QStringList deadlines6 = {QStringLiteral("closed appointment"), QStringLiteral("closed credit"),
+                                    QStringLiteral("closed debit"),       QStringLiteral("open appointment"),
+                                    QStringLiteral("open credit"),        QStringLiteral("open debit")};
 
     QTest::newRow("opening: open deadlines, every type")
         << deadlines({true, false}, {true, true, true}) << true
-        << QStringList{"open appointment", "open credit", "open debit"};
+        << QStringList{QStringLiteral("open appointment"), QStringLiteral("open credit"), QStringLiteral("open debit")};
     QTest::newRow("closed deadlines") << deadlines({false, true}, {true, true, true}) << true
-                                      << QStringList{"closed appointment", "closed credit", "closed debit"};
+                                      << QStringList{QStringLiteral("closed appointment"),
+                                                     QStringLiteral("closed credit"), QStringLiteral("closed debit")};
     QTest::newRow("both states, every type") << deadlines({true, true}, {true, true, true}) << true << deadlines6;
     QTest::newRow("debits and appointments")
         << deadlines({true, true}, {false, true, true}) << true
-        << QStringList{"closed appointment", "closed debit", "open appointment", "open debit"};
+        << QStringList{QStringLiteral("closed appointment"), QStringLiteral("closed debit"),
+                       QStringLiteral("open appointment"), QStringLiteral("open debit")};
     QTest::newRow("credits and appointments")
         << deadlines({true, true}, {true, false, true}) << true
-        << QStringList{"closed appointment", "closed credit", "open appointment", "open credit"};
+        << QStringList{QStringLiteral("closed appointment"), QStringLiteral("closed credit"),
+                       QStringLiteral("open appointment"), QStringLiteral("open credit")};
     QTest::newRow("appointments only") << deadlines({true, true}, {false, false, true}) << true
-                                       << QStringList{"closed appointment", "open appointment"};
+                                       << QStringList{QStringLiteral("closed appointment"),
+                                                      QStringLiteral("open appointment")};
     QTest::newRow("open credits") << deadlines({true, false}, {true, false, false}) << true
-                                  << QStringList{"open credit"};
+                                  << QStringList{QStringLiteral("open credit")};
 
     Options cash = deadlines({false, true}, {false, true, false});
     cash.kind = CashBook;
-    QTest::newRow("cash book ignores states and types") << cash << false << QStringList{"expense", "income"};
+    QTest::newRow("cash book ignores states and types")
+        << cash << false << QStringList{QStringLiteral("expense"), QStringLiteral("income")};
     QTest::newRow("cash book with closed deadlines as movements")
-        << cash << true << QStringList{"closed credit", "closed debit", "expense", "income"};
+        << cash << true
+        << QStringList{QStringLiteral("closed credit"), QStringLiteral("closed debit"), QStringLiteral("expense"),
+                       QStringLiteral("income")};
 
     Options period = deadlines({true, true}, {true, true, true});
     period.period = true;
     period.from = QDate(2024, 3, 5);
     period.to = QDate(2024, 3, 31);
-    const QStringList inMarch = {"closed credit", "closed debit", "open appointment", "open credit"};
+    const QStringList inMarch = {QStringLiteral("closed credit"), QStringLiteral("closed debit"),
+                                 QStringLiteral("open appointment"), QStringLiteral("open credit")};
     QTest::newRow("period, both ends included") << period << true << inMarch;
     period.from = QDate(2024, 3, 31);
     period.to = QDate(2024, 3, 5);
@@ -156,7 +165,8 @@ void TestReportRules::reportQuery_data()
     all.accountId = 12;
     all.count = true;
     all.countId = 3;
-    QTest::newRow("period, account and count") << all << true << QStringList{"closed debit", "income"};
+    QTest::newRow("period, account and count")
+        << all << true << QStringList{QStringLiteral("closed debit"), QStringLiteral("income")};
     Options unchosen = deadlines({true, true}, {true, true, true});
     unchosen.account = true;
     unchosen.count = true;

@@ -150,9 +150,9 @@ void TestStrings::initTestCase()
         m_ids.insert(id);
         QStringList texts;
         for (const QString &field : std::as_const(row.fields)) {
-            QString text;
-            if (unescape(field, text))
-                texts << text;
+            QString unescaped;
+            if (unescape(field, unescaped))
+                texts << unescaped;
         }
         if (texts.size() == Languages.size() && row.fields.size() == Languages.size())
             m_texts.insert(id, texts);
