@@ -2,6 +2,7 @@
 
 #include "editors/AmountText.h"
 #include "editors/NewDeadlineSave.h"
+#include "foundation/TransactionsList.h"
 #include "foundation/modShared.h"
 #include "platform/database/Recordset.h"
 
@@ -13,13 +14,6 @@ using platform::Currency;
 namespace RowEditorSave {
 
 namespace {
-
-QDate dateOf(const QVariant &v)
-{
-    if (v.metaType().id() == QMetaType::QDateTime)
-        return v.toDateTime().date();
-    return v.toDate();
-}
 
 Currency currencyOf(const QVariant &v)
 {
@@ -35,7 +29,7 @@ RowValues readRow(const platform::Recordset &rs)
     r.dbId = rs.value(QStringLiteral("TrDbId")).toInt();
     r.type = rs.value(QStringLiteral("TrType")).toInt();
     r.done = rs.value(QStringLiteral("TrDone")).toBool();
-    r.date = dateOf(rs.value(QStringLiteral("TrDate")));
+    r.date = TransactionsList::dateOf(rs.value(QStringLiteral("TrDate")));
     r.description = NullToString(rs.value(QStringLiteral("TrDescription")));
     r.notes = NullToString(rs.value(QStringLiteral("TrNotes")));
     r.acId = rs.value(QStringLiteral("TrAcId")).toInt();

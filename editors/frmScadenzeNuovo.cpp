@@ -351,6 +351,8 @@ void frmScadenzeNuovo::LocalizeWindow()
     for (int c = 0; c < SeriesDates::CadenceCount; ++c)
         cmbCadenza->setItemText(c, LRS(SeriesDates::cadenceTextId(c)));
     chkSplit->setText(LRS(1168));
+    // The alert days field is named by its label and the words after it, as a screen reader should say it.
+    txtData[4]->setAccessibleName(LRS(1137) + QLatin1Char(' ') + LRS(1138));
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QWidget>
 
 int FilterDecimalKey(int keyAscii)
@@ -132,19 +133,18 @@ bool OpenAttachment(const QString &stored, QWidget *owner)
         path = bareName && Adb ? Adb->attachedPath() + text : QString();
     }
     const QString shown = QDir::toNativeSeparators(path.isEmpty() ? text : path);
-    switch (platform::openFile(path)) {
-    case platform::OpenFileResult::Opened:
+    // A failure the desktop's opener tells later is told over the same window, if it is still open.
+    const QPointer<QWidget> window = owner;
+    const auto tell = [shown, window](platform::OpenFileResult result) {
+        const int message = result == platform::OpenFileResult::NotFound         ? 2040
+                            : result == platform::OpenFileResult::RunsWhenOpened ? 2041
+                                                                                  : 2042;
+        platform::MsgBox(LRSV(message, shown), platform::vbExclamation, QString(), window.data());
+    };
+    const platform::OpenFileResult result = platform::openFile(path, tell);
+    if (result == platform::OpenFileResult::Opened)
         return true;
-    case platform::OpenFileResult::NotFound:
-        platform::MsgBox(LRSV(2040, shown), platform::vbExclamation, QString(), owner);
-        return false;
-    case platform::OpenFileResult::RunsWhenOpened:
-        platform::MsgBox(LRSV(2041, shown), platform::vbExclamation, QString(), owner);
-        return false;
-    case platform::OpenFileResult::Failed:
-        platform::MsgBox(LRSV(2042, shown), platform::vbExclamation, QString(), owner);
-        return false;
-    }
+    tell(result);
     return false;
 }
 

@@ -132,6 +132,7 @@ private:
     int NoteLines(const QLabel *label) const;
     void txtFind_Change();
     void imgSearch_Click();
+    void UpdateSearchButton();
 
     // --- the calendar pane and the side list (frmMainCalendar.cpp) ---
     // The days between first and last that hold rows of the current view.

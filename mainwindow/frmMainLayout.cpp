@@ -92,6 +92,7 @@ void frmMain::Localize()
     // The search box has no label: its tooltip names it.
     txtFind->setToolTip(LRS(2390));
     txtFind->setAccessibleName(txtFind->toolTip());
+    UpdateSearchButton();
     lblOggi->setText(LRS(1053));
     lblMese->setText(LRS(971));
     gex->setNavigatorCaption(LRS(1052));

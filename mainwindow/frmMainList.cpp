@@ -333,7 +333,7 @@ void frmMain::interfaceUpdate()
             a->setEnabled(!empty);
     m_collapseAll->setEnabled(m_expandAll->isEnabled());
     ShowNotesOfCurrentRow();
-    imgSearch->setIcon(Icons::searchImageList().value(txtFind->text().isEmpty() ? 0 : 1));
+    UpdateSearchButton();
     sbPanel2->setText(QDir::toNativeSeparators(Adb->dbPath()));
 }
 
@@ -359,6 +359,15 @@ try {
     interfaceUpdate();
 } catch (const std::exception &e) {
     ShowAppError(e, WindowName, QStringLiteral("txtFind_Change"), 0);
+}
+
+void frmMain::UpdateSearchButton()
+{
+    // The button by the search box clears a term typed, else takes the user into the box.
+    const bool searching = !txtFind->text().isEmpty();
+    imgSearch->setIcon(Icons::searchImageList().value(searching ? 1 : 0));
+    imgSearch->setToolTip(LRS(searching ? 2392 : 2390));
+    imgSearch->setAccessibleName(imgSearch->toolTip());
 }
 
 void frmMain::imgSearch_Click()

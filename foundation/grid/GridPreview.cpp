@@ -1,7 +1,6 @@
 #include "foundation/grid/GridPreview.h"
 
 #include "foundation/grid/GridPrinter.h"
-#include "foundation/grid/ListGrid.h"
 #include "foundation/modShared.h"
 #include "platform/RuntimeError.h"
 

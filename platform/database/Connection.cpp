@@ -509,17 +509,10 @@ QStringList addMissingIndexes(Connection &connection, const QString &templateFil
         exists.bindText(1, name);
         if (exists.step())
             continue;
-        const int rc = sqlite3_exec(cn->db, "BEGIN", nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            cn->raise(rc, QStringLiteral("BeginTrans"));
+        // One CREATE INDEX is its own transaction: the index is made whole or not at all.
         const int made = sqlite3_exec(cn->db, sql.constData(), nullptr, nullptr, nullptr);
-        const int done = sqlite3_exec(cn->db, made == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
         if (made != SQLITE_OK)
             cn->raise(made, QString::fromUtf8(sql));
-        if (done != SQLITE_OK) {
-            sqlite3_exec(cn->db, "ROLLBACK", nullptr, nullptr, nullptr);
-            cn->raise(done, QStringLiteral("CommitTrans"));
-        }
         added << QString::fromUtf8(name);
     }
     return added;

@@ -213,16 +213,59 @@ bool runsWhenOpened(const QString &path)
            && (content.isDefault() || content.name() == QLatin1String("text/plain"));
 }
 
-OpenFileResult openFile(const QString &path)
+namespace {
+
+enum class OpenerFailure { Missing, NoProgram, ProgramFailed };
+
+// Hands a local file's URL to the desktop's opener; false when nothing could be asked. The opener
+// (xdg-open) tells by its exit status whether it found a program to show the file; started detached (as
+// the toolkit does), a failure would never be known. It may wait for the program it starts, so it is
+// watched without blocking and `failed` is called on the UI thread when it ends without having shown the
+// file. Its output goes nowhere, so that a program it leaves running never writes into a closed pipe.
+bool openWithDesktop(const QUrl &url, const std::function<void(OpenerFailure)> &failed)
+{
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QDesktopServices::openUrl(url);
+    auto *process = new QProcess(QCoreApplication::instance());
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return; // a crash is told when the process has finished
+        failed(OpenerFailure::NoProgram);
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        // xdg-open: 0 shown, 2 the file is missing, 3 no program to show it, others the program failed.
+        if (status == QProcess::NormalExit && code == 0)
+            return;
+        failed(status == QProcess::NormalExit && code == 2   ? OpenerFailure::Missing
+               : status == QProcess::NormalExit && code == 3 ? OpenerFailure::NoProgram
+                                                             : OpenerFailure::ProgramFailed);
+    });
+    process->start(opener, {QString::fromUtf8(url.toEncoded())});
+    return true;
+}
+
+} // namespace
+
+OpenFileResult openFile(const QString &path, const std::function<void(OpenFileResult)> &failedLater)
 {
     const QFileInfo fi(path);
     if (path.isEmpty() || !fi.isAbsolute() || !fi.isFile())
         return OpenFileResult::NotFound;
     if (runsWhenOpened(path))
         return OpenFileResult::RunsWhenOpened;
-    const bool opened = g_openHandler ? g_openHandler(fi.absoluteFilePath())
-                                      : QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
-    return opened ? OpenFileResult::Opened : OpenFileResult::Failed;
+    if (g_openHandler)
+        return g_openHandler(fi.absoluteFilePath()) ? OpenFileResult::Opened : OpenFileResult::Failed;
+    const bool asked = openWithDesktop(QUrl::fromLocalFile(fi.absoluteFilePath()), [failedLater](OpenerFailure f) {
+        if (failedLater)
+            failedLater(f == OpenerFailure::Missing ? OpenFileResult::NotFound : OpenFileResult::Failed);
+    });
+    return asked ? OpenFileResult::Opened : OpenFileResult::Failed;
 }
 
 QString pathAnyCase(const QString &folder, const QString &name)
@@ -444,36 +487,13 @@ void showHelp(const QString &file, int context, const std::function<void(HelpFai
             failed(HelpFailure::NoViewer);
         return;
     }
-    // The desktop's opener tells by its exit status whether it found a program to show the page; started
-    // detached (as the toolkit does), a failure would never be known. It may wait for the browser it
-    // starts, so it is watched without blocking; its output goes nowhere, so that a browser it leaves
-    // running never writes into a closed pipe.
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (opener.isEmpty()) {
-        if (!QDesktopServices::openUrl(url))
-            failed(HelpFailure::NoViewer);
-        return;
-    }
-    auto *process = new QProcess(QCoreApplication::instance());
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
-    QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;   // a crash is told when the process has finished
+    const bool asked = openWithDesktop(url, [failed](OpenerFailure f) {
+        failed(f == OpenerFailure::Missing     ? HelpFailure::PageMissing
+               : f == OpenerFailure::NoProgram ? HelpFailure::NoViewer
+                                               : HelpFailure::ViewerFailed);
+    });
+    if (!asked)
         failed(HelpFailure::NoViewer);
-        process->deleteLater();
-    });
-    QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
-        process->deleteLater();
-        // xdg-open: 0 shown, 2 the file is missing, 3 no program to show it, others the program failed.
-        if (status == QProcess::NormalExit && code == 0)
-            return;
-        failed(status == QProcess::NormalExit && code == 2   ? HelpFailure::PageMissing
-               : status == QProcess::NormalExit && code == 3 ? HelpFailure::NoViewer
-                                                             : HelpFailure::ViewerFailed);
-    });
-    process->start(opener, {QString::fromUtf8(url.toEncoded())});
 }
 
 long peakResidentKiB()

@@ -60,8 +60,10 @@ void setOpenHandler(OpenHandler handler);
 // What became of a request to open a file.
 enum class OpenFileResult { Opened, NotFound, RunsWhenOpened, Failed };
 // Opens an existing file, given by its absolute path, with the desktop's default application; never a
-// link. A file that would run when opened (runsWhenOpened) is not opened.
-OpenFileResult openFile(const QString &path);
+// link. A file that would run when opened (runsWhenOpened) is not opened. Opened means the desktop's opener
+// was asked; when it then ends without having shown the file (no program for it, or one that failed),
+// which may be a moment later, `failedLater` is told so on the UI thread with NotFound or Failed.
+OpenFileResult openFile(const QString &path, const std::function<void(OpenFileResult)> &failedLater = {});
 // True when opening the file would run it: by its name or content it is a program, a script or a desktop
 // entry, or it may be executed and its content tells no document kind.
 bool runsWhenOpened(const QString &path);

@@ -183,6 +183,8 @@ private slots:
         QCOMPARE(w->datData[0]->date(), QDate(2025, 3, 15));
         QCOMPARE(w->txtData[2]->text(), QStringLiteral("2"));
         QCOMPARE(w->txtData[4]->text(), QString::number(Env->AlertDefaultDays));
+        // A screen reader names the alert days by the sentence they stand in.
+        QCOMPARE(fieldName(w->txtData[4]), LRS(1137) + QLatin1Char(' ') + LRS(1138));
         QCOMPARE(w->cmbCadenza->count(), 9);
         QCOMPARE(w->cmbCadenza->currentText(), LRS(1150));
         QCOMPARE(w->dtcData[0]->count(), 5);

@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -229,6 +231,53 @@ private slots:
             QCOMPARE(box.requests()[0].text, LRSV(message, place(named)));
         }
         ReleaseGlobals();
+    }
+
+    // Without a stand-in opener the desktop's own (xdg-open, here a stand-in first on the PATH) is asked; when
+    // it ends without having shown the file, the user is told so once it has ended.
+    void openAttachmentFailureToldByTheDesktopOpener_data()
+    {
+        QTest::addColumn<int>("openerExit");
+        QTest::addColumn<int>("message"); // 0 none
+        QTest::newRow("shown") << 0 << 0;
+        QTest::newRow("no program for the file") << 3 << 2042;
+        QTest::newRow("the program fails") << 4 << 2042;
+    }
+    void openAttachmentFailureToldByTheDesktopOpener()
+    {
+        QFETCH(int, openerExit);
+        QFETCH(int, message);
+        testenv::Sandbox box;
+        Lang = new cLang();
+        Adb = new cAccessDb();
+        platform::setOpenHandler(nullptr);
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([path] {
+            qputenv("PATH", path);
+            ReleaseGlobals();
+        });
+        const QString bin = box.root() + QStringLiteral("/bin");
+        QDir().mkpath(bin);
+        QFile opener(bin + QStringLiteral("/xdg-open"));
+        QVERIFY(opener.open(QIODevice::WriteOnly));
+        opener.write(QStringLiteral("#!/bin/sh\nexit %1\n").arg(openerExit).toUtf8());
+        opener.close();
+        opener.setPermissions(opener.permissions() | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+        const QString bill = box.home() + QStringLiteral("/bill.pdf");
+        QFile f(bill);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("%PDF-1.4\n");
+        f.close();
+
+        QVERIFY(OpenAttachment(bill));
+        QVERIFY(box.requests().isEmpty()); // nothing known yet: the opener is still running
+        for (QProcess *p : qApp->findChildren<QProcess *>())
+            p->waitForFinished();
+        QCoreApplication::processEvents();
+        QCOMPARE(box.requests().size(), message == 0 ? 0 : 1);
+        if (message != 0)
+            QCOMPARE(box.requests()[0].text, LRSV(message, bill));
     }
 
     void messageBoxShowsTheTextAsWritten()

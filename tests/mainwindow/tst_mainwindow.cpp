@@ -486,6 +486,14 @@ private slots:
         // The search box, which has no label, is named by its tooltip.
         QCOMPARE(txtFind(w)->toolTip(), LRS(2390));
         QCOMPARE(accessibleName(txtFind(w)), LRS(2390));
+        // The picture-only button beside it is named by what it does: into the box, or clear the term.
+        auto *searchButton = control<QToolButton>(w, "imgSearch");
+        QCOMPARE(accessibleName(searchButton), LRS(2390));
+        QTest::keyClicks(txtFind(w), QStringLiteral("zz"));
+        QCOMPARE(accessibleName(searchButton), LRS(2392));
+        QTest::mouseClick(searchButton, Qt::LeftButton);
+        QVERIFY(txtFind(w)->text().isEmpty());
+        QCOMPARE(accessibleName(searchButton), LRS(2390));
         // At the window's size as it opens, the list's toolbar has room for both buttons.
         auto *overflow =
             control<QToolBar>(w, "tbGroup")->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
