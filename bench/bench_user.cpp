@@ -33,6 +33,7 @@
 #include "BareList.h"
 #include "BenchProcess.h"
 #include "BenchSupport.h"
+#include "MainListSql.h"
 
 #include "editors/frmScadenze.h"
 #include "foundation/grid/GridPrinter.h"
@@ -382,9 +383,7 @@ QStringList launchEnvironment(const benchprocess::Home &home)
 // The statement of the deadlines view's list, as the program builds it, for the engine.
 QByteArray deadlinesSql(const QString &dbFile)
 {
-    MainListRules::FilterTableT table;
-    MainListRules::BuildFilterConditions(table, true, benchdb::kToday);
-    return bare::translated(dbFile, MainListRules::BuildGridSql(MainListRules::GridTail(1, table[0][6])));
+    return bare::translated(dbFile, benchdata::mainListSql(1));
 }
 
 void launchCase(benchmark::State &state, int rows, const QString &program, bool bare)

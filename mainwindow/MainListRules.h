@@ -28,7 +28,7 @@ void BuildFilterConditions(FilterTableT &table, bool debitCreditToPN, const QDat
 // "Where TrDbId=<sheet> AND (<condition>)".
 QString GridTail(int sheetId, const QString &condition);
 
-// The main row query with no rows (no data sheet has id 0): the list's columns, read when it is set up.
+// The main row query with no rows, read without a scan: the list's columns, read when it is set up.
 QString GridColumnsSql();
 // The search of the main list, as a filter on its loaded rows: the description or the account name holds
 // term (already quoted for SQL) anywhere, case and accents aside.
