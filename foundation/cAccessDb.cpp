@@ -8,6 +8,7 @@
 #include "foundation/Tables.h"
 #include "platform/RuntimeError.h"
 #include "platform/database/Connection.h"
+#include "platform/database/FileStamp.h"
 #include "platform/database/Recordset.h"
 #include "platform/shell/Shell.h"
 
@@ -17,6 +18,21 @@
 
 namespace {
 const QString DbFileName = QStringLiteral("orvel3.mdb");
+
+// True when the file is, to its stamp, the one the program last ended with and found sound.
+bool rememberedSound(const QString &file)
+{
+    if (platform::databaseFileDamaged(file))
+        return false;
+    QString remembered;
+    try {
+        remembered = RegRead(1, QLatin1String(SoundDatabaseValue), QLatin1String(SettingsKey), QString()).toString();
+    } catch (const std::exception &) {
+        return false;
+    }
+    const QString stamp = platform::fileStamp(file);
+    return !stamp.isEmpty() && remembered == file + QLatin1Char('|') + stamp;
+}
 
 // The tables of a database of the program and the columns each must have (in any order, names compared
 // as the engine compares them: without regard to case).
@@ -179,8 +195,9 @@ cAccessDb::DbCheck cAccessDb::CheckDb(const QString &folder) const
             check.result = WrongStructure;
             return check;
         }
-        // Every page is read once: a damaged one found now, rather than by a list or a save later.
-        if (!cn.CheckIntegrity()) {
+        // Every page is read once: a damaged one found now, rather than by a list or a save later. A file
+        // that is still as it was when the program last ended and found it sound need not be read again.
+        if (!rememberedSound(file.absoluteFilePath()) && !cn.CheckIntegrity()) {
             check.result = Unreadable;
             check.kind = platform::ErrorKind::NotADatabase;
         }
@@ -194,6 +211,30 @@ cAccessDb::DbCheck cAccessDb::CheckDb(const QString &folder) const
         check.result = Unreadable;
     }
     return check;
+}
+
+void cAccessDb::RememberSoundDatabase() const
+{
+    QString remembered;
+    try {
+        const QString file = QFileInfo(databaseFileIn(m_dbPath)).absoluteFilePath();
+        if (QFileInfo(file).isFile()) {
+            platform::Connection cn;
+            cn.Open(dcs());
+            const QString before = platform::fileStamp(file);
+            // Only a file that nobody wrote while it was read is known as it was read.
+            if (cn.CheckIntegrity() && !before.isEmpty() && platform::fileStamp(file) == before)
+                remembered = file + QLatin1Char('|') + before;
+            cn.Close();
+        }
+    } catch (const std::exception &) {
+        // Not known sound: the next start reads it whole.
+    }
+    try {
+        RegWrite(1, QLatin1String(SoundDatabaseValue), QLatin1String(SettingsKey), remembered);
+    } catch (const std::exception &) {
+        // The settings cannot be written: the next start reads the file whole.
+    }
 }
 
 void cAccessDb::AddTemplateIndexes(const QString &folder)

@@ -39,11 +39,16 @@ public:
         QStringList unexpected;    // WrongStructure: the columns the program does not know
         bool noSheet = false;      // WrongStructure: no data sheet
     };
-    // 0 usable, 1 the file cannot be opened or read, or it is damaged (every page is read), 2 wrong
-    // structure (a table missing, a table without the columns of the program, by name, or no data sheet),
-    // 3 no database file. Never raises; never writes into the file.
+    // 0 usable, 1 the file cannot be opened or read, or it is damaged (every page is read, unless the file
+    // is as it was when the program last ended and found it sound), 2 wrong structure (a table missing, a
+    // table without the columns of the program, by name, or no data sheet), 3 no database file. Never
+    // raises; never writes into the file.
     int TestDb(const QString &folder) const { return CheckDb(folder).result; }
     DbCheck CheckDb(const QString &folder) const;
+    // Reads every page of the database in use as the program ends and, when all are sound, remembers the
+    // file as it is then (RememberedSound), so that the next start need not read them again. A file not
+    // found sound, or changed since in any way, is read whole at the next start. Never raises.
+    void RememberSoundDatabase() const;
 
     // Gives the database in folder the indexes of the template that it lacks (a database made from an
     // older template): the lists and the calendar read through them. Tables, columns and rows stay as they

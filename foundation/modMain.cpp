@@ -29,6 +29,7 @@ namespace {
 std::unique_ptr<platform::SingleInstance> g_instanceLock;
 QPointer<QWidget> g_mainWindow;
 bool g_sessionEnding = false;
+bool g_running = false; // Main started a session on a usable database
 
 // Message boxes without a title of their own carry the program title.
 void say(const QString &text, int style = platform::vbOKOnly)
@@ -276,6 +277,7 @@ StartupResult Main(const MainWindowLoader &loadMainWindow)
             return StartupResult::Ended;
 
         // 8. Shown, unless the program starts with the system: then 9. it lives in the tray.
+        g_running = true;
         if (!Env->StartOnWindows()) {
             g_mainWindow->show();
             return StartupResult::Running;
@@ -309,6 +311,11 @@ void EndProgram()
     if (frmSysTray::isLoaded())
         frmSysTray::Unload();
     delete g_mainWindow.data();
+    // With the windows gone, the database is read whole once, so that the next start need not; a session
+    // that is ending has no time for it, and the next start reads it then.
+    if (Adb && g_running && !g_sessionEnding)
+        Adb->RememberSoundDatabase();
+    g_running = false;
     ReleaseGlobals();
     g_instanceLock.reset();
     g_sessionEnding = false;

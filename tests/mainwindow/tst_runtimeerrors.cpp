@@ -360,12 +360,29 @@ private slots:
     }
 
     // A damaged page found at start: the user is asked, before any window, whether to choose another
-    // folder; No ends the program normally, and nothing was written into the damaged file.
+    // folder; No ends the program normally, and nothing was written into the damaged file. So also when the
+    // program last ended on that file and found it sound (it then need not read it whole at the next start),
+    // and another program has damaged it since.
+    void damagedDatabaseAtStart_data()
+    {
+        QTest::addColumn<bool>("endedOnItBefore");
+        QTest::newRow("never opened") << false;
+        QTest::newRow("damaged since the last end") << true;
+    }
     void damagedDatabaseAtStart()
     {
+        QFETCH(bool, endedOnItBefore);
         testenv::Sandbox &box = startBox();
         const QString file = box.makeDatabase(box.documents() + QStringLiteral("/Orvel3DB"));
-        QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
+        if (endedOnItBefore) {
+            testenv::fillSample(file, QDate(2025, 3, 15));
+            QCOMPARE(Main(realMainWindow()), StartupResult::Running);
+            EndProgram();
+            QVERIFY(RegRead(1, QLatin1String(SoundDatabaseValue), QLatin1String(SettingsKey)).toString().startsWith(file));
+            box.clearRequests();
+        } else {
+            QCOMPARE(testenv::rawInt(file, "SELECT Count(*) FROM Counts"), 0);
+        }
         testenv::damageTable(file, "Transactions");
         const QByteArray damaged = testenv::fileBytes(file);
         box.answerButton(platform::vbNo);
