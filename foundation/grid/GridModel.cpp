@@ -416,20 +416,6 @@ const QVariant &GridModel::valueRef(int ordinal, int column, QVariant &scratch) 
     return scratch;
 }
 
-const QVariant &GridModel::passingValueRef(int ordinal, int column, QVariant &scratch) const
-{
-    const GridColumn *c = column >= 1 && column <= int(m_columns.size()) ? m_columns[size_t(column - 1)].get() : nullptr;
-    if (!c || !c->m_computed || ordinal < 0 || ordinal >= int(m_bookmarks.size()))
-        return valueRef(ordinal, column, scratch);
-    const Bookmark bm = m_bookmarks[size_t(ordinal)];
-    if (const Computed *kept = m_computed[size_t(column - 1)].find(size_t(bm - 1)); kept && kept->known)
-        return kept->value;
-    scratch.clear();
-    if (m_answers)
-        guarded([&] { m_answers->computedValue(0, column, bm, scratch); });
-    return scratch;
-}
-
 QVariant GridModel::value(RowRef ref, int column) const
 {
     const int row = rowOfRef(ref);
@@ -571,7 +557,7 @@ QVariant GridModel::groupSum(int group, int column) const
     // memory in order; the others in display order.
     const bool everyRecord = g.first == 0 && g.end == int(m_order.size());
     for (int p = g.first; p < g.end; ++p) {
-        const QVariant &v = passingValueRef(everyRecord ? p : m_order[size_t(p)], column, scratch);
+        const QVariant &v = valueRef(everyRecord ? p : m_order[size_t(p)], column, scratch);
         if (!v.isValid() || v.isNull())
             continue;
         if (v.metaType() == QMetaType::fromType<Currency>()) {

@@ -259,9 +259,6 @@ private:
     QVariant recordValue(int ordinal, int column, int row) const;
     // The same, valid until the next value is asked for: a computed value is not copied.
     const QVariant &valueRef(int ordinal, int column, QVariant &scratch) const;
-    // The same, but a computed value not kept yet is asked for without being kept: a sum over a group
-    // reads every record of it once, and keeping the answers of every record would cost more than asking.
-    const QVariant &passingValueRef(int ordinal, int column, QVariant &scratch) const;
     void askFormat(RowRef ref, RowFormat &format) const;
 
     GridAnswers *m_answers = nullptr;
