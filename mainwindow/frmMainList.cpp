@@ -344,17 +344,20 @@ try {
     if (!rsGrid)
         return;
     const QString s = txtFind->text().trimmed();
-    if (s.size() < 2) {
-        rsGrid->setFilter(QString());
-    } else {
-        const QString q = SqlQuote(s);
-        // A row that holds the longer text holds the shorter one it grew from: a key typed at the end of the
-        // search tests only the rows that pass now.
-        const bool narrower = !before.isEmpty() && platform::foldText(q).contains(platform::foldText(before));
-        rsGrid->setFilter(MainListRules::SearchFilter(q),
-                          narrower ? platform::Recordset::PassingRows : platform::Recordset::AllRows);
+    const QString q = s.size() < 2 ? QString() : SqlQuote(s);
+    const QString filter = q.isEmpty() ? QString() : MainListRules::SearchFilter(q);
+    if (filter == rsGrid->Filter()) {
+        // The rows shown pass the search already (a first letter, a space at an end): only the button
+        // changes with the text.
         m_searchTerm = q;
+        UpdateSearchButton();
+        return;
     }
+    // A row that holds the longer text holds the shorter one it grew from: a key typed at the end of the
+    // search tests only the rows that pass now.
+    const bool narrower = !q.isEmpty() && !before.isEmpty() && platform::foldText(q).contains(platform::foldText(before));
+    rsGrid->setFilter(filter, narrower ? platform::Recordset::PassingRows : platform::Recordset::AllRows);
+    m_searchTerm = q;
     gex->refetch();
     interfaceUpdate();
 } catch (const std::exception &e) {

@@ -271,13 +271,13 @@ void GridModel::rebuild(bool keepComputed)
 
         const GridOrder::Records recs = records();
         const GridOrder::Keys groups = groupKeys();
-        m_sorter.arrange(recs, groups, sortOrderKeys(), keepComputed && m_rs, m_order);
+        GridOrder::Codes groupCodes;
+        m_sorter.arrange(recs, groups, sortOrderKeys(), keepComputed && m_rs, m_order, groupCodes);
         m_positionOf.assign(size_t(n), 0);
         for (int p = 0; p < n; ++p)
             m_positionOf[size_t(m_order[size_t(p)])] = p;
 
-        std::vector<quint32> maxCodes;
-        m_groups.build(m_order, GridOrder::keyCodes(recs, groups, maxCodes), int(groups.size()), m_groupRowWhenEmpty);
+        m_groups.build(m_order, groupCodes, int(groups.size()), m_groupRowWhenEmpty);
     } catch (const std::exception &e) {
         // A list that cannot be ordered shows no rows; the failure is told in the user's terms.
         m_order.clear();

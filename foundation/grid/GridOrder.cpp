@@ -347,12 +347,12 @@ std::vector<GridOrder::Signature> GridOrder::signature(const Keys &groups, const
     return keys;
 }
 
-void GridOrder::sort(const Records &records, const Keys &keys, size_t groupLevels, std::vector<int> &order,
-                     std::vector<int> &runStarts, bool &tieFree)
+GridOrder::Codes GridOrder::sort(const Records &records, const Keys &keys, size_t groupLevels,
+                                 std::vector<int> &order, std::vector<int> &runStarts, bool &tieFree)
 {
     const size_t n = records.size();
     std::vector<quint32> maxCodes;
-    const Codes codes = keyCodes(records, keys, maxCodes);
+    Codes codes = keyCodes(records, keys, maxCodes);
 
     // Least significant key first, each pass stable: equal keys keep the recordset's order. The codes are
     // small whole numbers, so each pass counts them.
@@ -395,13 +395,14 @@ void GridOrder::sort(const Records &records, const Keys &keys, size_t groupLevel
         if (tie)
             tieFree = false;
     }
+    return codes;
 }
 
 void GridOrder::arrange(const Records &records, const Keys &groups, const Keys &sortKeys, bool mayReuse,
-                        std::vector<int> &order)
+                        std::vector<int> &order, Codes &groupCodes)
 {
     const std::vector<Signature> keys = signature(groups, sortKeys);
-    if (mayReuse && reuseLast(records, keys, groups.size(), order))
+    if (mayReuse && reuseLast(records, keys, groups.size(), order, groupCodes))
         return;
     // Keys: group columns first (always ascending), then the sort keys.
     Keys all;
@@ -412,9 +413,21 @@ void GridOrder::arrange(const Records &records, const Keys &groups, const Keys &
         all.push_back({k.column, k.direction < 0 ? -1 : 1});
     std::vector<int> runStarts;
     bool tieFree = false;
-    sort(records, all, groups.size(), order, runStarts, tieFree);
+    Codes codes = sort(records, all, groups.size(), order, runStarts, tieFree);
+    codes.resize(groups.size());
+    groupCodes = std::move(codes);
     m_last = LastSort();
     if (records.rs) {
+        // The group codes by the recordset's row: a filter later takes those of its records.
+        const std::vector<Bookmark> &bookmarks = *records.bookmarks;
+        m_last.groupCodes.resize(groupCodes.size());
+        for (size_t j = 0; j < groupCodes.size(); ++j) {
+            std::vector<quint32> &byRow = m_last.groupCodes[j];
+            byRow.assign(size_t(records.loadedRows), 0);
+            for (size_t o = 0; o < bookmarks.size(); ++o)
+                if (bookmarks[o] >= 1 && bookmarks[o] <= records.loadedRows)
+                    byRow[size_t(bookmarks[o] - 1)] = groupCodes[j][o];
+        }
         m_last.rs = records.rs;
         m_last.loadedRows = records.loadedRows;
         m_last.keys = keys;
@@ -433,7 +446,7 @@ void GridOrder::forget()
 }
 
 bool GridOrder::reuseLast(const Records &records, const std::vector<Signature> &keys, size_t groupLevels,
-                          std::vector<int> &order)
+                          std::vector<int> &order, Codes &groupCodes)
 {
     LastSort &last = m_last;
     if (!records.rs || last.rs != records.rs || last.loadedRows != records.loadedRows)
@@ -476,8 +489,19 @@ bool GridOrder::reuseLast(const Records &records, const std::vector<Signature> &
         if (ordinal >= 0)
             order.push_back(ordinal);
     }
-    if (order.size() == n)
+    if (order.size() == n) {
+        // Every record was sorted then: its group codes are those it had.
+        const std::vector<Bookmark> &bookmarks = *records.bookmarks;
+        groupCodes.resize(last.groupCodes.size());
+        for (size_t j = 0; j < groupCodes.size(); ++j) {
+            const std::vector<quint32> &byRow = last.groupCodes[j];
+            std::vector<quint32> &code = groupCodes[j];
+            code.resize(n);
+            for (size_t o = 0; o < n; ++o)
+                code[o] = byRow[size_t(bookmarks[o] - 1)];
+        }
         return true;
+    }
     // A record the last sort did not see: sorted afresh.
     last = LastSort();
     return false;

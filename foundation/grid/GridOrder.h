@@ -12,7 +12,8 @@
 //     database's text order), after the column's sort type;
 //   - each record's key codes: per key column a small whole number that orders as the values do;
 //   - the stable sort by the group columns (always ascending) and then by the sort keys;
-//   - the reuse of the last sort when only the filter changed or the sort keys were reversed.
+//   - the reuse of the last sort, and of the group columns' codes, when only the filter changed or the
+//     sort keys were reversed.
 class GridOrder
 {
 public:
@@ -40,17 +41,13 @@ public:
         size_t size() const { return bookmarks ? bookmarks->size() : 0; }
     };
 
-    // Each record's value of each key column as a whole number that orders as the values do (Null first,
-    // numbers, then texts in the database's text order), equal exactly when the values are equal; a
-    // descending key's codes are reversed. maxCodes: the largest code of each key.
-    static Codes keyCodes(const Records &records, const Keys &keys, std::vector<quint32> &maxCodes);
-
     // The records in display order (sorted position -> ordinal): by the group columns, then by the sort
-    // keys; records with equal keys keep the recordset's order. mayReuse: the records are those of the last
-    // call, or some of them (the filter changed), with the same values: the last order serves when the
-    // keys are the same or only the sort keys were reversed.
+    // keys; records with equal keys keep the recordset's order. groupCodes: the group columns' codes of
+    // each record (per group column, per ordinal), equal exactly where the values are. mayReuse: the
+    // records are those of the last call, or some of them (the filter changed), with the same values: the
+    // last order and codes serve when the keys are the same or only the sort keys were reversed.
     void arrange(const Records &records, const Keys &groups, const Keys &sortKeys, bool mayReuse,
-                 std::vector<int> &order);
+                 std::vector<int> &order, Codes &groupCodes);
     // The last order is never reused (the rows were read again, or arranging them failed).
     void forget();
 
@@ -61,6 +58,11 @@ public:
                     const std::vector<int> &order, const std::vector<int> &positionOf);
 
 private:
+    // Each record's value of each key column as a whole number that orders as the values do (Null first,
+    // numbers, then texts in the database's text order), equal exactly when the values are equal; a
+    // descending key's codes are reversed. maxCodes: the largest code of each key.
+    static Codes keyCodes(const Records &records, const Keys &keys, std::vector<quint32> &maxCodes);
+
     // What the rows were sorted by.
     struct Signature {
         const GridColumn *column;
@@ -76,17 +78,18 @@ private:
         std::vector<Signature> keys;       // group columns, then sort keys
         std::vector<Bookmark> order;       // the records sorted
         std::vector<int> runStarts;        // where each innermost group begins in order
+        Codes groupCodes;                  // per group column, per recordset row (bookmark - 1) sorted
         bool allRows = false;              // order holds every row of the recordset (no filter)
         bool tieFree = false;              // no two records of a group have equal sort keys
     };
 
     static std::vector<Signature> signature(const Keys &groups, const Keys &sortKeys);
-    // Sorts by keys (the first groupLevels of them the group columns); runStarts: where each innermost
-    // group begins; tieFree: no two records of a group share their sort keys.
-    static void sort(const Records &records, const Keys &keys, size_t groupLevels, std::vector<int> &order,
-                     std::vector<int> &runStarts, bool &tieFree);
+    // Sorts by keys (the first groupLevels of them the group columns) and gives their codes; runStarts:
+    // where each innermost group begins; tieFree: no two records of a group share their sort keys.
+    static Codes sort(const Records &records, const Keys &keys, size_t groupLevels, std::vector<int> &order,
+                      std::vector<int> &runStarts, bool &tieFree);
     bool reuseLast(const Records &records, const std::vector<Signature> &keys, size_t groupLevels,
-                   std::vector<int> &order);
+                   std::vector<int> &order, Codes &groupCodes);
 
     LastSort m_last;
 };
