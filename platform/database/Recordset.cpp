@@ -15,11 +15,84 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 #include <sqlite3.h>
 
 namespace platform {
 
 namespace {
+
+// The candidates (rows of the store, ascending, from rowOf(0..count-1)) that pass the filter, as bookmarks
+// in their order. A list of many rows is tested on several threads: each takes whole blocks of the fold
+// cache's rows, so that no two threads fold texts into the same block.
+template<typename RowOf>
+QVector<Recordset::Bookmark> passingRows(const RecordFilter &filter, const RowStore &store, FoldCache &cache,
+                                         int count, RowOf rowOf)
+{
+    // The candidates of each block of rows; two pieces of one block (candidates out of order) take one thread.
+    std::vector<std::pair<int, int>> pieces;
+    bool blocksApart = true;
+    for (int i = 0, last = -1; i < count;) {
+        const int block = rowOf(i) >> FoldCache::BlockShift;
+        blocksApart = blocksApart && block > last;
+        last = block;
+        const int from = i;
+        while (i < count && (rowOf(i) >> FoldCache::BlockShift) == block)
+            ++i;
+        pieces.emplace_back(from, i);
+    }
+    std::vector<QVector<Recordset::Bookmark>> passed(pieces.size());
+    std::atomic<size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    auto work = [&] {
+        for (size_t p; (p = next.fetch_add(1)) < pieces.size();) {
+            try {
+                QVector<Recordset::Bookmark> &out = passed[p];
+                out.reserve(pieces[p].second - pieces[p].first);
+                for (int i = pieces[p].first; i < pieces[p].second; ++i) {
+                    const int row = rowOf(i);
+                    if (!store.isDeleted(row) && filter.matches(store, row, &cache))
+                        out.append(row + 1);
+                }
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(failureLock);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+    };
+    const size_t threads = !blocksApart ? 1 : std::min<size_t>({pieces.size(), size_t(qMax(1u, std::thread::hardware_concurrency())), 8});
+    if (threads <= 1) {
+        work();
+    } else {
+        cache.prepare(store.columnCount(), store.rowCount());
+        std::vector<std::jthread> helpers;
+        try {
+            for (size_t t = 1; t < threads; ++t)
+                helpers.emplace_back(work);
+        } catch (const std::system_error &) {
+            // No more threads to be had: the ones there are, and this one, share the blocks.
+        }
+        work();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    QVector<Recordset::Bookmark> rows;
+    qsizetype total = 0;
+    for (const auto &p : passed)
+        total += p.size();
+    rows.reserve(total);
+    for (const auto &p : passed)
+        rows.append(p);
+    return rows;
+}
 
 struct ColumnMeta {
     QString name;
@@ -346,6 +419,7 @@ struct Recordset::Impl {
                     s.text = QByteArray(v.text, v.length);
                 store.set(row, fromTable[k], s);
             }
+            foldCache.forget(row);
         }
         // A new row shows at the end until the next requery, whatever the filter.
         visible.append(row + 1);
@@ -401,6 +475,7 @@ struct Recordset::Impl {
                        ErrorKind::RowChanged);
         for (int f : fields)
             store.set(row, f, pending.value(f));
+        foldCache.forget(row);
         return keyCell.cls == StoredValue::Int ? keyCell.i : 0;
     }
 
@@ -685,16 +760,19 @@ void Recordset::setFilter(const QString &filter, FilterScope scope)
         compiled = RecordFilter::compile(filter, fields);     // raises and keeps the old filter
     }
     QVector<Bookmark> rows;
-    if (scope == PassingRows) {
-        rows.reserve(m->visible.size());
-        for (const Bookmark b : std::as_const(m->visible))
-            if (!compiled || compiled->matches(m->store, int(b - 1), &m->foldCache))
-                rows.append(b);
-    } else {
+    const QVector<Bookmark> &visible = m->visible;
+    if (scope == PassingRows && !compiled) {
+        rows = visible;
+    } else if (!compiled) {
         rows.reserve(m->store.rowCount());
         for (int r = 0; r < m->store.rowCount(); ++r)
-            if (!m->store.isDeleted(r) && (!compiled || compiled->matches(m->store, r, &m->foldCache)))
+            if (!m->store.isDeleted(r))
                 rows.append(r + 1);
+    } else if (scope == PassingRows) {
+        rows = passingRows(*compiled, m->store, m->foldCache, int(visible.size()),
+                           [&visible](int i) { return int(visible[i] - 1); });
+    } else {
+        rows = passingRows(*compiled, m->store, m->foldCache, m->store.rowCount(), [](int i) { return i; });
     }
     m->filter = std::move(compiled);
     m->filterText = m->filter ? filter : QString();

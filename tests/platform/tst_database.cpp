@@ -461,6 +461,10 @@ void tst_Database::likeOnStoredTexts_data()
     QTest::newRow("only a run") << "*" << filter << "" << true;
     QTest::newRow("empty pattern, empty text") << "" << filter << "" << true;
     QTest::newRow("empty pattern, some text") << "" << filter << "x" << false;
+    QTest::newRow("a letter just past the Latin ones") << "*ɐ*" << filter << "xɐy" << true;
+    QTest::newRow("accents after another script") << "*CAFE*" << filter << "東京 Café" << true;
+    QTest::newRow("a combining accent") << "*cafe b*" << filter << "Cafe\u0301 bar" << true;
+    QTest::newRow("an emoji, then accents") << "*élan*" << filter << "🎉 ÉLAN" << true;
     QTest::newRow("SQL any one") << "r?nt*" << sql << "Rent March" << true;
     QTest::newRow("SQL digit") << "*#*" << sql << "città" << false;
     QTest::newRow("SQL set") << "[a-c]*" << sql << "Élan" << false;
@@ -567,6 +571,30 @@ void tst_Database::manyRowsKeepTheirTexts()
             QCOMPARE(rs.RecordCount(), 100);
         }
     }
+
+    // The same names on 150 000 rows, which a search tests on several threads (a block of rows each): the
+    // rows that pass, in their order, are those that pass one by one.
+    exec(QStringLiteral("INSERT INTO Transactions (TrDbId, TrDescription, IsPN) SELECT 9, a.AcName, False "
+                        "FROM Accounts AS a, Accounts AS b WHERE a.AcId > 1 AND b.AcId > 1 AND b.AcId <= 26"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT TrDescription FROM Transactions WHERE TrDbId=9 ORDER BY TrRowId"), m_cs);
+    QCOMPARE(rs.RecordCount(), 150000);
+    const auto oneByOne = [&](const QStringList &terms, const QVector<Recordset::Bookmark> &among) {
+        QVector<Recordset::Bookmark> passing;
+        for (const Recordset::Bookmark b : among) {
+            const QString folded = foldText(rs.valueAt(b, 0).toString());
+            if (std::any_of(terms.begin(), terms.end(), [&](const QString &t) { return folded.contains(t); }))
+                passing.append(b);
+        }
+        return passing;
+    };
+    const QVector<Recordset::Bookmark> all = rs.visibleRows();
+    rs.setFilter(QStringLiteral("TrDescription LIKE '*PIU*' OR TrDescription LIKE '*ÉLAN*'"));
+    const QVector<Recordset::Bookmark> wide = rs.visibleRows();
+    QCOMPARE(wide, oneByOne({QStringLiteral("piu"), QStringLiteral("elan")}, all));
+    rs.setFilter(QStringLiteral("TrDescription LIKE '*nt 59*'"), Recordset::PassingRows);
+    QCOMPARE(rs.visibleRows(), oneByOne({QStringLiteral("nt 59")}, wide));
+    QCOMPARE(rs.RecordCount(), 2500);
 }
 
 void tst_Database::olderTemplateGetsItsIndexes()
@@ -1339,6 +1367,17 @@ void tst_Database::editAndDeleteThroughRecordset()
     QCOMPARE(rs.value(QStringLiteral("TrValue")).value<Currency>(), Currency::fromRaw(72500));
     QCOMPARE(rs.Update(), r1);
     QCOMPARE(scalar(m_cs, QStringLiteral("SELECT TrNotes FROM Transactions WHERE TrValue=7.25")).toString(), QStringLiteral("changed"));
+    // A search after an edit sees the text as it is now, not as the last search folded it.
+    rs.setValue(QStringLiteral("TrNotes"), QStringLiteral("Caffè"));
+    rs.Update();
+    rs.setFilter(QStringLiteral("TrNotes LIKE '*caffe*'"));
+    QCOMPARE(rs.RecordCount(), 1);
+    rs.setValue(QStringLiteral("TrNotes"), QStringLiteral("più tardi"));
+    rs.Update();
+    rs.setFilter(QStringLiteral("TrNotes LIKE '*caffe*'"));
+    QCOMPARE(rs.RecordCount(), 0);
+    rs.setFilter(QStringLiteral("TrNotes LIKE '*PIU*'"));
+    QCOMPARE(rs.RecordCount(), 1);
 
     // A value the field cannot hold is refused and nothing is written.
     QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.setValue(QStringLiteral("TrDate"), QStringLiteral("someday")));
