@@ -153,7 +153,11 @@ bool JetPattern::matchesUtf8(const char *text, int length) const
 {
     if (isAscii(text, length))
         return matchesFolded(FoldedUtf8{text, length, true});
-    const QByteArray folded = foldText(QString::fromUtf8(text, length)).toUtf8();
+    // Folded into a buffer of the thread's own, kept for its next text: folding from the bytes costs about
+    // what reading a folded copy kept in memory would.
+    thread_local QByteArray folded;
+    folded.truncate(0);
+    appendFoldedUtf8(text, length, folded);
     return matchesFolded(FoldedUtf8{folded.constData(), int(folded.size()), false});
 }
 

@@ -59,17 +59,17 @@ struct RecordFilter::Node {
     Op op = Op::Eq;
     Operand value;
 
-    bool eval(const RowStore &rows, int row, FoldCache *cache) const
+    bool eval(const RowStore &rows, int row) const
     {
         switch (kind) {
-        case And: return left->eval(rows, row, cache) && right->eval(rows, row, cache);
-        case Or: return left->eval(rows, row, cache) || right->eval(rows, row, cache);
-        case Clause: return clause(rows.cell(row, field), row, cache);
+        case And: return left->eval(rows, row) && right->eval(rows, row);
+        case Or: return left->eval(rows, row) || right->eval(rows, row);
+        case Clause: return clause(rows.cell(row, field));
         }
         return false;
     }
 
-    bool clause(const CellView &c, int row, FoldCache *cache) const
+    bool clause(const CellView &c) const
     {
         if (value.isNull)
             return op == Op::Eq ? c.cls == StoredValue::Null : (op == Op::Ne && c.cls != StoredValue::Null);
@@ -77,8 +77,7 @@ struct RecordFilter::Node {
             return false;
         if (op == Op::Like) {
             if (c.cls == StoredValue::Text)
-                return cache ? value.pattern->matchesFolded(cache->folded(field, row, c.text, c.length))
-                             : value.pattern->matchesUtf8(c.text, c.length);
+                return value.pattern->matchesUtf8(c.text, c.length);
             const QString s = c.cls == StoredValue::Int ? QString::number(c.i) : QString::number(c.d);
             return value.pattern->matches(s);
         }
@@ -317,9 +316,9 @@ std::unique_ptr<RecordFilter> RecordFilter::compile(const QString &text, const Q
     return f;
 }
 
-bool RecordFilter::matches(const RowStore &rows, int row, FoldCache *cache) const
+bool RecordFilter::matches(const RowStore &rows, int row) const
 {
-    return m_root->eval(rows, row, cache);
+    return m_root->eval(rows, row);
 }
 
 } // namespace platform

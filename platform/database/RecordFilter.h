@@ -2,7 +2,6 @@
 
 #include "platform/database/Recordset.h"
 #include "platform/database/RowStore.h"
-#include "platform/database/TextFold.h"
 
 #include <QString>
 #include <QVector>
@@ -26,8 +25,8 @@ public:
     static std::unique_ptr<RecordFilter> compile(const QString &text, const QVector<FieldInfo> &fields);
     ~RecordFilter();
 
-    // cache: the folded texts of the rows, kept between filters on the same rows (may be null).
-    bool matches(const RowStore &rows, int row, FoldCache *cache = nullptr) const;
+    // Safe to call from several threads at once.
+    bool matches(const RowStore &rows, int row) const;
 
     struct Node;
 

@@ -10,7 +10,6 @@
 #include "platform/database/RecordFilter.h"
 #include "platform/database/RowStore.h"
 #include "platform/database/SqliteSupport.h"
-#include "platform/database/TextFold.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -28,37 +27,26 @@ namespace platform {
 
 namespace {
 
-// The candidates (rows of the store, ascending, from rowOf(0..count-1)) that pass the filter, as bookmarks
-// in their order. A list of many rows is tested on several threads: each takes whole blocks of the fold
-// cache's rows, so that no two threads fold texts into the same block.
+// The candidates (rows of the store, from rowOf(0..count-1)) that pass the filter, as bookmarks in their
+// order. A list of many rows is tested on several threads, a piece of it each.
 template<typename RowOf>
-QVector<Recordset::Bookmark> passingRows(const RecordFilter &filter, const RowStore &store, FoldCache &cache,
-                                         int count, RowOf rowOf)
+QVector<Recordset::Bookmark> passingRows(const RecordFilter &filter, const RowStore &store, int count, RowOf rowOf)
 {
-    // The candidates of each block of rows; two pieces of one block (candidates out of order) take one thread.
-    std::vector<std::pair<int, int>> pieces;
-    bool blocksApart = true;
-    for (int i = 0, last = -1; i < count;) {
-        const int block = rowOf(i) >> FoldCache::BlockShift;
-        blocksApart = blocksApart && block > last;
-        last = block;
-        const int from = i;
-        while (i < count && (rowOf(i) >> FoldCache::BlockShift) == block)
-            ++i;
-        pieces.emplace_back(from, i);
-    }
-    std::vector<QVector<Recordset::Bookmark>> passed(pieces.size());
+    constexpr int PieceRows = 1 << 13;
+    const size_t pieces = size_t(count + PieceRows - 1) / PieceRows;
+    std::vector<QVector<Recordset::Bookmark>> passed(pieces);
     std::atomic<size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureLock;
     auto work = [&] {
-        for (size_t p; (p = next.fetch_add(1)) < pieces.size();) {
+        for (size_t p; (p = next.fetch_add(1)) < pieces;) {
             try {
+                const int from = int(p) * PieceRows, to = qMin(count, from + PieceRows);
                 QVector<Recordset::Bookmark> &out = passed[p];
-                out.reserve(pieces[p].second - pieces[p].first);
-                for (int i = pieces[p].first; i < pieces[p].second; ++i) {
+                out.reserve(to - from);
+                for (int i = from; i < to; ++i) {
                     const int row = rowOf(i);
-                    if (!store.isDeleted(row) && filter.matches(store, row, &cache))
+                    if (!store.isDeleted(row) && filter.matches(store, row))
                         out.append(row + 1);
                 }
             } catch (...) {
@@ -68,17 +56,14 @@ QVector<Recordset::Bookmark> passingRows(const RecordFilter &filter, const RowSt
             }
         }
     };
-    const size_t threads = !blocksApart ? 1 : std::min<size_t>({pieces.size(), size_t(qMax(1u, std::thread::hardware_concurrency())), 8});
-    if (threads <= 1) {
-        work();
-    } else {
-        cache.prepare(store.columnCount(), store.rowCount());
+    const size_t threads = std::min<size_t>({pieces, size_t(qMax(1u, std::thread::hardware_concurrency())), 8});
+    {
         std::vector<std::jthread> helpers;
         try {
             for (size_t t = 1; t < threads; ++t)
                 helpers.emplace_back(work);
         } catch (const std::system_error &) {
-            // No more threads to be had: the ones there are, and this one, share the blocks.
+            // No more threads to be had: the ones there are, and this one, share the pieces.
         }
         work();
     }
@@ -154,7 +139,6 @@ struct Recordset::Impl {
 
     QString filterText;
     std::unique_ptr<RecordFilter> filter;
-    FoldCache foldCache;                 // folded texts of the loaded rows, for the filters
 
     enum Mode { Browse, Edit, Add } mode = Browse;
     QHash<int, StoredValue> pending;     // field -> new value while editing or adding
@@ -260,7 +244,6 @@ struct Recordset::Impl {
                 columnByName.insert(c.name.toLower(), i);
             columns.append(c);
         }
-        foldCache.clear();
         store.reset(n);
         int rc = SQLITE_DONE;
         while ((maxRecords <= 0 || store.rowCount() < maxRecords) && (rc = sqlite3_step(st.get())) == SQLITE_ROW)
@@ -419,7 +402,6 @@ struct Recordset::Impl {
                     s.text = QByteArray(v.text, v.length);
                 store.set(row, fromTable[k], s);
             }
-            foldCache.forget(row);
         }
         // A new row shows at the end until the next requery, whatever the filter.
         visible.append(row + 1);
@@ -475,7 +457,6 @@ struct Recordset::Impl {
                        ErrorKind::RowChanged);
         for (int f : fields)
             store.set(row, f, pending.value(f));
-        foldCache.forget(row);
         return keyCell.cls == StoredValue::Int ? keyCell.i : 0;
     }
 
@@ -614,7 +595,6 @@ void Recordset::Close()
     m->open = false;
     m->filter.reset();
     m->filterText.clear();
-    m->foldCache.clear();
     m->store.reset(0);
     m->visible.clear();
     m->positionOfRow.clear();
@@ -769,10 +749,9 @@ void Recordset::setFilter(const QString &filter, FilterScope scope)
             if (!m->store.isDeleted(r))
                 rows.append(r + 1);
     } else if (scope == PassingRows) {
-        rows = passingRows(*compiled, m->store, m->foldCache, int(visible.size()),
-                           [&visible](int i) { return int(visible[i] - 1); });
+        rows = passingRows(*compiled, m->store, int(visible.size()), [&visible](int i) { return int(visible[i] - 1); });
     } else {
-        rows = passingRows(*compiled, m->store, m->foldCache, m->store.rowCount(), [](int i) { return i; });
+        rows = passingRows(*compiled, m->store, m->store.rowCount(), [](int i) { return i; });
     }
     m->filter = std::move(compiled);
     m->filterText = m->filter ? filter : QString();

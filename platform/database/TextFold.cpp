@@ -129,14 +129,18 @@ bool isAscii(const char *text, int length)
 
 void appendFoldedUtf8(const char *text, int length, QByteArray &out)
 {
-    // ASCII and the Latin letters (two-byte sequences up to U+024F) straight from the bytes; from the first
+    // ASCII and the Latin letters (two-byte sequences up to U+024F) straight from the bytes, into room made
+    // for the most they can take (three UTF-8 units of up to three bytes for two bytes); from the first
     // other character on, through the characters.
+    const qsizetype start = out.size();
+    out.resize(start + qsizetype(length) * 9 / 2 + 1);
+    char *to = out.data() + start;
     const FoldedChar *latin = nullptr;
     int i = 0;
     while (i < length) {
         const unsigned char b = static_cast<unsigned char>(text[i]);
         if (b < 0x80) {
-            out += char((b >= 'A' && b <= 'Z') ? b + 32 : b);
+            *to++ = char((b >= 'A' && b <= 'Z') ? b + 32 : b);
             ++i;
             continue;
         }
@@ -149,81 +153,25 @@ void appendFoldedUtf8(const char *text, int length, QByteArray &out)
                 for (int k = 0; k < f.count; ++k) {
                     const char16_t u = f.units[k];
                     if (u < 0x80) {
-                        out += char(u);
+                        *to++ = char(u);
                     } else if (u < 0x800) {
-                        out += char(0xC0 | (u >> 6));
-                        out += char(0x80 | (u & 0x3F));
+                        *to++ = char(0xC0 | (u >> 6));
+                        *to++ = char(0x80 | (u & 0x3F));
                     } else {
-                        out += char(0xE0 | (u >> 12));
-                        out += char(0x80 | ((u >> 6) & 0x3F));
-                        out += char(0x80 | (u & 0x3F));
+                        *to++ = char(0xE0 | (u >> 12));
+                        *to++ = char(0x80 | ((u >> 6) & 0x3F));
+                        *to++ = char(0x80 | (u & 0x3F));
                     }
                 }
                 i += 2;
                 continue;
             }
         }
+        break;
+    }
+    out.truncate(to - out.constData());
+    if (i < length)
         out += foldText(QString::fromUtf8(text + i, length - i)).toUtf8();
-        return;
-    }
-}
-
-void FoldCache::prepare(int fields, int rows)
-{
-    if (m_place.size() < size_t(fields))
-        m_place.resize(size_t(fields));
-    for (std::vector<quint32> &places : m_place)
-        if (places.size() < size_t(rows))
-            places.resize(size_t(rows), 0);
-    const size_t blocks = size_t(rows + BlockRows - 1) >> BlockShift;
-    if (m_folded.size() < blocks)
-        m_folded.resize(blocks);
-}
-
-FoldedUtf8 FoldCache::folded(int field, int row, const char *text, int length)
-{
-    if (m_place.size() <= size_t(field))
-        m_place.resize(size_t(field) + 1);
-    std::vector<quint32> &places = m_place[size_t(field)];
-    if (places.size() <= size_t(row))
-        places.resize(size_t(row) + 1, 0);
-    const size_t block = size_t(row) >> BlockShift;
-    if (m_folded.size() <= block)
-        m_folded.resize(block + 1);
-    QByteArray &folded = m_folded[block];
-    quint32 &place = places[size_t(row)];
-    if (place == 0) {
-        if (isAscii(text, length)) {
-            place = 1;
-        } else {
-            place = quint32(folded.size()) + 2;
-            const qsizetype at = folded.size();
-            folded.append(sizeof(quint32), '\0');
-            appendFoldedUtf8(text, length, folded);
-            const quint32 n = quint32(folded.size() - at - qsizetype(sizeof(quint32)));
-            std::memcpy(folded.data() + at, &n, sizeof n);
-        }
-    }
-    if (place == 1)
-        return {text, length, true};
-    const char *at = folded.constData() + (place - 2);
-    quint32 n;
-    std::memcpy(&n, at, sizeof n);
-    return {at + sizeof n, int(n), false};
-}
-
-void FoldCache::forget(int row)
-{
-    // The old folded text stays in its block until the cache is cleared; it is no longer pointed to.
-    for (std::vector<quint32> &places : m_place)
-        if (size_t(row) < places.size())
-            places[size_t(row)] = 0;
-}
-
-void FoldCache::clear()
-{
-    m_place.clear();
-    m_folded.clear();
 }
 
 int compareFoldedUtf8(const char *a, int lenA, const char *b, int lenB)

@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <vector>
-
 namespace platform {
 
 // Text comparison as the database compares and sorts names: case-insensitive and with accents folded
@@ -32,27 +30,5 @@ struct FoldedUtf8 {
 
 // The folded form of a UTF-8 text, appended to out as UTF-8 (foldText on its characters).
 void appendFoldedUtf8(const char *text, int length, QByteArray &out);
-
-// The folded forms of the stored texts of a recordset's rows, by field and row: a filter run again over the
-// same rows folds each text once. The rows are kept in blocks of BlockRows: after prepare(), threads that
-// work on different blocks may ask at the same time. What it hands out stays valid until the next call for
-// the same block, forget() or clear().
-class FoldCache
-{
-public:
-    static constexpr int BlockShift = 16;
-    static constexpr int BlockRows = 1 << BlockShift;
-
-    // Room for the rows and fields asked for, so that asking changes no shared part of the cache.
-    void prepare(int fields, int rows);
-    FoldedUtf8 folded(int field, int row, const char *text, int length);
-    // The row's texts changed: folded again when next asked.
-    void forget(int row);
-    void clear();
-
-private:
-    std::vector<std::vector<quint32>> m_place;   // per field, per row: 0 not yet, 1 ASCII, else offset + 2
-    std::vector<QByteArray> m_folded;            // per block: the folded texts, UTF-8, each after its 4-byte length
-};
 
 } // namespace platform
