@@ -1,6 +1,5 @@
 #include "platform/database/TextFold.h"
 
-#include <cstring>
 #include <vector>
 
 namespace platform {
