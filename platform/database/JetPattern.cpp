@@ -151,8 +151,14 @@ bool JetPattern::matchesFolded(const FoldedUtf8 &t) const
 
 bool JetPattern::matchesUtf8(const char *text, int length) const
 {
+    // Folding keeps a run of ASCII characters as it is, in lower case: plain characters found among the
+    // bytes as they are (in any case) are found in the folded text too, and only a text where they are not
+    // is folded to look again.
+    const bool asciiLiteral = m_literal && m_asciiNeedle;
+    if (asciiLiteral && literalMatches(text, length, true))
+        return true;
     if (isAscii(text, length))
-        return matchesFolded(FoldedUtf8{text, length, true});
+        return asciiLiteral ? false : matchesFolded(FoldedUtf8{text, length, true});
     // Folded into a buffer of the thread's own, kept for its next text: folding from the bytes costs about
     // what reading a folded copy kept in memory would.
     thread_local QByteArray folded;

@@ -465,6 +465,9 @@ void tst_Database::likeOnStoredTexts_data()
     QTest::newRow("accents after another script") << "*CAFE*" << filter << "東京 Café" << true;
     QTest::newRow("a combining accent") << "*cafe b*" << filter << "Cafe\u0301 bar" << true;
     QTest::newRow("an emoji, then accents") << "*élan*" << filter << "🎉 ÉLAN" << true;
+    QTest::newRow("plain letters among accented ones") << "*IN*" << filter << "più invoice" << true;
+    QTest::newRow("plain letters at the start of accented text") << "inv*" << filter << "Invoice più" << true;
+    QTest::newRow("accented text, plain letters only when folded") << "caffe" << filter << "CAFFÈ" << true;
     QTest::newRow("SQL any one") << "r?nt*" << sql << "Rent March" << true;
     QTest::newRow("SQL digit") << "*#*" << sql << "città" << false;
     QTest::newRow("SQL set") << "[a-c]*" << sql << "Élan" << false;
