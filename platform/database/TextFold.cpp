@@ -143,12 +143,14 @@ void appendFoldedUtf8(const char *text, int length, QByteArray &out)
             ++i;
             continue;
         }
-        if (b >= 0xC2 && b <= 0xC9 && i + 1 < length && (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
-            const char16_t c = char16_t(((b & 0x1F) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+        // A two-byte sequence's character; LatinEnd for any other.
+        const bool pair = b >= 0xC2 && b <= 0xDF && i + 1 < length && (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80;
+        const char16_t c = pair ? char16_t(((b & 0x1F) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F)) : LatinEnd;
+        if (c < LatinEnd) {
             if (!latin)
                 latin = latinFolds();
-            const FoldedChar &f = latin[c < LatinEnd ? c : 0];
-            if (c < LatinEnd && f.count != 0xFF) {
+            const FoldedChar &f = latin[c];
+            if (f.count != 0xFF) {
                 for (int k = 0; k < f.count; ++k) {
                     const char16_t u = f.units[k];
                     if (u < 0x80) {

@@ -463,6 +463,7 @@ void tst_Database::likeOnStoredTexts_data()
     QTest::newRow("empty pattern, some text") << "" << filter << "x" << false;
     QTest::newRow("a letter just past the Latin ones") << "*ɐ*" << filter << "xɐy" << true;
     QTest::newRow("accents after another script") << "*CAFE*" << filter << "東京 Café" << true;
+    QTest::newRow("a three-byte character is not a Latin one") << "*a*" << filter << "㡀" << false;
     QTest::newRow("a combining accent") << "*cafe b*" << filter << "Cafe\u0301 bar" << true;
     QTest::newRow("an emoji, then accents") << "*élan*" << filter << "🎉 ÉLAN" << true;
     QTest::newRow("plain letters among accented ones") << "*IN*" << filter << "più invoice" << true;
