@@ -13,14 +13,13 @@
 
 #include <QHash>
 #include <QRegularExpression>
-#include <QSemaphore>
 #include <QThread>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include <sqlite3.h>
@@ -28,21 +27,6 @@
 namespace platform {
 
 namespace {
-
-// The threads that help test the rows of large lists, kept between filters so that a search key does not
-// wait for threads to start.
-QThreadPool &filterThreads()
-{
-    struct Threads : QThreadPool {
-        Threads()
-        {
-            setMaxThreadCount(qBound(1, QThread::idealThreadCount() - 1, 7));
-            setExpiryTimeout(-1);
-        }
-    };
-    static Threads pool;
-    return pool;
-}
 
 // The candidates (rows of the store, from rowOf(0..count-1)) that pass the filter, as bookmarks in their
 // order. A list of many rows is tested on several threads, a piece of it each.
@@ -73,22 +57,18 @@ QVector<Recordset::Bookmark> passingRows(const RecordFilter &filter, const RowSt
             }
         }
     };
-    // This thread takes pieces too; the helpers that find none left end at once.
-    QThreadPool &pool = filterThreads();
-    const int helpers = int(std::min<size_t>(pieces, size_t(pool.maxThreadCount()) + 1)) - 1;
-    QSemaphore finished;
-    int started = 0;
-    try {
-        for (; started < helpers; ++started)
-            pool.start([&] {
-                work();
-                finished.release();
-            });
-    } catch (...) {
-        // The helpers that started, and this thread, share the pieces.
+    // This thread takes pieces too; helpers that find none left end at once.
+    const size_t threads = std::min<size_t>({pieces, size_t(qMax(1, QThread::idealThreadCount())), 8});
+    {
+        std::vector<std::jthread> helpers;
+        try {
+            for (size_t t = 1; t < threads; ++t)
+                helpers.emplace_back(work);
+        } catch (const std::system_error &) {
+            // No more threads to be had: the ones there are, and this one, share the pieces.
+        }
+        work();
     }
-    work();
-    finished.acquire(started);
     if (failure)
         std::rethrow_exception(failure);
     QVector<Recordset::Bookmark> rows;
